@@ -1,0 +1,79 @@
+#pragma once
+// One codesheet line. The document keeps its lines in one array in tree pre-order; `count`
+// is the only thing that encodes the shape of the tree (see line_tree.h).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mondrel {
+
+class prop_list;
+
+// Index path of a value inside nested arrays, and per-level open states of a value.
+using si_array = std::vector<int16_t>;
+using bo_array = std::vector<uint8_t>;
+
+enum line_flag : int32_t {
+    flag_open = 1,       // the children are shown
+    flag_readonly = 2,   // a click follows the line's link instead of editing it
+    flag_breakpoint = 4, // a run stops before the line
+    flag_block_head = 8, // head of a vb block; recomputed when a run starts
+};
+
+enum line_status : int32_t {
+    status_ok = 0,
+    status_runtime_error = 1,
+    status_syntax_error = 2,
+};
+
+// Values a run stored on the line. The value array itself joins with the host object; the
+// line keeps the bookkeeping every other part reads.
+struct line_results {
+    int32_t count = 0;     // set back to 0 when a run starts
+    int32_t capacity = 10; // all arrays are grown together to an index plus 10
+    std::vector<const prop_list*> formats;
+    std::vector<si_array> indexes;
+    std::vector<bo_array> opens;
+    std::vector<bo_array> saved_opens;
+};
+
+struct source_list_item {
+    // Lines are made by make_line, which fills the translation fields; this constructor only
+    // sets the given fields and the defaults of a new line.
+    source_list_item(int32_t count, std::string name, std::string code);
+    ~source_list_item();
+    source_list_item(const source_list_item&) = delete;
+    source_list_item& operator=(const source_list_item&) = delete;
+
+    int32_t count = 1; // one plus the number of direct children; 0 or less acts as a leaf
+    int32_t flags = 0;
+    int32_t code_word = 0;
+    std::string code; // leading blanks are the line's indentation and belong to the code
+    std::string name;
+
+    // Translation, filled by make_line.
+    std::string script;
+    std::string aux_text; // fmt format, incl file, cmd path, or the vb line's own script
+
+    std::unique_ptr<prop_list> format; // never null once the line is in a document
+
+    std::string display_text; // MR.dspx calls, each ending in CR LF
+    std::string temp1;        // for stop / arr dimensions
+    std::string temp2;        // for step
+
+    line_results results;
+
+    int32_t status = status_ok;
+    std::string error_text;
+
+    bool has_flag(int32_t f) const { return (flags & f) != 0; }
+    bool is_open() const { return has_flag(flag_open); }
+    // A list head: a line with at least one child. Counts of 0 or less behave as leaves.
+    bool has_children() const { return count > 1; }
+};
+
+using line_ptr = std::unique_ptr<source_list_item>;
+
+} // namespace mondrel

@@ -1,0 +1,102 @@
+// The host boundary: one Engine per document.
+//
+//     vbs::Engine engine;
+//     engine.add_object("MR", host_object);
+//     auto r = engine.execute_statement("Dim x\r\nx = 6 * 7\r\nMR.dspx 0, x");
+//     if (!r.ok()) line.error_text = r.error.description;
+//     vbs::EvalResult v = engine.eval("x + 1");
+//
+// execute_statement runs one or more statements (separated by CR LF, LF or ':') in the one
+// global scope of the engine: a variable, procedure or class made in one call stays until
+// reset(). Procedures and classes of a text are defined before its first statement runs.
+// A compile error fails the whole text before any of it runs. Texts are compiled once: the
+// engine keeps the compiled form of every text it has seen (keyed by the text) until reset.
+//
+// All calls are made on one thread; only interrupt() may be called from another thread.
+// Failures never throw out of the Engine: they come back in the result.
+#pragma once
+
+#include "vbscript/host_ui.h"
+#include "vbscript/object.h"
+#include "vbscript/variant.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vbs {
+
+class Locale;
+
+// A failure of a call: VBScript's error number and description (the text the program stores
+// on the line), the Err.Source text, and the position in the text (1-based; 0 when unknown).
+struct ScriptError {
+    int32_t number = 0;
+    std::string description;
+    std::string source;
+    int line = 0;
+    int column = 0;
+    bool compile = false; // a syntax error: nothing of the text ran
+};
+
+struct ExecResult {
+    ScriptError error;
+    bool ok() const { return error.number == 0; }
+};
+
+struct EvalResult {
+    Value value;
+    ScriptError error;
+    bool ok() const { return error.number == 0; }
+};
+
+class Engine {
+public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Discards every variable, procedure, class and host object, and the Err state. Settings
+    // (time limit, host UI, locale) stay.
+    void reset();
+
+    // Makes `object` reachable from script as the global name `name` (case-insensitive).
+    void add_object(std::string_view name, Ptr<Object> object);
+
+    // Runs statements in the global scope. See the file comment.
+    ExecResult execute_statement(std::string_view text);
+
+    // Evaluates one expression in the global scope; `=` compares.
+    EvalResult eval(std::string_view expression);
+
+    // The dialogs for MsgBox/InputBox; nullptr restores the console default. Not owned.
+    void set_host_ui(HostUI* ui);
+
+    // Locale for number/date text; nullptr means the process default. Not owned.
+    void set_locale(const Locale* locale);
+
+    // Time limit of one execute_statement/eval call (default 10 s; zero: none). When it runs
+    // out the call fails with "Script timed out"; the engine stays usable.
+    void set_time_limit(std::chrono::milliseconds limit);
+
+    // Asks the running call to stop with "Script interrupted". Safe from any thread; the flag
+    // is cleared when the next call starts.
+    void interrupt();
+
+    // Token and bytecode listings of a text, for mondrel-vbs --dump-tokens / --dump-code.
+    // A compile error is reported inside the listing.
+    static std::string dump_tokens(std::string_view text);
+    std::string dump_code(std::string_view text);
+
+    // Internal state (compiler, virtual machine, globals); defined in engine_impl.h.
+    struct Impl;
+    Impl& impl() { return *impl_; }
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace vbs

@@ -32,7 +32,7 @@
 namespace vbs {
 
 class Engine;
-class Locale; // locale.h: separators, date order, names and patterns
+struct locale_info; // locale.h: separators, date order, names and patterns
 
 // The arguments of a built-in call as passed; args.size() is the count written by the script.
 // An argument left out between commas (`MsgBox "x", , "t"`) is a missing marker
@@ -51,7 +51,8 @@ inline bool has_arg(ArgList args, size_t i) {
 class Context {
 public:
     virtual ~Context() = default;
-    virtual const Locale& locale() = 0;
+    // The locale in force (the process's current locale, see locale.h).
+    virtual const locale_info& locale() = 0;
     virtual HostUI& ui() = 0;
     virtual Engine& engine() = 0;
     // The state of Rnd/Randomize for this engine (VBScript's 24-bit generator).

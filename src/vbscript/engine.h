@@ -28,8 +28,6 @@
 
 namespace vbs {
 
-class Locale;
-
 // A failure of a call: VBScript's error number and description (the text the program stores
 // on the line), the Err.Source text, and the position in the text (1-based; 0 when unknown).
 struct ScriptError {
@@ -60,7 +58,8 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     // Discards every variable, procedure, class and host object, and the Err state. Settings
-    // (time limit, host UI, locale) stay.
+    // (time limit, host UI) stay. Number and date text follow the process's current locale
+    // (locale.h).
     void reset();
 
     // Makes `object` reachable from script as the global name `name` (case-insensitive).
@@ -74,9 +73,6 @@ public:
 
     // The dialogs for MsgBox/InputBox; nullptr restores the console default. Not owned.
     void set_host_ui(HostUI* ui);
-
-    // Locale for number/date text; nullptr means the process default. Not owned.
-    void set_locale(const Locale* locale);
 
     // Time limit of one execute_statement/eval call (default 10 s; zero: none). When it runs
     // out the call fails with "Script timed out"; the engine stays usable.

@@ -106,7 +106,12 @@ void mondrel_doc::set_file_name(std::string_view path) {
 }
 
 void mondrel_doc::set_display(int data_cols, int row_height, const std::vector<int>& widths) {
-    if (data_cols == data_cols_ && row_height == row_height_) return;
+    // The grid has room for at most 27 value columns; a file asking for more (or for none)
+    // is brought into range rather than trusted.
+    data_cols = std::clamp(data_cols, min_data_cols, max_data_cols);
+    row_height = std::max(row_height, 1);
+    if (data_cols == data_cols_ && row_height == row_height_)
+        return;
     data_cols_ = data_cols;
     row_height_ = row_height;
     const int n = std::max(0, data_cols + 5);

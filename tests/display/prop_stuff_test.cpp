@@ -9,6 +9,8 @@ static void PrintTo(const prop_list& p, std::ostream* os) {
     *os << '"' << p.full_text() << '"';
 }
 
+namespace {
+
 TEST(prop_list, empty_text_gives_defaults_and_empty_texts) {
     prop_list p = prop_list::from_text("");
     EXPECT_EQ(p.name, "Arial");

@@ -16,7 +16,8 @@ int children_of(int32_t count) {
 
 // The walk shared by parent_of and is_last_child: visits lines from the start of the array
 // and calls `at(j, level)` with the level line j belongs to, after its remaining count has
-// been decreased. Stops when `at` returns true or the array ends.
+// been decreased. Stops when `at` returns true or the array ends. The document level counts
+// down from the number of lines, so it never tells which top-level line is the last one.
 template <typename Visit> void walk_levels(count_view counts, Visit at) {
     const int n = static_cast<int>(counts.size());
     std::vector<tree_level> stack{{n, -1}};
@@ -46,7 +47,9 @@ bool is_last_child(count_view counts, int i) {
     bool answer = false;
     walk_levels(counts, [&](int j, const tree_level& level) {
         if (j != i) return false;
-        answer = level.remaining == 0;
+        // A top-level line is the last one when its subtree runs to the end of the array.
+        answer = level.parent < 0 ? i + subtree_size(counts, i) >= static_cast<int>(counts.size())
+                                  : level.remaining == 0;
         return true;
     });
     return answer;
@@ -88,13 +91,20 @@ void line_tree::rebuild(count_view counts) {
         --level.remaining;
         parent_[j] = level.parent;
         depth_[j] = static_cast<int>(stack.size()) - 1;
-        last_child_[j] = level.remaining == 0;
+        last_child_[j] = level.parent >= 0 && level.remaining == 0;
         if (int c = children_of(counts[j]); c > 0) stack.push_back({c, j});
         while (stack.size() > 1 && stack.back().remaining <= 0)
             close_level(j + 1);
     }
     while (stack.size() > 1)
         close_level(n);
+    // The document level counts down from the number of lines; its last line is found here.
+    for (int j = n - 1; j >= 0; --j) {
+        if (parent_[j] < 0) {
+            last_child_[j] = 1;
+            break;
+        }
+    }
 }
 
 } // namespace mondrel

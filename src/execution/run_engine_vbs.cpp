@@ -1,0 +1,30 @@
+#include "execution/run_engine_vbs.h"
+
+namespace mondrel {
+
+namespace {
+
+class vbs_script_engine final : public script_engine {
+public:
+    void reset() override { engine_.reset(); }
+    void add_object(std::string_view name, vbs::Ptr<vbs::Object> object) override {
+        engine_.add_object(name, std::move(object));
+    }
+    vbs::ExecResult execute_statement(std::string_view text) override {
+        return engine_.execute_statement(text);
+    }
+    vbs::EvalResult eval(std::string_view expression) override { return engine_.eval(expression); }
+    void interrupt() override { engine_.interrupt(); }
+    void set_time_limit(std::chrono::milliseconds limit) override { engine_.set_time_limit(limit); }
+
+private:
+    vbs::Engine engine_;
+};
+
+} // namespace
+
+std::unique_ptr<script_engine> make_vbs_engine() {
+    return std::make_unique<vbs_script_engine>();
+}
+
+} // namespace mondrel

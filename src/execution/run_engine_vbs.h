@@ -1,0 +1,32 @@
+#pragma once
+// The script engine as the run engine sees it: the four calls a run makes (reset, add the host
+// object, execute statements, evaluate an expression) plus the two ways out of a runaway call.
+// One instance per document. make_vbs_engine() gives the real one; tests may give their own.
+
+#include <chrono>
+#include <memory>
+#include <string_view>
+
+#include "vbscript/engine.h"
+#include "vbscript/object.h"
+
+namespace mondrel {
+
+class script_engine {
+public:
+    virtual ~script_engine() = default;
+    // Discards every variable and host object of the previous run.
+    virtual void reset() = 0;
+    virtual void add_object(std::string_view name, vbs::Ptr<vbs::Object> object) = 0;
+    virtual vbs::ExecResult execute_statement(std::string_view text) = 0;
+    virtual vbs::EvalResult eval(std::string_view expression) = 0;
+    // Ends the call in progress with an error; safe from another thread.
+    virtual void interrupt() = 0;
+    // The longest a single call may run before it fails (zero: no limit).
+    virtual void set_time_limit(std::chrono::milliseconds limit) = 0;
+};
+
+// The project's own VBScript engine behind the interface above.
+std::unique_ptr<script_engine> make_vbs_engine();
+
+} // namespace mondrel

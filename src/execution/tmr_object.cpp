@@ -1,0 +1,137 @@
+#include "execution/tmr_object.h"
+
+#include <algorithm>
+#include <array>
+
+#include "document/mondrel_doc.h"
+#include "execution/globals.h"
+#include "vbscript/convert.h"
+#include "vbscript/error.h"
+
+namespace mondrel {
+
+namespace {
+
+// Dispatch ids of the methods, as the type library numbers them; `take` is the run engine's
+// own way to hand data to a variable.
+enum member_id : int {
+    id_fmt = 1,
+    id_dspx = 2,
+    id_glob = 201,
+    id_take = 300,
+};
+
+struct member_row {
+    std::string_view name;
+    member_id id;
+};
+
+constexpr std::array<member_row, 4> members{{
+    {"fmt", id_fmt},
+    {"dspx", id_dspx},
+    {"glob", id_glob},
+    {"take", id_take},
+}};
+
+constexpr int max_indexes = 10;
+
+// Grows the five per-value arrays of a line to its capacity.
+void fit_arrays(line_results& r) {
+    const auto n = static_cast<size_t>(r.capacity);
+    if (r.values.size() >= n) return;
+    r.values.resize(n);
+    r.formats.resize(n, nullptr);
+    r.indexes.resize(n);
+    r.opens.resize(n);
+    r.saved_opens.resize(n);
+}
+
+int16_t to_index(const vbs::Value& v) {
+    const int32_t i = vbs::to_long(v);
+    return static_cast<int16_t>(std::clamp<int32_t>(i, INT16_MIN, INT16_MAX));
+}
+
+} // namespace
+
+void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
+                  std::span<const int16_t> path, fetch_mode mode) {
+    if (row < 0) return;
+    line_results& r = line.results;
+    if (mode == fetch_mode::update) {
+        if (row >= r.capacity) return;
+        fit_arrays(r);
+        r.values[row] = dat;
+        return;
+    }
+    if (row >= r.capacity) r.capacity = row + 10;
+    fit_arrays(r);
+    r.values[row] = dat;
+    r.formats[row] = line.format.get();
+    r.indexes[row].assign(path.begin(), path.end());
+    r.opens[row].assign(path.size(), 0);
+    r.count = row + 1;
+}
+
+void TMRObject::dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path) {
+    if (row >= max_result_row) vbs::raise_error(vbs::kErrSubscript);
+    if (fetch_.line < 0 || fetch_.line >= doc_.line_count()) return;
+    store_result(doc_.line(fetch_.line), row, dat, path, fetch_.mode);
+}
+
+void TMRObject::glob(int32_t gind, vbs::Value& gvar) const {
+    gvar.clear();
+    if (gind >= 0 && gind < globals_.size()) gvar = globals_.value(gind);
+}
+
+int TMRObject::find_member(std::string_view name) {
+    for (const member_row& m : members)
+        if (vbs::iequals(m.name, name)) return m.id;
+    return vbs::kNoMember;
+}
+
+const void* TMRObject::member_table() const {
+    return &members;
+}
+
+void TMRObject::invoke(int id, vbs::CallKind kind, vbs::CallArgs& args, vbs::Value& result,
+                       vbs::Context&) {
+    (void)result;
+    if (kind == vbs::CallKind::Let || kind == vbs::CallKind::Set)
+        vbs::raise_error(vbs::kErrNoMember);
+    switch (id) {
+    case id_fmt:
+        if (args.size() > 3) vbs::raise_error(vbs::kErrWrongArgs);
+        return;
+    case id_dspx: {
+        if (args.size() < 2 || args.size() > 2 + max_indexes || args.is_missing(0))
+            vbs::raise_error(vbs::kErrWrongArgs);
+        const int32_t row = vbs::to_long(args[0]);
+        std::array<int16_t, max_indexes> path{};
+        size_t n = 0;
+        while (n < max_indexes && !args.is_missing(static_cast<uint32_t>(2 + n))) {
+            path[n] = to_index(args[static_cast<uint32_t>(2 + n)]);
+            ++n;
+        }
+        dspx(row, args[1], std::span<const int16_t>(path.data(), n));
+        return;
+    }
+    case id_glob:
+        if (args.size() != 2 || args.is_missing(0) || args.is_missing(1))
+            vbs::raise_error(vbs::kErrWrongArgs);
+        glob(vbs::to_long(args[0]), args.ref(1));
+        return;
+    case id_take:
+        if (args.size() != 1 || args.is_missing(0)) vbs::raise_error(vbs::kErrWrongArgs);
+        args.ref(0) = std::move(pending_);
+        pending_.clear();
+        return;
+    default:
+        vbs::raise_error(vbs::kErrNoMember);
+    }
+}
+
+std::unique_ptr<vbs::Enumerator> TMRObject::enumerate(vbs::Context&) {
+    vbs::raise_error(vbs::kErrNotCollection);
+}
+
+} // namespace mondrel

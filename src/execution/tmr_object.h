@@ -1,0 +1,73 @@
+#pragma once
+// The host object a run registers in the script engine under the name `MR`. Display texts call
+// `MR.dspx row, value, ind1, ..., ind10` to report the values of the line being fetched; the
+// global set-up calls `MR.glob index, variable` to fill a script variable from a global; `fmt`
+// is accepted and does nothing. A new object is made for every fresh run.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "document/source_list_item.h"
+#include "vbscript/object.h"
+
+namespace mondrel {
+
+class mondrel_doc;
+class global_list;
+
+enum class fetch_mode : uint8_t {
+    reset,  // the values are stored anew: the line's format, index paths, closed levels
+    update, // only a value that already has a slot is replaced
+};
+
+// Which line the values reported now belong to. Outside a fetch `line` is -1 and reported
+// values go nowhere.
+struct fetch_context {
+    int line = -1;
+    fetch_mode mode = fetch_mode::reset;
+};
+
+// Rows at or above this are refused with "Subscript out of range": no sheet reports that many
+// values, and growing the arrays to such a row would only exhaust memory.
+inline constexpr int32_t max_result_row = 1 << 24;
+
+// Stores one value on a line. Reset mode grows the arrays to row + 10 when needed and stores
+// the value with the line's own format, the index path and closed open flags, making the
+// count row + 1; update mode replaces the value of an existing slot and changes nothing else.
+// Negative rows are ignored.
+void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
+                  std::span<const int16_t> path, fetch_mode mode);
+
+class TMRObject final : public vbs::Object {
+public:
+    // Both references must outlive the object's use by the engine; the run engine that makes
+    // the object owns them.
+    TMRObject(mondrel_doc& doc, const fetch_context& fetch, const global_list& globals)
+        : doc_(doc), fetch_(fetch), globals_(globals) {}
+
+    // The methods as C++ calls; `invoke` converts the script's arguments and lands here.
+    void dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path);
+    // gvar becomes Empty, then a copy of global gind when that index is in the list.
+    void glob(int32_t gind, vbs::Value& gvar) const;
+    // Hands `value` to the next `MR.take variable` call, which assigns it to the variable.
+    // This is how values made outside the script (folder listings) reach a script variable
+    // without ever being written into script text.
+    void set_pending(vbs::Value value) { pending_ = std::move(value); }
+
+    std::string type_name() const override { return "IMRObject"; }
+    int find_member(std::string_view name) override;
+    const void* member_table() const override;
+    void invoke(int id, vbs::CallKind kind, vbs::CallArgs& args, vbs::Value& result,
+                vbs::Context& ctx) override;
+    std::unique_ptr<vbs::Enumerator> enumerate(vbs::Context& ctx) override;
+
+private:
+    mondrel_doc& doc_;
+    const fetch_context& fetch_;
+    const global_list& globals_;
+    vbs::Value pending_;
+};
+
+} // namespace mondrel

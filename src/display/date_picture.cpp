@@ -127,12 +127,23 @@ void append_locale_pattern(const date_parts& p, std::string_view pattern,
     for (size_t i = 0; i < pattern.size();) {
         char c = pattern[i];
         if (c == '\'') {
-            if (i + 1 < pattern.size() && pattern[i + 1] == '\'') { // '' is one quote
+            // Quoted text; inside and outside it, '' stands for one quote.
+            if (i + 1 < pattern.size() && pattern[i + 1] == '\'') {
                 out += '\'';
                 i += 2;
                 continue;
             }
-            i = copy_quoted(pattern, i, out);
+            for (++i; i < pattern.size(); ++i) {
+                if (pattern[i] != '\'') {
+                    out += pattern[i];
+                } else if (i + 1 < pattern.size() && pattern[i + 1] == '\'') {
+                    out += '\'';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
             continue;
         }
         size_t n = 1; // letters count case-sensitively here: M is the month, m the minute

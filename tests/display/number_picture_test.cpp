@@ -1,8 +1,11 @@
 #include "display/number_picture.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 
 namespace mondrel {
 namespace {
@@ -63,6 +66,20 @@ TEST(general_form, up_to_fifteen_digits_and_scientific_outside_the_range) {
         EXPECT_EQ(general(v), text) << v;
     EXPECT_EQ(general(1234.5, de()), "1234,5");
     EXPECT_EQ(general(1.5e-7, de()), "1,5E-07");
+}
+
+// Where both use fixed notation, the general form is C's "%.15g".
+TEST(general_form, agrees_with_printf_in_the_fixed_range) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-4, 14);
+    for (int k = 0; k < 20000; ++k) {
+        double v = mantissa(rng) * std::pow(10.0, exponent(rng)) * (k % 2 ? -1 : 1);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        if (std::strchr(buf, 'e')) continue; // rounded up to 1e15
+        ASSERT_EQ(general(v), buf) << k;
+    }
 }
 
 TEST(general_form, exact_sources_keep_their_digits) {

@@ -1,0 +1,33 @@
+// Shared parts of Scripting.FileSystemObject (lib_filesystem.cpp) and its TextStream
+// (lib_textstream.cpp).
+#pragma once
+
+#include "vbscript/lib_support.h"
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace vbs {
+
+// I/O modes of OpenTextFile, as the scripting runtime numbers them.
+enum class IoMode { reading = 1, writing = 2, appending = 8 };
+
+// The path a script wrote, with `\` read as a separator as well as `/`.
+std::string native_path(std::string_view script_path);
+
+// Raises the script error for a failed file operation: `missing` (53 File not found or 76 Path
+// not found) when the path does not exist, 70 Permission denied, 58 File already exists,
+// 61 Disk full, 75 Path/File access error for the rest.
+[[noreturn]] void raise_file_error(const std::error_code& ec, int32_t missing);
+
+// A file time as an OLE date in local time.
+double ole_from_time(std::time_t t);
+
+// Opens a text file as a TextStream. `create` makes a missing file for writing or appending;
+// `unicode` (Tristate: -1 true, 0 false, -2 system default) only matters when reading a file
+// without a byte-order mark. Raises 53, 58, 70 or 76 as the scripting runtime does.
+Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create);
+
+} // namespace vbs

@@ -1,0 +1,122 @@
+// mondrel-run: runs codesheets without a window and prints what the grid would show.
+//
+// Only results go to standard output; diagnostics (the loaders' log lines, timings, usage)
+// go to standard error. Exit status: 0 every sheet loaded and no line has an error, 1 some
+// line has an error (or a run was cut short by --timeout), 2 a file could not be loaded or
+// written, or the arguments are wrong.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/run_output.h"
+#include "cli/run_session.h"
+
+namespace {
+
+constexpr const char* usage_text =
+    R"(usage: mondrel-run [--format text|csv|json] [--define NAME=VALUE]... [--timeout SECONDS]
+                   [--max-loop-count N] [--check] [--save OUT] [--open-all] FILE...
+
+Loads each FILE (".mdr" is a codesheet, any other extension line text), runs it as the
+window's Go command does, and prints it.
+  --format text   the rows the grid shows, aligned (default)
+  --format csv    the same rows as CSV with a header row
+  --format json   every line with its values; one object per FILE (an array for several)
+  --define N=V    a global variable N with the value V (a number when V reads as one)
+  --timeout S     stop a run after S seconds (the line running then gets the error)
+  --max-loop-count N   passes after which a WHILE or FOR loop ends (default 1000)
+  --check         translate only: print each line with a syntax error, exit 1 when any
+  --save OUT      after the run write the sheet to OUT (".mdr" codesheet, else line text)
+  --open-all      show the children of closed lines too
+Exit status: 0 no line has an error, 1 some line has an error, 2 a file could not be loaded
+or the arguments are wrong.
+)";
+
+int usage_error(const std::string& message) {
+    std::cerr << "mondrel-run: " << message << "\n" << usage_text;
+    return 2;
+}
+
+// Reads the arguments into `opt`; an empty result means they were sound.
+std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
+    for (int a = 1; a < argc; ++a) {
+        const std::string arg = argv[a];
+        auto value = [&](std::string& out) {
+            if (a + 1 >= argc) return false;
+            out = argv[++a];
+            return true;
+        };
+        std::string v;
+        if (arg == "--format") {
+            if (!value(v)) return "--format needs a value";
+            if (v == "text")
+                opt.format = mondrel::output_format::text;
+            else if (v == "csv")
+                opt.format = mondrel::output_format::csv;
+            else if (v == "json")
+                opt.format = mondrel::output_format::json;
+            else
+                return "unknown format: " + v;
+        } else if (arg == "--define") {
+            if (!value(v)) return "--define needs NAME=VALUE";
+            const size_t eq = v.find('=');
+            if (eq == std::string::npos || eq == 0) return "--define needs NAME=VALUE: " + v;
+            opt.defines.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+        } else if (arg == "--timeout") {
+            if (!value(v)) return "--timeout needs a number of seconds";
+            char* end = nullptr;
+            const double s = std::strtod(v.c_str(), &end);
+            if (end == v.c_str() || *end != '\0' || !(s > 0) || s > 1e6)
+                return "--timeout needs a number of seconds above 0: " + v;
+            opt.timeout = std::chrono::milliseconds(static_cast<int64_t>(s * 1000 + 0.5));
+        } else if (arg == "--max-loop-count") {
+            if (!value(v)) return "--max-loop-count needs a number";
+            char* end = nullptr;
+            const long n = std::strtol(v.c_str(), &end, 10);
+            if (end == v.c_str() || *end != '\0' || n < 1 || n > 2147483647L)
+                return "--max-loop-count needs a whole number from 1: " + v;
+            opt.max_loop_count = static_cast<int32_t>(n);
+        } else if (arg == "--check") {
+            opt.check = true;
+        } else if (arg == "--save") {
+            if (!value(v) || v.empty()) return "--save needs a file name";
+            opt.save = v;
+        } else if (arg == "--open-all") {
+            opt.open_all = true;
+        } else if (arg == "--help" || arg == "-h") {
+            opt.help = true;
+        } else if (arg == "--") {
+            for (++a; a < argc; ++a)
+                opt.files.emplace_back(argv[a]);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option: " + arg;
+        } else {
+            opt.files.push_back(arg);
+        }
+    }
+    if (opt.help) return "";
+    if (opt.files.empty()) return "no FILE given";
+    if (!opt.save.empty() && opt.files.size() != 1) return "--save takes exactly one FILE";
+    return "";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    mondrel::run_options opt;
+    if (const std::string problem = parse_arguments(argc, argv, opt); !problem.empty())
+        return usage_error(problem);
+    if (opt.help) {
+        std::cout << usage_text;
+        return 0;
+    }
+    std::ios::sync_with_stdio(false);
+    return mondrel::run_files(opt, std::cout, std::cerr);
+}

@@ -1,0 +1,223 @@
+#include "cli/run_output.h"
+
+#include <algorithm>
+#include <array>
+
+#include "display/mrdisplay_rows.h"
+#include "document/code_words.h"
+#include "document/mondrel_doc.h"
+
+namespace mondrel {
+
+namespace {
+
+// Length of the UTF-8 sequence that starts at p, or 0 when the bytes there are not one.
+size_t utf8_sequence(const std::string& s, size_t p) {
+    const auto b = static_cast<unsigned char>(s[p]);
+    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || p + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[p + k]) & 0xC0) != 0x80) return 0;
+    if (n == 2 && b < 0xC2) return 0; // overlong
+    return n;
+}
+
+// Characters shown, for column alignment: code points, not bytes.
+size_t display_width(const std::string& s) {
+    size_t w = 0;
+    for (unsigned char c : s)
+        w += (c & 0xC0) != 0x80;
+    return w;
+}
+
+std::string boxes_text(const table_list_item& row) {
+    std::string s;
+    for (const index_box& b : row.boxes) {
+        std::string t = box_text(b);
+        const size_t width = static_cast<size_t>(std::max(b.width, 1));
+        if (t.size() < width) t.insert(0, width - t.size(), ' ');
+        s += "[" + t + "]";
+    }
+    return s;
+}
+
+// The cells of one row in column order: line, word, code, name, data, then values (or the
+// error text). A full-width row has no cells after the code.
+std::vector<std::string> row_cells(const table_list_item& row) {
+    const bool cont = row.has_flag(row_continuation);
+    std::vector<std::string> cells{
+        row.line_text, cont ? std::string() : word_column_text(code_word_from_text(row.word)),
+        row.code};
+    if (row.has_flag(row_full_width)) return cells;
+    cells.push_back(row.name);
+    cells.push_back(boxes_text(row));
+    if (row.has_flag(row_error)) {
+        cells.push_back(row.error_text);
+    } else {
+        for (const std::string& t : row.cell_texts)
+            cells.push_back(t);
+    }
+    return cells;
+}
+
+} // namespace
+
+std::string json_string(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (size_t p = 0; p < text.size();) {
+        const auto c = static_cast<unsigned char>(text[p]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++p;
+        } else if (c < 0x20) {
+            static constexpr char hex[] = "0123456789abcdef";
+            switch (c) {
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += "\\u00";
+                out += hex[c >> 4];
+                out += hex[c & 15];
+                break;
+            }
+            ++p;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++p;
+        } else if (const size_t n = utf8_sequence(text, p); n > 0) {
+            out.append(text, p, n);
+            p += n;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++p;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string csv_field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void write_text(std::ostream& out, const sheet_report& report) {
+    if (!report.rows) return;
+    std::vector<std::vector<std::string>> table;
+    table.reserve(report.rows->rows().size());
+    for (const table_list_item& row : report.rows->rows())
+        table.push_back(row_cells(row));
+    // Column widths over the rows that have the column; a full-width code does not widen the
+    // code column since nothing follows it.
+    std::vector<size_t> width;
+    for (const auto& cells : table) {
+        const size_t aligned = cells.size() == 3 ? 2 : cells.size();
+        if (width.size() < aligned) width.resize(aligned, 0);
+        for (size_t c = 0; c < aligned; ++c)
+            width[c] = std::max(width[c], display_width(cells[c]));
+    }
+    std::string text;
+    for (const auto& cells : table) {
+        std::string line;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const size_t pad =
+                c < width.size() ? width[c] - std::min(width[c], display_width(cells[c])) : 0;
+            if (c > 0) line += "  ";
+            if (c == 1) line.append(pad, ' '); // the word column is right-aligned
+            line += cells[c];
+            if (c != 1 && c + 1 < cells.size()) line.append(pad, ' ');
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        text += line;
+        text += '\n';
+    }
+    out << text;
+}
+
+void write_csv_header(std::ostream& out, int value_columns) {
+    std::string h = "line,word,code,name,data";
+    for (int k = 0; k < value_columns; ++k)
+        h += ",[" + std::to_string(k) + "]";
+    out << h << "\r\n";
+}
+
+void write_csv(std::ostream& out, const sheet_report& report) {
+    if (!report.rows) return;
+    std::string text;
+    for (const table_list_item& row : report.rows->rows()) {
+        std::vector<std::string> cells = row_cells(row);
+        if (cells.size() == 3) cells.resize(5); // a full-width row: empty name and data
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0) text += ',';
+            text += csv_field(cells[c]);
+        }
+        text += "\r\n";
+    }
+    out << text;
+}
+
+void write_json(std::ostream& out, const sheet_report& report) {
+    std::string j = "{\"file\": " + json_string(report.file);
+    if (!report.loaded || !report.doc || !report.all_lines) {
+        j += ", \"loaded\": false, \"error\": " + json_string(report.error) + "}";
+        out << j;
+        return;
+    }
+    j += ", \"loaded\": true, \"lines\": [";
+    const mondrel_doc& doc = *report.doc;
+    const auto& lines = report.all_lines->lines();
+    const auto& rows = report.all_lines->rows();
+    size_t r = 0;
+    for (int i = 0; i < doc.line_count(); ++i) {
+        const source_list_item& src = doc.line(i);
+        while (r < rows.size() && rows[r].line < i)
+            ++r;
+        const std::string number = r < rows.size() && rows[r].line == i ? rows[r].full_number : "";
+        j += i == 0 ? "\n" : ",\n";
+        j += " {\"index\": " + std::to_string(i) + ", \"number\": " + json_string(number);
+        j += ", \"word\": " + json_string(std::string(code_word_text(src.code_word)));
+        j += ", \"code\": " + json_string(src.code) + ", \"name\": " + json_string(src.name);
+        j += ", \"status\": " + std::to_string(src.status);
+        j += ", \"error\": " + json_string(src.error_text) + ", \"values\": [";
+        const auto& values =
+            i < static_cast<int>(lines.size()) ? lines[i].values : std::vector<data_list_item>{};
+        for (size_t k = 0; k < values.size(); ++k)
+            j += (k ? ", " : "") + json_string(values[k].text);
+        j += "], \"indexes\": [";
+        for (size_t k = 0; k < values.size(); ++k) {
+            j += k ? ", [" : "[";
+            if (k < src.results.indexes.size()) {
+                const si_array& path = src.results.indexes[k];
+                for (size_t p = 0; p < path.size(); ++p)
+                    j += (p ? ", " : "") + std::to_string(path[p]);
+            }
+            j += "]";
+        }
+        j += "]}";
+    }
+    j += "],\n \"globals\": {";
+    for (size_t g = 0; g < report.globals.size(); ++g) {
+        j += g ? ", " : "";
+        j += json_string(report.globals[g].first) + ": " + json_string(report.globals[g].second);
+    }
+    j += "}}";
+    out << j;
+}
+
+} // namespace mondrel

@@ -1,0 +1,323 @@
+#include "cli/run_session.h"
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "cli/run_output.h"
+#include "display/mrdisplay_rows.h"
+#include "display/value_text.h"
+#include "document/codesheet_file.h"
+#include "document/mondrel_doc.h"
+#include "execution/debugging.h"
+#include "execution/globals.h"
+#include "execution/run_engine.h"
+#include "platform/diagnostic_log.h"
+#include "vbscript/convert.h"
+
+namespace mondrel {
+
+namespace {
+
+namespace fs = std::filesystem;
+using clock_type = std::chrono::steady_clock;
+
+double ms_since(clock_type::time_point t0) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - t0).count();
+}
+
+// The loaders' and the run's log lines go to standard error.
+class stream_log : public diagnostic_log {
+public:
+    explicit stream_log(std::ostream& err) : err_(err) {}
+    void write(std::string_view line) override { err_ << "mondrel-run: " << line << "\n"; }
+
+private:
+    std::ostream& err_;
+};
+
+// Interrupts a run that goes on longer than the timeout. The watchdog thread only calls the
+// engine's interrupt, which is safe from another thread.
+class watchdog {
+public:
+    watchdog(run_engine& engine, std::chrono::milliseconds limit) {
+        if (limit.count() <= 0) return;
+        thread_ = std::thread([this, &engine, limit] {
+            std::unique_lock lock(mutex_);
+            if (!done_cv_.wait_for(lock, limit, [this] { return done_; })) {
+                fired_ = true;
+                engine.interrupt();
+            }
+        });
+    }
+    ~watchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        done_cv_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+    bool fired() const {
+        std::lock_guard lock(mutex_);
+        return fired_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable done_cv_;
+    bool done_ = false;
+    bool fired_ = false;
+    std::thread thread_;
+};
+
+// Changes the working directory for a run and restores it afterwards: relative INCL, DIR and
+// CMD paths are taken from the sheet's folder, as in the window.
+class folder_scope {
+public:
+    explicit folder_scope(const fs::path& folder) {
+        std::error_code ec;
+        old_ = fs::current_path(ec);
+        if (!ec && !folder.empty()) fs::current_path(folder, ec);
+    }
+    ~folder_scope() {
+        std::error_code ec;
+        if (!old_.empty()) fs::current_path(old_, ec);
+    }
+
+private:
+    fs::path old_;
+};
+
+// One loaded sheet with everything its output needs.
+struct sheet {
+    std::string file; // as given (or as the chain named it)
+    fs::path path;    // absolute
+    bool loaded = false;
+    std::unique_ptr<mondrel_doc> doc;
+    std::unique_ptr<run_engine> engine;
+    mrdisplay_rows rows;
+    mrdisplay_rows all_lines;
+    bool timed_out = false;
+};
+
+// A value typed on the command line: a number when it reads as one (a whole number that fits
+// a Long becomes a Long), otherwise the text.
+vbs::Value define_value(const std::string& text) {
+    double d = 0;
+    if (!text.empty() && vbs::parse_number(text, d)) {
+        if (std::floor(d) == d && d >= -2147483648.0 && d <= 2147483647.0)
+            return vbs::Value::long_(static_cast<int32_t>(d));
+        return vbs::Value::dbl(d);
+    }
+    return vbs::Value::string(text);
+}
+
+bool load_sheet(sheet& s) {
+    s.doc = std::make_unique<mondrel_doc>();
+    std::error_code ec;
+    s.path = fs::absolute(s.file, ec);
+    if (ec) return false;
+    const std::string path = s.path.string();
+    if (!read_file(*s.doc, path, read_replace, 0)) return false;
+    s.doc->set_file_name(path);
+    s.doc->mark_saved();
+    s.loaded = true;
+    return true;
+}
+
+// Runs a loaded sheet to its end: a breakpoint only pauses a window's run, so the runner goes
+// on from it.
+void run_sheet(sheet& s, const run_options& opt, int chain_depth) {
+    s.engine = std::make_unique<run_engine>(*s.doc, make_vbs_engine(), process_globals());
+    folder_scope in_folder(s.path.parent_path());
+    watchdog guard(*s.engine, opt.timeout);
+    s.engine->run_all(chain_depth);
+    while (s.engine->state() == run_state::paused && !guard.fired())
+        s.engine->run_all(chain_depth);
+    s.timed_out = guard.fired();
+}
+
+bool has_error_line(const mondrel_doc& doc) {
+    for (int i = 0; i < doc.line_count(); ++i)
+        if (doc.line(i).status != status_ok) return true;
+    return false;
+}
+
+std::vector<std::pair<std::string, std::string>> global_texts() {
+    const prop_list plain = prop_list::from_text("");
+    std::vector<std::pair<std::string, std::string>> out;
+    const global_list& g = process_globals();
+    for (int i = 0; i < g.size(); ++i)
+        out.emplace_back(g.name(i), value_text(g.value(i), plain));
+    return out;
+}
+
+} // namespace
+
+int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
+    stream_log log(err);
+    diagnostic_log* previous_log = set_diagnostic_log(&log);
+    const bool timings = std::getenv("MONDREL_RUN_TIMINGS") != nullptr;
+    int status = 0;
+
+    for (const auto& [name, value] : opt.defines) {
+        global_list& g = process_globals();
+        int i = g.find(name);
+        if (i < 0 && !g.add(name)) {
+            err << "mondrel-run: --define: not a valid global name: " << name << "\n";
+            set_diagnostic_log(previous_log);
+            return 2;
+        }
+        if (i < 0) i = g.find(name);
+        g.set_value(i, define_value(value));
+    }
+    if (opt.max_loop_count > 0) set_max_loop_count(opt.max_loop_count);
+    if (opt.timeout.count() > 0) set_script_time_limit(opt.timeout);
+
+    std::vector<std::unique_ptr<sheet>> sheets;
+    double load_ms = 0, run_ms = 0, rows_ms = 0;
+    for (const std::string& file : opt.files) {
+        auto s = std::make_unique<sheet>();
+        s->file = file;
+        auto t0 = clock_type::now();
+        const bool ok = load_sheet(*s);
+        load_ms += ms_since(t0);
+        sheet& first = *s;
+        sheets.push_back(std::move(s));
+        if (!ok || opt.check) continue;
+
+        // A `cmd run` line hands over to another sheet, which runs next; a sheet already run
+        // in this chain runs again (the chain depth bounds A runs B runs A).
+        sheet* current = &first;
+        int depth = 0;
+        while (true) {
+            t0 = clock_type::now();
+            run_sheet(*current, opt, depth);
+            run_ms += ms_since(t0);
+            if (current->engine->reason() != stop_reason::chain) break;
+            fs::path target;
+            {
+                folder_scope in_folder(current->path.parent_path());
+                std::error_code ec;
+                target = fs::absolute(current->engine->chain_path(), ec);
+            }
+            sheet* next = nullptr;
+            for (auto& other : sheets)
+                if (other->loaded && other->path == target) next = other.get();
+            if (!next) {
+                auto chained = std::make_unique<sheet>();
+                chained->file = target.string();
+                if (!load_sheet(*chained)) {
+                    sheets.push_back(std::move(chained));
+                    break;
+                }
+                next = chained.get();
+                sheets.push_back(std::move(chained));
+            }
+            current = next;
+            ++depth;
+        }
+    }
+
+    // Rows and the exit status.
+    auto t0 = clock_type::now();
+    for (auto& s : sheets) {
+        if (!s->loaded) {
+            err << "mondrel-run: Could not open the file: " << s->file << "\n";
+            status = 2;
+            continue;
+        }
+        const fmt_result_list* fmts = s->engine ? &s->engine->fmt_results() : nullptr;
+        if (opt.format == output_format::json || opt.check)
+            s->all_lines.refresh(*s->doc, true, -1, fmts);
+        if (opt.format != output_format::json && !opt.check)
+            s->rows.refresh(*s->doc, opt.open_all, -1, fmts);
+        if (s->timed_out) {
+            err << "mondrel-run: " << s->file << ": stopped after the timeout\n";
+            status = std::max(status, 1);
+        }
+        if (!opt.check && has_error_line(*s->doc)) status = std::max(status, 1);
+    }
+    rows_ms = ms_since(t0);
+
+    t0 = clock_type::now();
+    if (opt.check) {
+        bool any = false;
+        for (auto& s : sheets) {
+            if (!s->loaded) continue;
+            const mondrel_doc& doc = *s->doc;
+            const auto& rows = s->all_lines.rows();
+            for (const table_list_item& row : rows) {
+                const source_list_item& line = doc.line(row.line);
+                if (row.has_flag(row_continuation) || line.status != status_syntax_error) continue;
+                out << s->file << ":" << row.full_number << ": " << line.error_text << "\n";
+                any = true;
+            }
+        }
+        status = std::max(status, any ? 1 : 0);
+    } else {
+        const auto globals = global_texts();
+        const bool several = sheets.size() > 1;
+        if (opt.format == output_format::json && several) out << "[\n";
+        if (opt.format == output_format::csv) {
+            int columns = 0;
+            for (auto& s : sheets)
+                if (s->loaded) columns = std::max(columns, s->rows.data_cols());
+            write_csv_header(out, columns);
+        }
+        for (size_t k = 0; k < sheets.size(); ++k) {
+            sheet& s = *sheets[k];
+            sheet_report report;
+            report.file = s.file;
+            report.loaded = s.loaded;
+            report.error = "Could not open the file: " + s.file;
+            report.doc = s.doc.get();
+            report.rows = &s.rows;
+            report.all_lines = &s.all_lines;
+            report.globals = globals;
+            switch (opt.format) {
+            case output_format::json:
+                if (k > 0) out << ",\n";
+                write_json(out, report);
+                break;
+            case output_format::csv:
+                if (s.loaded) write_csv(out, report);
+                break;
+            case output_format::text:
+                if (several) out << (k > 0 ? "\n" : "") << "== " << s.file << "\n";
+                if (s.loaded)
+                    write_text(out, report);
+                else
+                    out << "Could not open the file: " << s.file << "\n";
+                break;
+            }
+        }
+        if (opt.format == output_format::json) out << (several ? "\n]\n" : "\n");
+    }
+    out.flush();
+    const double output_ms = ms_since(t0);
+
+    if (!opt.save.empty() && !sheets.empty() && sheets.front()->loaded) {
+        std::error_code ec;
+        const fs::path target = fs::absolute(opt.save, ec);
+        const save_result saved = write_file(*sheets.front()->doc, ec ? opt.save : target.string());
+        if (!saved.ok) {
+            err << "mondrel-run: " << saved.message << "\n";
+            status = 2;
+        }
+    }
+    if (timings) {
+        err << "mondrel-run timings: load " << load_ms << " ms, run " << run_ms << " ms, rows "
+            << rows_ms << " ms, output " << output_ms << " ms\n";
+    }
+    set_diagnostic_log(previous_log);
+    return status;
+}
+
+} // namespace mondrel

@@ -1,0 +1,33 @@
+#pragma once
+// The work of mondrel-run after its arguments are read: load each sheet, run it as the
+// window's Go command does (following `cmd run` chains), build its rows and print them.
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mondrel {
+
+enum class output_format { text, csv, json };
+
+struct run_options {
+    output_format format = output_format::text;
+    std::vector<std::pair<std::string, std::string>> defines; // global name, value text
+    std::chrono::milliseconds timeout{0};                     // 0: none
+    int32_t max_loop_count = 0;                               // 0: the default
+    bool check = false;
+    bool open_all = false;
+    bool help = false;
+    std::string save;
+    std::vector<std::string> files;
+};
+
+// Runs every file and writes the results to `out`, diagnostics to `err`. Returns the exit
+// status: 0 sound, 1 some line has an error (or a run was stopped by the timeout), 2 a file
+// could not be loaded or saved, or a --define name is not a valid name.
+int run_files(const run_options& opt, std::ostream& out, std::ostream& err);
+
+} // namespace mondrel

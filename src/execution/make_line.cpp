@@ -62,7 +62,7 @@ struct translation {
     void expression_line() {
         if (in.at_end()) return; // an empty line does nothing
         std::string e;
-        literal_node literal;
+        array_literal literal;
         const bool is_literal = in.kind() == token_kind::lbrace;
         if (is_literal) {
             literal = in.literal();
@@ -155,7 +155,7 @@ struct translation {
     // arr_line -> dimension { "," dimension }, read from the unexpanded code as "{" code "}"
     void arr_line() {
         if (in.at_end()) throw mr_exception("<dim> expected");
-        const text_source wrapped("{" + line.code + "}");
+        const std::string wrapped = "{" + line.code + "}";
         vb_scanner dims(wrapped);
         const std::string dims_text = array_text(dims.literal());
         line.temp1 = doc.next_temp_name();
@@ -209,8 +209,7 @@ void translate(mondrel_doc& doc, source_list_item& line) {
         return;
     case cw_arr: {
         // The dimensions are read from the code as written: no repeats are expanded.
-        const text_source source(line.code);
-        vb_scanner in(source);
+        vb_scanner in(line.code);
         translation{doc, line, in}.arr_line();
         return;
     }
@@ -220,8 +219,8 @@ void translate(mondrel_doc& doc, source_list_item& line) {
 
     // Every other code word reads the code with its repeats expanded. A typed word stands
     // before any brace, so it is the first token of the expanded text too.
-    const text_source source(expand_repeats(original_code));
-    vb_scanner in(source, skip);
+    const std::string expanded = expand_repeats(original_code);
+    vb_scanner in(expanded, skip);
     translation t{doc, line, in};
     switch (word) {
     case cw_expression:

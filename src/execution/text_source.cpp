@@ -1,5 +1,7 @@
 #include "execution/text_source.h"
 
+#include <algorithm>
+
 namespace mondrel {
 
 namespace {
@@ -62,88 +64,82 @@ token_kind single_char_kind(char c) {
     }
 }
 
-// The character reader of one text: each call to next() gives the token that starts at the
-// first non-blank character from the current position.
-class scanner {
-public:
-    explicit scanner(std::string_view text) : text_(text) {}
-
-    token next() {
-        while (pos_ < text_.size() && is_blank(text_[pos_]))
-            ++pos_;
-        const size_t start = pos_;
-        if (pos_ >= text_.size() || text_[pos_] == ';') return make(token_kind::end_of_line, start);
-        const char c = text_[pos_];
-        if (!is_ascii(c)) return other_run(start);
-        if (is_digit(c) || (c == '.' && digit_at(pos_ + 1))) return number(start);
-        if (c == '"') return string(start);
-        if (is_letter(c)) return word(start);
-        if (c == '.' && pos_ + 1 < text_.size() && is_letter(text_[pos_ + 1])) {
-            ++pos_;
-            skip_word_chars();
-            return make(token_kind::member, start);
-        }
-        ++pos_;
-        return make(single_char_kind(c), start);
-    }
-
-private:
-    token make(token_kind kind, size_t start) const {
-        return {kind, static_cast<uint32_t>(start), static_cast<uint32_t>(pos_)};
-    }
-    bool digit_at(size_t i) const { return i < text_.size() && is_digit(text_[i]); }
-    void skip_digits() {
-        while (digit_at(pos_))
-            ++pos_;
-    }
-    void skip_word_chars() {
-        while (pos_ < text_.size() && is_word_char(text_[pos_]))
-            ++pos_;
-    }
-
-    // number -> digits [ "." digits [ ("E"|"e") ["+"|"-"] digits ] ]  |  "." digits [exponent]
-    token number(size_t start) {
-        skip_digits();
-        if (pos_ >= text_.size() || text_[pos_] != '.' || !digit_at(pos_ + 1))
-            return make(token_kind::integer, start);
-        ++pos_;
-        skip_digits();
-        if (pos_ < text_.size() && (text_[pos_] == 'E' || text_[pos_] == 'e')) {
-            size_t e = pos_ + 1;
-            if (e < text_.size() && (text_[e] == '+' || text_[e] == '-')) ++e;
-            if (digit_at(e)) {
-                pos_ = e;
-                skip_digits();
-            }
-        }
-        return make(token_kind::real, start);
-    }
-
-    // string -> '"' any characters up to the next '"' or the end of the text
-    token string(size_t start) {
-        const size_t close = text_.find('"', pos_ + 1);
-        pos_ = close == std::string_view::npos ? text_.size() : close + 1;
-        return make(token_kind::string, start);
-    }
-
-    // word -> letter { letter | digit | "_" }
-    token word(size_t start) {
-        skip_word_chars();
-        return make(keyword_kind(text_.substr(start, pos_ - start)), start);
-    }
-
-    // The bytes of non-ASCII characters form one "other" token.
-    token other_run(size_t start) {
-        while (pos_ < text_.size() && !is_ascii(text_[pos_]))
-            ++pos_;
-        return make(token_kind::other, start);
-    }
-
-    std::string_view text_;
-    size_t pos_ = 0;
-};
-
 } // namespace
+
+token scanner::next() {
+    while (pos_ < text_.size() && is_blank(text_[pos_]))
+        ++pos_;
+    const size_t start = pos_;
+    if (pos_ >= text_.size() || text_[pos_] == ';') return make(token_kind::end_of_line, start);
+    const char c = text_[pos_];
+    if (!is_ascii(c)) return other_run(start);
+    if (is_digit(c) || (c == '.' && digit_at(pos_ + 1))) return number(start);
+    if (c == '"') return string(start);
+    if (is_letter(c)) return word(start);
+    if (c == '.' && pos_ + 1 < text_.size() && is_letter(text_[pos_ + 1])) {
+        ++pos_;
+        skip_word_chars();
+        return make(token_kind::member, start);
+    }
+    ++pos_;
+    return make(single_char_kind(c), start);
+}
+
+token scanner::make(token_kind kind, size_t start) const {
+    return {kind, static_cast<uint32_t>(start), static_cast<uint32_t>(pos_)};
+}
+
+bool scanner::digit_at(size_t i) const {
+    return i < text_.size() && is_digit(text_[i]);
+}
+
+void scanner::skip_digits() {
+    while (digit_at(pos_))
+        ++pos_;
+}
+
+void scanner::skip_word_chars() {
+    while (pos_ < text_.size() && is_word_char(text_[pos_]))
+        ++pos_;
+}
+
+// number -> digits [ "." digits [ ("E"|"e") ["+"|"-"] digits ] ]  |  "." digits [exponent]
+token scanner::number(size_t start) {
+    skip_digits();
+    if (pos_ >= text_.size() || text_[pos_] != '.' || !digit_at(pos_ + 1))
+        return make(token_kind::integer, start);
+    ++pos_;
+    skip_digits();
+    if (pos_ < text_.size() && (text_[pos_] == 'E' || text_[pos_] == 'e')) {
+        size_t e = pos_ + 1;
+        if (e < text_.size() && (text_[e] == '+' || text_[e] == '-')) ++e;
+        if (digit_at(e)) {
+            pos_ = e;
+            skip_digits();
+        }
+    }
+    return make(token_kind::real, start);
+}
+
+// string -> '"' any characters up to the next '"' or the end of the text
+token scanner::string(size_t start) {
+    const size_t close = text_.find('"', pos_ + 1);
+    pos_ = close == std::string_view::npos ? text_.size() : close + 1;
+    return make(token_kind::string, start);
+}
+
+// word -> letter { letter | digit | "_" }
+token scanner::word(size_t start) {
+    skip_word_chars();
+    return make(keyword_kind(text_.substr(start, pos_ - start)), start);
+}
+
+// The bytes of non-ASCII characters form one "other" token.
+token scanner::other_run(size_t start) {
+    while (pos_ < text_.size() && !is_ascii(text_[pos_]))
+        ++pos_;
+    return make(token_kind::other, start);
+}
 
 token_kind keyword_kind(std::string_view word) {
     if (word.size() > keyword_significant_length) word = word.substr(0, keyword_significant_length);
@@ -183,10 +179,13 @@ text_source::text_source(std::string text) : text_(std::move(text)) {
     }
 }
 
-std::string_view text_source::token_text(const token& t) const {
-    if (t.kind != token_kind::string) return slice(t.start, t.end);
-    const bool closed = t.end - t.start >= 2 && text_[t.end - 1] == '"';
-    return slice(t.start + 1, closed ? t.end - 1 : t.end);
+std::string_view token_text(std::string_view text, const token& t) {
+    const size_t end = std::min<size_t>(t.end, text.size());
+    const size_t start = std::min<size_t>(t.start, end);
+    if (t.kind != token_kind::string) return text.substr(start, end - start);
+    const bool closed = end - start >= 2 && text[end - 1] == '"';
+    const size_t from = std::min(start + 1, end);
+    return text.substr(from, (closed ? end - 1 : end) - from);
 }
 
 std::string_view text_source::slice(size_t from, size_t to) const {

@@ -127,8 +127,34 @@ struct token {
     uint32_t end;   // one past the last character (past the closing quote, when there is one)
 };
 
-// One code text and its tokens. The list always ends with one end_of_line token, whose start
-// is the semicolon that ended the tokens or the length of the text.
+// The character reader of one text: each call to next() gives the token that starts at the
+// first non-blank character from the current position, and end_of_line for ever after the end.
+// It is a small value: a copy reads ahead without moving the original.
+class scanner {
+public:
+    explicit scanner(std::string_view text) : text_(text) {}
+    token next();
+
+private:
+    token make(token_kind kind, size_t start) const;
+    bool digit_at(size_t i) const;
+    void skip_digits();
+    void skip_word_chars();
+    token number(size_t start);
+    token string(size_t start);
+    token word(size_t start);
+    token other_run(size_t start);
+
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// The token's text: a string without its quotes, any other token as written.
+std::string_view token_text(std::string_view text, const token& t);
+
+// One code text and all its tokens at once, for callers that index them. The list always ends
+// with one end_of_line token, whose start is the semicolon that ended the tokens or the length
+// of the text.
 class text_source {
 public:
     explicit text_source(std::string text);
@@ -137,8 +163,7 @@ public:
     const std::vector<token>& tokens() const { return tokens_; }
     const token& at(size_t i) const { return tokens_[i < tokens_.size() ? i : tokens_.size() - 1]; }
 
-    // The token's text: a string without its quotes, any other token as written.
-    std::string_view token_text(const token& t) const;
+    std::string_view token_text(const token& t) const { return mondrel::token_text(text_, t); }
     // The characters [from, to) of the text.
     std::string_view slice(size_t from, size_t to) const;
 

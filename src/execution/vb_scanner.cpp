@@ -4,156 +4,174 @@
 
 namespace mondrel {
 
-vb_scanner::vb_scanner(const text_source& source, size_t first) : source_(source), pos_(first) {
-    if (pos_ >= source_.tokens().size()) pos_ = source_.tokens().size() - 1;
+namespace {
+
+// Every leaf writes at least "MR.dspx 0,(0),0" and a line end into the display text; a literal
+// with more leaves than fit is refused while it is read, before its parts pile up.
+constexpr size_t min_leaf_display = 17;
+
+using part_kind = literal_part::part_kind;
+
+} // namespace
+
+vb_scanner::vb_scanner(std::string_view text, size_t skip)
+    : text_(text), reader_(text), current_(reader_.next()) {
+    for (size_t k = 0; k < skip; ++k)
+        advance();
 }
 
 bool vb_scanner::contains(token_kind k) const {
-    const auto& tokens = source_.tokens();
-    for (size_t i = pos_; i < tokens.size(); ++i)
-        if (tokens[i].kind == k) return true;
-    return false;
+    scanner ahead = reader_;
+    for (token t = current_;; t = ahead.next()) {
+        if (t.kind == k) return true;
+        if (t.kind == token_kind::end_of_line) return false;
+    }
 }
 
 std::string vb_scanner::rest_of_text() const {
-    return std::string(source_.slice(peek().start, source_.text().size()));
+    return std::string(text_.substr(std::min<size_t>(current_.start, text_.size())));
 }
 
-std::string vb_scanner::expression() {
-    const size_t start = peek().start;
+std::pair<size_t, size_t> vb_scanner::expression_span() {
+    const size_t start = current_.start;
     int depth = 0;
     for (;; advance()) {
         const token_kind k = kind();
-        if (k == token_kind::end_of_line)
-            return std::string(source_.slice(start, source_.text().size()));
+        if (k == token_kind::end_of_line) return {start, text_.size()};
         if (k == token_kind::kw_to || k == token_kind::kw_step || k == token_kind::rbrace) break;
         if (depth == 0 && (k == token_kind::comma || k == token_kind::rparen)) break;
         if (k == token_kind::lparen) ++depth;
         if (k == token_kind::rparen) --depth;
     }
-    return std::string(source_.slice(start, peek().start));
+    return {start, current_.start};
+}
+
+std::string vb_scanner::expression() {
+    const auto [start, end] = expression_span();
+    return std::string(text_.substr(start, end - start));
 }
 
 // Every group of the literal must find its closing brace before the text ends. One pass from
 // the opening brace answers that for all groups at once: when the outermost group closes, every
 // group inside it has closed too.
 void vb_scanner::check_balance() const {
-    const auto& tokens = source_.tokens();
+    scanner ahead = reader_;
     int depth = 0;
-    for (size_t i = pos_; i < tokens.size(); ++i) {
-        if (tokens[i].kind == token_kind::lbrace) {
+    for (token t = current_; t.kind != token_kind::end_of_line; t = ahead.next()) {
+        if (t.kind == token_kind::lbrace) {
             if (++depth > max_literal_depth) throw mr_exception("Too deeply nested {}s");
-        } else if (tokens[i].kind == token_kind::rbrace) {
+        } else if (t.kind == token_kind::rbrace) {
             if (--depth == 0) return;
         }
     }
     throw mr_exception("Unequal {}s");
 }
 
-literal_node vb_scanner::literal() {
+// Reads without recursion: `open` holds the part index of each group not yet closed, and each
+// group's count grows as its elements are read.
+array_literal vb_scanner::literal() {
     check_balance();
-    return group(1);
-}
-
-literal_node vb_scanner::group(int depth) {
-    literal_node node;
-    node.group = true;
-    advance(); // the "{"
+    array_literal literal{text_, {}};
+    std::vector<size_t> open;
+    size_t leaves = 0;
+    auto open_group = [&] {
+        if (!open.empty()) ++literal.parts[open.back()].count;
+        open.push_back(literal.parts.size());
+        literal.parts.push_back({part_kind::open});
+        advance(); // the "{"
+    };
+    open_group();
     for (;;) {
+        // element -> literal | expression | nothing
         if (kind() == token_kind::lbrace) {
-            node.elements.push_back(group(depth + 1));
-        } else {
-            literal_node leaf;
-            if (kind() != token_kind::comma && kind() != token_kind::rbrace)
-                leaf.text = expression();
-            node.elements.push_back(std::move(leaf));
-        }
-        switch (kind()) {
-        case token_kind::comma:
-            advance();
+            open_group();
             continue;
-        case token_kind::rbrace:
-            advance();
-            return node;
-        case token_kind::end_of_line:
-            throw mr_exception("Unequal {}s");
-        default:
+        }
+        literal_part leaf{part_kind::leaf};
+        if (kind() != token_kind::comma && kind() != token_kind::rbrace) {
+            const auto [start, end] = expression_span();
+            leaf.start = static_cast<uint32_t>(start);
+            leaf.end = static_cast<uint32_t>(end);
+        }
+        literal.parts.push_back(leaf);
+        ++literal.parts[open.back()].count;
+        if (++leaves > max_display_length / min_leaf_display) throw mr_exception("Array too large");
+        // After an element: "," reads the next one, "}" closes groups.
+        for (;;) {
+            if (kind() == token_kind::comma) {
+                advance();
+                break;
+            }
+            if (kind() == token_kind::rbrace) {
+                advance();
+                literal.parts.push_back({part_kind::close});
+                open.pop_back();
+                if (open.empty()) return literal;
+                continue;
+            }
+            if (kind() == token_kind::end_of_line) throw mr_exception("Unequal {}s");
             throw mr_exception("Unexpected \"" + std::string(current_text()) + "\" in {}");
         }
     }
 }
 
-namespace {
-
-void append_array_text(const literal_node& node, std::string& out) {
-    if (!node.group) {
-        out += node.text.empty() ? std::string_view("Null") : std::string_view(node.text);
-        return;
+std::string array_text(const array_literal& literal) {
+    std::string out;
+    part_kind previous = part_kind::open;
+    for (const literal_part& part : literal.parts) {
+        // An element that follows another element of its group is preceded by a comma.
+        if (part.kind != part_kind::close && previous != part_kind::open) out += ',';
+        switch (part.kind) {
+        case part_kind::open:
+            out += "Array(";
+            break;
+        case part_kind::close:
+            out += ')';
+            break;
+        case part_kind::leaf:
+            if (part.start == part.end)
+                out += "Null";
+            else
+                out += literal.text.substr(part.start, part.end - part.start);
+            break;
+        }
+        previous = part.kind;
     }
-    out += "Array(";
-    for (size_t k = 0; k < node.elements.size(); ++k) {
-        if (k > 0) out += ',';
-        append_array_text(node.elements[k], out);
-    }
-    out += ')';
+    return out;
 }
 
-// The leaves of a literal, written in reading order. Per open level: the element's position,
-// the group's element count, and whether the group has written its first leaf yet.
-class display_writer {
-public:
-    explicit display_writer(std::string_view name) : name_(name) {}
+namespace {
 
-    void write_group(const literal_node& group) {
-        const size_t level = positions_.size();
-        positions_.push_back(0);
-        counts_.push_back(static_cast<long long>(group.elements.size()));
-        started_.push_back(false);
-        for (size_t k = 0; k < group.elements.size(); ++k) {
-            positions_[level] = static_cast<long long>(k);
-            if (group.elements[k].group)
-                write_group(group.elements[k]);
-            else
-                write_leaf();
-        }
-        positions_.pop_back();
-        counts_.pop_back();
-        started_.pop_back();
-    }
-
-    std::string take() { return std::move(out_); }
-
-private:
-    void write_leaf() {
-        out_ += "MR.dspx ";
-        out_ += std::to_string(leaf_++);
-        out_ += ',';
-        out_ += name_;
-        for (long long p : positions_) {
-            out_ += '(';
-            out_ += std::to_string(p);
-            out_ += ')';
-        }
-        for (size_t l = 0; l < positions_.size(); ++l) {
-            out_ += ',';
-            if (!started_[l]) {
-                started_[l] = true;
-                out_ += std::to_string(-counts_[l]);
-            } else {
-                out_ += std::to_string(positions_[l]);
-            }
-        }
-        out_ += "\r\n";
-        if (out_.size() > max_display_length) throw mr_exception("Array too large");
-    }
-
-    std::string_view name_;
-    std::string out_;
-    long long leaf_ = 0;
-    std::vector<long long> positions_;
-    std::vector<long long> counts_;
-    std::vector<bool> started_;
+// One open group while the display text is written: the position of its current element,
+// how many elements it has, and whether it has written its first leaf yet.
+struct display_level {
+    long long position = -1;
+    long long count = 0;
+    bool started = false;
 };
+
+void write_leaf(std::string& out, long long index, std::string_view name,
+                std::vector<display_level>& levels) {
+    out += "MR.dspx ";
+    out += std::to_string(index);
+    out += ',';
+    out += name;
+    for (const display_level& level : levels) {
+        out += '(';
+        out += std::to_string(level.position);
+        out += ')';
+    }
+    for (display_level& level : levels) {
+        out += ',';
+        if (!level.started) {
+            level.started = true;
+            out += std::to_string(-level.count);
+        } else {
+            out += std::to_string(level.position);
+        }
+    }
+    out += "\r\n";
+}
 
 bool is_letter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -161,16 +179,24 @@ bool is_letter(char c) {
 
 } // namespace
 
-std::string array_text(const literal_node& literal) {
+std::string literal_display_text(const array_literal& literal, std::string_view name) {
     std::string out;
-    append_array_text(literal, out);
+    std::vector<display_level> levels;
+    long long leaf = 0;
+    for (const literal_part& part : literal.parts) {
+        if (part.kind == part_kind::close) {
+            levels.pop_back();
+            continue;
+        }
+        if (!levels.empty()) ++levels.back().position;
+        if (part.kind == part_kind::open) {
+            levels.push_back({-1, part.count, false});
+            continue;
+        }
+        write_leaf(out, leaf++, name, levels);
+        if (out.size() > max_display_length) throw mr_exception("Array too large");
+    }
     return out;
-}
-
-std::string literal_display_text(const literal_node& literal, std::string_view name) {
-    display_writer writer(name);
-    writer.write_group(literal);
-    return writer.take();
 }
 
 bool is_valid_name(std::string_view name) {

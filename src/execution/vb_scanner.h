@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "execution/text_source.h"
@@ -20,26 +21,37 @@ inline constexpr int max_literal_depth = 64;
 // with "Array too large".
 inline constexpr size_t max_display_length = size_t{64} << 20;
 
-// One element of an array literal: a nested group, an expression, or nothing (Null).
-struct literal_node {
-    bool group = false;
-    std::string text;                   // the expression as written; empty for Null
-    std::vector<literal_node> elements; // of a group; a group always has at least one
+// An array literal, read into a flat list of parts in reading order: each group is an open
+// part (holding the group's element count), its elements, and a close part; an element is a
+// leaf (an expression's place in the text, or an empty place for Null) or a nested group. The
+// parts refer to the text the literal was read from, which must outlive them.
+struct literal_part {
+    enum class part_kind : uint8_t { open, leaf, close };
+    part_kind kind;
+    uint32_t start = 0; // leaf: the expression's characters [start, end); empty for Null
+    uint32_t end = 0;
+    uint32_t count = 0; // open: the number of elements of the group
+};
+
+struct array_literal {
+    std::string_view text;
+    std::vector<literal_part> parts;
 };
 
 class vb_scanner {
 public:
-    // Reads the tokens of `source` from token number `first` on.
-    explicit vb_scanner(const text_source& source, size_t first = 0);
+    // Reads the tokens of `text` after skipping the first `skip` of them. Tokens are read one
+    // at a time as the parser asks, so a long text costs no token list.
+    explicit vb_scanner(std::string_view text, size_t skip = 0);
 
-    const token& peek() const { return source_.at(pos_); }
-    token_kind kind() const { return peek().kind; }
+    const token& peek() const { return current_; }
+    token_kind kind() const { return current_.kind; }
     void advance() {
-        if (kind() != token_kind::end_of_line) ++pos_;
+        if (kind() != token_kind::end_of_line) current_ = reader_.next();
     }
     // True when nothing but the end of the text is left.
     bool at_end() const { return kind() == token_kind::end_of_line; }
-    std::string_view current_text() const { return source_.token_text(peek()); }
+    std::string_view current_text() const { return token_text(text_, current_); }
 
     // True when a token of this kind stands anywhere from the current token on.
     bool contains(token_kind k) const;
@@ -56,23 +68,25 @@ public:
     // literal -> "{" element { "," element } "}"
     // element -> literal | expression | nothing (Null)
     // The current token must be "{". Stops after the "}" that closes the outermost group.
-    literal_node literal();
+    array_literal literal();
 
 private:
+    // The characters an expression takes, as expression() reads them.
+    std::pair<size_t, size_t> expression_span();
     void check_balance() const;
-    literal_node group(int depth);
 
-    const text_source& source_;
-    size_t pos_;
+    std::string_view text_;
+    scanner reader_;
+    token current_;
 };
 
 // "Array(" elements joined by "," ")" for each group; an empty element is "Null".
-std::string array_text(const literal_node& literal);
+std::string array_text(const array_literal& literal);
 
 // One "MR.dspx i,N(path),positions" call per leaf of the literal, each ending in CR LF. The
 // first leaf written inside a group carries minus the group's element count at that group's
 // level instead of its position.
-std::string literal_display_text(const literal_node& literal, std::string_view name);
+std::string literal_display_text(const array_literal& literal, std::string_view name);
 
 // A valid name for an expression line: 1 to 254 characters, a letter first, then letters,
 // digits and "_".

@@ -117,14 +117,13 @@ const TextConstant kTextConstants[] = {
 };
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(constants) {
-    for (const NumberConstant& c : kIntegerConstants)
-        reg.add_constant(c.name, Value::integer(int16_t(c.value)));
-    for (const NumberConstant& c : kLongConstants)
-        reg.add_constant(c.name, Value::long_(c.value));
-    for (const TextConstant& c : kTextConstants)
-        reg.add_constant(c.name, Value::string(c.value));
+    for (const vbs::NumberConstant& c : vbs::kIntegerConstants)
+        reg.add_constant(c.name, vbs::Value::integer(int16_t(c.value)));
+    for (const vbs::NumberConstant& c : vbs::kLongConstants)
+        reg.add_constant(c.name, vbs::Value::long_(c.value));
+    for (const vbs::TextConstant& c : vbs::kTextConstants)
+        reg.add_constant(c.name, vbs::Value::string(c.value));
 }
-
-} // namespace vbs

@@ -99,9 +99,8 @@ const BuiltinFunction kFunctions[] = {
 };
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(convert) {
-    reg.add_functions(kFunctions);
+    reg.add_functions(vbs::kFunctions);
 }
-
-} // namespace vbs

@@ -369,9 +369,8 @@ const BuiltinFunction kFunctions[] = {
 };
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(dates) {
-    reg.add_functions(kFunctions);
+    reg.add_functions(vbs::kFunctions);
 }
-
-} // namespace vbs

@@ -402,9 +402,8 @@ Ptr<Object> make_dictionary(Context&) {
 }
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(dictionary) {
-    reg.add_creatable("Scripting.Dictionary", make_dictionary);
+    reg.add_creatable("Scripting.Dictionary", vbs::make_dictionary);
 }
-
-} // namespace vbs

@@ -699,9 +699,8 @@ Ptr<Object> make_file_system_object(Context&) {
 }
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(filesystem) {
-    reg.add_creatable("Scripting.FileSystemObject", make_file_system_object);
+    reg.add_creatable("Scripting.FileSystemObject", vbs::make_file_system_object);
 }
-
-} // namespace vbs

@@ -197,9 +197,8 @@ const BuiltinFunction kFunctions[] = {
 };
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(format) {
-    reg.add_functions(kFunctions);
+    reg.add_functions(vbs::kFunctions);
 }
-
-} // namespace vbs

@@ -206,9 +206,8 @@ const BuiltinFunction kFunctions[] = {
 };
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(math) {
-    reg.add_functions(kFunctions);
+    reg.add_functions(vbs::kFunctions);
 }
-
-} // namespace vbs

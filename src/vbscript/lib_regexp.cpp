@@ -370,10 +370,9 @@ Ptr<Object> make_regexp(Context&) {
 }
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(regexp) {
-    reg.add_class("RegExp", make_regexp);
-    reg.add_creatable("VBScript.RegExp", make_regexp);
+    reg.add_class("RegExp", vbs::make_regexp);
+    reg.add_creatable("VBScript.RegExp", vbs::make_regexp);
 }
-
-} // namespace vbs

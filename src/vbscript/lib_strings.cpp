@@ -461,9 +461,8 @@ const BuiltinFunction kFunctions[] = {
 };
 
 } // namespace
+} // namespace vbs
 
 VBS_LIBRARY(strings) {
-    reg.add_functions(kFunctions);
+    reg.add_functions(vbs::kFunctions);
 }
-
-} // namespace vbs

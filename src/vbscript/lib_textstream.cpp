@@ -290,10 +290,9 @@ Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create) 
     if (!f) raise_file_error(std::error_code(errno, std::generic_category()), 76);
     return make_object<TextStream>(f);
 }
+} // namespace vbs
 
 VBS_LIBRARY(textstream) {
     // TextStream objects are made only through FileSystemObject; nothing is registered.
     (void)reg;
 }
-
-} // namespace vbs

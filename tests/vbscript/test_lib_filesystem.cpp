@@ -1,0 +1,149 @@
+// FileSystemObject, File, Folder and TextStream against a scratch folder.
+#include "vbscript/lib_test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace vbs::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LibFileSystem : public LibTest {
+protected:
+    void SetUp() override {
+        LibTest::SetUp();
+        std::string pattern = (fs::temp_directory_path() / "mondrel_fso_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fso = make("Scripting.FileSystemObject");
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        LibTest::TearDown();
+    }
+    std::string at(const std::string& name) const { return dir + "/" + name; }
+    void write_bytes(const std::string& name, const std::string& bytes) {
+        std::ofstream(at(name), std::ios::binary) << bytes;
+    }
+    Value open(const std::string& name, int mode = 1) {
+        return member(fso, "OpenTextFile", {S(at(name)), I(int16_t(mode))});
+    }
+
+    std::string dir;
+    Value fso;
+};
+
+TEST_F(LibFileSystem, PathTextKeepsItsSeparators) {
+    struct Case {
+        const char* fn;
+        std::vector<Value> args;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"GetFileName", {S("C:\\a\\b\\")}, "b"},
+        {"GetFileName", {S("C:\\")}, ""},
+        {"GetFileName", {S("/")}, ""},
+        {"GetParentFolderName", {S("C:\\a\\b\\")}, "C:\\a"},
+        {"GetParentFolderName", {S("C:\\a")}, "C:\\"},
+        {"GetParentFolderName", {S("/usr/lib")}, "/usr"},
+        {"GetParentFolderName", {S("/usr")}, "/"},
+        {"GetParentFolderName", {S("file.txt")}, ""},
+        {"GetExtensionName", {S("/x.y/noext")}, ""},
+        {"GetBaseName", {S(".profile")}, ""},
+        {"GetDriveName", {S("d:\\x")}, "d:"},
+        {"BuildPath", {S("/tmp/"), S("/x")}, "/tmp/x"},
+        {"BuildPath", {S("C:"), S("x")}, "C:x"},
+        {"BuildPath", {S(""), S("x")}, "x"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(to_string(member(fso, c.fn, c.args)), c.expected) << c.fn;
+    EXPECT_EQ(to_string(member(fso, "GetAbsolutePathName", {S(dir + "/a/../b/")})), dir + "/b");
+}
+
+TEST_F(LibFileSystem, TextStreamReadsLinesColumnsAndMarks) {
+    write_bytes("mixed.txt", "\xEF\xBB\xBFone\r\ntwo\nthree\r\xC3\xA4nd");
+    Value ts = open("mixed.txt");
+    EXPECT_EQ(to_string(member(ts, "ReadLine")), "one");
+    EXPECT_EQ(to_long(member(ts, "Line")), 2);
+    EXPECT_EQ(to_string(member(ts, "Read", {I(2)})), "tw");
+    EXPECT_EQ(to_long(member(ts, "Column")), 3);
+    member(ts, "SkipLine");
+    EXPECT_EQ(to_string(member(ts, "ReadLine")), "three");
+    EXPECT_EQ(to_string(member(ts, "Read", {I(2)})), "\xC3\xA4n");
+    EXPECT_FALSE(member(ts, "AtEndOfLine").bool_val());
+    EXPECT_EQ(to_string(member(ts, "ReadAll")), "d");
+    EXPECT_TRUE(member(ts, "AtEndOfStream").bool_val());
+    EXPECT_EQ(member_error(ts, "Read", {I(1)}), kErrInputPastEnd);
+    EXPECT_EQ(member_error(ts, "Write", {S("x")}), 54);
+
+    write_bytes("utf16.txt", std::string("\xFF\xFE"
+                                         "a\0\xAC\x20",
+                                         6));
+    EXPECT_EQ(to_string(member(open("utf16.txt"), "ReadAll")), "a\xE2\x82\xAC");
+}
+
+TEST_F(LibFileSystem, WritingModesAndErrors) {
+    Value ts = member(fso, "CreateTextFile", {S(at("w.txt"))});
+    member(ts, "WriteLine", {S("a")}, CallKind::Call);
+    member(ts, "WriteBlankLines", {I(2)}, CallKind::Call);
+    member(ts, "Write", {I(5)}, CallKind::Call);
+    EXPECT_EQ(to_long(member(ts, "Line")), 4);
+    EXPECT_EQ(member_error(ts, "ReadLine"), 54);
+    member(ts, "Close", {}, CallKind::Call);
+    EXPECT_EQ(member_error(ts, "Write", {S("late")}), 54);
+    EXPECT_EQ(to_long(member(member(fso, "GetFile", {S(at("w.txt"))}), "Size")), 8);
+
+    EXPECT_EQ(member_error(fso, "CreateTextFile", {S(at("w.txt")), Value::boolean(false)}), 58);
+    EXPECT_EQ(member_error(fso, "OpenTextFile", {S(at("none.txt")), I(8)}), 53);
+    EXPECT_EQ(member_error(fso, "OpenTextFile", {S(at("w.txt")), I(3)}), kErrIllegalCall);
+    EXPECT_EQ(member_error(fso, "OpenTextFile", {S(at("no/dir.txt")), I(2), Value::boolean(true)}),
+              76);
+    Value created = member(fso, "OpenTextFile", {S(at("new.txt")), I(8), Value::boolean(true)});
+    member(created, "Close", {}, CallKind::Call);
+    EXPECT_TRUE(member(fso, "FileExists", {S(at("new.txt"))}).bool_val());
+    EXPECT_EQ(member_error(fso, "OpenTextFile", {S(dir)}), 70);
+}
+
+TEST_F(LibFileSystem, FilesAndFoldersWithWildcards) {
+    member(fso, "CreateFolder", {S(at("sub"))});
+    EXPECT_EQ(member_error(fso, "CreateFolder", {S(at("sub"))}), 58);
+    EXPECT_EQ(member_error(fso, "CreateFolder", {S(at("x/y"))}), 76);
+    write_bytes("a.txt", "12345");
+    write_bytes("b.txt", "1");
+    write_bytes("c.log", "");
+    member(fso, "CopyFile", {S(at("*.txt")), S(at("sub\\"))});
+    Value sub = member(fso, "GetFolder", {S(at("sub"))});
+    EXPECT_EQ(to_long(member(member(sub, "Files"), "Count")), 2);
+    EXPECT_EQ(to_long(member(sub, "Size")), 6);
+    EXPECT_EQ(to_string(member(sub, "Type")), "File Folder");
+    Value file = member(member(sub, "Files"), "Item", {S("a.txt")});
+    EXPECT_EQ(to_string(member(file, "Type")), "TXT File");
+    EXPECT_EQ(to_string(member(member(file, "ParentFolder"), "Path")), at("sub"));
+    EXPECT_EQ(member(file, "DateLastModified").tag(), Tag::Date);
+    EXPECT_EQ(member_error(fso, "CopyFile", {S(at("a.txt")), S(at("sub")), Value::boolean(false)}),
+              58);
+
+    member(file, "Name", {S("renamed.txt")}, CallKind::Let);
+    EXPECT_TRUE(member(fso, "FileExists", {S(at("sub/renamed.txt"))}).bool_val());
+    member(fso, "MoveFile", {S(at("c.log")), S(at("sub/"))});
+    EXPECT_FALSE(member(fso, "FileExists", {S(at("c.log"))}).bool_val());
+    EXPECT_EQ(to_long(member(member(member(fso, "GetFolder", {S(dir)}), "SubFolders"), "Count")),
+              1);
+
+    member(fso, "DeleteFile", {S(at("sub/*.txt"))});
+    EXPECT_EQ(to_long(member(member(sub, "Files"), "Count")), 1);
+    EXPECT_EQ(member_error(fso, "DeleteFile", {S(at("sub/*.txt"))}), 53);
+    member(fso, "DeleteFolder", {S(at("sub"))});
+    EXPECT_FALSE(member(fso, "FolderExists", {S(at("sub"))}).bool_val());
+    EXPECT_EQ(member_error(fso, "DeleteFolder", {S(at("sub"))}), 76);
+    EXPECT_EQ(member_error(fso, "GetFile", {S(dir)}), 53);
+    EXPECT_EQ(member_error(fso, "GetSpecialFolder", {I(3)}), kErrIllegalCall);
+    std::string temp = to_string(member(fso, "GetTempName"));
+    EXPECT_EQ(temp.size(), 12u);
+    EXPECT_EQ(temp.substr(9), "tmp");
+}
+
+} // namespace
+} // namespace vbs::test

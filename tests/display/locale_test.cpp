@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -43,8 +46,11 @@ TEST(locale, finds_builtin_locales_by_environment_names) {
 // fall back to en-US.
 TEST(locale, environment_categories_combine) {
     const char* vars[] = {"LC_ALL", "LC_NUMERIC", "LC_MONETARY", "LC_TIME", "LANG"};
-    for (const char* v : vars)
+    std::vector<std::pair<const char*, std::string>> saved;
+    for (const char* v : vars) {
+        if (const char* value = std::getenv(v)) saved.emplace_back(v, value);
         unsetenv(v);
+    }
 
     setenv("LANG", "de_DE.UTF-8", 1);
     setenv("LC_TIME", "en_GB.UTF-8", 1);
@@ -67,6 +73,8 @@ TEST(locale, environment_categories_combine) {
     EXPECT_EQ(l.decimal_sep, ".");
     for (const char* v : vars)
         unsetenv(v);
+    for (const auto& [name, value] : saved)
+        setenv(name, value.c_str(), 1);
 }
 
 TEST(locale, sign_and_currency_forms) {

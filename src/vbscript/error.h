@@ -38,8 +38,8 @@ enum ErrorNumber : int32_t {
     kErrUndefined = 500,       // Variable is undefined
     kErrIllegalAssign = 501,   // Illegal assignment
     kErrNotAClass = 506,       // Class not defined
-    kErrInterrupted = 1050,    // Script interrupted (engine-specific)
-    kErrTimeout = 1051,        // Script timed out (engine-specific)
+    kErrInterrupted = 5100,    // Script interrupted (engine-specific)
+    kErrTimeout = 5101,        // Script timed out (engine-specific)
 };
 
 // The standard text of an error number; "Unknown runtime error" for numbers without one.

@@ -1,0 +1,1155 @@
+// The compiler: one FnCompiler per procedure (and one for a text's main code).
+#include "vbscript/compiler.h"
+
+#include "vbscript/object.h"
+#include "vbscript/registry.h"
+
+#include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace vbs {
+
+namespace {
+
+struct CompileFailure {
+    SyntaxError err;
+};
+
+[[noreturn]] void fail(int number, int line, int col) {
+    throw CompileFailure{SyntaxError{number, line, col}};
+}
+
+// What a name means at the place it is used.
+enum class NameKind { Var, Builtin, BuiltinConst, MeMember, GlobalProc };
+
+struct Resolved {
+    NameKind kind = NameKind::Var;
+    VarKind var = VarKind::Global;
+    int b = 0; // local / field / implicit local index
+    int c = 0; // global slot, builtin index
+    const Value* constant = nullptr;
+    bool is_result = false; // the function's own result variable
+};
+
+struct UnitContext {
+    GlobalTable& globals;
+    CompileTarget target;
+    Unit& unit;
+    std::unordered_set<std::string> defined; // lower-case names of procs/classes in this text
+    bool option_explicit = false;
+};
+
+class FnCompiler {
+public:
+    FnCompiler(UnitContext& u, Function& f, ClassDef* cls, const ClassDecl* cls_decl, bool is_main)
+        : u_(u), f_(f), cls_(cls), cls_decl_(cls_decl), is_main_(is_main) {
+        f_.cls = cls;
+        f_.option_explicit = u.option_explicit;
+        if (is_main && u.target.scope) {
+            f_.up_scope = true;
+            scope_ = u.target.scope;
+            if (!cls_) cls_ = scope_->cls;
+        }
+    }
+
+    void compile_proc(const ProcDecl& pd) {
+        f_.name = pd.name;
+        f_.kind = pd.kind;
+        f_.is_public = pd.is_public;
+        for (const Param& p : pd.params) {
+            add_local(p.name, pd.line, pd.col);
+            f_.by_val.push_back(p.by_val ? 1 : 0);
+        }
+        f_.nparams = int(pd.params.size());
+        if (pd.kind == ProcKind::Function || pd.kind == ProcKind::PropertyGet) {
+            f_.result_slot = new_local(pd.name);
+        }
+        predeclare(pd.body);
+        block(pd.body);
+        emit(Op::RET);
+        finish();
+    }
+
+    void compile_main(const Block& body) {
+        f_.name = "<main>";
+        predeclare_consts(body);
+        block(body);
+        emit(Op::RET);
+        finish();
+    }
+
+    void compile_expr_main(Expr& e) {
+        f_.name = "<eval>";
+        f_.result_slot = new_hidden();
+        expr(e);
+        emit(Op::STOREL, 0, uint16_t(f_.result_slot), 0, -1);
+        // STOREL would turn an object into its default value; Eval returns objects as they are.
+        f_.code.back().op = Op::SETL;
+        f_.code.back().a = 1; // a = 1: raw store, any value
+        emit(Op::RET);
+        finish();
+    }
+
+private:
+    // --- slots ---------------------------------------------------------------------------
+    int new_local(const std::string& name) {
+        int idx = f_.nlocals++;
+        f_.local_names.push_back(name);
+        locals_[to_lower_ascii(name)] = idx;
+        if (f_.nlocals > 60000) fail(1001, 0, 0);
+        return idx;
+    }
+    void add_local(const std::string& name, int line, int col) {
+        if (locals_.count(to_lower_ascii(name))) fail(1041, line, col);
+        new_local(name);
+    }
+    int new_hidden() {
+        int idx = f_.nlocals++;
+        f_.local_names.push_back("");
+        if (f_.nlocals > 60000) fail(1001, 0, 0);
+        return idx;
+    }
+
+    // Dim, ReDim and Const anywhere in a procedure declare a local for the whole procedure.
+    void predeclare(const Block& b) {
+        for (const StmtPtr& s : b) {
+            switch (s->kind) {
+            case StmtKind::Dim:
+            case StmtKind::Const:
+            case StmtKind::ReDim:
+                for (const DimItem& it : s->items)
+                    if (!locals_.count(to_lower_ascii(it.name))) {
+                        if (s->kind == StmtKind::ReDim && known_outside(it.name)) continue;
+                        new_local(it.name);
+                    }
+                break;
+            case StmtKind::If:
+                for (const IfArm& a : s->arms)
+                    predeclare(a.body);
+                predeclare(s->else_body);
+                break;
+            case StmtKind::Select:
+                for (const CaseClause& c : s->cases)
+                    predeclare(c.body);
+                break;
+            case StmtKind::For:
+            case StmtKind::ForEach:
+            case StmtKind::Do:
+            case StmtKind::While:
+            case StmtKind::With:
+                predeclare(s->body);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    void predeclare_consts(const Block&) {}
+
+    bool known_outside(const std::string& name) {
+        std::string low = to_lower_ascii(name);
+        if (cls_ && cls_->index.count(low)) return true;
+        return u_.globals.is_defined(name);
+    }
+
+    int global_slot(const std::string& name) { return u_.globals.slot(name); }
+
+    Resolved resolve(const std::string& name) {
+        Resolved r;
+        std::string low = to_lower_ascii(name);
+        auto it = locals_.find(low);
+        if (it != locals_.end()) {
+            r.var = VarKind::Local;
+            r.b = it->second;
+            r.is_result = it->second == f_.result_slot;
+            return r;
+        }
+        if (scope_) {
+            for (size_t i = 0; i < scope_->local_names.size(); ++i)
+                if (!scope_->local_names[i].empty() && iequals(scope_->local_names[i], name)) {
+                    r.var = VarKind::Up;
+                    r.b = int(i);
+                    return r;
+                }
+        }
+        if (cls_) {
+            auto m = cls_->index.find(low);
+            if (m != cls_->index.end()) {
+                const ClassMember& mem = cls_->members[size_t(m->second)];
+                if (mem.kind == MemberKind::Field) {
+                    r.var = VarKind::Field;
+                    r.b = mem.field;
+                } else {
+                    r.kind = NameKind::MeMember;
+                }
+                return r;
+            }
+        }
+        bool user_defined = u_.defined.count(low) || u_.globals.is_defined(name);
+        if (!user_defined) {
+            if (const Value* k = find_builtin_constant(name)) {
+                r.kind = NameKind::BuiltinConst;
+                r.constant = k;
+                return r;
+            }
+            int bi = builtin_index(name);
+            if (bi >= 0) {
+                r.kind = NameKind::Builtin;
+                r.c = bi;
+                return r;
+            }
+        }
+        r.c = global_slot(name);
+        if (u_.defined.count(low)) {
+            r.kind = NameKind::GlobalProc;
+            return r;
+        }
+        if (is_main_ && !scope_) {
+            r.var = VarKind::Global;
+            return r;
+        }
+        // Inside a procedure (or Execute in one): the global if it exists when the code runs,
+        // else an implicit local.
+        auto im = implicit_.find(low);
+        if (im == implicit_.end()) im = implicit_.emplace(low, new_hidden()).first;
+        r.var = VarKind::Dyn;
+        r.b = im->second;
+        return r;
+    }
+
+    // --- emitting ------------------------------------------------------------------------
+    size_t emit(Op op, uint8_t a = 0, uint16_t b = 0, int32_t c = 0, int delta = 0) {
+        f_.code.push_back(Instr{op, a, b, c});
+        depth_ += delta;
+        if (depth_ > f_.max_stack) f_.max_stack = depth_;
+        return f_.code.size() - 1;
+    }
+    size_t here() const { return f_.code.size(); }
+    void patch(size_t at, size_t target) { f_.code[at].c = int32_t(target); }
+    int konst(Value v) {
+        for (size_t i = 0; i < f_.consts.size(); ++i) {
+            const Value& k = f_.consts[i];
+            if (k.tag() == Tag::String && v.tag() == Tag::String && k.str() == v.str())
+                return int(i);
+        }
+        f_.consts.push_back(std::move(v));
+        return int(f_.consts.size() - 1);
+    }
+    int name_const(const std::string& name) { return konst(Value::string(name)); }
+
+    void finish() { f_.max_stack += 4; }
+
+    // --- variables -----------------------------------------------------------------------
+    void load_var(const Resolved& r) {
+        switch (r.var) {
+        case VarKind::Local:
+            emit(Op::LOADL, 0, uint16_t(r.b), 0, 1);
+            break;
+        case VarKind::Global:
+            emit(Op::LOADG, 0, 0, r.c, 1);
+            break;
+        case VarKind::Dyn:
+            emit(Op::LOADN, 0, uint16_t(r.b), r.c, 1);
+            break;
+        case VarKind::Field:
+            emit(Op::LOADF, 0, uint16_t(r.b), 0, 1);
+            break;
+        case VarKind::Up:
+            emit(Op::LOADU, 0, uint16_t(r.b), 0, 1);
+            break;
+        }
+    }
+    void store_var(const Resolved& r, bool set) {
+        static const Op store[] = {Op::STOREL, Op::STOREG, Op::STOREN, Op::STOREF, Op::STOREU};
+        static const Op setv[] = {Op::SETL, Op::SETG, Op::SETN, Op::SETF, Op::SETU};
+        Op op = (set ? setv : store)[int(r.var)];
+        emit(op, 0, uint16_t(r.b), r.c, -1);
+    }
+    void ref_var(const Resolved& r) {
+        static const Op ref[] = {Op::REFL, Op::REFG, Op::REFN, Op::REFF, Op::REFU};
+        emit(ref[int(r.var)], 0, uint16_t(r.b), r.c, 1);
+    }
+    // A name that must be a variable (loop variable, ReDim, Erase).
+    Resolved variable(const std::string& name, int line, int col) {
+        Resolved r = resolve(name);
+        if (r.kind == NameKind::BuiltinConst || r.kind == NameKind::Builtin ||
+            r.kind == NameKind::GlobalProc) {
+            r = Resolved{};
+            r.c = global_slot(name);
+            r.var = (is_main_ && !scope_) ? VarKind::Global : VarKind::Dyn;
+            if (r.var == VarKind::Dyn) r.b = new_hidden();
+        }
+        if (r.kind == NameKind::MeMember) fail(1040, line, col);
+        return r;
+    }
+
+    // --- expressions ---------------------------------------------------------------------
+    void expr(Expr& e) {
+        switch (e.kind) {
+        case ExprKind::Literal:
+            literal(e.value);
+            break;
+        case ExprKind::Name:
+            name_value(e);
+            break;
+        case ExprKind::Me:
+            if (!cls_) fail(1037, e.line, e.col);
+            emit(Op::LOADME, 0, 0, 0, 1);
+            break;
+        case ExprKind::Member:
+            member_object(e);
+            emit(Op::CALLM, 0, uint16_t(CallKind::Get), name_const(e.name), 0);
+            break;
+        case ExprKind::Call:
+            call(e, false);
+            break;
+        case ExprKind::Unary:
+            expr(*e.object);
+            if (e.is_not)
+                emit(Op::NOT);
+            else if (e.op == BinOp::Concat)
+                emit(Op::DEREF);
+            else
+                emit(Op::NEG);
+            break;
+        case ExprKind::Binary: {
+            expr(*e.lhs);
+            expr(*e.rhs);
+            static const Op ops[] = {Op::POW, Op::MUL,    Op::DIV, Op::IDIV, Op::MOD, Op::ADD,
+                                     Op::SUB, Op::CONCAT, Op::EQ,  Op::NE,   Op::LT,  Op::GT,
+                                     Op::LE,  Op::GE,     Op::IS,  Op::AND,  Op::OR,  Op::XOR,
+                                     Op::EQV, Op::IMP}; // ORDER BINOP
+            emit(ops[int(e.op)], 0, 0, 0, -1);
+            break;
+        }
+        case ExprKind::New:
+            emit(Op::NEW, 0, 0, name_const(e.name), 1);
+            break;
+        }
+    }
+
+    void literal(const Value& v) {
+        if (v.tag() == Tag::Integer)
+            emit(Op::PUSHI, 0, 0, v.int_val(), 1);
+        else if (v.tag() == Tag::Empty)
+            emit(Op::PUSHEMPTY, 0, 0, 0, 1);
+        else
+            emit(Op::PUSHK, 0, 0, konst(v), 1);
+    }
+
+    void name_value(Expr& e) {
+        Resolved r = resolve(e.name);
+        switch (r.kind) {
+        case NameKind::Var:
+            load_var(r);
+            break;
+        case NameKind::BuiltinConst:
+            literal(*r.constant);
+            break;
+        case NameKind::Builtin:
+            emit(Op::CALLB, 0, 0, r.c, 1);
+            break;
+        case NameKind::MeMember:
+            emit(Op::LOADME, 0, 0, 0, 1);
+            emit(Op::CALLM, 0, uint16_t(CallKind::Get), name_const(e.name), 0);
+            break;
+        case NameKind::GlobalProc:
+            emit(Op::LOADG, 0, 0, r.c, 1);
+            break;
+        }
+    }
+
+    // The object of a member access: the expression, or the innermost With object.
+    void member_object(Expr& e) {
+        if (e.object) {
+            expr(*e.object);
+        } else {
+            if (with_slots_.empty()) fail(1002, e.line, e.col);
+            emit(Op::LOADL, 0, uint16_t(with_slots_.back()), 0, 1);
+        }
+    }
+
+    // Arguments passed to a procedure or object: a plain variable goes by reference.
+    void ref_args(std::vector<ExprPtr>& args) {
+        for (ExprPtr& a : args) {
+            if (!a) {
+                emit(Op::PUSHMISS, 0, 0, 0, 1);
+                continue;
+            }
+            if (a->kind == ExprKind::Name) {
+                Resolved r = resolve(a->name);
+                if (r.kind == NameKind::Var && !r.is_result) {
+                    ref_var(r);
+                    continue;
+                }
+            }
+            if (a->kind == ExprKind::Call && a->object->kind == ExprKind::Name &&
+                !a->args.empty() && a->args.size() <= 60) {
+                // An array element goes by reference too.
+                Resolved r = resolve(a->object->name);
+                bool all_given = true;
+                for (auto& x : a->args)
+                    all_given = all_given && x != nullptr;
+                if (r.kind == NameKind::Var && !r.is_result && all_given) {
+                    int keeper = new_hidden();
+                    keepers_.push_back(keeper);
+                    ref_var(r);
+                    value_args(a->args);
+                    emit(Op::REFIDX, uint8_t(a->args.size()), uint16_t(keeper), 0,
+                         -int(a->args.size()));
+                    continue;
+                }
+            }
+            expr(*a);
+        }
+    }
+    // Releases the arrays that ByRef element arguments kept alive during a call.
+    void release_keepers(size_t mark) {
+        while (keepers_.size() > mark) {
+            emit(Op::PUSHEMPTY, 0, 0, 0, 1);
+            emit(Op::SETL, 1, uint16_t(keepers_.back()), 0, -1);
+            keepers_.pop_back();
+        }
+    }
+
+    void value_args(std::vector<ExprPtr>& args) {
+        for (ExprPtr& a : args) {
+            if (!a)
+                emit(Op::PUSHMISS, 0, 0, 0, 1);
+            else
+                expr(*a);
+        }
+    }
+
+    // A call, index or default-member access; `stmt` when the result is not used (it is
+    // still pushed, the caller pops it).
+    void call(Expr& e, bool stmt) {
+        size_t mark = keepers_.size();
+        call_inner(e, stmt);
+        release_keepers(mark);
+    }
+
+    void call_inner(Expr& e, bool stmt) {
+        Expr& callee = *e.object;
+        int argc = int(e.args.size());
+        if (argc > 255) fail(1002, e.line, e.col);
+        uint8_t a = uint8_t(argc);
+        CallKind kind = stmt ? CallKind::Call : CallKind::Get;
+        if (callee.kind == ExprKind::Name) {
+            if (iequals(callee.name, "execute") || iequals(callee.name, "executeglobal")) {
+                if (stmt && argc == 1 && e.args[0] && !resolve_is_var(callee.name)) {
+                    expr(*e.args[0]);
+                    emit(Op::EXEC, iequals(callee.name, "executeglobal") ? 1 : 0, 0, 0, -1);
+                    emit(Op::PUSHEMPTY, 0, 0, 0, 1);
+                    return;
+                }
+            }
+            Resolved r = resolve(callee.name);
+            switch (r.kind) {
+            case NameKind::Builtin:
+                value_args(e.args);
+                emit(Op::CALLB, a, 0, r.c, 1 - argc);
+                return;
+            case NameKind::BuiltinConst:
+                value_args(e.args);
+                emit(Op::PUSHK, 0, 0, konst(*r.constant), 1);
+                emit(Op::CALLV, a, 0, 0, -argc);
+                return;
+            case NameKind::MeMember:
+                emit(Op::LOADME, 0, 0, 0, 1);
+                ref_args(e.args);
+                emit(Op::CALLM, a, uint16_t(kind), name_const(callee.name), -argc);
+                return;
+            case NameKind::GlobalProc:
+                ref_args(e.args);
+                emit(Op::CALLG, a, 0, r.c, 1 - argc);
+                return;
+            case NameKind::Var:
+                if (r.is_result) {
+                    // Inside Function F, F(args) calls F (the result variable takes no index).
+                    if (cls_ && cls_->index.count(to_lower_ascii(callee.name))) {
+                        emit(Op::LOADME, 0, 0, 0, 1);
+                        ref_args(e.args);
+                        emit(Op::CALLM, a, uint16_t(kind), name_const(callee.name), -argc);
+                        return;
+                    }
+                    if (argc > 0 || stmt) {
+                        ref_args(e.args);
+                        emit(Op::CALLG, a, 0, global_slot(callee.name), 1 - argc);
+                        return;
+                    }
+                }
+                ref_args(e.args);
+                switch (r.var) {
+                case VarKind::Local:
+                    emit(Op::CALLL, a, uint16_t(r.b), 0, 1 - argc);
+                    break;
+                case VarKind::Global:
+                    emit(Op::CALLG, a, 0, r.c, 1 - argc);
+                    break;
+                case VarKind::Dyn:
+                    emit(Op::CALLN, a, uint16_t(r.b), r.c, 1 - argc);
+                    break;
+                case VarKind::Field:
+                    emit(Op::CALLF, a, uint16_t(r.b), 0, 1 - argc);
+                    break;
+                case VarKind::Up:
+                    emit(Op::CALLU, a, uint16_t(r.b), 0, 1 - argc);
+                    break;
+                }
+                return;
+            }
+        }
+        if (callee.kind == ExprKind::Member) {
+            member_object(callee);
+            ref_args(e.args);
+            emit(Op::CALLM, a, uint16_t(kind), name_const(callee.name), -argc);
+            return;
+        }
+        expr(callee);
+        value_args(e.args);
+        emit(Op::CALLV, a, 0, 0, -argc);
+    }
+
+    bool resolve_is_var(const std::string& name) {
+        std::string low = to_lower_ascii(name);
+        return locals_.count(low) > 0;
+    }
+
+    // --- statements ----------------------------------------------------------------------
+    void block(const Block& b) {
+        for (const StmtPtr& s : b)
+            statement(*s);
+    }
+
+    size_t begin_range(const Stmt& s) {
+        f_.ranges.push_back(StmtRange{uint32_t(here()), 0, 0, s.line, s.col});
+        return f_.ranges.size() - 1;
+    }
+    void end_range(size_t r, size_t resume) {
+        f_.ranges[r].end = uint32_t(here());
+        f_.ranges[r].resume = uint32_t(resume);
+    }
+
+    void statement(const Stmt& s) {
+        size_t r = begin_range(s);
+        depth_ = 0;
+        switch (s.kind) {
+        case StmtKind::Assign:
+            assign(s);
+            break;
+        case StmtKind::CallStmt:
+            call_stmt(s);
+            break;
+        case StmtKind::Dim:
+            dim(s);
+            break;
+        case StmtKind::ReDim:
+            redim(s);
+            break;
+        case StmtKind::Erase:
+            for (const DimItem& it : s.items) {
+                ref_var(variable(it.name, it.line, it.col));
+                emit(Op::ERASE, 0, 0, 0, -1);
+            }
+            break;
+        case StmtKind::Const:
+            const_stmt(s);
+            break;
+        case StmtKind::If:
+            if_stmt(s, r);
+            return;
+        case StmtKind::Select:
+            select_stmt(s);
+            break;
+        case StmtKind::For:
+            for_stmt(s);
+            break;
+        case StmtKind::ForEach:
+            for_each(s);
+            break;
+        case StmtKind::Do:
+            do_stmt(s);
+            break;
+        case StmtKind::While:
+            while_stmt(s);
+            break;
+        case StmtKind::Exit:
+            exit_stmt(s);
+            break;
+        case StmtKind::With:
+            with_stmt(s);
+            break;
+        case StmtKind::OnErrorResume:
+            emit(Op::ONERR, 1);
+            break;
+        case StmtKind::OnErrorGoto0:
+            emit(Op::ONERR, 0);
+            break;
+        case StmtKind::Nop:
+            break;
+        }
+        end_range(r, here());
+    }
+
+    void assign(const Stmt& s) {
+        Expr& t = *s.target;
+        bool set = s.is_set;
+        switch (t.kind) {
+        case ExprKind::Name: {
+            Resolved r = resolve(t.name);
+            if (r.kind == NameKind::MeMember) {
+                emit(Op::LOADME, 0, 0, 0, 1);
+                expr(*s.value);
+                emit(Op::LETM, 0, set, name_const(t.name), -2);
+                return;
+            }
+            if (r.kind != NameKind::Var) {
+                r = Resolved{};
+                r.c = global_slot(t.name);
+                r.var = VarKind::Global;
+            }
+            expr(*s.value);
+            store_var(r, set);
+            return;
+        }
+        case ExprKind::Member:
+            member_object(t);
+            expr(*s.value);
+            emit(Op::LETM, 0, set, name_const(t.name), -2);
+            return;
+        case ExprKind::Call: {
+            Expr& callee = *t.object;
+            int argc = int(t.args.size());
+            if (argc > 255) fail(1002, t.line, t.col);
+            if (callee.kind == ExprKind::Member) {
+                member_object(callee);
+                value_args(t.args);
+                expr(*s.value);
+                emit(Op::LETM, uint8_t(argc), set, name_const(callee.name), -2 - argc);
+                return;
+            }
+            if (callee.kind == ExprKind::Name) {
+                Resolved r = resolve(callee.name);
+                if (r.kind == NameKind::MeMember) {
+                    emit(Op::LOADME, 0, 0, 0, 1);
+                    value_args(t.args);
+                    expr(*s.value);
+                    emit(Op::LETM, uint8_t(argc), set, name_const(callee.name), -2 - argc);
+                    return;
+                }
+                if (r.kind == NameKind::Var) {
+                    ref_var(r);
+                    value_args(t.args);
+                    expr(*s.value);
+                    emit(Op::LETIDX, uint8_t(argc), set, 0, -2 - argc);
+                    return;
+                }
+            }
+            fail(1002, t.line, t.col);
+        }
+        default:
+            fail(1002, t.line, t.col);
+        }
+    }
+
+    void call_stmt(const Stmt& s) {
+        Expr& t = *s.target;
+        if (t.kind == ExprKind::Call) {
+            call(t, true);
+        } else if (t.kind == ExprKind::Name) {
+            Expr c;
+            c.kind = ExprKind::Call;
+            c.line = t.line;
+            c.col = t.col;
+            // Borrow the name node for the call without arguments.
+            c.object.reset(&t);
+            try {
+                call(c, true);
+            } catch (...) {
+                (void)c.object.release();
+                throw;
+            }
+            (void)c.object.release();
+        } else if (t.kind == ExprKind::Member) {
+            member_object(t);
+            emit(Op::CALLM, 0, uint16_t(CallKind::Call), name_const(t.name), 0);
+        } else {
+            fail(1024, s.line, s.col);
+        }
+        emit(Op::POP, 0, 0, 0, -1);
+    }
+
+    void dim(const Stmt& s) {
+        for (const DimItem& it : s.items) {
+            Resolved r;
+            if (is_main_ && !scope_) {
+                r.var = VarKind::Global;
+                r.c = global_slot(it.name);
+                emit(Op::DECLG, 0, 0, r.c);
+            } else {
+                r = resolve(it.name);
+                if (r.kind != NameKind::Var) continue;
+            }
+            if (it.is_array) {
+                ref_var(r);
+                for (const ExprPtr& bnd : it.bounds)
+                    expr(*bnd);
+                emit(Op::DIMARR, uint8_t(it.bounds.size()), 0, 0, -1 - int(it.bounds.size()));
+            }
+        }
+    }
+
+    void redim(const Stmt& s) {
+        for (const DimItem& it : s.items) {
+            Resolved r = variable(it.name, it.line, it.col);
+            if (r.var == VarKind::Global) emit(Op::DECLG, 0, 0, r.c);
+            ref_var(r);
+            for (const ExprPtr& bnd : it.bounds)
+                expr(*bnd);
+            if (it.bounds.size() > 60) fail(1002, it.line, it.col);
+            emit(Op::REDIM, uint8_t(it.bounds.size()), s.preserve ? 1 : 0, 0,
+                 -1 - int(it.bounds.size()));
+        }
+    }
+
+    void const_stmt(const Stmt& s) {
+        for (const DimItem& it : s.items) {
+            expr(*it.value);
+            if (is_main_ && !scope_) {
+                emit(Op::CONSTG, 0, 0, global_slot(it.name), -1);
+            } else {
+                Resolved r = resolve(it.name);
+                if (r.kind != NameKind::Var) fail(1041, it.line, it.col);
+                store_var(r, false);
+            }
+        }
+    }
+
+    // An error in a condition continues inside the branch, as VBScript does.
+    void if_stmt(const Stmt& s, size_t range) {
+        std::vector<size_t> to_end;
+        for (const IfArm& arm : s.arms) {
+            size_t cond_range = f_.ranges.size();
+            f_.ranges.push_back(StmtRange{uint32_t(here()), 0, 0, s.line, s.col});
+            depth_ = 0;
+            expr(*arm.cond);
+            size_t jf = emit(Op::JMPF, 0, 0, 0, -1);
+            f_.ranges[cond_range].end = uint32_t(here());
+            f_.ranges[cond_range].resume = uint32_t(here());
+            block(arm.body);
+            to_end.push_back(emit(Op::JMP));
+            patch(jf, here());
+        }
+        if (s.has_else) block(s.else_body);
+        for (size_t j : to_end)
+            patch(j, here());
+        end_range(range, here());
+    }
+
+    void select_stmt(const Stmt& s) {
+        int subject = new_hidden();
+        expr(*s.value);
+        emit(Op::STOREL, 0, uint16_t(subject), 0, -1);
+        std::vector<size_t> body_jumps; // per case: list of jumps to its body
+        std::vector<std::vector<size_t>> jumps(s.cases.size());
+        for (size_t i = 0; i < s.cases.size(); ++i) {
+            for (const ExprPtr& v : s.cases[i].values) {
+                expr(*v);
+                jumps[i].push_back(emit(Op::CASEEQ, 0, uint16_t(subject), 0, -1));
+            }
+        }
+        // No case matched: Case Else (the last clause with no values) or the end.
+        size_t no_match = emit(Op::JMP);
+        std::vector<size_t> to_end;
+        bool else_done = false;
+        for (size_t i = 0; i < s.cases.size(); ++i) {
+            for (size_t j : jumps[i])
+                patch(j, here());
+            if (s.cases[i].values.empty()) {
+                patch(no_match, here());
+                else_done = true;
+            }
+            block(s.cases[i].body);
+            to_end.push_back(emit(Op::JMP));
+        }
+        if (!else_done) patch(no_match, here());
+        for (size_t j : to_end)
+            patch(j, here());
+    }
+
+    struct Loop {
+        ExitKind kind;
+        std::vector<size_t> exits;
+    };
+
+    VarKind loop_var(const Expr& v, Resolved& r) {
+        r = variable(v.name, v.line, v.col);
+        return r.var;
+    }
+    int32_t var_c(const Resolved& r) {
+        return r.var == VarKind::Global ? r.c : (r.var == VarKind::Dyn ? r.c : 0);
+    }
+
+    void for_stmt(const Stmt& s) {
+        Resolved r;
+        loop_var(*s.target, r);
+        int hidden = new_hidden();
+        new_hidden(); // step
+        // Limit and step are evaluated once, before the loop.
+        expr(*s.value);
+        expr(*s.to);
+        emit(Op::STOREL, 0, uint16_t(hidden), 0, -1);
+        if (s.step)
+            expr(*s.step);
+        else
+            emit(Op::PUSHI, 0, 0, 1, 1);
+        emit(Op::STOREL, 0, uint16_t(hidden + 1), 0, -1);
+        uint16_t slot_b = r.var == VarKind::Dyn ? uint16_t(r.b) : uint16_t(r.b);
+        emit(Op::FORPREP, uint8_t(r.var), uint16_t(hidden), var_c(r), -1);
+        f_.code.back().b = uint16_t(hidden);
+        size_t exit_word = emit(Op::DATA, 0, slot_b, 0);
+        size_t body = here();
+        loops_.push_back(Loop{ExitKind::For, {}});
+        block(s.body);
+        depth_ = 0;
+        emit(Op::FORNEXT, uint8_t(r.var), uint16_t(hidden), var_c(r));
+        emit(Op::DATA, 0, slot_b, int32_t(body));
+        patch(exit_word, here());
+        for (size_t j : loops_.back().exits)
+            patch(j, here());
+        loops_.pop_back();
+    }
+
+    void for_each(const Stmt& s) {
+        Resolved r;
+        loop_var(*s.target, r);
+        int hidden = new_hidden();
+        new_hidden();
+        expr(*s.value);
+        emit(Op::EACHPREP, 0, uint16_t(hidden), 0, -1);
+        size_t top = here();
+        emit(Op::EACHNEXT, uint8_t(r.var), uint16_t(hidden), var_c(r));
+        size_t exit_word = emit(Op::DATA, 0, uint16_t(r.b), 0);
+        loops_.push_back(Loop{ExitKind::For, {}});
+        block(s.body);
+        emit(Op::JMP, 0, 0, int32_t(top));
+        patch(exit_word, here());
+        for (size_t j : loops_.back().exits)
+            patch(j, here());
+        loops_.pop_back();
+    }
+
+    void do_stmt(const Stmt& s) {
+        size_t top = here();
+        size_t pre_exit = SIZE_MAX;
+        if (s.loop == LoopCond::PreWhile || s.loop == LoopCond::PreUntil) {
+            expr(*s.value);
+            pre_exit = emit(s.loop == LoopCond::PreWhile ? Op::JMPF : Op::JMPT, 0, 0, 0, -1);
+        }
+        loops_.push_back(Loop{ExitKind::Do, {}});
+        block(s.body);
+        depth_ = 0;
+        if (s.loop == LoopCond::PostWhile || s.loop == LoopCond::PostUntil) {
+            expr(*s.value);
+            emit(s.loop == LoopCond::PostWhile ? Op::JMPT : Op::JMPF, 0, 0, int32_t(top), -1);
+        } else {
+            emit(Op::JMP, 0, 0, int32_t(top));
+        }
+        if (pre_exit != SIZE_MAX) patch(pre_exit, here());
+        for (size_t j : loops_.back().exits)
+            patch(j, here());
+        loops_.pop_back();
+    }
+
+    void while_stmt(const Stmt& s) {
+        size_t top = here();
+        expr(*s.value);
+        size_t jf = emit(Op::JMPF, 0, 0, 0, -1);
+        loops_.push_back(Loop{ExitKind::Do, {}}); // Exit Do does not leave While; see exit_stmt
+        loops_.back().kind = ExitKind::Property;  // marker: a While loop
+        block(s.body);
+        emit(Op::JMP, 0, 0, int32_t(top));
+        patch(jf, here());
+        loops_.pop_back();
+    }
+
+    void exit_stmt(const Stmt& s) {
+        switch (s.exit) {
+        case ExitKind::Do:
+        case ExitKind::For:
+            for (auto it = loops_.rbegin(); it != loops_.rend(); ++it)
+                if (it->kind == s.exit) {
+                    it->exits.push_back(emit(Op::JMP));
+                    return;
+                }
+            fail(1039, s.line, s.col);
+        case ExitKind::Sub:
+        case ExitKind::Function:
+        case ExitKind::Property: {
+            bool ok =
+                (s.exit == ExitKind::Sub && f_.kind == ProcKind::Sub && !is_main_) ||
+                (s.exit == ExitKind::Function && f_.kind == ProcKind::Function && !is_main_) ||
+                (s.exit == ExitKind::Property && !is_main_ &&
+                 (f_.kind == ProcKind::PropertyGet || f_.kind == ProcKind::PropertyLet ||
+                  f_.kind == ProcKind::PropertySet));
+            if (!ok) fail(1039, s.line, s.col);
+            emit(Op::RET);
+            return;
+        }
+        }
+    }
+
+    void with_stmt(const Stmt& s) {
+        int slot = new_hidden();
+        expr(*s.value);
+        emit(Op::SETL, 1, uint16_t(slot), 0, -1); // a = 1: keep the value as it is
+        with_slots_.push_back(slot);
+        block(s.body);
+        with_slots_.pop_back();
+        // Let the object go at the end of the block.
+        emit(Op::PUSHEMPTY, 0, 0, 0, 1);
+        emit(Op::SETL, 1, uint16_t(slot), 0, -1);
+    }
+
+    UnitContext& u_;
+    Function& f_;
+    ClassDef* cls_;
+    const ClassDecl* cls_decl_;
+    bool is_main_;
+    const Function* scope_ = nullptr;
+    std::unordered_map<std::string, int> locals_;
+    std::unordered_map<std::string, int> implicit_;
+    std::vector<Loop> loops_;
+    std::vector<int> with_slots_;
+    std::vector<int> keepers_;
+    int depth_ = 0;
+};
+
+} // namespace
+
+} // namespace vbs
+
+namespace vbs {
+
+namespace {
+
+std::vector<int32_t> fixed_bounds(const DimItem& it) {
+    std::vector<int32_t> counts;
+    for (const ExprPtr& b : it.bounds) {
+        const Expr* e = b.get();
+        bool neg = false;
+        if (e->kind == ExprKind::Unary && !e->is_not && e->op != BinOp::Concat) {
+            neg = true;
+            e = e->object.get();
+        }
+        if (e->kind != ExprKind::Literal || !e->value.is_numeric_tag()) fail(1026, it.line, it.col);
+        double d = e->value.tag() == Tag::Double ? e->value.double_val() : e->value.int_val();
+        if (neg) d = -d;
+        if (d < -1 || d > 1e7) fail(1026, it.line, it.col);
+        counts.push_back(int32_t(d) + 1);
+    }
+    return counts;
+}
+
+std::shared_ptr<ClassDef> build_class(UnitContext& u, ClassDecl& cd) {
+    auto def = std::make_shared<ClassDef>();
+    def->name = cd.name;
+    auto add_member = [&](const std::string& name, MemberKind kind, bool is_public, int line,
+                          int col) -> ClassMember& {
+        std::string low = to_lower_ascii(name);
+        auto it = def->index.find(low);
+        if (it != def->index.end()) {
+            ClassMember& m = def->members[size_t(it->second)];
+            if (m.kind != MemberKind::Property || kind != MemberKind::Property)
+                fail(1041, line, col);
+            return m;
+        }
+        def->index[low] = int(def->members.size());
+        ClassMember m;
+        m.name = name;
+        m.kind = kind;
+        m.is_public = is_public;
+        def->members.push_back(std::move(m));
+        return def->members.back();
+    };
+    for (FieldDecl& f : cd.fields) {
+        ClassMember& m =
+            add_member(f.item.name, MemberKind::Field, f.is_public, f.item.line, f.item.col);
+        m.field = int(def->fields.size());
+        FieldInfo info;
+        info.name = f.item.name;
+        if (f.item.is_array) {
+            if (f.item.bounds.empty())
+                info.dynamic_array = true;
+            else
+                info.fixed_counts = fixed_bounds(f.item);
+        }
+        def->fields.push_back(std::move(info));
+    }
+    // Members first, so that method bodies can resolve every name of the class.
+    std::vector<std::pair<ProcDecl*, Function*>> todo;
+    for (auto& pd : cd.procs) {
+        auto fn = std::make_unique<Function>();
+        Function* f = fn.get();
+        def->functions.push_back(std::move(fn));
+        bool prop = pd->kind == ProcKind::PropertyGet || pd->kind == ProcKind::PropertyLet ||
+                    pd->kind == ProcKind::PropertySet;
+        ClassMember& m = add_member(pd->name, prop ? MemberKind::Property : MemberKind::Method,
+                                    pd->is_public, pd->line, pd->col);
+        Function** place = pd->kind == ProcKind::PropertyGet   ? &m.get
+                           : pd->kind == ProcKind::PropertyLet ? &m.let
+                           : pd->kind == ProcKind::PropertySet ? &m.set
+                                                               : &m.method;
+        if (*place) fail(1041, pd->line, pd->col);
+        *place = f;
+        if (pd->is_public == false && pd->is_default) fail(1057, pd->line, pd->col);
+        if (pd->is_default) {
+            int idx = def->index[to_lower_ascii(pd->name)];
+            if (def->default_member >= 0 && def->default_member != idx)
+                fail(1052, pd->line, pd->col);
+            def->default_member = idx;
+        }
+        if (iequals(pd->name, "class_initialize") || iequals(pd->name, "class_terminate")) {
+            if (!pd->params.empty()) fail(1053, pd->line, pd->col);
+            (iequals(pd->name, "class_initialize") ? def->initialize : def->terminate) = f;
+        }
+        todo.emplace_back(pd.get(), f);
+    }
+    for (auto& [pd, f] : todo) {
+        FnCompiler fc(u, *f, def.get(), &cd, false);
+        fc.compile_proc(*pd);
+    }
+    return def;
+}
+
+} // namespace
+
+std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, CompileTarget target,
+                                      SyntaxError& err) {
+    auto unit = std::make_unique<Unit>();
+    UnitContext u{globals, target, *unit, {}, prog.option_explicit};
+    if (target.scope && target.scope->option_explicit) u.option_explicit = true;
+    try {
+        for (auto& pd : prog.procs)
+            if (!u.defined.insert(to_lower_ascii(pd->name)).second) fail(1041, pd->line, pd->col);
+        for (auto& cd : prog.classes)
+            if (!u.defined.insert(to_lower_ascii(cd->name)).second) fail(1041, cd->line, cd->col);
+        for (auto& cd : prog.classes) {
+            auto def = build_class(u, *cd);
+            unit->class_slots.emplace_back(globals.slot(cd->name), def.get());
+            unit->classes.push_back(std::move(def));
+        }
+        for (auto& pd : prog.procs) {
+            if (pd->kind != ProcKind::Sub && pd->kind != ProcKind::Function)
+                fail(1048, pd->line, pd->col);
+            auto fn = std::make_unique<Function>();
+            FnCompiler fc(u, *fn, nullptr, nullptr, false);
+            fc.compile_proc(*pd);
+            unit->proc_slots.emplace_back(globals.slot(pd->name), fn.get());
+            unit->procs.push_back(std::move(fn));
+        }
+        unit->main = std::make_unique<Function>();
+        FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
+        fc.compile_main(prog.body);
+    } catch (const CompileFailure& f) {
+        err = f.err;
+        return nullptr;
+    }
+    return unit;
+}
+
+std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,
+                                         SyntaxError& err) {
+    auto unit = std::make_unique<Unit>();
+    UnitContext u{globals, target, *unit, {}, false};
+    if (target.scope && target.scope->option_explicit) u.option_explicit = true;
+    try {
+        unit->main = std::make_unique<Function>();
+        FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
+        fc.compile_expr_main(expr);
+    } catch (const CompileFailure& f) {
+        err = f.err;
+        return nullptr;
+    }
+    return unit;
+}
+
+// --- disassembler ------------------------------------------------------------------------------
+
+const char* op_name(Op op) {
+    static const char* const names[] = {
+#define VBS_OP_NAME(name) #name,
+        VBS_OPCODES(VBS_OP_NAME)
+#undef VBS_OP_NAME
+    };
+    return size_t(op) < size_t(Op::Count_) ? names[size_t(op)] : "?";
+}
+
+static std::string const_text(const Value& v) {
+    switch (v.tag()) {
+    case Tag::String:
+        return "\"" + std::string(v.str()) + "\"";
+    case Tag::Double: {
+        char b[40];
+        std::snprintf(b, sizeof b, "%.17g", v.double_val());
+        return b;
+    }
+    case Tag::Long:
+        return std::to_string(v.int_val()) + "&";
+    case Tag::Boolean:
+        return v.bool_val() ? "True" : "False";
+    case Tag::Null:
+        return "Null";
+    case Tag::Object:
+        return "Nothing";
+    case Tag::Date:
+        return "#date " + std::to_string(v.double_val()) + "#";
+    default:
+        return "<" + std::to_string(int(v.tag())) + ">";
+    }
+}
+
+static void dump_function(const Function& f, std::string& out) {
+    char line[256];
+    std::snprintf(line, sizeof line, "function %s (params %d, locals %d, stack %d)\n",
+                  f.name.c_str(), f.nparams, f.nlocals, f.max_stack);
+    out += line;
+    for (size_t i = 0; i < f.local_names.size(); ++i)
+        if (!f.local_names[i].empty()) {
+            std::snprintf(line, sizeof line, "  local %zu %s\n", i, f.local_names[i].c_str());
+            out += line;
+        }
+    size_t r = 0;
+    for (size_t pc = 0; pc < f.code.size(); ++pc) {
+        while (r < f.ranges.size() && f.ranges[r].start == pc) {
+            std::snprintf(line, sizeof line, "  ; line %d\n", f.ranges[r].line);
+            out += line;
+            ++r;
+        }
+        const Instr& in = f.code[pc];
+        std::snprintf(line, sizeof line, "  %04zu  %-9s %3d %5d %6d", pc, op_name(in.op), in.a,
+                      in.b, in.c);
+        out += line;
+        if ((in.op == Op::PUSHK || in.op == Op::CALLM || in.op == Op::LETM || in.op == Op::NEW) &&
+            size_t(in.c) < f.consts.size())
+            out += "   ; " + const_text(f.consts[size_t(in.c)]);
+        out += "\n";
+    }
+}
+
+std::string disassemble(const Unit& unit) {
+    std::string out;
+    for (const auto& cls : unit.classes) {
+        out += "class " + cls->name + "\n";
+        for (const auto& fn : cls->functions)
+            dump_function(*fn, out);
+    }
+    for (const auto& fn : unit.procs)
+        dump_function(*fn, out);
+    if (unit.main) dump_function(*unit.main, out);
+    return out;
+}
+
+} // namespace vbs

@@ -1,0 +1,40 @@
+// The compiler: syntax tree to bytecode with resolved variable slots.
+#pragma once
+
+#include "vbscript/ast.h"
+#include "vbscript/bytecode.h"
+
+#include <memory>
+#include <string_view>
+
+namespace vbs {
+
+// The global names the compiler resolves against. Slots are permanent: a slot handed out once
+// keeps its index for the life of the engine (reset only empties it).
+class GlobalTable {
+public:
+    virtual ~GlobalTable() = default;
+    virtual int slot(std::string_view name) = 0;        // finds or adds
+    virtual bool is_defined(std::string_view name) = 0; // declared variable, procedure, ...
+};
+
+// Where a text is compiled: script level, or inside a running procedure for Execute/Eval
+// (`scope` is that procedure; its locals are reached through LOADU/STOREU, its class's
+// fields through Me).
+struct CompileTarget {
+    const Function* scope = nullptr;
+};
+
+// Compiles a parsed text. Returns nullptr with err set on a compile error (1039 Invalid 'exit'
+// statement, 1041 Name redefined, ...).
+std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, CompileTarget target,
+                                      SyntaxError& err);
+
+// Compiles one expression into a unit whose main function leaves the value in its result slot.
+std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,
+                                         SyntaxError& err);
+
+// A readable listing of a unit's code (mondrel-vbs --dump-code).
+std::string disassemble(const Unit& unit);
+
+} // namespace vbs

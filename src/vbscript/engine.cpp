@@ -1,0 +1,425 @@
+// The host boundary, the global table, the compile cache and calls into compiled code.
+#include "vbscript/engine.h"
+
+#include "vbscript/convert.h"
+#include "vbscript/engine_impl.h"
+#include "vbscript/lexer.h"
+#include "vbscript/locale.h"
+#include "vbscript/vm_context.h"
+
+#include <cstdio>
+
+namespace vbs {
+
+void ensure_registry(); // builtins_registry.cpp
+
+namespace {
+
+constexpr size_t kStackSlots = size_t(1) << 18; // values on the VM stack (4 MB)
+constexpr int kMaxDepth = 4000;                 // nested script calls
+constexpr ptrdiff_t kNativeBudget = 1 << 20;    // bytes of native stack the VM may use
+constexpr size_t kMaxCachedUnits = 20000;
+constexpr int32_t kTicksPerPoll = 20000;
+
+thread_local Engine::Impl* g_active = nullptr;
+
+// Makes `im` the active engine of this thread for the lifetime of the guard.
+struct ActiveGuard {
+    explicit ActiveGuard(Engine::Impl* im) : prev(g_active) { g_active = im; }
+    ~ActiveGuard() { g_active = prev; }
+    Engine::Impl* prev;
+};
+
+} // namespace
+
+Engine::Impl* active_impl() {
+    return g_active;
+}
+Context* active_context() {
+    return g_active;
+}
+
+Engine::Impl::Impl(Engine& owner) : owner_(owner) {
+    ensure_registry();
+    stack_.reset(new Value[kStackSlots]);
+    stack_end_ = stack_.get() + kStackSlots;
+    reserve_top_ = stack_.get();
+    err_object_ = make_object<ErrObject>(*this);
+}
+
+Engine::Impl::~Impl() {
+    ActiveGuard g(this);
+    // Release script values while the engine can still run Class_Terminate handlers.
+    for (Global& gl : globals_) {
+        Value v = std::move(gl.value);
+        gl.kind = GKind::Undeclared;
+        v.clear();
+    }
+    for (size_t i = 0; i < kStackSlots; ++i)
+        stack_[i].clear();
+}
+
+const locale_info& Engine::Impl::locale() {
+    return current_locale();
+}
+
+int Engine::Impl::slot(std::string_view name) {
+    std::string low = to_lower_ascii(name);
+    auto it = global_index_.find(low);
+    if (it != global_index_.end()) return it->second;
+    int idx = int(globals_.size());
+    globals_.emplace_back();
+    globals_.back().name = std::string(name);
+    global_index_.emplace(std::move(low), idx);
+    return idx;
+}
+
+bool Engine::Impl::is_defined(std::string_view name) {
+    auto it = global_index_.find(to_lower_ascii(name));
+    return it != global_index_.end() && globals_[size_t(it->second)].kind != GKind::Undeclared;
+}
+
+std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool expression,
+                                             const Function* scope, SyntaxError& err) {
+    UnitCache& cache = scope ? scoped_cache_[scope] : expression ? expr_cache_ : stmt_cache_;
+    auto it = cache.find(text);
+    if (it != cache.end()) return it->second;
+    std::unique_ptr<Unit> unit;
+    CompileTarget target{scope};
+    if (expression) {
+        ExprPtr e;
+        if (!parse_expression(text, e, err)) return nullptr;
+        unit = compile_expression(*e, *this, target, err);
+    } else {
+        Program prog;
+        if (!parse_program(text, prog, err)) return nullptr;
+        unit = compile_program(prog, *this, target, err);
+    }
+    if (!unit) return nullptr;
+    std::shared_ptr<Unit> shared(std::move(unit));
+    if (cache.size() < kMaxCachedUnits) cache.emplace(std::string(text), shared);
+    return shared;
+}
+
+Value Engine::Impl::run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me) {
+    bool kept = false;
+    for (auto& [slot_index, fn] : unit->proc_slots) {
+        Global& g = globals_[size_t(slot_index)];
+        if (find_builtin(g.name) || find_builtin_constant(g.name)) builtin_shadowed_ = true;
+        g.value.clear();
+        g.kind = GKind::Proc;
+        g.proc = fn;
+        g.unit = unit;
+        kept = true;
+    }
+    for (auto& [slot_index, def] : unit->class_slots) {
+        Global& g = globals_[size_t(slot_index)];
+        g.value.clear();
+        g.kind = GKind::Class;
+        for (auto& c : unit->classes)
+            if (c.get() == def) g.cls = c;
+    }
+    (void)kept;
+    Function* main = unit->main.get();
+    Value* base = reserve_top_;
+    call_function(main, base, 0, me, up);
+    Value result = std::move(base[0]);
+    return result;
+}
+
+void Engine::Impl::call_function(Function* f, Value* base, int argc, Object* me, Frame* up) {
+    if (argc != f->nparams) raise_error(kErrWrongArgs);
+    char probe;
+    if (depth_ >= kMaxDepth || base + f->nlocals + f->max_stack + 8 >= stack_end_ ||
+        (native_base_ && native_base_ - &probe > kNativeBudget))
+        raise_error(kErrOutOfStack);
+    if (--ticks_ < 0) poll();
+    for (int i = 0; i < argc; ++i) {
+        Value& a = base[i];
+        if (a.is_missing()) raise_error(kErrWrongArgs);
+        if (f->by_val[size_t(i)] && a.tag() == Tag::Ref) a = Value(*a.ref_target());
+    }
+    for (int i = argc; i < f->nlocals; ++i)
+        base[i].clear();
+    Value* end = base + f->nlocals + f->max_stack;
+    Value* saved_top = reserve_top_;
+    if (end > reserve_top_) reserve_top_ = end;
+    Frame fr;
+    fr.fn = f;
+    fr.locals = base;
+    fr.me = me;
+    fr.up = up;
+    fr.caller = current_;
+    current_ = &fr;
+    ++depth_;
+    try {
+        execute(fr);
+    } catch (...) {
+        for (Value* p = base; p < end; ++p)
+            p->clear();
+        current_ = fr.caller;
+        reserve_top_ = saved_top;
+        --depth_;
+        throw;
+    }
+    Value result;
+    if (f->result_slot >= 0) result = std::move(base[f->result_slot]);
+    for (Value* p = base; p < end; ++p)
+        p->clear();
+    base[0] = std::move(result);
+    current_ = fr.caller;
+    reserve_top_ = saved_top;
+    --depth_;
+}
+
+void Engine::Impl::invoke_function(Function* f, Object* me, CallArgs& args, Value& result) {
+    Value* base = reserve_top_;
+    uint32_t n = args.size();
+    if (base + n + 8 >= stack_end_) raise_error(kErrOutOfStack);
+    for (uint32_t i = 0; i < n; ++i) {
+        if (args.is_missing(i)) {
+            for (uint32_t j = 0; j < i; ++j)
+                base[j].clear();
+            raise_error(kErrWrongArgs);
+        }
+        base[i] = Value::ref(&args.ref(i));
+    }
+    Value* saved = reserve_top_;
+    reserve_top_ = base + n;
+    try {
+        call_function(f, base, int(n), me, nullptr);
+    } catch (...) {
+        for (uint32_t i = 0; i < n; ++i)
+            base[i].clear();
+        reserve_top_ = saved;
+        throw;
+    }
+    reserve_top_ = saved;
+    result = std::move(base[0]);
+}
+
+void Engine::Impl::poll() {
+    ticks_ = kTicksPerPoll;
+    if (interrupt_.load(std::memory_order_relaxed)) throw AbortException{kErrInterrupted};
+    if (time_limit_.count() > 0 && std::chrono::steady_clock::now() > deadline_)
+        throw AbortException{kErrTimeout};
+}
+
+void Engine::Impl::set_err(int32_t number, std::string description, std::string source) {
+    err_number_ = number;
+    err_description_ = std::move(description);
+    err_source_ = source.empty() ? "Microsoft VBScript runtime error" : std::move(source);
+}
+
+void Engine::Impl::clear_err() {
+    err_number_ = 0;
+    err_description_.clear();
+    err_source_.clear();
+    err_helpfile_.clear();
+    err_helpcontext_ = 0;
+}
+
+void Engine::Impl::exec_text(std::string_view text, bool global) {
+    Frame* fr = current_;
+    // Execute in a procedure (or in Execute code run in one) reaches that procedure's locals.
+    Frame* scope_frame = nullptr;
+    if (!global && fr) {
+        scope_frame = fr->fn->up_scope ? fr->up : fr;
+        if (scope_frame && scope_frame->fn->name == "<main>") scope_frame = nullptr;
+    }
+    SyntaxError err;
+    std::shared_ptr<Unit> unit =
+        unit_for(text, false, scope_frame ? scope_frame->fn : nullptr, err);
+    if (!unit) raise_error(err.number);
+    run_unit(unit, scope_frame, scope_frame ? scope_frame->me : nullptr);
+}
+
+Value Engine::Impl::eval(std::string_view expression) {
+    Frame* fr = current_;
+    Frame* scope_frame = nullptr;
+    if (fr) {
+        scope_frame = fr->fn->up_scope ? fr->up : fr;
+        if (scope_frame && (scope_frame->fn->name == "<main>" || scope_frame->fn->name == "<eval>"))
+            scope_frame = nullptr;
+    }
+    SyntaxError err;
+    std::shared_ptr<Unit> unit =
+        unit_for(expression, true, scope_frame ? scope_frame->fn : nullptr, err);
+    if (!unit) raise_error(err.number);
+    return run_unit(unit, scope_frame, scope_frame ? scope_frame->me : nullptr);
+}
+
+Value Engine::Impl::call_value(const Value& callee0, ArgList args) {
+    const Value& callee = callee0.deref();
+    if (callee.tag() != Tag::Object || !callee.obj()) raise_error(kErrObjectRequired);
+    Object* o = callee.obj();
+    Ptr<Object> keep(o);
+    int id = o->find_member("");
+    if (id == kNoMember) raise_error(kErrNoMember);
+    std::vector<Value> copies(args.begin(), args.end());
+    std::vector<Value*> slots;
+    for (Value& v : copies)
+        slots.push_back(&v);
+    CallArgs ca(slots.data(), uint32_t(slots.size()));
+    Value result;
+    o->invoke(id, CallKind::Get, ca, result, *this);
+    return result;
+}
+
+ScriptError Engine::Impl::make_error(int32_t number, std::string description, bool compile,
+                                     int line, int col) {
+    ScriptError e;
+    e.number = number;
+    e.description = description.empty() ? std::string(error_text(number)) : std::move(description);
+    e.source =
+        compile ? "Microsoft VBScript compilation error" : "Microsoft VBScript runtime error";
+    e.compile = compile;
+    e.line = line;
+    e.column = col;
+    return e;
+}
+
+void Engine::Impl::begin_call() {
+    interrupt_.store(false, std::memory_order_relaxed);
+    deadline_ = std::chrono::steady_clock::now() + time_limit_;
+    ticks_ = kTicksPerPoll;
+    error_pos_set_ = false;
+    error_line_ = error_col_ = 0;
+}
+
+// --- Engine -----------------------------------------------------------------------------------
+
+Engine::Engine() : impl_(std::make_unique<Impl>(*this)) {}
+Engine::~Engine() = default;
+
+void Engine::reset() {
+    Impl& im = *impl_;
+    if (im.current_) return; // not while script runs (a host callback); the caller gets no reset
+    ActiveGuard g(&im);
+    std::vector<Value> old;
+    old.reserve(im.globals_.size());
+    for (Global& gl : im.globals_) {
+        old.push_back(std::move(gl.value));
+        gl.kind = GKind::Undeclared;
+        gl.proc = nullptr;
+        gl.cls.reset();
+        gl.unit.reset();
+    }
+    im.live_units_.clear();
+    im.clear_err();
+    old.clear(); // Class_Terminate handlers run here, with every name already gone
+    if (im.builtin_shadowed_) {
+        im.stmt_cache_.clear();
+        im.expr_cache_.clear();
+        im.scoped_cache_.clear();
+        im.builtin_shadowed_ = false;
+    }
+}
+
+void Engine::add_object(std::string_view name, Ptr<Object> object) {
+    Impl& im = *impl_;
+    Global& g = im.globals_[size_t(im.slot(name))];
+    g.value = Value::object(object.get());
+    g.kind = GKind::Host;
+}
+
+namespace {
+
+template <class Body> ScriptError run_guarded(Engine::Impl& im, Body body) {
+    ActiveGuard g(&im);
+    bool outer = im.current_ == nullptr;
+    char probe;
+    if (outer) {
+        im.begin_call();
+        im.native_base_ = &probe;
+    }
+    ScriptError result;
+    try {
+        body();
+    } catch (const ScriptException& e) {
+        result = im.make_error(e.number, e.description, false, im.error_line_, im.error_col_);
+    } catch (const AbortException& a) {
+        result = im.make_error(a.number, "", false, im.error_line_, im.error_col_);
+    } catch (const std::bad_alloc&) {
+        result = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
+    }
+    if (outer) im.native_base_ = nullptr;
+    return result;
+}
+
+} // namespace
+
+ExecResult Engine::execute_statement(std::string_view text) {
+    Impl& im = *impl_;
+    ExecResult r;
+    SyntaxError err;
+    std::shared_ptr<Unit> unit = im.unit_for(text, false, nullptr, err);
+    if (!unit) {
+        r.error = im.make_error(err.number, "", true, err.line, err.col);
+        return r;
+    }
+    r.error = run_guarded(im, [&] { im.run_unit(unit, nullptr, nullptr); });
+    return r;
+}
+
+EvalResult Engine::eval(std::string_view expression) {
+    Impl& im = *impl_;
+    EvalResult r;
+    SyntaxError err;
+    std::shared_ptr<Unit> unit = im.unit_for(expression, true, nullptr, err);
+    if (!unit) {
+        r.error = im.make_error(err.number, "", true, err.line, err.col);
+        return r;
+    }
+    r.error = run_guarded(im, [&] { r.value = im.run_unit(unit, nullptr, nullptr); });
+    return r;
+}
+
+void Engine::set_host_ui(HostUI* ui) {
+    impl_->ui_ = ui;
+}
+void Engine::set_time_limit(std::chrono::milliseconds limit) {
+    impl_->time_limit_ = limit;
+}
+void Engine::interrupt() {
+    impl_->interrupt_.store(true, std::memory_order_relaxed);
+}
+
+std::string Engine::dump_tokens(std::string_view text) {
+    std::vector<Token> toks;
+    LexError err;
+    std::string out;
+    bool ok = tokenize(text, toks, err);
+    char line[160];
+    for (const Token& t : toks) {
+        std::snprintf(line, sizeof line, "%4d:%-3d %-9s", t.line, t.col, token_name(t.kind));
+        out += line;
+        if (t.kind == T::Ident || t.kind == T::StrLit) out += " " + t.text;
+        if (t.kind == T::IntLit || t.kind == T::FloatLit || t.kind == T::DateLit) {
+            std::snprintf(line, sizeof line, " %.17g",
+                          t.kind == T::IntLit && !t.is_double ? double(t.ival) : t.dval);
+            out += line;
+        }
+        out += "\n";
+    }
+    if (!ok) {
+        std::snprintf(line, sizeof line, "error %d at %d:%d: %s\n", err.number, err.line, err.col,
+                      std::string(error_text(err.number)).c_str());
+        out += line;
+    }
+    return out;
+}
+
+std::string Engine::dump_code(std::string_view text) {
+    SyntaxError err;
+    std::shared_ptr<Unit> unit = impl_->unit_for(text, false, nullptr, err);
+    if (!unit) {
+        char line[200];
+        std::snprintf(line, sizeof line, "compilation error %d at %d:%d: %s\n", err.number,
+                      err.line, err.col, std::string(error_text(err.number)).c_str());
+        return line;
+    }
+    return disassemble(*unit);
+}
+
+} // namespace vbs

@@ -1,0 +1,194 @@
+// The engine's internal state: global table, compile cache, the virtual machine's stack and
+// frames, the Err state and the limits. Shared by engine.cpp (boundary, cache, globals),
+// vm.cpp (dispatch loop) and objects_core.cpp (class instances, Err, GetRef).
+#pragma once
+
+#include "vbscript/builtins.h"
+#include "vbscript/bytecode.h"
+#include "vbscript/compiler.h"
+#include "vbscript/engine.h"
+#include "vbscript/error.h"
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vbs {
+
+enum class GKind : uint8_t { Undeclared, Variable, Const, Proc, Class, Host };
+
+struct Global {
+    Value value;
+    GKind kind = GKind::Undeclared;
+    Function* proc = nullptr;
+    std::shared_ptr<ClassDef> cls;
+    std::shared_ptr<Unit> unit; // owner of proc
+    std::string name;
+};
+
+struct Frame {
+    Function* fn = nullptr;
+    Value* locals = nullptr;
+    Object* me = nullptr;
+    Frame* up = nullptr; // for Execute/Eval code: the procedure frame whose locals it reaches
+    Frame* caller = nullptr;
+    bool resume_next = false;
+};
+
+// Timeouts and interrupts unwind through On Error Resume Next: they are not ScriptExceptions.
+struct AbortException {
+    int32_t number;
+};
+
+// Transparent string hashing so the caches can be searched with a string_view.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+struct TextEq {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+};
+using UnitCache = std::unordered_map<std::string, std::shared_ptr<Unit>, TextHash, TextEq>;
+
+class ErrObject;
+
+struct Engine::Impl : public Context, public GlobalTable {
+    explicit Impl(Engine& owner);
+    ~Impl() override;
+
+    // --- Context -------------------------------------------------------------------------
+    const locale_info& locale() override;
+    HostUI& ui() override { return ui_ ? *ui_ : console_ui_; }
+    Engine& engine() override { return owner_; }
+    uint32_t& rnd_seed() override { return rnd_seed_; }
+    Value eval(std::string_view expression) override;
+    Value call_value(const Value& callee, ArgList args) override;
+
+    // --- GlobalTable ---------------------------------------------------------------------
+    int slot(std::string_view name) override;
+    bool is_defined(std::string_view name) override;
+
+    // --- compiling and running -----------------------------------------------------------
+    // The unit for a text, from the cache or freshly compiled; nullptr with err on a syntax
+    // error. `expression` compiles one expression; `scope` is a procedure for Execute/Eval.
+    std::shared_ptr<Unit> unit_for(std::string_view text, bool expression, const Function* scope,
+                                   SyntaxError& err);
+    // Binds the unit's procedures and classes to their global names and runs its main code
+    // with `up` as the frame its up-scope names reach. Returns the main's result slot value.
+    Value run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me);
+    // Runs Execute/ExecuteGlobal/Eval text from the running code.
+    void exec_text(std::string_view text, bool global);
+    ScriptError make_error(int32_t number, std::string description, bool compile, int line,
+                           int col);
+    void begin_call();
+
+    // Calls a compiled function. The arguments are base[0..argc) (references for ByRef);
+    // the result replaces base[0].
+    void call_function(Function* f, Value* base, int argc, Object* me, Frame* up);
+    // Calls a function from native code (object dispatch, Terminate, GetRef).
+    void invoke_function(Function* f, Object* me, CallArgs& args, Value& result);
+    void execute(Frame& fr); // the dispatch loop (vm.cpp)
+
+    // Runs when the time budget of the countdown is spent: checks interrupt and deadline.
+    void poll();
+    void set_err(int32_t number, std::string description, std::string source);
+    void clear_err();
+    Value new_instance(const std::shared_ptr<ClassDef>& def);
+    Value let_value(Value v); // Let semantics: an object gives its default member's value
+
+    Engine& owner_;
+    std::deque<Global> globals_;
+    std::unordered_map<std::string, int> global_index_; // lower-case name -> slot
+    UnitCache stmt_cache_, expr_cache_;
+    std::unordered_map<const Function*, UnitCache> scoped_cache_;
+    std::vector<std::shared_ptr<Unit>> live_units_; // uncached units that defined names
+    bool builtin_shadowed_ = false;
+
+    std::unique_ptr<Value[]> stack_;
+    Value* stack_end_ = nullptr;
+    Value* reserve_top_ = nullptr; // first slot no running frame has reserved
+    Frame* current_ = nullptr;
+    int depth_ = 0;
+    const char* native_base_ = nullptr;
+
+    int32_t err_number_ = 0;
+    std::string err_description_, err_source_, err_helpfile_;
+    int32_t err_helpcontext_ = 0;
+    Ptr<ErrObject> err_object_;
+
+    // Position of the statement where the error being unwound was raised.
+    bool error_pos_set_ = false;
+    int error_line_ = 0, error_col_ = 0;
+
+    std::chrono::milliseconds time_limit_{10000};
+    std::chrono::steady_clock::time_point deadline_;
+    std::atomic<bool> interrupt_{false};
+    int32_t ticks_ = 0;
+
+    HostUI* ui_ = nullptr;
+    ConsoleHostUI console_ui_;
+    uint32_t rnd_seed_ = 0x50000;
+};
+
+// The engine whose code runs on this thread (for coercions that need a context).
+Engine::Impl* active_impl();
+// A script class instance.
+class ClassInstance : public Object {
+public:
+    ClassInstance(Engine::Impl& impl, std::shared_ptr<ClassDef> def);
+    ~ClassInstance() override;
+    std::string type_name() const override { return def_->name; }
+    int find_member(std::string_view name) override;
+    const void* member_table() const override { return def_.get(); }
+    void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
+
+    std::vector<Value> fields;
+    ClassDef& def() { return *def_; }
+    bool initialized = false;
+
+protected:
+    void last_release() override;
+
+private:
+    Engine::Impl& impl_;
+    std::shared_ptr<ClassDef> def_;
+};
+
+// The Err object of an engine.
+class ErrObject : public Object {
+public:
+    explicit ErrObject(Engine::Impl& impl) : impl_(impl) {}
+    std::string type_name() const override { return "ErrObject"; }
+    int find_member(std::string_view name) override;
+    void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
+
+private:
+    Engine::Impl& impl_;
+};
+
+// What GetRef returns: calling its default member calls the procedure.
+class ProcRef : public Object {
+public:
+    ProcRef(Engine::Impl& impl, Function* fn, std::shared_ptr<Unit> keep)
+        : impl_(impl), fn_(fn), keep_(std::move(keep)) {}
+    std::string type_name() const override { return "Object"; }
+    int find_member(std::string_view name) override { return name.empty() ? 0 : kNoMember; }
+    void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
+
+private:
+    Engine::Impl& impl_;
+    Function* fn_;
+    std::shared_ptr<Unit> keep_;
+};
+
+// Indexes an array value (args are the subscripts); raises 9 out of range.
+Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n);
+// Makes `v` hold an array not shared with any other value, copying it if needed.
+ArrayRep& unshare_array(Value& v);
+
+} // namespace vbs

@@ -1,0 +1,906 @@
+// The parser: tokens to the syntax tree of ast.h.
+#include "vbscript/ast.h"
+#include "vbscript/lexer.h"
+
+#include <cstring>
+
+namespace vbs {
+
+namespace {
+
+// Nesting beyond these limits fails with "Out of stack space" instead of overflowing the
+// native stack in the parser, the compiler or the tree's destructor.
+constexpr int kMaxNesting = 200;    // parse recursion (parentheses, blocks)
+constexpr int kMaxExprDepth = 3000; // height of an expression tree (long operator chains)
+
+struct ParseFailure {
+    SyntaxError err;
+};
+
+// One row per binary operator token: the expression parser is driven by this table.
+struct BinRow {
+    T tok;
+    BinOp op;
+    int prec;
+};
+const BinRow kBinOps[] = {
+    {T::Imp, BinOp::Imp, 1},    {T::Eqv, BinOp::Eqv, 2},         {T::Xor, BinOp::Xor, 3},
+    {T::Or, BinOp::Or, 4},      {T::And, BinOp::And, 5},         {T::Eq, BinOp::Eq, 7},
+    {T::Ne, BinOp::Ne, 7},      {T::Lt, BinOp::Lt, 7},           {T::Gt, BinOp::Gt, 7},
+    {T::Le, BinOp::Le, 7},      {T::Ge, BinOp::Ge, 7},           {T::Is, BinOp::Is, 7},
+    {T::Amp, BinOp::Concat, 8}, {T::Plus, BinOp::Add, 9},        {T::Minus, BinOp::Sub, 9},
+    {T::Mod, BinOp::Mod, 10},   {T::Backslash, BinOp::IDiv, 11}, {T::Star, BinOp::Mul, 12},
+    {T::Slash, BinOp::Div, 12}, {T::Caret, BinOp::Pow, 14},
+};
+constexpr int kNotPrec = 6;
+constexpr int kNegOperandPrec = 14; // -a^b is -(a^b)
+
+const BinRow* find_binop(T tok) {
+    for (const BinRow& r : kBinOps)
+        if (r.tok == tok) return &r;
+    return nullptr;
+}
+
+class Parser {
+public:
+    explicit Parser(std::vector<Token>& toks) : t_(toks) {}
+
+    // program -> {statement_line} EOF
+    void program(Program& prog) {
+        prog_ = &prog;
+        skip_separators();
+        while (!at(T::Eof)) {
+            top_level_item(prog);
+            end_of_statement();
+        }
+    }
+
+    // A whole text that must be one expression.
+    ExprPtr whole_expression() {
+        while (at(T::Newline))
+            ++p_;
+        ExprPtr e = expression();
+        while (at(T::Newline) || at(T::Colon))
+            ++p_;
+        if (!at(T::Eof)) fail(1025);
+        return e;
+    }
+
+private:
+    // --- token helpers -------------------------------------------------------------------
+    const Token& cur() const { return t_[p_]; }
+    bool at(T k) const { return t_[p_].kind == k; }
+    bool at_word(const char* w) const { return at(T::Ident) && iequals(cur().text, w); }
+    bool accept(T k) {
+        if (!at(k)) return false;
+        ++p_;
+        return true;
+    }
+    void expect(T k, int err) {
+        if (!accept(k)) fail(err);
+    }
+    void expect_word(const char* w, int err) {
+        if (!at_word(w)) fail(err);
+        ++p_;
+    }
+    [[noreturn]] void fail(int number) { fail_at(number, cur()); }
+    [[noreturn]] void fail_at(int number, const Token& at) {
+        throw ParseFailure{SyntaxError{number, at.line, at.col}};
+    }
+    bool at_end_of_statement() const {
+        T k = cur().kind;
+        return k == T::Newline || k == T::Colon || k == T::Eof;
+    }
+    bool at_line_end() const { return at(T::Newline) || at(T::Eof); }
+    void end_of_statement() {
+        if (at(T::Eof)) return;
+        if (!accept(T::Newline) && !accept(T::Colon)) fail(1025);
+        skip_separators();
+    }
+    void skip_separators() {
+        while (at(T::Newline) || at(T::Colon))
+            ++p_;
+    }
+    std::string identifier() {
+        if (!at(T::Ident)) fail(1010);
+        return t_[p_++].text;
+    }
+
+    struct Nest {
+        explicit Nest(Parser& p) : p(p) {
+            if (++p.nesting_ > kMaxNesting) p.fail(28);
+        }
+        ~Nest() { --p.nesting_; }
+        Parser& p;
+    };
+
+    ExprPtr node(ExprKind k, const Token& at) {
+        auto e = std::make_unique<Expr>();
+        e->kind = k;
+        e->line = at.line;
+        e->col = at.col;
+        return e;
+    }
+    void set_depth(Expr& e, const Expr* a, const Expr* b) {
+        int d = 0;
+        if (a) d = a->depth;
+        if (b && b->depth > d) d = b->depth;
+        e.depth = d + 1;
+        if (e.depth > kMaxExprDepth) fail(28);
+    }
+
+    // --- expressions ---------------------------------------------------------------------
+
+    // expr -> binary(1)
+    ExprPtr expression() { return binary(1); }
+
+    // binary(p) -> prefix(p) {binop binary(prec + 1)}   with prec >= p, from kBinOps
+    ExprPtr binary(int min_prec) {
+        Nest n(*this);
+        ExprPtr lhs = prefix();
+        while (const BinRow* row = find_binop(cur().kind)) {
+            if (row->prec < min_prec) break;
+            const Token& op = t_[p_++];
+            ExprPtr rhs = binary(row->prec + 1);
+            ExprPtr b = node(ExprKind::Binary, op);
+            b->op = row->op;
+            set_depth(*b, lhs.get(), rhs.get());
+            b->lhs = std::move(lhs);
+            b->rhs = std::move(rhs);
+            lhs = std::move(b);
+        }
+        return lhs;
+    }
+
+    // prefix -> Not binary(Not) | '-' binary(^) | '+' binary(^) | postfix
+    ExprPtr prefix() {
+        const Token& tk = cur();
+        if (accept(T::Not)) {
+            ExprPtr operand = binary(kNotPrec);
+            ExprPtr u = node(ExprKind::Unary, tk);
+            u->is_not = true;
+            set_depth(*u, operand.get(), nullptr);
+            u->object = std::move(operand);
+            return u;
+        }
+        if (accept(T::Minus)) {
+            ExprPtr operand = binary(kNegOperandPrec);
+            ExprPtr u = node(ExprKind::Unary, tk);
+            set_depth(*u, operand.get(), nullptr);
+            u->object = std::move(operand);
+            return u;
+        }
+        if (accept(T::Plus)) return binary(kNegOperandPrec);
+        return postfix(nullptr);
+    }
+
+    // postfix -> primary {'.' name | '(' args ')'}
+    // Records in last_paren_ where the last argument group began, for statement parsing.
+    ExprPtr postfix(size_t* last_paren) {
+        ExprPtr e = primary();
+        while (true) {
+            if (at(T::Dot) && !cur().space_before) {
+                const Token& dot = t_[p_++];
+                ExprPtr m = node(ExprKind::Member, dot);
+                m->name = member_name();
+                set_depth(*m, e.get(), nullptr);
+                m->object = std::move(e);
+                e = std::move(m);
+                if (last_paren) *last_paren = 0;
+            } else if (at(T::LParen) && e->kind != ExprKind::Literal) {
+                size_t start = p_;
+                const Token& lp = t_[p_++];
+                ExprPtr c = node(ExprKind::Call, lp);
+                c->has_parens = true;
+                arguments(c->args, T::RParen);
+                expect(T::RParen, 1006);
+                int d = e->depth;
+                for (auto& a : c->args)
+                    if (a && a->depth > d) d = a->depth;
+                c->depth = d + 1;
+                if (c->depth > kMaxExprDepth) fail(28);
+                c->object = std::move(e);
+                e = std::move(c);
+                if (last_paren) *last_paren = start;
+            } else
+                break;
+        }
+        return e;
+    }
+
+    std::string member_name() {
+        if (at(T::Ident)) return t_[p_++].text;
+        // Keywords are allowed as member names when the lexer could not tell (after spaces).
+        if (cur().kind >= T::And && cur().kind < T::Count_) return token_name(t_[p_++].kind);
+        fail(1010);
+    }
+
+    // args -> [arg] {',' [arg]}   (an empty position is an omitted argument)
+    void arguments(std::vector<ExprPtr>& out, T closer) {
+        if (at(closer)) return;
+        while (true) {
+            if (at(T::Comma) || (closer != T::Eof && at(closer)))
+                out.push_back(nullptr);
+            else if (closer == T::Eof && at_end_of_statement())
+                out.push_back(nullptr);
+            else
+                out.push_back(expression());
+            if (!accept(T::Comma)) break;
+        }
+    }
+
+    // primary -> literal | name | Me | New name | '(' expr ')' | '.' name
+    ExprPtr primary() {
+        const Token& tk = cur();
+        switch (tk.kind) {
+        case T::IntLit: {
+            ++p_;
+            ExprPtr e = node(ExprKind::Literal, tk);
+            if (tk.is_double)
+                e->value = Value::dbl(tk.dval);
+            else if (tk.is_long)
+                e->value = Value::long_(int32_t(tk.ival));
+            else
+                e->value = Value::integer(int16_t(tk.ival));
+            return e;
+        }
+        case T::FloatLit:
+            return literal(Value::dbl(tk.dval));
+        case T::StrLit:
+            return literal(Value::string(tk.text));
+        case T::DateLit:
+            return literal(Value::date(tk.dval));
+        case T::True:
+            return literal(Value::boolean(true));
+        case T::False:
+            return literal(Value::boolean(false));
+        case T::Empty:
+            return literal(Value());
+        case T::Null:
+            return literal(Value::null());
+        case T::Nothing:
+            return literal(Value::nothing());
+        case T::Ident: {
+            ++p_;
+            ExprPtr e = node(ExprKind::Name, tk);
+            e->name = tk.text;
+            return e;
+        }
+        case T::Me:
+            ++p_;
+            return node(ExprKind::Me, tk);
+        case T::New: {
+            ++p_;
+            ExprPtr e = node(ExprKind::New, tk);
+            e->name = identifier();
+            return e;
+        }
+        case T::LParen: {
+            ++p_;
+            Nest n(*this);
+            ExprPtr e = expression();
+            expect(T::RParen, 1006);
+            e->has_parens = true;
+            if (e->kind == ExprKind::Name || e->kind == ExprKind::Member) {
+                // Keep a parenthesised variable from being passed ByRef.
+                ExprPtr wrap = node(ExprKind::Unary, tk);
+                wrap->op = BinOp::Concat; // marker: identity, see compiler
+                set_depth(*wrap, e.get(), nullptr);
+                wrap->object = std::move(e);
+                return wrap;
+            }
+            return e;
+        }
+        case T::Dot: {
+            ++p_;
+            ExprPtr e = node(ExprKind::Member, tk);
+            e->name = member_name();
+            return e;
+        }
+        default:
+            fail(1023);
+        }
+    }
+
+    ExprPtr literal(Value v) {
+        ExprPtr e = node(ExprKind::Literal, cur());
+        ++p_;
+        e->value = std::move(v);
+        return e;
+    }
+
+    // --- statements ----------------------------------------------------------------------
+
+    // top_item -> [Public|Private] (Sub|Function|Property|Class ...) | Class ... | statement
+    void top_level_item(Program& prog) {
+        size_t save = p_;
+        bool is_public = true, is_default = false, had_access = false;
+        if (at(T::Public) || at(T::Private)) {
+            is_public = at(T::Public);
+            ++p_;
+            had_access = true;
+            if (at_word("default")) {
+                ++p_;
+                is_default = true;
+            }
+        }
+        if (at(T::Sub) || at(T::Function) || at(T::Property)) {
+            prog.procs.push_back(procedure(is_public, is_default));
+            return;
+        }
+        if (at(T::Class) && !had_access) {
+            prog.classes.push_back(class_decl());
+            return;
+        }
+        p_ = save;
+        prog.body.push_back(statement(true));
+    }
+
+    // proc -> (Sub|Function) name ['(' params ')'] NL block End (Sub|Function)
+    //       | Property (Get|Let|Set) name ['(' params ')'] NL block End Property
+    std::unique_ptr<ProcDecl> procedure(bool is_public, bool is_default) {
+        auto pd = std::make_unique<ProcDecl>();
+        pd->is_public = is_public;
+        pd->is_default = is_default;
+        pd->line = cur().line;
+        pd->col = cur().col;
+        T end_kind = cur().kind;
+        if (accept(T::Sub))
+            pd->kind = ProcKind::Sub;
+        else if (accept(T::Function))
+            pd->kind = ProcKind::Function;
+        else {
+            expect(T::Property, 1050);
+            if (at_word("get"))
+                pd->kind = ProcKind::PropertyGet;
+            else if (at_word("let"))
+                pd->kind = ProcKind::PropertyLet;
+            else if (at(T::Set))
+                pd->kind = ProcKind::PropertySet;
+            else
+                fail(1049);
+            ++p_;
+        }
+        pd->name = identifier();
+        if (accept(T::LParen)) {
+            if (!at(T::RParen)) {
+                while (true) {
+                    Param prm;
+                    if (accept(T::ByVal))
+                        prm.by_val = true;
+                    else
+                        accept(T::ByRef);
+                    prm.name = identifier();
+                    if (accept(T::LParen)) {
+                        expect(T::RParen, 1006);
+                        prm.is_array = true;
+                    }
+                    pd->params.push_back(std::move(prm));
+                    if (!accept(T::Comma)) break;
+                }
+            }
+            expect(T::RParen, 1006);
+        }
+        in_proc_ = pd->kind == ProcKind::Sub        ? ExitKind::Sub
+                   : pd->kind == ProcKind::Function ? ExitKind::Function
+                                                    : ExitKind::Property;
+        proc_depth_++;
+        block(pd->body);
+        proc_depth_--;
+        expect(T::End, 1014);
+        if (!accept(end_kind))
+            fail(end_kind == T::Sub ? 1016 : end_kind == T::Function ? 1015 : 1050);
+        return pd;
+    }
+
+    // class -> Class name NL {member NL} End Class
+    std::unique_ptr<ClassDecl> class_decl() {
+        auto cd = std::make_unique<ClassDecl>();
+        cd->line = cur().line;
+        cd->col = cur().col;
+        expect(T::Class, 1047);
+        cd->name = identifier();
+        end_of_statement();
+        while (!at(T::End)) {
+            if (at(T::Eof)) fail(1014);
+            bool is_public = true, is_default = false, had_access = false;
+            if (at(T::Public) || at(T::Private)) {
+                is_public = at(T::Public);
+                had_access = true;
+                ++p_;
+                if (at_word("default")) {
+                    ++p_;
+                    is_default = true;
+                }
+            } else if (accept(T::Dim)) {
+                had_access = true;
+            }
+            if (at(T::Sub) || at(T::Function) || at(T::Property)) {
+                cd->procs.push_back(procedure(is_public, is_default));
+            } else if (had_access && !is_default) {
+                if (at(T::Const)) fail(1048);
+                while (true) {
+                    FieldDecl f;
+                    f.is_public = is_public;
+                    f.item = dim_item(false);
+                    cd->fields.push_back(std::move(f));
+                    if (!accept(T::Comma)) break;
+                }
+            } else {
+                fail(1024);
+            }
+            end_of_statement();
+        }
+        expect(T::End, 1014);
+        expect(T::Class, 1047);
+        return cd;
+    }
+
+    // block -> {statement sep} until End/Else/ElseIf/Case/Loop/Next/Wend
+    void block(Block& out) {
+        Nest n(*this);
+        skip_separators();
+        while (true) {
+            switch (cur().kind) {
+            case T::End:
+            case T::Else:
+            case T::ElseIf:
+            case T::Case:
+            case T::Loop:
+            case T::Next:
+            case T::Wend:
+            case T::Eof:
+                return;
+            default:
+                break;
+            }
+            out.push_back(statement(false));
+            end_of_statement();
+        }
+    }
+
+    StmtPtr make_stmt(StmtKind k, const Token& at) {
+        auto s = std::make_unique<Stmt>();
+        s->kind = k;
+        s->line = at.line;
+        s->col = at.col;
+        return s;
+    }
+
+    // statement -> one of the forms below; `top` allows what only script level may hold
+    StmtPtr statement(bool top) {
+        const Token& tk = cur();
+        switch (tk.kind) {
+        case T::Dim:
+            ++p_;
+            return dim_stmt(tk);
+        case T::Public:
+        case T::Private:
+            if (!top) fail(1024);
+            ++p_;
+            if (at(T::Const)) return const_stmt();
+            return dim_stmt(tk);
+        case T::ReDim:
+            return redim_stmt();
+        case T::Const:
+            return const_stmt();
+        case T::Erase: {
+            ++p_;
+            StmtPtr s = make_stmt(StmtKind::Erase, tk);
+            while (true) {
+                DimItem it;
+                it.line = cur().line;
+                it.col = cur().col;
+                it.name = identifier();
+                s->items.push_back(std::move(it));
+                if (!accept(T::Comma)) break;
+            }
+            return s;
+        }
+        case T::Option: {
+            ++p_;
+            expect_word("explicit", 1025);
+            if (prog_) prog_->option_explicit = true;
+            return make_stmt(StmtKind::Nop, tk);
+        }
+        case T::Set: {
+            ++p_;
+            StmtPtr s = make_stmt(StmtKind::Assign, tk);
+            s->is_set = true;
+            s->target = postfix(nullptr);
+            expect(T::Eq, 1011);
+            s->value = expression();
+            return s;
+        }
+        case T::Call: {
+            ++p_;
+            StmtPtr s = make_stmt(StmtKind::CallStmt, tk);
+            s->target = postfix(nullptr);
+            return s;
+        }
+        case T::If:
+            return if_stmt();
+        case T::Select:
+            return select_stmt();
+        case T::For:
+            return for_stmt();
+        case T::Do:
+            return do_stmt();
+        case T::While: {
+            ++p_;
+            StmtPtr s = make_stmt(StmtKind::While, tk);
+            s->value = expression();
+            block(s->body);
+            expect(T::Wend, 1018);
+            return s;
+        }
+        case T::Exit:
+            return exit_stmt();
+        case T::With: {
+            ++p_;
+            StmtPtr s = make_stmt(StmtKind::With, tk);
+            s->value = expression();
+            block(s->body);
+            expect(T::End, 1014);
+            expect(T::With, 1029);
+            return s;
+        }
+        case T::On: {
+            ++p_;
+            expect_word("error", 1002);
+            if (at_word("resume")) {
+                ++p_;
+                expect(T::Next, 1002);
+                return make_stmt(StmtKind::OnErrorResume, tk);
+            }
+            expect_word("goto", 1002);
+            if (!at(T::IntLit) || cur().ival != 0) fail(1002);
+            ++p_;
+            return make_stmt(StmtKind::OnErrorGoto0, tk);
+        }
+        case T::Sub:
+        case T::Function:
+        case T::Property:
+        case T::Class:
+            fail(1024);
+        case T::Ident:
+            if (at_word("stop") && (t_[p_ + 1].kind == T::Newline || t_[p_ + 1].kind == T::Colon ||
+                                    t_[p_ + 1].kind == T::Eof)) {
+                ++p_;
+                return make_stmt(StmtKind::Nop, tk);
+            }
+            if (at_word("let") && t_[p_ + 1].kind == T::Ident) ++p_;
+            return simple_stmt();
+        case T::Me:
+        case T::Dot:
+            return simple_stmt();
+        default:
+            fail(1024);
+        }
+    }
+
+    // simple -> target '=' expr | callee [args]
+    StmtPtr simple_stmt() {
+        const Token& tk = cur();
+        size_t last_paren = 0;
+        ExprPtr lhs = postfix(&last_paren);
+        if (accept(T::Eq)) {
+            StmtPtr s = make_stmt(StmtKind::Assign, tk);
+            s->target = std::move(lhs);
+            s->value = expression();
+            return s;
+        }
+        StmtPtr s = make_stmt(StmtKind::CallStmt, tk);
+        if (at_end_of_statement() || at(T::Else)) {
+            // `Foo(x)` as a statement passes x in parentheses: by value.
+            if (lhs->kind == ExprKind::Call && lhs->args.size() == 1 && lhs->args[0]) {
+                ExprPtr& a = lhs->args[0];
+                if (a->kind == ExprKind::Name || a->kind == ExprKind::Member) {
+                    ExprPtr wrap = node(ExprKind::Unary, tk);
+                    wrap->op = BinOp::Concat;
+                    wrap->depth = a->depth + 1;
+                    wrap->object = std::move(a);
+                    a = std::move(wrap);
+                }
+            }
+            s->target = std::move(lhs);
+            return s;
+        }
+        // Arguments without parentheses. A parenthesised group just before them was the start
+        // of the first argument (`Foo (1) + 2, 3`): parse it again as an expression.
+        ExprPtr callee;
+        if (lhs->kind == ExprKind::Call && last_paren != 0) {
+            p_ = last_paren;
+            callee = std::move(lhs->object);
+        } else {
+            callee = std::move(lhs);
+        }
+        ExprPtr call = node(ExprKind::Call, tk);
+        call->object = std::move(callee);
+        arguments(call->args, T::Eof);
+        s->target = std::move(call);
+        return s;
+    }
+
+    // dim -> Dim item {',' item};  item -> name ['(' [bounds] ')']
+    StmtPtr dim_stmt(const Token& tk) {
+        StmtPtr s = make_stmt(StmtKind::Dim, tk);
+        while (true) {
+            s->items.push_back(dim_item(false));
+            if (!accept(T::Comma)) break;
+        }
+        return s;
+    }
+
+    DimItem dim_item(bool redim) {
+        DimItem it;
+        it.line = cur().line;
+        it.col = cur().col;
+        it.name = identifier();
+        if (accept(T::LParen)) {
+            it.is_array = true;
+            if (!at(T::RParen)) {
+                while (true) {
+                    it.bounds.push_back(expression());
+                    if (!accept(T::Comma)) break;
+                }
+            } else if (redim) {
+                fail(1023);
+            }
+            expect(T::RParen, 1006);
+        } else if (redim) {
+            fail(1005);
+        }
+        return it;
+    }
+
+    // redim -> ReDim [Preserve] item {',' item}
+    StmtPtr redim_stmt() {
+        StmtPtr s = make_stmt(StmtKind::ReDim, cur());
+        ++p_;
+        if (at_word("preserve")) {
+            ++p_;
+            s->preserve = true;
+        }
+        while (true) {
+            s->items.push_back(dim_item(true));
+            if (!accept(T::Comma)) break;
+        }
+        return s;
+    }
+
+    // const -> Const name '=' expr {',' name '=' expr}
+    StmtPtr const_stmt() {
+        StmtPtr s = make_stmt(StmtKind::Const, cur());
+        expect(T::Const, 1002);
+        while (true) {
+            DimItem it;
+            it.line = cur().line;
+            it.col = cur().col;
+            it.name = identifier();
+            expect(T::Eq, 1011);
+            it.value = expression();
+            s->items.push_back(std::move(it));
+            if (!accept(T::Comma)) break;
+        }
+        return s;
+    }
+
+    // if -> If expr Then NL block {ElseIf expr Then NL block} [Else NL block] End If
+    //     | If expr Then stmts [Else stmts]          (single line)
+    StmtPtr if_stmt() {
+        StmtPtr s = make_stmt(StmtKind::If, cur());
+        ++p_;
+        IfArm arm;
+        arm.cond = expression();
+        expect(T::Then, 1017);
+        if (!at_line_end()) {
+            accept(T::Colon);
+            if (!at_line_end()) {
+                single_line_body(arm.body);
+                s->arms.push_back(std::move(arm));
+                if (accept(T::Else)) {
+                    s->has_else = true;
+                    single_line_body(s->else_body);
+                }
+                if (at(T::End) && t_[p_ + 1].kind == T::If) p_ += 2; // tolerated "End If"
+                return s;
+            }
+        }
+        block(arm.body);
+        s->arms.push_back(std::move(arm));
+        while (true) {
+            if (accept(T::ElseIf)) {
+                IfArm a;
+                a.cond = expression();
+                expect(T::Then, 1017);
+                if (!at_line_end() && !at(T::Colon)) {
+                    single_line_body(a.body);
+                } else
+                    block(a.body);
+                s->arms.push_back(std::move(a));
+                continue;
+            }
+            if (accept(T::Else)) {
+                s->has_else = true;
+                block(s->else_body);
+            }
+            break;
+        }
+        expect(T::End, 1014);
+        expect(T::If, 1012);
+        return s;
+    }
+
+    // Statements of a single-line If up to Else or the end of the line.
+    void single_line_body(Block& out) {
+        Nest n(*this);
+        while (true) {
+            out.push_back(statement(false));
+            if (accept(T::Colon)) {
+                if (at_line_end() || at(T::Else)) break;
+                continue;
+            }
+            break;
+        }
+        if (!at_line_end() && !at(T::Else) && !(at(T::End) && t_[p_ + 1].kind == T::If)) fail(1025);
+    }
+
+    // select -> Select Case expr NL {Case list NL block} [Case Else NL block] End Select
+    StmtPtr select_stmt() {
+        StmtPtr s = make_stmt(StmtKind::Select, cur());
+        ++p_;
+        expect(T::Case, 1021);
+        s->value = expression();
+        end_of_statement();
+        while (accept(T::Case)) {
+            CaseClause c;
+            if (accept(T::Else)) {
+                s->has_else = true;
+            } else {
+                while (true) {
+                    c.values.push_back(expression());
+                    if (!accept(T::Comma)) break;
+                }
+            }
+            if (!at(T::Case)) block(c.body);
+            bool is_else = c.values.empty();
+            s->cases.push_back(std::move(c));
+            if (is_else) break;
+        }
+        expect(T::End, 1014);
+        expect(T::Select, 1022);
+        return s;
+    }
+
+    // for -> For name '=' expr To expr [Step expr] NL block Next [name]
+    //      | For Each name In expr NL block Next [name]
+    StmtPtr for_stmt() {
+        const Token& tk = cur();
+        ++p_;
+        if (accept(T::Each)) {
+            StmtPtr s = make_stmt(StmtKind::ForEach, tk);
+            s->target = loop_variable();
+            expect(T::In, 1046);
+            s->value = expression();
+            loop_body(s->body);
+            return s;
+        }
+        StmtPtr s = make_stmt(StmtKind::For, tk);
+        s->target = loop_variable();
+        expect(T::Eq, 1011);
+        s->value = expression();
+        expect(T::To, 1013);
+        s->to = expression();
+        if (at_word("step")) {
+            ++p_;
+            s->step = expression();
+        }
+        loop_body(s->body);
+        return s;
+    }
+
+    ExprPtr loop_variable() {
+        if (!at(T::Ident)) fail(1010);
+        const Token& tk = t_[p_++];
+        ExprPtr e = node(ExprKind::Name, tk);
+        e->name = tk.text;
+        return e;
+    }
+
+    void loop_body(Block& body) {
+        block(body);
+        expect(T::Next, 1020);
+        if (at(T::Ident)) ++p_;
+    }
+
+    // do -> Do [(While|Until) expr] NL block Loop [(While|Until) expr]
+    StmtPtr do_stmt() {
+        StmtPtr s = make_stmt(StmtKind::Do, cur());
+        ++p_;
+        if (accept(T::While)) {
+            s->loop = LoopCond::PreWhile;
+            s->value = expression();
+        } else if (accept(T::Until)) {
+            s->loop = LoopCond::PreUntil;
+            s->value = expression();
+        }
+        block(s->body);
+        expect(T::Loop, 1019);
+        if (s->loop == LoopCond::None) {
+            if (accept(T::While)) {
+                s->loop = LoopCond::PostWhile;
+                s->value = expression();
+            } else if (accept(T::Until)) {
+                s->loop = LoopCond::PostUntil;
+                s->value = expression();
+            }
+        }
+        return s;
+    }
+
+    // exit -> Exit (Do|For|Sub|Function|Property)
+    StmtPtr exit_stmt() {
+        StmtPtr s = make_stmt(StmtKind::Exit, cur());
+        ++p_;
+        if (accept(T::Do))
+            s->exit = ExitKind::Do;
+        else if (accept(T::For))
+            s->exit = ExitKind::For;
+        else if (accept(T::Sub))
+            s->exit = ExitKind::Sub;
+        else if (accept(T::Function))
+            s->exit = ExitKind::Function;
+        else if (accept(T::Property))
+            s->exit = ExitKind::Property;
+        else
+            fail(1039);
+        return s;
+    }
+
+    std::vector<Token>& t_;
+    size_t p_ = 0;
+    int nesting_ = 0;
+    int proc_depth_ = 0;
+    ExitKind in_proc_ = ExitKind::Sub;
+    Program* prog_ = nullptr;
+};
+
+bool lex(std::string_view text, std::vector<Token>& toks, SyntaxError& err) {
+    LexError le;
+    if (!tokenize(text, toks, le)) {
+        err = SyntaxError{le.number, le.line, le.col};
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
+    std::vector<Token> toks;
+    if (!lex(text, toks, err)) return false;
+    try {
+        Parser p(toks);
+        p.program(out);
+        return true;
+    } catch (const ParseFailure& f) {
+        err = f.err;
+        return false;
+    }
+}
+
+bool parse_expression(std::string_view text, ExprPtr& out, SyntaxError& err) {
+    std::vector<Token> toks;
+    if (!lex(text, toks, err)) return false;
+    try {
+        Parser p(toks);
+        out = p.whole_expression();
+        return true;
+    } catch (const ParseFailure& f) {
+        err = f.err;
+        return false;
+    }
+}
+
+} // namespace vbs

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "vbscript/variant.h"
+
 namespace mondrel {
 
 class prop_list;
@@ -28,11 +30,12 @@ enum line_status : int32_t {
     status_syntax_error = 2,
 };
 
-// Values a run stored on the line. The value array itself joins with the host object; the
-// line keeps the bookkeeping every other part reads.
+// Values a run stored on the line. The host object fills them; the arrays are grown together
+// to an index plus 10 and may be shorter than `capacity` until the first value arrives.
 struct line_results {
     int32_t count = 0;     // set back to 0 when a run starts
     int32_t capacity = 10; // all arrays are grown together to an index plus 10
+    std::vector<vbs::Value> values;
     std::vector<const prop_list*> formats;
     std::vector<si_array> indexes;
     std::vector<bo_array> opens;

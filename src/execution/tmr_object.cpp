@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "display/prop_stuff.h"
 #include "document/mondrel_doc.h"
 #include "execution/globals.h"
 #include "vbscript/convert.h"

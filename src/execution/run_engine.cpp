@@ -1,0 +1,443 @@
+#include "execution/run_engine.h"
+
+#include <algorithm>
+
+#include "document/code_words.h"
+#include "document/mondrel_doc.h"
+#include "execution/debugging.h"
+#include "execution/globals.h"
+#include "execution/incl_dir_cmd.h"
+#include "execution/run_rewrites.h"
+#include "vbscript/convert.h"
+#include "vbscript/error.h"
+
+namespace mondrel {
+
+namespace {
+
+constexpr std::string_view crlf = "\r\n";
+
+// Code words whose script the walk hands to the engine.
+bool executes_script(int32_t word) {
+    switch (word) {
+    case cw_expression:
+    case cw_vb:
+    case cw_let:
+    case cw_if:
+    case cw_while:
+    case cw_for:
+    case cw_arr:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Code words whose display text reports values.
+bool fetches_values(int32_t word) {
+    switch (word) {
+    case cw_expression:
+    case cw_fmt:
+    case cw_dir:
+    case cw_if:
+    case cw_while:
+    case cw_for:
+    case cw_arr:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool is_exit_form(const source_list_item& line) {
+    return line.script == "exit";
+}
+
+// Arrays made by an ARR line hold at most this many elements; larger dimensions are refused
+// rather than built as a literal of that size.
+constexpr int64_t max_arr_elements = 1'000'000;
+
+} // namespace
+
+run_engine::run_engine(mondrel_doc& doc, std::unique_ptr<script_engine> engine,
+                       global_list& globals)
+    : doc_(doc), engine_(std::move(engine)), globals_(globals) {
+    engine_->set_time_limit(script_time_limit());
+}
+
+run_engine::~run_engine() {
+    // Values on the lines may hold objects the engine made; they go before the engine does.
+    release_values();
+}
+
+void run_engine::release_values() {
+    for (int i = 0; i < doc_.line_count(); ++i)
+        for (vbs::Value& v : doc_.line(i).results.values)
+            v.clear();
+}
+
+void run_engine::set_error(int i, std::string text) {
+    source_list_item& line = doc_.line(i);
+    line.status = status_runtime_error;
+    line.error_text = std::move(text);
+}
+
+// --- start and end of a run ----------------------------------------------------------------
+
+void run_engine::prepare() {
+    for (int i = 0; i < doc_.line_count(); ++i) {
+        source_list_item& line = doc_.line(i);
+        line.flags &= ~flag_block_head;
+        if (line.status == status_runtime_error) {
+            line.status = status_ok;
+            line.error_text.clear();
+        }
+    }
+    if (includes_) load_include_files(doc_, *includes_);
+    rewrite_for_run(doc_);
+    fmt_results_.clear();
+    snapshot();
+    release_values();
+    engine_->set_time_limit(script_time_limit());
+    engine_->reset();
+    host_ = vbs::make_object<TMRObject>(doc_, fetch_, globals_);
+    engine_->add_object("MR", host_);
+    set_globals(*engine_, globals_);
+}
+
+void run_engine::run_all(int chain_depth) {
+    if (state_ == run_state::running) return;
+    chain_depth_ = chain_depth;
+    interrupted_ = false;
+    if (state_ == run_state::idle) {
+        reset();
+        prepare();
+        state_ = run_state::running;
+        current_ = 0;
+        stack_.clear();
+        reason_ = stop_reason::none;
+        chain_path_.clear();
+    } else {
+        state_ = run_state::running;
+        if (current_ >= 0 && current_ < doc_.line_count()) execute_line();
+    }
+    while (reason_ == stop_reason::none && current_ < doc_.line_count() && !interrupted_) {
+        if (doc_.line(current_).has_flag(flag_breakpoint)) break;
+        execute_line();
+    }
+    finish();
+}
+
+void run_engine::finish() {
+    const int n = doc_.line_count();
+    if (reason_ != stop_reason::none || current_ >= n)
+        state_ = run_state::idle;
+    else
+        state_ = run_state::paused;
+    const int end = std::min(current_, n);
+    for (int i = 0; i < end; ++i)
+        fetch(i, fetch_mode::reset);
+    if (reason_ != stop_reason::stop) get_globals(*engine_, globals_);
+}
+
+void run_engine::snapshot() {
+    for (int i = 0; i < doc_.line_count(); ++i) {
+        line_results& r = doc_.line(i).results;
+        r.saved_opens.resize(std::max(r.saved_opens.size(), r.opens.size()));
+        for (size_t k = 0; k < r.opens.size(); ++k)
+            r.saved_opens[k] = r.opens[k];
+    }
+}
+
+// --- one line ----------------------------------------------------------------------------
+
+bool run_engine::execute(int i) {
+    source_list_item& line = doc_.line(i);
+    if (!executes_script(line.code_word) || line.script.empty()) return true;
+    vbs::ExecResult r = engine_->execute_statement(line.script);
+    if (r.ok()) return true;
+    set_error(i, r.error.description);
+    return false;
+}
+
+bool run_engine::fetch(int i, fetch_mode mode) {
+    source_list_item& line = doc_.line(i);
+    if (line.status == status_syntax_error) return false;
+    line_results& r = line.results;
+    fetch_.line = i;
+    fetch_.mode = mode;
+    if (mode == fetch_mode::reset) r.count = 0;
+    bool ok = true;
+    if (fetches_values(line.code_word) && !line.display_text.empty()) {
+        vbs::ExecResult e = engine_->execute_statement(line.display_text);
+        if (!e.ok()) {
+            ok = false;
+            // The first error of a run is the one that explains the line; a fetch that fails
+            // after the line's own script failed does not hide it.
+            if (line.status == status_ok) set_error(i, "Data fetch error: " + e.error.description);
+        }
+    }
+    fetch_.line = -1;
+    // Expanded arrays stay expanded across runs.
+    const size_t values = std::min(r.opens.size(), r.saved_opens.size());
+    for (size_t k = 0; k < values; ++k) {
+        const size_t levels = std::min(r.opens[k].size(), r.saved_opens[k].size());
+        std::copy_n(r.saved_opens[k].begin(), levels, r.opens[k].begin());
+    }
+    return ok;
+}
+
+void run_engine::execute_line() {
+    const int i = current_;
+    source_list_item& line = doc_.line(i);
+    if (line.status == status_syntax_error) {
+        error_advance();
+        return;
+    }
+    switch (line.code_word) {
+    case cw_fmt:
+        execute_fmt(i);
+        advance(1);
+        return;
+    case cw_dir:
+        execute_dir(i);
+        advance(1);
+        return;
+    case cw_arr:
+        execute_arr(i);
+        advance(1);
+        return;
+    case cw_cmd:
+        execute_cmd(i);
+        return;
+    case cw_if:
+    case cw_while:
+        if (is_exit_form(line) && line.code_word == cw_while)
+            execute_exit(i);
+        else
+            execute_condition(i);
+        return;
+    case cw_for:
+        if (is_exit_form(line))
+            execute_exit(i);
+        else
+            execute_for(i);
+        return;
+    default:
+        execute(i);
+        if (line.has_children())
+            enter();
+        else
+            advance(1);
+        return;
+    }
+}
+
+bool run_engine::value_is_true(int i, bool& truth) {
+    const line_results& r = doc_.line(i).results;
+    truth = false;
+    if (r.count < 1 || r.values.empty() || r.values[0].is_null()) return true;
+    try {
+        truth = vbs::to_bool(r.values[0]);
+        return true;
+    } catch (const vbs::ScriptException& e) {
+        set_error(i, e.description);
+        return false;
+    }
+}
+
+void run_engine::execute_condition(int i) {
+    const bool is_if = doc_.line(i).code_word == cw_if;
+    // IF moves on into its children after a failure; WHILE treats it as an error-advance.
+    // Both reach the first child: the difference is the end-of-children check IF may start.
+    auto failed = [&] {
+        if (is_if)
+            advance(1);
+        else
+            error_advance();
+    };
+    if (!execute(i) || !fetch(i, fetch_mode::reset)) return failed();
+    if (!doc_.line(i).has_children()) return advance(1);
+    bool truth = false;
+    if (!value_is_true(i, truth)) return failed();
+    if (!truth) return advance(doc_.tree().subtree_size(i));
+    if (!is_if) loop_counter_ = 0;
+    enter();
+}
+
+void run_engine::execute_for(int i) {
+    if (!execute(i) || !fetch(i, fetch_mode::reset)) return error_advance();
+    if (!doc_.line(i).has_children()) return advance(1);
+    loop_counter_ = 0; // no test before the first pass
+    enter();
+}
+
+void run_engine::execute_exit(int i) {
+    const int32_t word = doc_.line(i).code_word;
+    for (size_t k = stack_.size(); k-- > 0;) {
+        const int loop = stack_[k];
+        if (doc_.line(loop).code_word != word) continue;
+        stack_.resize(k);
+        current_ = loop;
+        advance(doc_.tree().subtree_size(loop));
+        return;
+    }
+    set_error(i, word == cw_while ? "Exit not in WHILE loop" : "Exit not in FOR loop");
+    error_advance();
+}
+
+void run_engine::execute_fmt(int i) {
+    const source_list_item& line = doc_.line(i);
+    vbs::EvalResult index = engine_->eval(line.script);
+    vbs::EvalResult format = engine_->eval(line.aux_text);
+    try {
+        if (!index.ok() || !format.ok()) throw vbs::ScriptException(vbs::kErrTypeMismatch, "");
+        const int32_t k = vbs::to_long(index.value);
+        fmt_results_.push_back(make_fmt_res_item(line.name, k, vbs::to_string(format.value)));
+    } catch (const vbs::ScriptException&) {
+        set_error(i, "Error in FMT stmt");
+    }
+}
+
+void run_engine::execute_arr(int i) {
+    if (!execute(i)) return;
+    source_list_item& line = doc_.line(i);
+    // The literal is built from the innermost dimension outwards; an Eval failure ends the
+    // building and what was built so far is used.
+    std::string literal = "0";
+    int64_t elements = 1;
+    try {
+        vbs::EvalResult ub = engine_->eval("UBound(" + line.temp1 + ")");
+        const int32_t n = ub.ok() ? vbs::to_long(ub.value) + 1 : 0;
+        for (int32_t k = n - 1; k >= 0; --k) {
+            vbs::EvalResult d = engine_->eval(line.temp1 + "(" + std::to_string(k) + ")");
+            if (!d.ok()) break;
+            const int32_t copies = vbs::to_long(d.value);
+            elements *= std::max(copies, 1);
+            if (elements > max_arr_elements) {
+                set_error(i, "ARR dimensions too large");
+                return;
+            }
+            std::string next = "{";
+            next.reserve(static_cast<size_t>(std::max(copies, 0)) * (literal.size() + 1) + 2);
+            for (int32_t c = 0; c < copies; ++c) {
+                if (c) next += ',';
+                next += literal;
+            }
+            next += '}';
+            literal = std::move(next);
+        }
+    } catch (const vbs::ScriptException&) {
+        // a dimension that is no number ends the building like a failed Eval
+    }
+    line_ptr made = make_line(doc_, 1, cw_expression, line.name, literal);
+    if (made->status != status_ok) {
+        set_error(i, made->error_text);
+        line.display_text.clear();
+        return;
+    }
+    vbs::ExecResult r = engine_->execute_statement(made->script);
+    if (!r.ok()) set_error(i, r.error.description);
+    line.display_text = made->display_text;
+}
+
+void run_engine::execute_cmd(int i) {
+    const source_list_item& line = doc_.line(i);
+    if (line.script == "stop") {
+        reason_ = stop_reason::stop;
+        return;
+    }
+    if (line.script != "run") return advance(1);
+    if (chain_depth_ >= max_chain_depth) {
+        set_error(i, "CMD run chain too deep");
+        return advance(1);
+    }
+    vbs::EvalResult path = engine_->eval(line.aux_text);
+    try {
+        if (!path.ok()) throw vbs::ScriptException(vbs::kErrTypeMismatch, "");
+        chain_path_ = vbs::to_string(path.value);
+        reason_ = stop_reason::chain;
+    } catch (const vbs::ScriptException&) {
+        set_error(i, "Error in CMD stmt");
+        advance(1);
+    }
+}
+
+// --- advances ------------------------------------------------------------------------------
+
+void run_engine::enter() {
+    stack_.push_back(current_);
+    ++current_;
+}
+
+void run_engine::advance(int step) {
+    if (!stack_.empty() && doc_.tree().is_last_child(current_))
+        end_of_children(current_, step);
+    else
+        current_ += step;
+}
+
+void run_engine::end_of_children(int finished, int step) {
+    const line_tree& tree = doc_.tree();
+    for (;;) {
+        const int p = stack_.back();
+        if (loop_again(p)) {
+            current_ = p + 1;
+            return;
+        }
+        stack_.pop_back();
+        if (stack_.empty() || !tree.is_last_child(p)) {
+            current_ = finished + step;
+            return;
+        }
+    }
+}
+
+bool run_engine::count_pass(int p) {
+    const int32_t limit = max_loop_count();
+    if (++loop_counter_ < limit) return true;
+    set_error(p, max_loop_message(limit));
+    return false;
+}
+
+bool run_engine::loop_again(int p) {
+    source_list_item& line = doc_.line(p);
+    if (line.code_word == cw_while) {
+        if (!execute(p) || !fetch(p, fetch_mode::reset)) return false;
+        bool truth = false;
+        if (!value_is_true(p, truth) || !truth) return false;
+        return count_pass(p);
+    }
+    if (line.code_word != cw_for) return false;
+
+    std::string step_text;
+    step_text.reserve(line.name.size() * 2 + line.temp2.size() + 4);
+    step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
+    step_text.append(crlf);
+    vbs::ExecResult r = engine_->execute_statement(step_text);
+    if (!r.ok()) {
+        set_error(p, r.error.description);
+        return false;
+    }
+    if (!fetch(p, fetch_mode::update)) return false;
+    vbs::EvalResult stop = engine_->eval(line.temp1);
+    vbs::EvalResult step = engine_->eval(line.temp2);
+    if (!stop.ok() || !step.ok()) {
+        set_error(p, (stop.ok() ? step : stop).error.description);
+        return false;
+    }
+    if (line.results.values.empty()) return false;
+    try {
+        const double value = vbs::to_double(line.results.values[0]);
+        const double limit = vbs::to_double(stop.value);
+        const double by = vbs::to_double(step.value);
+        const bool done = by > 0 ? value > limit : value < limit;
+        if (done) return false;
+    } catch (const vbs::ScriptException& e) {
+        set_error(p, e.description);
+        return false;
+    }
+    return count_pass(p);
+}
+
+} // namespace mondrel

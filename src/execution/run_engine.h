@@ -1,0 +1,140 @@
+#pragma once
+// The run engine: executes a codesheet by walking its line array itself and handing one line's
+// script at a time to the document's script engine. IF, WHILE and FOR are decided by the walk
+// on the values the lines report through the host object; FMT, DIR, ARR and CMD are carried out
+// here. Errors are stored on the failing line (status 1 and the engine's text) and the walk
+// goes on; a loop ends at `max_loop_count` passes; a runaway script call ends at the engine's
+// time limit or through interrupt().
+//
+// One run_engine belongs to one document and keeps that document's run state. The tree
+// questions of the walk (parent, last child, subtree size) come from the document's one-pass
+// tree index, so a run costs time in proportion to the lines it executes.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "execution/results.h"
+#include "execution/run_engine_vbs.h"
+#include "execution/tmr_object.h"
+
+namespace mondrel {
+
+class mondrel_doc;
+class global_list;
+class line_tree;
+struct include_source;
+
+enum class run_state : uint8_t { idle = 0, running = 1, paused = 2 };
+enum class stop_reason : uint8_t { none = 0, stop = 1, chain = 2 };
+enum class step_kind : uint8_t { over, into };
+
+// A `cmd run` chain deeper than this ends with "CMD run chain too deep" on the `cmd` line, so
+// sheets that run each other (A runs B, B runs A) cannot go on for ever.
+inline constexpr int max_chain_depth = 16;
+
+class run_engine {
+public:
+    // `engine` is the document's script engine (owned from now on); `globals` the process's
+    // list (process_globals() in the program).
+    run_engine(mondrel_doc& doc, std::unique_ptr<script_engine> engine, global_list& globals);
+    ~run_engine();
+    run_engine(const run_engine&) = delete;
+    run_engine& operator=(const run_engine&) = delete;
+
+    // --- commands ------------------------------------------------------------------------
+    // Idle: prepares a fresh run and walks from line 0. Paused: resumes at the current line
+    // without stopping at its breakpoint. `chain_depth` counts the `cmd run` hand-overs that
+    // led to this run (0 for a run the user started).
+    void run_all(int chain_depth = 0);
+    // Only while paused: runs the current line (over: with its whole subtree) and pauses again.
+    void step(step_kind kind);
+    // State idle, current line -1, every line's result count 0.
+    void reset();
+    // Runs the sheet again after a change when the document's auto_running is on: resumes a
+    // paused run, otherwise starts a fresh one. The editing commands call it after each change.
+    void on_document_changed();
+    // Asks a run in progress to stop: the script call in progress fails and the walk ends at
+    // the next line. Safe from another thread.
+    void interrupt();
+
+    // --- state ---------------------------------------------------------------------------
+    run_state state() const { return state_; }
+    int current_line() const { return current_; }
+    stop_reason reason() const { return reason_; }
+    const std::string& chain_path() const { return chain_path_; }
+    int chain_depth() const { return chain_depth_; }
+    int stack_depth() const { return static_cast<int>(stack_.size()); }
+    const fmt_result_list& fmt_results() const { return fmt_results_; }
+    script_engine& engine() { return *engine_; }
+    mondrel_doc& document() { return doc_; }
+
+    // Where include files come from during preparation; nullptr loads none.
+    void set_include_source(const include_source* source) { includes_ = source; }
+
+    // --- pieces the walk is made of, public for the debugging and support code ------------
+    // Start of a fresh run: clears run-time errors and block flags, loads include files,
+    // applies the run-start rewrites, empties the format results, snapshots the open flags,
+    // resets the script engine with a new host object and declares the globals.
+    void prepare();
+    // Carries out the current line and advances.
+    void execute_line();
+    // Common end of run_all and step: fetches the values of every line before the current
+    // one and reads the globals back (not after `cmd stop`).
+    void finish();
+    // The saved open flags of every value become a copy of its open flags.
+    void snapshot();
+
+private:
+    bool execute(int i);
+    bool fetch(int i, fetch_mode mode);
+    void set_error(int i, std::string text);
+    void release_values();
+
+    void execute_fmt(int i);
+    void execute_dir(int i);
+    void execute_arr(int i);
+    void execute_cmd(int i);
+    void execute_condition(int i); // if and while
+    void execute_for(int i);
+    void execute_exit(int i);
+
+    // The advances of the walk.
+    void enter();
+    void error_advance() { ++current_; }
+    void advance(int step); // next (step 1) and skip (the subtree size)
+    void end_of_children(int finished, int step);
+    bool loop_again(int p); // one more pass of the loop line p?
+    bool count_pass(int p); // false when p has reached the loop limit
+    bool value_is_true(int i, bool& truth);
+
+    mondrel_doc& doc_;
+    std::unique_ptr<script_engine> engine_;
+    global_list& globals_;
+    const include_source* includes_ = nullptr;
+
+    fetch_context fetch_;
+    vbs::Ptr<TMRObject> host_;
+    fmt_result_list fmt_results_;
+
+    run_state state_ = run_state::idle;
+    int current_ = -1;
+    stop_reason reason_ = stop_reason::none;
+    std::string chain_path_;
+    int chain_depth_ = 0;
+    // The lines whose children are being executed, innermost last. It grows as deep as the
+    // tree does; the tree itself bounds it.
+    std::vector<int> stack_;
+    int32_t loop_counter_ = 0;
+    std::atomic<bool> interrupted_{false};
+};
+
+// The run port of the editing commands (command_ports::run): after a change to a document
+// whose auto_running is on, resumes its paused run or runs it afresh.
+std::function<void(mondrel_doc&)> auto_run_port(run_engine& engine);
+
+} // namespace mondrel

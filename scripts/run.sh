@@ -6,7 +6,9 @@ build=${1:-build}
 if [ -x "$build/mondrel" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/mondrel" "${@:2}"
 elif [ -x "$build/mondrel-run" ] && [ -d examples ]; then
-  exec "$build/mondrel-run" examples/*.mdr examples/*.txt
+  shopt -s nullglob
+  sheets=(examples/*.mdr examples/*.txt)
+  exec "$build/mondrel-run" "${sheets[@]}"
 elif [ -x "$build/mondrel-describe" ]; then
   exec "$build/mondrel-describe"
 else

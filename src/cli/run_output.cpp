@@ -122,11 +122,13 @@ void write_text(std::ostream& out, const sheet_report& report) {
     table.reserve(report.rows->rows().size());
     for (const table_list_item& row : report.rows->rows())
         table.push_back(row_cells(row));
-    // Column widths over the rows that have the column; a full-width code does not widen the
-    // code column since nothing follows it.
+    // Column widths over the rows that have the column. A full-width code and an error text
+    // run to the end of their line, so they widen nothing.
     std::vector<size_t> width;
-    for (const auto& cells : table) {
-        const size_t aligned = cells.size() == 3 ? 2 : cells.size();
+    for (size_t r = 0; r < table.size(); ++r) {
+        const auto& cells = table[r];
+        const bool spans = report.rows->rows()[r].has_flag(row_error);
+        const size_t aligned = cells.size() == 3 ? 2 : cells.size() - (spans ? 1 : 0);
         if (width.size() < aligned) width.resize(aligned, 0);
         for (size_t c = 0; c < aligned; ++c)
             width[c] = std::max(width[c], display_width(cells[c]));
@@ -157,12 +159,13 @@ void write_csv_header(std::ostream& out, int value_columns) {
     out << h << "\r\n";
 }
 
-void write_csv(std::ostream& out, const sheet_report& report) {
+void write_csv(std::ostream& out, const sheet_report& report, int value_columns) {
     if (!report.rows) return;
     std::string text;
     for (const table_list_item& row : report.rows->rows()) {
         std::vector<std::string> cells = row_cells(row);
-        if (cells.size() == 3) cells.resize(5); // a full-width row: empty name and data
+        // Every record has the header's fields.
+        cells.resize(std::max(cells.size(), static_cast<size_t>(5 + value_columns)));
         for (size_t c = 0; c < cells.size(); ++c) {
             if (c > 0) text += ',';
             text += csv_field(cells[c]);

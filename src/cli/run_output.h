@@ -30,10 +30,10 @@ struct sheet_report {
 // shows its error text in place of values, a full-width row its code to the end of the line.
 void write_text(std::ostream& out, const sheet_report& report);
 
-// The same rows as RFC 4180 CSV (CR LF line ends). The header is written when asked, with as
-// many value columns as `value_columns`.
+// The same rows as RFC 4180 CSV (CR LF line ends) under one header with `value_columns` value
+// columns; every record is padded to the header's fields.
 void write_csv_header(std::ostream& out, int value_columns);
-void write_csv(std::ostream& out, const sheet_report& report);
+void write_csv(std::ostream& out, const sheet_report& report, int value_columns);
 
 // One JSON object for the sheet (see the runner's usage text for its fields).
 void write_json(std::ostream& out, const sheet_report& report);

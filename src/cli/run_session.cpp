@@ -265,11 +265,11 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         const auto globals = global_texts();
         const bool several = sheets.size() > 1;
         if (opt.format == output_format::json && several) out << "[\n";
+        int csv_columns = 0;
         if (opt.format == output_format::csv) {
-            int columns = 0;
             for (auto& s : sheets)
-                if (s->loaded) columns = std::max(columns, s->rows.data_cols());
-            write_csv_header(out, columns);
+                if (s->loaded) csv_columns = std::max(csv_columns, s->rows.data_cols());
+            write_csv_header(out, csv_columns);
         }
         for (size_t k = 0; k < sheets.size(); ++k) {
             sheet& s = *sheets[k];
@@ -287,7 +287,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
                 write_json(out, report);
                 break;
             case output_format::csv:
-                if (s.loaded) write_csv(out, report);
+                if (s.loaded) write_csv(out, report, csv_columns);
                 break;
             case output_format::text:
                 if (several) out << (k > 0 ? "\n" : "") << "== " << s.file << "\n";

@@ -145,9 +145,10 @@ TEST(display_numbering, any_depth_of_nesting) {
     mrdisplay_rows d;
     d.refresh(*doc);
     ASSERT_EQ(d.grid_row_count(), depth + 2);
+    // Each head is the first element of its own group, so its only child is the second.
     std::string deepest = "1";
     for (int k = 0; k < depth; ++k)
-        deepest += k + 1 < depth ? ".1" : ".2";
+        deepest += ".2";
     EXPECT_EQ(d.rows()[depth].full_number, deepest);
     EXPECT_EQ(d.rows()[depth + 1].full_number, "2") << "the top level continues after the chain";
 }

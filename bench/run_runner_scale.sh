@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# mondrel-run --format json on generated sheets of 10,000 and 100,000 lines (expressions, IFs
+# with children, arrays, formats, comments and a FOR loop): load, run, rows and output times
+# reported separately, and the time per line of the large sheet over that of the small one
+# (1.0 means the runner stays linear in the sheet's size).
+set -euo pipefail
+build=${1:-build-release}
+runner="$build/mondrel-run"
+if [ ! -x "$runner" ]; then
+  echo "run_runner_scale: $runner is not built; skipped"
+  exit 0
+fi
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+python3 - "$runner" "$tmp" <<'PY'
+import os, re, subprocess, sys, time
+
+runner, tmp = sys.argv[1], sys.argv[2]
+
+def block(k):
+    # Ten lines: seven expressions (one array, one formatted), an IF with a child, a comment
+    # and a LET.
+    return [f"o 1 a{k}:={k}*2", f"o 1 b{k}:=a{k}+1", f"o 2 if b{k}>0", f"o 1 c{k}:=b{k}*3",
+            f"o 1 rem note {k}", f"o 1 s{k}:=\"t\" & {k}", f"o 1 d{k}:={{1,2,3}}",
+            f"o 1 let a{k}=a{k}+1", f"o 1 e{k}:=a{k}/7", f"o 1 f{k}:=e{k}      ''f number:0.00"]
+
+def sheet(lines):
+    # A FOR loop of 100 passes over a three-line body heads the sheet; blocks fill the rest.
+    out = ["o 1 total:=0", "o 4 i:for 1 to 100", "o 1 let total=total+i", "o 1 sq:=i*i",
+           "o 1 let total=total+sq"]
+    k = 0
+    while len(out) < lines:
+        out += block(k)
+        k += 1
+    return "\r\n".join(out[:lines]) + "\r\n"
+
+def measure(lines):
+    path = os.path.join(tmp, f"sheet_{lines}.txt")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(sheet(lines))
+    env = dict(os.environ, MONDREL_RUN_TIMINGS="1")
+    best = None
+    for _ in range(3):
+        t0 = time.perf_counter()
+        r = subprocess.run([runner, "--format", "json", path], env=env, capture_output=True)
+        wall = (time.perf_counter() - t0) * 1000
+        m = re.search(rb"load ([\d.]+) ms, run ([\d.]+) ms, rows ([\d.]+) ms, output ([\d.]+) ms",
+                      r.stderr)
+        if not m or r.returncode not in (0, 1):
+            sys.exit(f"run_runner_scale: runner failed on {lines} lines "
+                     f"(status {r.returncode}): {r.stderr[-400:]!r}")
+        parts = [float(x) for x in m.groups()] + [wall, len(r.stdout)]
+        if best is None or parts[4] < best[4]:
+            best = parts
+    return best
+
+small, large = measure(10_000), measure(100_000)
+names = ["load", "run", "rows", "output", "whole"]
+print(f"{'':8}{'10,000 lines':>14}{'100,000 lines':>15}{'per-line ratio':>16}")
+for i, name in enumerate(names):
+    ratio = (large[i] / 100_000) / (small[i] / 10_000) if small[i] > 0 else float("nan")
+    print(f"{name:8}{small[i]:>11.1f} ms{large[i]:>12.1f} ms{ratio:>16.2f}")
+print(f"json output: {small[5] / 1e6:.1f} MB and {large[5] / 1e6:.1f} MB")
+PY

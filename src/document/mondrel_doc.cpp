@@ -36,13 +36,29 @@ count_view mondrel_doc::counts() const {
 }
 
 int mondrel_doc::parent_of(int i) const {
-    return mondrel::parent_of(counts(), i);
+    return tree().parent_of(i);
 }
 bool mondrel_doc::is_last_child(int i) const {
-    return mondrel::is_last_child(counts(), i);
+    return tree().is_last_child(i);
 }
 int mondrel_doc::subtree_size(int i) const {
-    return mondrel::subtree_size(counts(), i);
+    return walk_subtree(i);
+}
+
+int mondrel_doc::walk_subtree(int i) const {
+    if (!valid_line(i)) return 0;
+    // Children still expected per open level of the subtree; counts of 0 or less are leaves.
+    std::vector<int32_t> remaining;
+    if (lines_[i]->count > 1) remaining.push_back(lines_[i]->count - 1);
+    int size = 1;
+    const int n = line_count();
+    for (int j = i + 1; j < n && !remaining.empty(); ++j, ++size) {
+        --remaining.back();
+        if (lines_[j]->count > 1) remaining.push_back(lines_[j]->count - 1);
+        while (!remaining.empty() && remaining.back() <= 0)
+            remaining.pop_back();
+    }
+    return size;
 }
 
 const line_tree& mondrel_doc::tree() const {
@@ -53,13 +69,263 @@ const line_tree& mondrel_doc::tree() const {
     return tree_;
 }
 
-void mondrel_doc::add_sli(line_ptr line) {
-    insert_line(line_count(), std::move(line));
+// ---- Document operations -------------------------------------------------------------------
+
+namespace {
+
+// A record to offer the history; built only when the history keeps records.
+change_item make_record(change_kind kind, int32_t index, int32_t second) {
+    return change_item(kind, index, second);
 }
+
+} // namespace
+
+int mondrel_doc::add_sli(line_ptr line) {
+    const int at = line_count();
+    insert_line(at, std::move(line));
+    if (history_.wants_records()) remember(make_record(change_kind::add_sli, 0, 0));
+    return at;
+}
+
+int mondrel_doc::insert_sli(line_ptr line, int i) {
+    if (i < 0 || i > line_count()) return -1;
+    if (i < line_count() && lines_[i]->has_children() && lines_[i]->is_open()) {
+        // The new line takes the open head's place; the old head becomes its first child.
+        line->count = lines_[i]->count + 1;
+        line->flags |= flag_open;
+        insert_line(i, std::move(line));
+        put_count(i + 1, 1);
+        if (history_.wants_records()) remember(make_record(change_kind::insert_head_sli, i, i));
+        return i;
+    }
+    const int p = i < line_count() ? parent_of(i) : -1;
+    insert_line(i, std::move(line));
+    if (p >= 0) put_count(p, lines_[p]->count + 1);
+    if (history_.wants_records()) remember(make_record(change_kind::insert_sli, i, p));
+    return i;
+}
+
+int mondrel_doc::add_after_sli(line_ptr line, int i) {
+    if (!valid_line(i)) return -1;
+    const source_list_item& ref = *lines_[i];
+    if (ref.has_children() && !ref.is_open()) {
+        const int p = parent_of(i);
+        const int k = subtree_size(i);
+        insert_line(i + k, std::move(line));
+        if (p >= 0) put_count(p, lines_[p]->count + 1);
+        if (history_.wants_records()) remember(make_record(change_kind::add_after_list_sli, i, p));
+        return i + k;
+    }
+    if (ref.has_children()) {
+        insert_line(i + 1, std::move(line));
+        put_count(i, lines_[i]->count + 1);
+        if (history_.wants_records()) remember(make_record(change_kind::add_after_head_sli, i, i));
+        return i + 1;
+    }
+    const int p = parent_of(i);
+    insert_line(i + 1, std::move(line));
+    if (p >= 0) put_count(p, lines_[p]->count + 1);
+    if (history_.wants_records()) remember(make_record(change_kind::add_sli, i, p));
+    return i + 1;
+}
+
+int mondrel_doc::add_child_sli(line_ptr line, int i) {
+    if (!valid_line(i)) return -1;
+    if (lines_[i]->has_children()) return i;
+    // The open flag is recorded apart, so undo gives the leaf back the flag it had.
+    if (!lines_[i]->is_open()) flag_set(i, flag_open, true);
+    insert_line(i + 1, std::move(line));
+    put_count(i, 2);
+    if (history_.wants_records()) remember(make_record(change_kind::add_child_sli, i, i));
+    return i + 1;
+}
+
+mondrel_doc::delete_result mondrel_doc::delete_sli(int i) {
+    if (!valid_line(i)) return delete_result::out_of_range;
+    return delete_sli(i, parent_of(i));
+}
+
+mondrel_doc::delete_result mondrel_doc::delete_sli(int i, int parent) {
+    if (!valid_line(i)) return delete_result::out_of_range;
+    if (parent >= i || parent < -1) parent = -1; // a parent always comes before its children
+    source_list_item& doomed = *lines_[i];
+    const bool has_child_line = doomed.has_children() && i + 1 < line_count();
+    if (has_child_line && doomed.is_open()) {
+        if (lines_[i + 1]->has_children()) return delete_result::refused_list_start;
+        // The first child takes the head's place with the head's other children. Its old
+        // open flag is recorded apart so that undo restores it.
+        if (!lines_[i + 1]->is_open()) flag_set(i + 1, flag_open, true);
+        put_count(i + 1, doomed.count - 1);
+        line_ptr head = take_line(i);
+        if (history_.wants_records()) {
+            change_item item = make_record(change_kind::delete_sli, i, i);
+            item.line = std::move(head);
+            remember(std::move(item));
+        }
+        return delete_result::deleted;
+    }
+    if (has_child_line) {
+        delete_closed_list(i, parent);
+        return delete_result::deleted;
+    }
+    line_ptr gone = take_line(i);
+    if (parent >= 0) put_count(parent, lines_[parent]->count - 1);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::delete_sli, i, parent);
+        item.line = std::move(gone);
+        remember(std::move(item));
+    }
+    return delete_result::deleted;
+}
+
+void mondrel_doc::delete_closed_list(int i, int parent) {
+    const int k = subtree_size(i);
+    const bool keep = history_.wants_records();
+    // Each line's parent before anything is removed, found by one walk over the subtree.
+    std::vector<int> parents;
+    if (keep) {
+        parents.reserve(k);
+        struct level {
+            int32_t remaining;
+            int head;
+        };
+        std::vector<level> stack;
+        parents.push_back(parent);
+        stack.push_back({lines_[i]->count - 1, i});
+        for (int j = i + 1; j < i + k; ++j) {
+            parents.push_back(stack.back().head);
+            --stack.back().remaining;
+            if (lines_[j]->count > 1) stack.push_back({lines_[j]->count - 1, j});
+            while (!stack.empty() && stack.back().remaining <= 0)
+                stack.pop_back();
+        }
+    }
+    std::vector<line_ptr> gone = take_lines(i, k);
+    if (parent >= 0) put_count(parent, lines_[parent]->count - 1);
+    if (!keep) return;
+    // One record per line, from the last line back to the head: undo then brings the list
+    // back head first, each later line raising its parent's count again.
+    for (int j = k - 1; j >= 0; --j) {
+        change_item item = make_record(change_kind::delete_sli, i + j, parents[j]);
+        item.line = std::move(gone[j]);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::set_count(int n) {
+    if (n < 0 || n >= line_count()) return;
+    const int old = line_count();
+    std::vector<line_ptr> dropped = take_lines(n, old - n);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::set_count, old, 0);
+        item.dropped = std::move(dropped);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::moved_lines(int first, int distance, int number) {
+    if (!move_block(first, distance, number)) return;
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::moved_lines, first, distance);
+        item.third = number;
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::changed_fmt(int i, std::unique_ptr<prop_list> format) {
+    if (!valid_line(i) || !format) return;
+    swap_format(i, format);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::changed_fmt, i, 0);
+        item.format = std::move(format);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::flag_set(int i, int32_t mask, bool value) {
+    if (!valid_line(i)) return;
+    source_list_item& l = *lines_[i];
+    const bool old = l.has_flag(mask);
+    l.flags = value ? (l.flags | mask) : (l.flags & ~mask);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::flag_set, i, mask);
+        item.value = old;
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::set_open(int i, bool value) {
+    if (valid_line(i) && lines_[i]->has_children()) flag_set(i, flag_open, value);
+}
+
+void mondrel_doc::changed_sli(int i, line_ptr line) {
+    if (!valid_line(i) || !line) return;
+    line_ptr old = replace_line_record(i, std::move(line));
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::changed_sli, i, 0);
+        item.line = std::move(old);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::changed_cnt(int i, int32_t count) {
+    if (!valid_line(i)) return;
+    if (history_.wants_records())
+        remember(make_record(change_kind::changed_cnt, i, lines_[i]->count));
+    put_count(i, count);
+}
+
+void mondrel_doc::changed_display_fmt(int k, std::unique_ptr<prop_list> format) {
+    if (k < 0 || k >= sheet_format_count || !format) return;
+    swap_sheet_format(k, format);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::changed_display_fmt, k, 0);
+        item.format = std::move(format);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::changed_grid(int row_height, int data_cols) {
+    if (history_.wants_records())
+        remember(make_record(change_kind::changed_grid, row_height_, data_cols_));
+    put_grid(row_height, data_cols);
+}
+
+void mondrel_doc::changed_created_by(std::string text) {
+    std::swap(created_by, text);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::changed_created_by, 0, 0);
+        item.text = std::move(text);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::changed_description(std::string text) {
+    std::swap(description, text);
+    if (history_.wants_records()) {
+        change_item item = make_record(change_kind::changed_description, 0, 0);
+        item.text = std::move(text);
+        remember(std::move(item));
+    }
+}
+
+void mondrel_doc::flip_auto_running() {
+    auto_running = !auto_running;
+    if (history_.wants_records()) remember(make_record(change_kind::auto_running, 0, 0));
+}
+
+// ---- Raw primitives ------------------------------------------------------------------------
 
 void mondrel_doc::insert_line(int i, line_ptr line) {
     i = std::clamp(i, 0, line_count());
     lines_.insert(lines_.begin() + i, std::move(line));
+    structure_changed();
+}
+
+void mondrel_doc::insert_lines(int i, std::vector<line_ptr> lines) {
+    i = std::clamp(i, 0, line_count());
+    lines_.insert(lines_.begin() + i, std::make_move_iterator(lines.begin()),
+                  std::make_move_iterator(lines.end()));
     structure_changed();
 }
 
@@ -70,10 +336,56 @@ line_ptr mondrel_doc::take_line(int i) {
     return taken;
 }
 
+std::vector<line_ptr> mondrel_doc::take_lines(int i, int k) {
+    i = std::clamp(i, 0, line_count());
+    k = std::clamp(k, 0, line_count() - i);
+    std::vector<line_ptr> taken(std::make_move_iterator(lines_.begin() + i),
+                                std::make_move_iterator(lines_.begin() + i + k));
+    lines_.erase(lines_.begin() + i, lines_.begin() + i + k);
+    structure_changed();
+    return taken;
+}
+
 line_ptr mondrel_doc::replace_line_record(int i, line_ptr line) {
     if (line->count != lines_[i]->count) structure_changed();
     std::swap(lines_[i], line);
     return line;
+}
+
+void mondrel_doc::put_count(int i, int32_t count) {
+    lines_[i]->count = count;
+    structure_changed();
+}
+
+bool mondrel_doc::move_block(int first, int distance, int number) {
+    const int n = line_count();
+    if (number <= 0 || first < 0 || first + number > n || first + distance < 0 ||
+        first + distance + number > n)
+        return false;
+    auto at = lines_.begin();
+    if (distance < 0)
+        std::rotate(at + first + distance, at + first, at + first + number);
+    else if (distance > 0)
+        std::rotate(at + first, at + first + number, at + first + number + distance);
+    structure_changed();
+    return true;
+}
+
+void mondrel_doc::swap_format(int i, std::unique_ptr<prop_list>& format) {
+    std::swap(lines_[i]->format, format);
+}
+
+void mondrel_doc::swap_sheet_format(int k, std::unique_ptr<prop_list>& format) {
+    std::swap(formats_[k], format);
+}
+
+void mondrel_doc::put_grid(int row_height, int data_cols) {
+    row_height_ = std::max(row_height, 1);
+    data_cols_ = std::clamp(data_cols, min_data_cols, max_data_cols);
+    const int old = static_cast<int>(col_widths_.size());
+    col_widths_.resize(data_cols_ + 5);
+    for (int c = old; c < data_cols_ + 5; ++c)
+        col_widths_[c] = default_width(c);
 }
 
 void mondrel_doc::ensure_trailing_blank() {
@@ -110,8 +422,7 @@ void mondrel_doc::set_display(int data_cols, int row_height, const std::vector<i
     // is brought into range rather than trusted.
     data_cols = std::clamp(data_cols, min_data_cols, max_data_cols);
     row_height = std::max(row_height, 1);
-    if (data_cols == data_cols_ && row_height == row_height_)
-        return;
+    if (data_cols == data_cols_ && row_height == row_height_) return;
     data_cols_ = data_cols;
     row_height_ = row_height;
     const int n = std::max(0, data_cols + 5);

@@ -1,6 +1,11 @@
 #pragma once
 // One codesheet in memory: its lines in tree pre-order, its sheet settings and formats, its
-// file names, and (joined by later parts) its undo history, run state and engine objects.
+// file names, its undo history, and (joined by later parts) its run state and engine objects.
+//
+// Lines change through the document operations below (add_sli ... changed_description); each
+// keeps the count encoding of the tree consistent and reports one or more change records to
+// the undo history. The "raw" primitives further down change the document without recording;
+// they are what undo and redo apply, and what the operations are built from.
 
 #include <array>
 #include <cstdint>
@@ -9,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/doc_stuff.h"
 #include "document/line_tree.h"
 #include "document/source_list_item.h"
 
@@ -56,14 +62,85 @@ public:
     void structure_changed() { ++structure_version_; }
     uint64_t structure_version() const { return structure_version_; }
 
-    // Appends a line (the document takes it). Undo recording joins with the editing operations.
-    void add_sli(line_ptr line);
+    // Document operations. Each records its change (see doc_stuff.h) while recording is on and
+    // a group is open. Indexes outside the array are ignored (nothing changes, nothing is
+    // recorded); a line handed to an operation that does not take it is freed.
+
+    // Appends a line; its count is left as given (loading rebuilds a tree line by line).
+    int add_sli(line_ptr line);
+    // Inserts before line i. Before an open list head the new line becomes the head, the old
+    // head its first child. Returns i.
+    int insert_sli(line_ptr line, int i);
+    // Adds after line i: after a closed list's last descendant as the list's sibling, as the
+    // first child of an open list, or as the next sibling of a leaf. Returns the new index.
+    int add_after_sli(line_ptr line, int i);
+    // Gives leaf i its first child and opens it. A line that already has children gets
+    // nothing and i is returned.
+    int add_child_sli(line_ptr line, int i);
+    enum class delete_result { deleted, refused_list_start, out_of_range };
+    // Removes line i: a leaf; an open head (its first child, which must be a leaf, takes the
+    // head's place); or a closed list with its whole subtree. An open head whose first child is
+    // a list is refused: a list may not begin with a list.
+    delete_result delete_sli(int i);
+    // The same with the parent of line i already known. Deleting lines from the last to the
+    // first never changes the parents of the lines before, so a caller deleting several takes
+    // their parents from one tree() before the first deletion.
+    delete_result delete_sli(int i, int parent);
+    // Cuts the array to n lines; the record keeps the lines cut off.
+    void set_count(int n);
+    // Moves the `number` lines starting at `first` by `distance` places (negative: towards the
+    // start). Counts are left alone.
+    void moved_lines(int first, int distance, int number);
+    // Gives line i a new format set; the old one goes to the record.
+    void changed_fmt(int i, std::unique_ptr<prop_list> format);
+    // Sets or clears flag `mask` of line i.
+    void flag_set(int i, int32_t mask, bool value);
+    // Opens or closes line i when it is a list; otherwise nothing.
+    void set_open(int i, bool value);
+    // Puts `line` at i without recording and hands back the old line.
+    line_ptr replace_line(int i, line_ptr line) { return replace_line_record(i, std::move(line)); }
+    // Puts `line` at i and records the old line (`changed_sli`).
+    void changed_sli(int i, line_ptr line);
+    // Sets the count of line i, recording the old one (`changed_cnt`).
+    void changed_cnt(int i, int32_t count);
+    // Sheet-wide settings, each recorded.
+    void changed_display_fmt(int k, std::unique_ptr<prop_list> format);
+    void changed_grid(int row_height, int data_cols);
+    void changed_created_by(std::string text);
+    void changed_description(std::string text);
+    void flip_auto_running();
+
+    // The undo history and the steps it replays.
+    undo_list& history() { return history_; }
+    const undo_list& history() const { return history_; }
+    replay_result undo() { return history_.undo(*this); }
+    replay_result redo() { return history_.redo(*this); }
+    bool is_modified() const { return history_.is_modified(); }
+    void mark_saved() { history_.mark_saved(); }
+
+    // Raw primitives: no recording, no count adjustment beyond what each says.
     // Puts a line at index i (0 <= i <= line_count()).
     void insert_line(int i, line_ptr line);
+    // Puts lines at index i, in order.
+    void insert_lines(int i, std::vector<line_ptr> lines);
     // Takes the line at index i out of the array and hands it to the caller.
     line_ptr take_line(int i);
+    // Takes k lines from index i.
+    std::vector<line_ptr> take_lines(int i, int k);
     // Puts `line` in place of line i and hands back the old one.
     line_ptr replace_line_record(int i, line_ptr line);
+    // Sets the count of line i.
+    void put_count(int i, int32_t count);
+    // Moves a block of lines; false (and nothing moved) when the block or target is outside
+    // the array.
+    bool move_block(int first, int distance, int number);
+    // Swaps the format set of line i, or sheet format k, with `format`.
+    void swap_format(int i, std::unique_ptr<prop_list>& format);
+    void swap_sheet_format(int k, std::unique_ptr<prop_list>& format);
+    // Stores row_height and data_cols; the width array keeps data_cols + 5 entries, existing
+    // widths kept and defaults for new columns.
+    void put_grid(int row_height, int data_cols);
+    bool valid_line(int i) const { return i >= 0 && i < line_count(); }
 
     // Appends a blank line unless the last line already has an empty code and name.
     void ensure_trailing_blank();
@@ -110,6 +187,7 @@ private:
     int32_t row_height_ = default_row_height;
     std::vector<int> col_widths_;
     std::array<std::unique_ptr<prop_list>, sheet_format_count> formats_;
+    undo_list history_;
 
     uint64_t structure_version_ = 0;
     mutable uint64_t tree_version_ = ~uint64_t{0};
@@ -117,6 +195,10 @@ private:
     mutable std::vector<int32_t> counts_;
 
     count_view counts() const;
+    // Subtree size by a walk over the subtree alone.
+    int walk_subtree(int i) const;
+    void remember(change_item&& item) { history_.record(std::move(item)); }
+    void delete_closed_list(int i, int parent);
 };
 
 // Builds a line record with its translation; defined by the line maker.

@@ -187,6 +187,10 @@ TEST(MakeLine, CodeWordTable) {
     }
     line_ptr incl = make_new(cw_incl, "", "\"" + std::string(300, 'f') + "\"");
     EXPECT_EQ(incl->aux_text, std::string(250, 'f'));
+    // The cut counts characters and never splits one.
+    const std::string accented = std::string(249, 'a') + "\xC3\xA9xyz";
+    EXPECT_EQ(make_new(cw_incl, "", "\"" + accented + "\"")->aux_text,
+              std::string(249, 'a') + "\xC3\xA9");
 }
 
 struct typed_case {

@@ -105,11 +105,15 @@ Value Engine::Impl::run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Objec
     bool kept = false;
     for (auto& [slot_index, fn] : unit->proc_slots) {
         Global& g = globals_[size_t(slot_index)];
+        if (g.kind == GKind::Proc && g.proc == fn) continue;
         if (find_builtin(g.name) || find_builtin_constant(g.name)) builtin_shadowed_ = true;
-        g.value.clear();
         g.kind = GKind::Proc;
         g.proc = fn;
         g.unit = unit;
+        // The slot's value is a reference to the procedure, for uses that need a value
+        // (an argument `F(x)` passed on to another procedure).
+        Ptr<Object> ref = make_object<ProcRef>(*this, fn, unit);
+        g.value = Value::object(ref.get());
         kept = true;
     }
     for (auto& [slot_index, def] : unit->class_slots) {

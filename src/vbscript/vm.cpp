@@ -462,10 +462,8 @@ void Engine::Impl::execute(Frame& fr) {
                     break;
                 case Op::REFG: {
                     Global& g = globals_[size_t(in.c)];
-                    if (g.kind == GKind::Const || g.kind == GKind::Host)
+                    if (g.kind == GKind::Const || g.kind == GKind::Host || g.kind == GKind::Proc)
                         *sp++ = g.value;
-                    else if (g.kind == GKind::Proc)
-                        *sp++ = Value();
                     else
                         *sp++ = Value::ref(global_for_write(*this, fr, in.c));
                     break;

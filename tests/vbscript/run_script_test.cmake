@@ -1,0 +1,51 @@
+# Runs one script with mondrel-vbs and checks its output (cmake -P).
+#   -DVBS=path/to/mondrel-vbs -DSCRIPT=file.vbs [-DEXPECTED=file.out]
+# With EXPECTED, standard output (CR removed) must equal that file. Without it, the script
+# carries its expectations in comments, in order:
+#   ' expect: TEXT                  the next line of output is TEXT
+#   ' expect error: MESSAGE         the script ends with a runtime error MESSAGE
+#   ' expect compile error: MESSAGE the script does not compile, with MESSAGE
+execute_process(COMMAND ${VBS} ${SCRIPT} OUTPUT_VARIABLE out ERROR_VARIABLE err
+                RESULT_VARIABLE status TIMEOUT 60)
+string(REPLACE "\r" "" out "${out}")
+if(EXPECTED)
+  file(READ ${EXPECTED} want)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "exit status ${status}: ${err}")
+  endif()
+  if(NOT out STREQUAL want)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/actual.out "${out}")
+    execute_process(COMMAND diff ${CMAKE_CURRENT_BINARY_DIR}/actual.out ${EXPECTED})
+    message(FATAL_ERROR "output differs from ${EXPECTED}")
+  endif()
+  return()
+endif()
+
+file(STRINGS ${SCRIPT} lines)
+set(want "")
+set(want_error "")
+set(want_kind "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "' expect: (.*)$")
+    string(APPEND want "${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "' expect error: (.*)$")
+    set(want_error "${CMAKE_MATCH_1}")
+    set(want_kind "runtime error")
+  elseif(line MATCHES "' expect compile error: (.*)$")
+    set(want_error "${CMAKE_MATCH_1}")
+    set(want_kind "compilation error")
+  endif()
+endforeach()
+if(NOT out STREQUAL want)
+  message(FATAL_ERROR "output:\n${out}\nexpected:\n${want}\nstderr: ${err}")
+endif()
+if(want_error STREQUAL "")
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "unexpected failure (${status}): ${err}")
+  endif()
+else()
+  string(FIND "${err}" "${want_kind}: ${want_error}" found)
+  if(status EQUAL 0 OR found EQUAL -1)
+    message(FATAL_ERROR "expected ${want_kind}: ${want_error}\ngot (${status}): ${err}")
+  endif()
+endif()

@@ -129,6 +129,12 @@ private:
         while (true) {
             skip();
             if (at_ >= src_.size()) break;
+            if (src_[at_] == ',') { // an omitted argument
+                temps.push_back(vbs::Value::missing());
+                slots.push_back(&temps.back());
+                ++at_;
+                continue;
+            }
             // A plain variable is passed by reference, anything else by value.
             size_t start = at_;
             std::string plain = std::isalpha(static_cast<unsigned char>(src_[at_])) ? name() : "";

@@ -1,0 +1,84 @@
+#pragma once
+// Copy, cut and paste of lines through the plain-text clipboard, copy cells, and copy and
+// paste of a line's format.
+//
+// The commands take the selection as line indexes: `first` and `last` are the lines of the
+// first and last selected grid rows (the display maps rows to lines). The lines in between
+// that are shown as rows (every list head above them open) are the selected lines. While an
+// in-place edit is active the window copies and pastes the editor's text instead and does not
+// call these.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/text_clipboard.h"
+
+namespace mondrel {
+
+class mondrel_doc;
+
+// The line-text form of the selection: a leaf, a closed list and an open list whose subtree ends
+// inside the selection are copied whole; an open head whose subtree runs past `last` is copied
+// in the single form ("o 1") and copying goes on with its first child. Each line ends in CR LF.
+std::string copy_text(const mondrel_doc& doc, int first, int last);
+
+// Puts copy_text on the clipboard. Changes nothing in the document.
+void copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard);
+
+struct delete_outcome {
+    int deleted = 0; // selected lines removed
+    // Open list heads left in place because their first child is a list, which may not start a
+    // list; the window tells the user "You cannot delete this line because it would start a
+    // list with a list which is not allowed."
+    int refused = 0;
+};
+
+// Copies, then deletes the selected lines as one undo step "edit_cutExecute". Nothing happens
+// on a read-only document.
+delete_outcome cut_lines(mondrel_doc& doc, int first, int last, text_clipboard& clipboard);
+
+// Deletes the selected lines from the last to the first, each followed by the trailing-blank
+// rule. Records into the group the caller has open.
+delete_outcome delete_selected_lines(mondrel_doc& doc, int first, int last);
+
+struct paste_outcome {
+    bool pasted = false;    // false: read-only document or no text on the clipboard
+    bool line_text = false; // the text was recognised as line text
+    bool truncated = false; // the clipboard held more than max_paste_chars characters
+    int lines = 0;          // lines added
+    int repaired = 0;       // counts that did not fit the pasted lines and were repaired
+    delete_outcome replaced;
+};
+
+// Pastes the clipboard's text in place of the selected lines, as one undo step
+// "edit_pasteExecute": in the line-text format each text line becomes the line it describes
+// (a line that cannot be read becomes a `rem` line holding the text); any other text gives one
+// `rem` line per text line. The pasted lines go in front of the first selected line as its
+// siblings (in front of an open head too: the head keeps its children), lists keep their
+// shape, and then the selected lines are deleted. At most max_paste_chars characters are
+// taken, ending with the last whole line within them.
+paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clipboard& clipboard);
+
+// The text copy format keeps: the format text of line `first` ("" outside the document).
+std::string copy_format(const mondrel_doc& doc, int first);
+
+// Gives every selected line a format set parsed from `format`, as one undo step
+// "edit_paste_formatExecute". Returns the number of lines changed.
+int paste_format(mondrel_doc& doc, int first, int last, const std::string& format);
+
+// One grid row as copy cells takes it: the texts its code, name and value cells show (a
+// continuation row of a line has empty code and name). The display builds these rows.
+struct cell_row {
+    std::string code;
+    std::string name;
+    std::vector<std::string> values;
+};
+
+// code TAB name { TAB value } CR LF, for each row in order.
+std::string cells_text(const std::vector<cell_row>& rows);
+
+// Puts cells_text on the clipboard.
+void copy_cells(const std::vector<cell_row>& rows, text_clipboard& clipboard);
+
+} // namespace mondrel

@@ -1,0 +1,225 @@
+#include "document/line_text.h"
+
+#include <memory>
+
+#include "display/prop_stuff.h"
+#include "document/file_io.h"
+#include "document/mondrel_doc.h"
+#include "execution/text_source.h"
+#include "platform/diagnostic_log.h"
+
+namespace mondrel {
+
+std::string format_text(const prop_list& format) {
+    if (format.source_text.empty()) {
+        // A new line's placeholder set has no text, and neither has the empty set.
+        static const prop_list placeholder{};
+        static const prop_list empty_set = prop_list::from_text("");
+        if (format == placeholder || format == empty_set) return {};
+        return format.full_text();
+    }
+    if (prop_list::from_text(format.source_text) == format) return format.source_text;
+    return format.full_text();
+}
+
+namespace {
+
+void append_text_form(std::string& out, const source_list_item& line, bool whole, int32_t count) {
+    if (whole) {
+        out += line.is_open() ? "o " : "c ";
+        // A count of 0 or less acts as a leaf and is written as one, so the text stays
+        // recognisable.
+        out += std::to_string(count < 1 ? 1 : count);
+    } else {
+        out += "o 1";
+    }
+    out += ' ';
+    if (!line.name.empty()) {
+        out += line.name;
+        out += ':';
+    }
+    const std::string_view word = code_word_text(line.code_word);
+    if (word.empty()) {
+        out += '=';
+    } else {
+        out += word;
+        out += ' ';
+    }
+    out += line.code;
+    const std::string fmt = format_text(*line.format);
+    // A code that holds the marker's letters is always followed by the marker, so the reader,
+    // which takes the last marker, never cuts the code.
+    if (!fmt.empty() || line.code.find("''f") != std::string::npos) {
+        out += format_marker;
+        out += fmt;
+    }
+}
+
+// The code word a token names in a text line: the code words' own keywords, and the word
+// "incl" that the writer writes for include lines.
+code_word code_word_of(const text_source& src, const token& t) {
+    if (t.kind == token_kind::name) {
+        const std::string_view text = src.token_text(t);
+        if (text.size() == 4 && (text[0] | 0x20) == 'i' && (text[1] | 0x20) == 'n' &&
+            (text[2] | 0x20) == 'c' && (text[3] | 0x20) == 'l')
+            return cw_incl;
+        return cw_expression;
+    }
+    return typed_code_word(t.kind);
+}
+
+// Splits the format off a code: the text after the last "''f" is the format. The writer's six
+// blanks before the marker are removed with it; a marker written by hand takes only the one
+// character in front of it, and any further blanks stay with the code.
+void split_format(std::string& code, std::string& format) {
+    const std::size_t at = code.rfind("''f");
+    if (at == std::string::npos) return;
+    std::string_view rest = std::string_view(code).substr(at + 3);
+    if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    format = std::string(rest);
+    std::size_t cut = at > 0 ? at - 1 : 0;
+    if (at >= 6 && code.compare(at - 6, 6, "      ") == 0) cut = at - 6;
+    code.resize(cut);
+}
+
+} // namespace
+
+std::string text_form(const source_list_item& line, bool whole) {
+    std::string out;
+    append_text_form(out, line, whole, line.count);
+    return out;
+}
+
+bool is_text_form_line(std::string_view line) {
+    if (line.size() < 4 || (line[0] != 'c' && line[0] != 'o') || line[1] != ' ') return false;
+    std::size_t i = 2;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9')
+        ++i;
+    const std::size_t digits = i - 2;
+    return digits >= 1 && digits <= 7 && i < line.size() && line[i] == ' ';
+}
+
+bool is_line_text(std::string_view text) {
+    for (std::string_view line : split_lines(text))
+        if (!is_text_form_line(line)) return false;
+    return true;
+}
+
+line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
+    const text_source src{std::string(text)};
+    std::size_t k = 0;
+    bool open = false;
+    // mark -> name token; "o" in any case is open, every other mark closed.
+    if (src.at(k).kind == token_kind::name) {
+        const std::string_view mark = src.token_text(src.at(k));
+        open = mark == "o" || mark == "O";
+        ++k;
+    }
+    if (src.at(k).kind != token_kind::integer) return nullptr;
+    const int32_t count = read_loose_integer(src.token_text(src.at(k)));
+    ++k;
+
+    // word -> "=" | code_word ; the code starts right after "=", or after the blank that
+    // follows a code word.
+    auto read_word = [&](const token& t, int32_t& word, std::size_t& code_start) {
+        if (t.kind == token_kind::equal) {
+            word = cw_expression;
+            code_start = t.end;
+            return true;
+        }
+        word = code_word_of(src, t);
+        code_start = t.end + 1;
+        return word != cw_expression;
+    };
+    std::string name;
+    int32_t word = cw_expression;
+    std::size_t code_start = 0;
+    if (!read_word(src.at(k), word, code_start)) {
+        if (src.at(k).kind != token_kind::name || src.at(k + 1).kind != token_kind::colon)
+            return nullptr;
+        name = std::string(src.token_text(src.at(k)));
+        if (!read_word(src.at(k + 2), word, code_start)) return nullptr;
+    }
+
+    std::string code = code_start < text.size() ? std::string(text.substr(code_start)) : "";
+    std::string format;
+    split_format(code, format);
+    line_ptr line = make_line(doc, count, word, std::move(name), std::move(code));
+    line->format = std::make_unique<prop_list>(prop_list::from_text(format));
+    if (open) line->flags |= flag_open;
+    return line;
+}
+
+namespace {
+
+line_ptr rem_line(mondrel_doc& doc, std::string_view text) {
+    line_ptr line = make_line(doc, 1, cw_rem, "", std::string(text));
+    line->format = std::make_unique<prop_list>(prop_list::from_text(""));
+    return line;
+}
+
+} // namespace
+
+line_ptr read_text_line(mondrel_doc& doc, std::string_view text) {
+    if (line_ptr line = read_text_form(doc, text)) return line;
+    return rem_line(doc, text);
+}
+
+line_block read_text_block(mondrel_doc& doc, std::string_view text, bool line_text, int* repaired) {
+    line_block block;
+    for (std::string_view line : split_lines(text))
+        block.push_back(line_text ? read_text_line(doc, line) : rem_line(doc, line));
+    const int changed = repair_counts(block);
+    if (repaired) *repaired = changed;
+    return block;
+}
+
+std::string lines_text(const mondrel_doc& doc) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(doc.line_count()) * 32);
+    for_each_stored_line(doc, [&](const source_list_item& line, int32_t count) {
+        append_text_form(out, line, true, count);
+        out += "\r\n";
+    });
+    return out;
+}
+
+bool write_lines(const mondrel_doc& doc, const std::string& file_name) {
+    std::string error;
+    if (replace_file(file_name, lines_text(doc), error)) return true;
+    log_error("mondrel_doc.write_lines", error);
+    return false;
+}
+
+bool read_lines(mondrel_doc& doc, const std::string& file_name, int mode, int position) {
+    std::string text, error;
+    if (!read_whole_file(file_name, text, error)) {
+        log_error("mondrel_doc.read_lines", error);
+        return false;
+    }
+    if (repair_utf8(text))
+        log_write("WARNING in mondrel_doc.read_lines: " + file_name +
+                  " is not valid UTF-8; the bad bytes were replaced");
+    const std::vector<std::string_view> lines = split_lines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > max_field_chars) {
+            log_error("mondrel_doc.read_lines",
+                      "line " + std::to_string(i + 1) + " of " + file_name + " is longer than " +
+                          std::to_string(max_field_chars) + " characters");
+            return false;
+        }
+    }
+    int repaired = 0;
+    line_block block = read_text_block(doc, text, true, &repaired);
+    if (repaired > 0)
+        log_write("WARNING in mondrel_doc.read_lines: " + std::to_string(repaired) +
+                  " line counts of " + file_name +
+                  " did not fit the lines that follow and were repaired");
+    if (mode == 1)
+        replace_lines(doc, std::move(block));
+    else
+        insert_lines_after(doc, std::move(block), position);
+    return true;
+}
+
+} // namespace mondrel

@@ -206,7 +206,7 @@ Value fn_dateadd(Context&, ArgList args) {
     double ole;
     if (nv.is_null() || !date_arg(args, 2, ole)) return Value::null();
     double n = std::trunc(to_double(nv));
-    if (std::fabs(n) > 1e12) raise_error(kErrIllegalCall);
+    if (!(std::fabs(n) <= 1e12)) raise_error(kErrIllegalCall); // also NaN
     int64_t k = int64_t(n);
     switch (iv) {
     case Interval::year:

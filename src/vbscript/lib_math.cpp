@@ -47,9 +47,11 @@ Value fn_sqr(Context&, ArgList args) {
     return finite(std::sqrt(d));
 }
 
-// Applies a whole-number operation to a value, keeping its subtype: `whole` maps a double,
-// and the integral subtypes pass through (Boolean and Empty become Integer).
-Value map_keeping_type(const Value& v0, double (*whole)(double)) {
+// Int (floor) or Fix (toward zero) of a value, keeping its subtype; the integral subtypes pass
+// through (Boolean and Empty become Integer).
+Value whole_part(const Value& v0, bool floor) {
+    double (*whole)(double) = floor ? static_cast<double (*)(double)>(std::floor)
+                                    : static_cast<double (*)(double)>(std::trunc);
     const Value& v = v0.deref();
     switch (v.tag()) {
     case Tag::Null:
@@ -69,8 +71,12 @@ Value map_keeping_type(const Value& v0, double (*whole)(double)) {
     case Tag::Date:
         return Value::date(whole(v.double_val()));
     case Tag::Currency: {
-        double d = whole(double(v.currency_raw_val()) / 10000.0);
-        return Value::currency_raw(int64_t(d) * 10000);
+        int64_t raw = v.currency_raw_val(), q = raw / 10000;
+        if (floor && raw % 10000 < 0) {
+            if (q < INT64_MIN / 10000 + 1) raise_error(kErrOverflow);
+            --q;
+        }
+        return Value::currency_raw(q * 10000);
     }
     default:
         return Value::dbl(whole(to_double(v)));
@@ -78,11 +84,11 @@ Value map_keeping_type(const Value& v0, double (*whole)(double)) {
 }
 
 Value fn_int(Context&, ArgList args) {
-    return map_keeping_type(arg(args, 0), [](double d) { return std::floor(d); });
+    return whole_part(arg(args, 0), true);
 }
 
 Value fn_fix(Context&, ArgList args) {
-    return map_keeping_type(arg(args, 0), [](double d) { return std::trunc(d); });
+    return whole_part(arg(args, 0), false);
 }
 
 Value fn_abs(Context&, ArgList args) {
@@ -141,7 +147,9 @@ int64_t round_currency(int64_t raw, int digits) {
     int64_t q = raw / unit, r = raw % unit;
     int64_t twice = 2 * (r < 0 ? -r : r);
     if (twice > unit || (twice == unit && (q % 2 != 0))) q += raw < 0 ? -1 : 1;
-    return q * unit;
+    int64_t rounded;
+    if (__builtin_mul_overflow(q, unit, &rounded)) raise_error(kErrOverflow);
+    return rounded;
 }
 
 Value fn_round(Context&, ArgList args) {

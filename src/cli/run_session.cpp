@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <time.h>
 
 #include "cli/run_output.h"
 #include "display/mrdisplay_rows.h"
@@ -16,6 +18,7 @@
 #include "document/mondrel_doc.h"
 #include "execution/debugging.h"
 #include "execution/globals.h"
+#include "execution/incl_dir_cmd.h"
 #include "execution/run_engine.h"
 #include "platform/diagnostic_log.h"
 #include "vbscript/convert.h"
@@ -27,9 +30,31 @@ namespace {
 namespace fs = std::filesystem;
 using clock_type = std::chrono::steady_clock;
 
-double ms_since(clock_type::time_point t0) {
-    return std::chrono::duration<double, std::milli>(clock_type::now() - t0).count();
+// Wall and processor time of the phases, for MONDREL_RUN_TIMINGS. On a busy machine the
+// processor time is the steadier figure.
+double cpu_ms() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
+
+struct phase_time {
+    double wall = 0, cpu = 0;
+};
+
+class phase_clock {
+public:
+    explicit phase_clock(phase_time& into) : into_(into) {}
+    ~phase_clock() {
+        into_.wall += std::chrono::duration<double, std::milli>(clock_type::now() - wall_).count();
+        into_.cpu += cpu_ms() - cpu_;
+    }
+
+private:
+    phase_time& into_;
+    clock_type::time_point wall_ = clock_type::now();
+    double cpu_ = cpu_ms();
+};
 
 // The loaders' and the run's log lines go to standard error.
 class stream_log : public diagnostic_log {
@@ -121,7 +146,7 @@ vbs::Value define_value(const std::string& text) {
 bool load_sheet(sheet& s) {
     s.doc = std::make_unique<mondrel_doc>();
     std::error_code ec;
-    s.path = fs::absolute(s.file, ec);
+    s.path = fs::absolute(s.file, ec).lexically_normal();
     if (ec) return false;
     const std::string path = s.path.string();
     if (!read_file(*s.doc, path, read_replace, 0)) return false;
@@ -134,7 +159,9 @@ bool load_sheet(sheet& s) {
 // Runs a loaded sheet to its end: a breakpoint only pauses a window's run, so the runner goes
 // on from it.
 void run_sheet(sheet& s, const run_options& opt, int chain_depth) {
+    static const file_include_source include_files;
     s.engine = std::make_unique<run_engine>(*s.doc, make_vbs_engine(), process_globals());
+    s.engine->set_include_source(&include_files);
     folder_scope in_folder(s.path.parent_path());
     watchdog guard(*s.engine, opt.timeout);
     s.engine->run_all(chain_depth);
@@ -181,13 +208,15 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
     if (opt.timeout.count() > 0) set_script_time_limit(opt.timeout);
 
     std::vector<std::unique_ptr<sheet>> sheets;
-    double load_ms = 0, run_ms = 0, rows_ms = 0;
+    phase_time load_t, run_t, rows_t, output_t;
     for (const std::string& file : opt.files) {
         auto s = std::make_unique<sheet>();
         s->file = file;
-        auto t0 = clock_type::now();
-        const bool ok = load_sheet(*s);
-        load_ms += ms_since(t0);
+        bool ok = false;
+        {
+            phase_clock clock(load_t);
+            ok = load_sheet(*s);
+        }
         sheet& first = *s;
         sheets.push_back(std::move(s));
         if (!ok || opt.check) continue;
@@ -197,15 +226,16 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         sheet* current = &first;
         int depth = 0;
         while (true) {
-            t0 = clock_type::now();
-            run_sheet(*current, opt, depth);
-            run_ms += ms_since(t0);
+            {
+                phase_clock clock(run_t);
+                run_sheet(*current, opt, depth);
+            }
             if (current->engine->reason() != stop_reason::chain) break;
             fs::path target;
             {
                 folder_scope in_folder(current->path.parent_path());
                 std::error_code ec;
-                target = fs::absolute(current->engine->chain_path(), ec);
+                target = fs::absolute(current->engine->chain_path(), ec).lexically_normal();
             }
             sheet* next = nullptr;
             for (auto& other : sheets)
@@ -213,7 +243,12 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
             if (!next) {
                 auto chained = std::make_unique<sheet>();
                 chained->file = target.string();
-                if (!load_sheet(*chained)) {
+                bool chained_ok = false;
+                {
+                    phase_clock clock(load_t);
+                    chained_ok = load_sheet(*chained);
+                }
+                if (!chained_ok) {
                     sheets.push_back(std::move(chained));
                     break;
                 }
@@ -226,7 +261,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
     }
 
     // Rows and the exit status.
-    auto t0 = clock_type::now();
+    std::optional<phase_clock> rows_clock(std::in_place, rows_t);
     for (auto& s : sheets) {
         if (!s->loaded) {
             err << "mondrel-run: Could not open the file: " << s->file << "\n";
@@ -244,9 +279,9 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         }
         if (!opt.check && has_error_line(*s->doc)) status = std::max(status, 1);
     }
-    rows_ms = ms_since(t0);
+    rows_clock.reset();
 
-    t0 = clock_type::now();
+    std::optional<phase_clock> output_clock(std::in_place, output_t);
     if (opt.check) {
         bool any = false;
         for (auto& s : sheets) {
@@ -301,7 +336,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         if (opt.format == output_format::json) out << (several ? "\n]\n" : "\n");
     }
     out.flush();
-    const double output_ms = ms_since(t0);
+    output_clock.reset();
 
     if (!opt.save.empty() && !sheets.empty() && sheets.front()->loaded) {
         std::error_code ec;
@@ -313,8 +348,15 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         }
     }
     if (timings) {
-        err << "mondrel-run timings: load " << load_ms << " ms, run " << run_ms << " ms, rows "
-            << rows_ms << " ms, output " << output_ms << " ms\n";
+        auto show = [&](const char* name, const phase_time& t) {
+            err << " " << name << " " << t.wall << " ms (cpu " << t.cpu << " ms)";
+        };
+        err << "mondrel-run timings:";
+        show("load", load_t);
+        show("run", run_t);
+        show("rows", rows_t);
+        show("output", output_t);
+        err << "\n";
     }
     set_diagnostic_log(previous_log);
     return status;

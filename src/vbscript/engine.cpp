@@ -86,6 +86,7 @@ std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool express
     if (it != cache.end()) return it->second;
     std::unique_ptr<Unit> unit;
     CompileTarget target{scope};
+    ++compile_count_;
     if (expression) {
         ExprPtr e;
         if (!parse_expression(text, e, err)) return nullptr;
@@ -300,18 +301,26 @@ void Engine::reset() {
     Impl& im = *impl_;
     if (im.current_) return; // not while script runs (a host callback); the caller gets no reset
     ActiveGuard g(&im);
+    // Script values go first, while the host objects are still reachable from the
+    // Class_Terminate handlers that releasing them may run; then the host objects go.
     std::vector<Value> old;
-    old.reserve(im.globals_.size());
     for (Global& gl : im.globals_) {
+        if (gl.kind == GKind::Host) continue;
         old.push_back(std::move(gl.value));
         gl.kind = GKind::Undeclared;
         gl.proc = nullptr;
         gl.cls.reset();
         gl.unit.reset();
     }
+    old.clear();
+    for (Global& gl : im.globals_) {
+        if (gl.kind != GKind::Host) continue;
+        old.push_back(std::move(gl.value));
+        gl.kind = GKind::Undeclared;
+    }
+    old.clear();
     im.live_units_.clear();
     im.clear_err();
-    old.clear(); // Class_Terminate handlers run here, with every name already gone
     if (im.builtin_shadowed_) {
         im.stmt_cache_.clear();
         im.expr_cache_.clear();
@@ -377,6 +386,10 @@ EvalResult Engine::eval(std::string_view expression) {
     }
     r.error = run_guarded(im, [&] { r.value = im.run_unit(unit, nullptr, nullptr); });
     return r;
+}
+
+size_t Engine::compile_count() const {
+    return impl_->compile_count_;
 }
 
 void Engine::set_host_ui(HostUI* ui) {

@@ -82,6 +82,10 @@ public:
     // is cleared when the next call starts.
     void interrupt();
 
+    // How many texts the engine has compiled since it was made (cached texts are not
+    // compiled again, also not after reset()).
+    size_t compile_count() const;
+
     // Token and bytecode listings of a text, for mondrel-vbs --dump-tokens / --dump-code.
     // A compile error is reported inside the listing.
     static std::string dump_tokens(std::string_view text);

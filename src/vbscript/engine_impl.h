@@ -108,6 +108,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     std::unordered_map<const Function*, UnitCache> scoped_cache_;
     std::vector<std::shared_ptr<Unit>> live_units_; // uncached units that defined names
     bool builtin_shadowed_ = false;
+    size_t compile_count_ = 0;
 
     std::unique_ptr<Value[]> stack_;
     Value* stack_end_ = nullptr;

@@ -1,0 +1,223 @@
+// The host boundary as the run engine uses it: statements in one global scope, eval, host
+// objects with ByRef and optional arguments, errors as results, limits, reset and the cache.
+#include "vbscript/builtins.h"
+#include "vbscript/convert.h"
+#include "vbscript/engine.h"
+#include "vbscript/error.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace vbs;
+
+// A host object in the manner of the program's MR: dspx records its arguments, glob writes
+// its second argument back, probe reports which arguments were left out, fail raises,
+// reenter evaluates script from inside a call.
+class FakeHost : public Object {
+public:
+    std::string type_name() const override { return "FakeHost"; }
+    int find_member(std::string_view name) override {
+        static const char* const names[] = {"dspx", "glob", "probe", "fail", "reenter", "value"};
+        for (int i = 0; i < 6; ++i)
+            if (iequals(name, names[i])) return i + 1;
+        return name.empty() ? 6 : kNoMember;
+    }
+    void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override {
+        switch (id) {
+        case 1: // dspx row, value
+            calls.push_back(to_string(args[0]) + ":" + to_string(args[1]));
+            return;
+        case 2: // glob index, out
+            args.ref(1) = Value::string("global" + to_string(args[0]));
+            return;
+        case 3: {
+            std::string s;
+            for (uint32_t i = 0; i < 3; ++i)
+                s += args.is_missing(i) ? "M" : args[i].is_empty() ? "E" : "V";
+            result = Value::string(s);
+            return;
+        }
+        case 4:
+            raise_error(kErrIllegalCall, "host refused");
+        case 5:
+            result = ctx.eval(to_string(args[0]));
+            return;
+        case 6:
+            if (kind == CallKind::Let)
+                value = to_long(args.assigned());
+            else
+                result = Value::long_(value);
+            return;
+        default:
+            raise_error(kErrNoMember);
+        }
+    }
+    std::vector<std::string> calls;
+    int32_t value = 0;
+};
+
+class EngineBoundary : public ::testing::Test {
+protected:
+    EngineBoundary() : host(make_object<FakeHost>()) { engine.add_object("MR", host); }
+    std::string run(std::string_view text) {
+        ExecResult r = engine.execute_statement(text);
+        return r.ok() ? "" : std::to_string(r.error.number) + " " + r.error.description;
+    }
+    std::string value_of(std::string_view expr) {
+        EvalResult r = engine.eval(expr);
+        if (!r.ok()) return "error " + std::to_string(r.error.number);
+        bool plain = !r.value.is_object() && !r.value.is_null();
+        return type_name(r.value) + ":" + (plain ? to_string(r.value) : "");
+    }
+    Engine engine;
+    Ptr<FakeHost> host;
+};
+
+TEST_F(EngineBoundary, StatementsShareOneGlobalScope) {
+    EXPECT_EQ(run("Dim x\r\nx = 6 * 7"), "");
+    EXPECT_EQ(run("x = x + 1"), "");
+    EXPECT_EQ(value_of("x"), "Integer:43");
+    EXPECT_EQ(run("Function Sq(n)\r\nSq = n * n\r\nEnd Function"), "");
+    EXPECT_EQ(value_of("Sq(x) - 1"), "Integer:1848");
+    EXPECT_EQ(value_of("Sq(x * 10)"), "Long:184900");
+    EXPECT_EQ(run("Class Box : Public V : End Class"), "");
+    EXPECT_EQ(run("Set b = New Box : b.V = \"in box\""), "");
+    EXPECT_EQ(value_of("b.V"), "String:in box");
+}
+
+TEST_F(EngineBoundary, EvalComparesWithEquals) {
+    EXPECT_EQ(run("a = 3"), "");
+    EXPECT_EQ(value_of("a = 3"), "Boolean:True");
+    EXPECT_EQ(value_of("Array(1, 2)(1)"), "Integer:2");
+    EXPECT_EQ(value_of("Null"), "Null:");
+    EXPECT_EQ(value_of("1 +"), "error 1023");
+}
+
+TEST_F(EngineBoundary, HostCallsWithoutParenthesesAndByRefWriteBack) {
+    EXPECT_EQ(run("Dim x\r\nx = 5\r\nMR.dspx 0, x\r\nMR.dspx 1, x * 2"), "");
+    ASSERT_EQ(host->calls.size(), 2u);
+    EXPECT_EQ(host->calls[0], "0:5");
+    EXPECT_EQ(host->calls[1], "1:10");
+    EXPECT_EQ(run("Dim g\r\nMR.glob 3, g"), "");
+    EXPECT_EQ(value_of("g"), "String:global3");
+    // An expression argument is a temporary: nothing to write back to, and no error.
+    EXPECT_EQ(run("MR.glob 4, g & \"\""), "");
+    EXPECT_EQ(value_of("g"), "String:global3");
+    // The default member and property assignment reach the host too.
+    EXPECT_EQ(run("MR.value = 12"), "");
+    EXPECT_EQ(value_of("MR + 1"), "Long:13");
+}
+
+TEST_F(EngineBoundary, MissingArgumentsAreNotEmpty) {
+    EXPECT_EQ(value_of("MR.probe(1, , Empty)"), "String:VME");
+    EXPECT_EQ(value_of("MR.probe()"), "String:MMM");
+    EXPECT_EQ(value_of("MR.probe(, 2)"), "String:MVM");
+}
+
+TEST_F(EngineBoundary, ErrorsComeBackAsResults) {
+    ExecResult r = engine.execute_statement("Dim y\r\ny = 1\r\ny = y / 0");
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error.number, 11);
+    EXPECT_EQ(r.error.description, "Division by zero");
+    EXPECT_EQ(r.error.line, 3);
+    EXPECT_FALSE(r.error.compile);
+    EXPECT_EQ(value_of("y"), "Integer:1");
+
+    r = engine.execute_statement("MR.fail");
+    EXPECT_EQ(r.error.number, 5);
+    EXPECT_EQ(r.error.description, "host refused");
+
+    // A compile error runs nothing of the text.
+    r = engine.execute_statement("y = 100\r\nIf y Then");
+    ASSERT_FALSE(r.ok());
+    EXPECT_TRUE(r.error.compile);
+    EXPECT_EQ(r.error.number, 1014);
+    EXPECT_EQ(value_of("y"), "Integer:1");
+
+    EXPECT_EQ(run("Option Explicit\r\nundeclared = 1"), "500 Variable is undefined");
+    EXPECT_EQ(run("MR.nosuch"), "438 Object doesn't support this property or method");
+}
+
+TEST_F(EngineBoundary, HostMayCallBackIntoTheEngine) {
+    EXPECT_EQ(run("z = 20"), "");
+    EXPECT_EQ(value_of("MR.reenter(\"z + 1\") * 2"), "Integer:42");
+}
+
+TEST_F(EngineBoundary, TimeLimitStopsRunawayLoopsAndEngineStaysUsable) {
+    engine.set_time_limit(std::chrono::milliseconds(100));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(run("Do : Loop"), std::to_string(kErrTimeout) + " Script timed out");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // Resume Next does not swallow the time limit.
+    EXPECT_EQ(run("On Error Resume Next\r\nDo : n = n + 1 : Loop"),
+              std::to_string(kErrTimeout) + " Script timed out");
+    EXPECT_EQ(run("Function F(n) : F = F(n) : End Function"), "");
+    EXPECT_EQ(run("x = 1 : For i = 1 To 10 : x = x * 2 : Next"), "");
+    EXPECT_EQ(value_of("x"), "Integer:1024");
+}
+
+TEST_F(EngineBoundary, InterruptFromAnotherThread) {
+    engine.set_time_limit(std::chrono::milliseconds(0));
+    std::thread stopper([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        engine.interrupt();
+    });
+    std::string r = run("While True : Wend");
+    stopper.join();
+    EXPECT_EQ(r, std::to_string(kErrInterrupted) + " Script interrupted");
+    EXPECT_EQ(run("q = 7"), "");
+    EXPECT_EQ(value_of("q"), "Integer:7");
+}
+
+TEST_F(EngineBoundary, DeepRecursionIsAnErrorNotACrash) {
+    EXPECT_EQ(run("Function R(n) : R = R(n + 1) : End Function\r\nR 0"), "28 Out of stack space");
+    EXPECT_EQ(value_of("1 + 1"), "Integer:2");
+}
+
+TEST_F(EngineBoundary, ResetDiscardsEverythingAndRunsTerminate) {
+    EXPECT_EQ(run("Dim keep : keep = 1"), "");
+    EXPECT_EQ(run("Class T\r\nSub Class_Terminate : MR.dspx \"bye\", 0 : End Sub\r\nEnd Class\r\n"
+                  "Set inst = New T\r\nFunction G() : G = 5 : End Function"),
+              "");
+    engine.reset();
+    engine.add_object("MR", host);
+    ASSERT_EQ(host->calls.size(), 1u);
+    EXPECT_EQ(host->calls[0], "bye:0");
+    EXPECT_EQ(value_of("keep"), "Empty:");
+    EXPECT_EQ(value_of("IsEmpty(inst)"), "Boolean:True");
+    EXPECT_EQ(run("x = G()"), "13 Type mismatch: 'G'");
+    EXPECT_EQ(run("Class T : End Class"), "");
+}
+
+TEST_F(EngineBoundary, TextsAreCompiledOnce) {
+    EXPECT_EQ(run("Dim n : n = 0"), "");
+    size_t before = engine.compile_count();
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(run("n = n + 1"), "");
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_TRUE(engine.eval("n * 2").ok());
+    EXPECT_EQ(engine.compile_count(), before + 2);
+    EXPECT_EQ(value_of("n"), "Integer:2000");
+    // After reset the cached code still runs against the fresh globals.
+    engine.reset();
+    EXPECT_EQ(run("n = n + 1"), "");
+    EXPECT_EQ(value_of("n"), "Integer:1");
+    EXPECT_EQ(engine.compile_count(), before + 3); // the texts above and "n"
+}
+
+TEST_F(EngineBoundary, TokenAndCodeListings) {
+    std::string tokens = Engine::dump_tokens("x = &HFF ' note");
+    EXPECT_NE(tokens.find("<ident>   x"), std::string::npos);
+    EXPECT_NE(tokens.find("255"), std::string::npos);
+    std::string code = engine.dump_code("Dim a : a = 1 + 2");
+    EXPECT_NE(code.find("ADD"), std::string::npos);
+    EXPECT_NE(engine.dump_code("If").find("compilation error"), std::string::npos);
+}
+
+} // namespace

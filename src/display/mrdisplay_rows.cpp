@@ -182,6 +182,43 @@ void mrdisplay_rows::make_display_lines(mondrel_doc& doc, bool force_open, int p
     }
 }
 
+namespace {
+
+// The levels an outline number shows: all of them up to max_outline_levels, else the first
+// and the last levels with "…" between, so that a hostile file nested thousands of levels
+// deep cannot make every row's number thousands of characters long.
+constexpr int max_outline_levels = 64;
+constexpr int outline_head = 32;
+constexpr int outline_tail = max_outline_levels - outline_head - 1;
+constexpr const char* outline_gap = "\u2026";
+
+// full_number and line_text of a line at `depth` (see build_rows for A and B).
+void outline_texts(const std::vector<int>& A, const std::vector<int>& B, int depth, bool closing,
+                   std::string& full_number, std::string& line_text) {
+    full_number.clear();
+    line_text.clear();
+    const bool elide = depth + 1 > max_outline_levels;
+    for (int k = 0; k <= depth; ++k) {
+        if (elide && k == outline_head) {
+            full_number.append(".").append(outline_gap);
+            line_text.append(outline_gap).append(".");
+            k = depth - outline_tail;
+        }
+        if (k > 0) full_number += '.';
+        full_number += std::to_string(A[k] + 1);
+        if (closing && k == depth) {
+            line_text += '*';
+        } else if (B[k] == A[k]) {
+            line_text.append(std::min(digits_of(A[k] + 1) + 1, 6), ' ');
+        } else {
+            line_text += std::to_string(A[k] + 1);
+            if (k < depth) line_text += '.';
+        }
+    }
+}
+
+} // namespace
+
 // Numbering and hiding. Per nesting depth d: A[d] the position in the open group, B[d] the
 // position the row above showed (-1 none), C[d] the items still to come in the group (an item
 // is a direct child with its subtree; the head counts as the group's first item).
@@ -195,6 +232,7 @@ void mrdisplay_rows::build_rows() {
     const int n = static_cast<int>(lines_.size());
     for (int i = 0; i < n; ++i) {
         const display_list_item& dl = lines_[i];
+        const int start_depth = depth;
         if (dl.count > 1) {
             ++depth;
             if (static_cast<int>(A.size()) <= depth) {
@@ -210,20 +248,7 @@ void mrdisplay_rows::build_rows() {
             }
         }
         if (!hidden) {
-            full_number = std::to_string(A[0] + 1);
-            for (int k = 1; k <= depth; ++k)
-                full_number.append(".").append(std::to_string(A[k] + 1));
-            line_text.clear();
-            for (int k = 0; k <= depth; ++k) {
-                if (closing && k == depth) {
-                    line_text += '*';
-                } else if (B[k] == A[k]) {
-                    line_text.append(std::min(digits_of(A[k] + 1) + 1, 6), ' ');
-                } else {
-                    line_text += std::to_string(A[k] + 1);
-                    if (k < depth) line_text += '.';
-                }
-            }
+            outline_texts(A, B, depth, closing, full_number, line_text);
             add_line_rows(i, line_text, full_number);
         }
         if (closing) {
@@ -237,7 +262,11 @@ void mrdisplay_rows::build_rows() {
             --depth;
             --C[depth];
         }
-        std::copy(A.begin(), A.begin() + depth + 1, B.begin());
+        // B becomes A. Levels below both the depth this line started at and the depth it
+        // ends at have not changed since the last copy, so only the rest is copied: a deep
+        // chain of lists costs time in proportion to its lines, not to their depths.
+        for (int k = std::min(start_depth, depth); k <= depth; ++k)
+            B[k] = A[k];
         ++A[depth];
     }
     line_up_box_widths();

@@ -153,6 +153,32 @@ TEST(display_numbering, any_depth_of_nesting) {
     EXPECT_EQ(d.rows()[depth + 1].full_number, "2") << "the top level continues after the chain";
 }
 
+TEST(display_numbering, a_hostile_depth_stays_linear_and_short) {
+    // 20,000 nested heads: every number keeps the first and last levels and elides the rest,
+    // and building takes time in proportion to the lines.
+    const int depth = 20000;
+    std::vector<line_spec> specs;
+    for (int k = 0; k < depth; ++k)
+        specs.push_back({2, k % 2 == 0});
+    specs.push_back({1, false});
+    auto doc = make_doc(specs);
+    mrdisplay_rows d;
+    d.refresh(*doc, /*force_open=*/true);
+    ASSERT_EQ(d.grid_row_count(), depth + 1);
+    size_t longest = 0;
+    for (const auto& r : d.rows())
+        longest = std::max({longest, r.full_number.size(), r.line_text.size()});
+    EXPECT_LT(longest, 400u);
+    const std::string& last = d.rows().back().full_number;
+    EXPECT_EQ(last.substr(0, 6), "1.2.2.");
+    EXPECT_NE(last.find("\u2026"), std::string::npos);
+    EXPECT_EQ(last.substr(last.size() - 4), ".2.2");
+
+    d.refresh(*doc);
+    EXPECT_EQ(d.grid_row_count(), 2) << "the second head is closed: its line and the first";
+    EXPECT_EQ(d.rows()[1].line_text, "  2.*");
+}
+
 TEST(display_rows, flags_word_and_full_width) {
     auto doc = make_doc({{1, false, cw_rem, R"(\h32 title)"},
                          {1, false, cw_let, "a=1"},

@@ -268,10 +268,10 @@ void run_engine::execute_dir(int i) {
     } catch (const vbs::ScriptException&) {
         return fail();
     }
+    if (!line.name.empty() && !is_valid_global_name(line.name)) return fail();
     dir_node listing;
     if (!folder_scan(path_text, listing)) return fail();
     const std::string name = line.name.empty() ? doc_.next_temp_name() : line.name;
-    if (!is_valid_global_name(name)) return fail();
     line_ptr made = make_line(doc_, 1, cw_expression, name, dir_shape_literal(listing));
     if (made->status != status_ok) return fail();
     host_->set_pending(dir_value(listing));

@@ -156,10 +156,11 @@ int editing_commands::add_child_to(int i) {
         group_scope group(doc_, command::add_child_line);
         // A line that has children only opens (recorded, so undo closes it again); the edit
         // then starts on its first child.
-        if (doc_.line(i).has_children())
-            doc_.set_open(i, true);
-        else
+        if (doc_.line(i).has_children()) {
+            if (!doc_.line(i).is_open()) doc_.set_open(i, true);
+        } else {
             doc_.add_child_sli(make_line(doc_, 1, cw_expression, "", ""), i);
+        }
     }
     after_change();
     const int child = i + 1;
@@ -434,27 +435,21 @@ bool editing_commands::toggle_auto_run() {
 // ---- Undo and redo --------------------------------------------------------------------------
 
 bool editing_commands::undo() {
-    if (editing()) return false;
-    const replay_result r = doc_.undo();
-    if (r.applied) {
-        if (r.formats_changed && doc_.auto_running && ports_.run)
-            ports_.run(doc_);
-        else if (ports_.ui)
-            ports_.ui->refresh();
-    }
-    return r.applied;
+    return !editing() && after_replay(doc_.undo());
 }
 
 bool editing_commands::redo() {
-    if (editing()) return false;
-    const replay_result r = doc_.redo();
-    if (r.applied) {
-        if (r.formats_changed && doc_.auto_running && ports_.run)
-            ports_.run(doc_);
-        else if (ports_.ui)
-            ports_.ui->refresh();
-    }
-    return r.applied;
+    return !editing() && after_replay(doc_.redo());
+}
+
+bool editing_commands::after_replay(const replay_result& r) {
+    if (!r.applied) return false;
+    // A swapped format set changes what the lines show: an auto-running sheet runs again.
+    if (r.formats_changed && doc_.auto_running && ports_.run)
+        ports_.run(doc_);
+    else if (ports_.ui)
+        ports_.ui->refresh();
+    return true;
 }
 
 } // namespace mondrel

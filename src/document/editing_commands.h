@@ -17,6 +17,7 @@
 namespace mondrel {
 
 class mondrel_doc;
+struct replay_result;
 
 // The lines of the selected rows, in row order.
 using line_selection = std::span<const int>;
@@ -123,6 +124,7 @@ private:
     bool editing() const { return ports_.editor && ports_.editor->active(); }
     void commit_open_edit();
     void after_change();
+    bool after_replay(const replay_result& r);
     int add_line_after(int i, int32_t word);
     int add_child_to(int i);
     bool delete_selected(line_selection selected);

@@ -470,7 +470,7 @@ void random_command(command_bench& b, std::mt19937& rng) {
 
 int seeds_to_run() {
     if (const char* s = std::getenv("MONDREL_UNDO_SEEDS")) return std::max(1, std::atoi(s));
-    return 1500;
+    return 2000;
 }
 
 TEST(undo_history, random_commands_undo_to_the_start_and_redo_to_the_end) {

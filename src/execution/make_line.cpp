@@ -39,16 +39,6 @@ std::string trim_blanks(std::string_view text) {
     return std::string(text.substr(first, last - first));
 }
 
-// The first `chars` characters of a UTF-8 text: a character is never cut in two.
-std::string_view first_chars(std::string_view text, size_t chars) {
-    size_t i = 0;
-    for (size_t n = 0; i < text.size(); ++i) {
-        const bool starts_character = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (starts_character && n++ == chars) break;
-    }
-    return text.substr(0, i);
-}
-
 // "Dim N" and "N=E", each ending in CR LF: how every value the line computes is declared.
 std::string dim_and_assign(std::string_view n, std::string_view e) {
     std::string s;
@@ -90,7 +80,7 @@ struct translation {
     // fmt_line -> name "," index "," format
     void fmt_line() {
         if (in.kind() != token_kind::name) throw mr_exception("<name> expected");
-        line.name = std::string(first_chars(in.current_text(), 25));
+        line.name = std::string(utf8_prefix(in.current_text(), 25));
         in.advance();
         expect_comma();
         if (in.at_end()) throw mr_exception("<index> expected");
@@ -120,7 +110,7 @@ struct translation {
     // incl_line -> string
     void incl_line() {
         if (in.kind() != token_kind::string) throw mr_exception("\"<file>\" expected");
-        line.aux_text = std::string(first_chars(in.current_text(), 250));
+        line.aux_text = std::string(utf8_prefix(in.current_text(), 250));
     }
 
     // if_line -> condition ; while_line -> "exit" | condition

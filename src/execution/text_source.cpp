@@ -195,6 +195,15 @@ std::string_view text_source::slice(size_t from, size_t to) const {
     return std::string_view(text_).substr(from, to - from);
 }
 
+std::string_view utf8_prefix(std::string_view text, size_t chars) {
+    size_t i = 0;
+    for (size_t n = 0; i < text.size(); ++i) {
+        const bool starts_character = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (starts_character && n++ == chars) break;
+    }
+    return text.substr(0, i);
+}
+
 token first_token(std::string_view text) {
     return scanner(text).next();
 }

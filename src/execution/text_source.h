@@ -172,6 +172,9 @@ private:
     std::vector<token> tokens_;
 };
 
+// The first `chars` characters of a UTF-8 text; a character is never cut in two.
+std::string_view utf8_prefix(std::string_view text, size_t chars);
+
 // Only the first token of a text, without scanning the rest (used to find a typed code word).
 token first_token(std::string_view text);
 

@@ -110,7 +110,9 @@ array_literal vb_scanner::literal() {
                 continue;
             }
             if (kind() == token_kind::end_of_line) throw mr_exception("Unequal {}s");
-            throw mr_exception("Unexpected \"" + std::string(current_text()) + "\" in {}");
+            // Only the start of a long token goes into the message.
+            throw mr_exception("Unexpected \"" + std::string(utf8_prefix(current_text(), 20)) +
+                               "\" in {}");
         }
     }
 }

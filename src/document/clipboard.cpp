@@ -51,6 +51,28 @@ std::string paste_text(std::string text, bool& truncated) {
     return text;
 }
 
+// Deletes the selected lines from the last to the first, each followed by the trailing-blank
+// rule, into the group the caller has open.
+delete_outcome delete_selected_lines(mondrel_doc& doc, int first, int last) {
+    delete_outcome outcome;
+    const std::vector<int> lines = selected_lines(doc, first, last);
+    // Deleting from the last line back never moves the lines in front, so their indexes and
+    // parents stay as the tree gave them before the first deletion.
+    std::vector<int> parents;
+    parents.reserve(lines.size());
+    for (int j : lines)
+        parents.push_back(doc.tree().parent_of(j));
+    for (std::size_t k = lines.size(); k-- > 0;) {
+        const auto result = doc.delete_sli(lines[k], parents[k]);
+        if (result == mondrel_doc::delete_result::deleted)
+            ++outcome.deleted;
+        else if (result == mondrel_doc::delete_result::refused_list_start)
+            ++outcome.refused;
+        doc.ensure_trailing_blank();
+    }
+    return outcome;
+}
+
 } // namespace
 
 std::string copy_text(const mondrel_doc& doc, int first, int last) {
@@ -90,33 +112,9 @@ void copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& cli
     clipboard.set_text(copy_text(doc, first, last));
 }
 
-delete_outcome delete_selected_lines(mondrel_doc& doc, int first, int last) {
-    delete_outcome outcome;
-    const std::vector<int> lines = selected_lines(doc, first, last);
-    // Deleting from the last line back never moves the lines in front, so their indexes and
-    // parents stay as the tree gave them before the first deletion.
-    std::vector<int> parents;
-    parents.reserve(lines.size());
-    for (int j : lines)
-        parents.push_back(doc.tree().parent_of(j));
-    for (std::size_t k = lines.size(); k-- > 0;) {
-        const auto result = doc.delete_sli(lines[k], parents[k]);
-        if (result == mondrel_doc::delete_result::deleted)
-            ++outcome.deleted;
-        else if (result == mondrel_doc::delete_result::refused_list_start)
-            ++outcome.refused;
-        doc.ensure_trailing_blank();
-    }
-    return outcome;
-}
-
-delete_outcome cut_lines(mondrel_doc& doc, int first, int last, text_clipboard& clipboard) {
-    if (doc.read_only) return {};
-    copy_lines(doc, first, last, clipboard);
-    doc.history().begin_group("edit_cutExecute");
-    const delete_outcome outcome = delete_selected_lines(doc, first, last);
-    doc.history().end_group();
-    return outcome;
+void clipboard_copier::copy_lines(const mondrel_doc& doc, line_selection selected) {
+    if (selected.empty()) return;
+    mondrel::copy_lines(doc, selected.front(), selected.back(), clipboard_);
 }
 
 paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clipboard& clipboard) {
@@ -131,7 +129,9 @@ paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clip
     const int top = top_level_lines(block);
 
     doc.history().begin_group("edit_pasteExecute");
-    const bool has_selection = clamp_selection(doc, first, last);
+    // A selection outside the document pastes at its end and replaces nothing.
+    const bool has_selection =
+        first >= 0 && first < doc.line_count() && clamp_selection(doc, first, last);
     const int t = has_selection ? first : doc.line_count();
     const int parent = has_selection ? doc.tree().parent_of(t) : -1;
     // Append the block, then move it in front of line t in one piece: its lists keep their
@@ -150,19 +150,15 @@ paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clip
     return outcome;
 }
 
+paste_outcome paste_lines(mondrel_doc& doc, line_selection selected,
+                          const text_clipboard& clipboard) {
+    if (selected.empty()) return paste_lines(doc, -1, -1, clipboard);
+    return paste_lines(doc, selected.front(), selected.back(), clipboard);
+}
+
 std::string copy_format(const mondrel_doc& doc, int first) {
     if (first < 0 || first >= doc.line_count()) return {};
     return format_text(*doc.line(first).format);
-}
-
-int paste_format(mondrel_doc& doc, int first, int last, const std::string& format) {
-    if (doc.read_only) return 0;
-    const std::vector<int> lines = selected_lines(doc, first, last);
-    doc.history().begin_group("edit_paste_formatExecute");
-    for (int j : lines)
-        doc.changed_fmt(j, std::make_unique<prop_list>(prop_list::from_text(format)));
-    doc.history().end_group();
-    return static_cast<int>(lines.size());
 }
 
 std::string cells_text(const std::vector<cell_row>& rows) {

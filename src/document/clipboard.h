@@ -1,6 +1,7 @@
 #pragma once
-// Copy, cut and paste of lines through the plain-text clipboard, copy cells, and copy and
-// paste of a line's format.
+// Copy and paste of lines through the plain-text clipboard, the copying half of cut, copy
+// cells, and copy format. Cut itself (copy, then delete) and paste format are commands of
+// editing_commands.
 //
 // The commands take the selection as line indexes: `first` and `last` are the lines of the
 // first and last selected grid rows (the display maps rows to lines). The lines in between
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "document/editing_commands.h"
 #include "platform/text_clipboard.h"
 
 namespace mondrel {
@@ -26,21 +28,24 @@ std::string copy_text(const mondrel_doc& doc, int first, int last);
 // Puts copy_text on the clipboard. Changes nothing in the document.
 void copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard);
 
+// The clipboard side of the cut command (editing_commands): copies the selected lines, given as
+// the lines of the selected rows, onto a text clipboard.
+class clipboard_copier : public line_copier {
+public:
+    explicit clipboard_copier(text_clipboard& clipboard) : clipboard_(clipboard) {}
+    void copy_lines(const mondrel_doc& doc, line_selection selected) override;
+
+private:
+    text_clipboard& clipboard_;
+};
+
+// What pasting over the selected lines did to them.
 struct delete_outcome {
     int deleted = 0; // selected lines removed
     // Open list heads left in place because their first child is a list, which may not start a
-    // list; the window tells the user "You cannot delete this line because it would start a
-    // list with a list which is not allowed."
+    // list; the window tells the user cannot_delete_list_start_message.
     int refused = 0;
 };
-
-// Copies, then deletes the selected lines as one undo step "edit_cutExecute". Nothing happens
-// on a read-only document.
-delete_outcome cut_lines(mondrel_doc& doc, int first, int last, text_clipboard& clipboard);
-
-// Deletes the selected lines from the last to the first, each followed by the trailing-blank
-// rule. Records into the group the caller has open.
-delete_outcome delete_selected_lines(mondrel_doc& doc, int first, int last);
 
 struct paste_outcome {
     bool pasted = false;    // false: read-only document or no text on the clipboard
@@ -59,13 +64,13 @@ struct paste_outcome {
 // shape, and then the selected lines are deleted. At most max_paste_chars characters are
 // taken, ending with the last whole line within them.
 paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clipboard& clipboard);
+// The same with the lines of the selected rows (the first and the last count).
+paste_outcome paste_lines(mondrel_doc& doc, line_selection selected,
+                          const text_clipboard& clipboard);
 
-// The text copy format keeps: the format text of line `first` ("" outside the document).
+// The text copy format keeps: the format text of line `first` ("" outside the document). The
+// display holds it; paste format is editing_commands::paste_format.
 std::string copy_format(const mondrel_doc& doc, int first);
-
-// Gives every selected line a format set parsed from `format`, as one undo step
-// "edit_paste_formatExecute". Returns the number of lines changed.
-int paste_format(mondrel_doc& doc, int first, int last, const std::string& format);
 
 // One grid row as copy cells takes it: the texts its code, name and value cells show (a
 // continuation row of a line has empty code and name). The display builds these rows.

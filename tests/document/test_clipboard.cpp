@@ -5,6 +5,8 @@
 #include <string>
 
 #include "document/clipboard.h"
+#include "document/codesheet_file.h"
+#include "document/editing_commands.h"
 #include "document/line_text.h"
 #include "test_file_helpers.h"
 
@@ -170,47 +172,56 @@ TEST(clipboard_paste, takes_at_most_99999_characters_in_whole_lines) {
     EXPECT_EQ(doc2.line(0).code, wide);
 }
 
+// Cut is the editing command; the clipboard supplies its copying half.
 TEST(clipboard_cut, copies_deletes_and_undoes_in_one_step) {
     mondrel_doc doc;
     set_lines(doc, {"c 1 a:=a", "c 2 if b", "c 1 c:=c", "c 1 d:=d", "c 1 ="});
     const std::string before = shape(doc);
     memory_clipboard clip;
-    const delete_outcome r = cut_lines(doc, 1, 3, clip);
-    EXPECT_EQ(r.deleted, 2);
+    clipboard_copier copier(clip);
+    command_ports ports;
+    ports.copier = &copier;
+    editing_commands commands(doc, ports);
+    const int rows[] = {1, 3}; // the closed list and the line after it
+    EXPECT_TRUE(commands.cut(rows));
     EXPECT_EQ(clip.text().value_or(""), "c 2 if b\r\nc 1 c:=c\r\nc 1 d:=d\r\n");
     EXPECT_EQ(shape(doc), "c 1 a:=a | c 1 =");
     doc.undo();
     EXPECT_EQ(shape(doc), before);
 
     // Cut then paste elsewhere moves the lines.
-    cut_lines(doc, 1, 1, clip);
-    paste_lines(doc, 0, 0, clip);
+    const int list[] = {1};
+    commands.cut(list);
+    const int top[] = {0};
+    paste_lines(doc, top, clip);
     EXPECT_EQ(shape(doc), "c 2 if b | c 1 c:=c | c 1 d:=d | c 1 =");
 }
 
-TEST(clipboard_cut, refused_heads_are_reported) {
+TEST(clipboard_paste, with_no_selection_pastes_at_the_end) {
     mondrel_doc doc;
-    set_lines(doc, {"o 2 if a", "c 2 while b", "c 1 c:=c", "c 1 ="});
+    set_lines(doc, {"c 1 a:=a", "c 1 ="});
     memory_clipboard clip;
-    const delete_outcome r = cut_lines(doc, 0, 0, clip);
-    EXPECT_EQ(r.refused, 1);
-    EXPECT_EQ(r.deleted, 0);
-    EXPECT_EQ(shape(doc), "o 2 if a | c 2 while b | c 1 c:=c | c 1 =");
+    clip.set_text("c 1 rem added\r\n");
+    paste_lines(doc, line_selection{}, clip);
+    EXPECT_EQ(shape(doc), "c 1 a:=a | c 1 = | c 1 rem added | c 1 =");
 }
 
-TEST(clipboard_format, copy_and_paste_format) {
+TEST(clipboard_format, copy_format_feeds_paste_format) {
     mondrel_doc doc;
     set_lines(doc, {"c 1 v1:=1      ''f style:bold; align:right", "c 2 if x", "c 1 v2:=2",
                     "c 1 v3:=3", "c 1 ="});
     const std::string kept = copy_format(doc, 0);
     EXPECT_EQ(kept, "style:bold; align:right");
-    // Rows 1 and 3: the closed list's hidden child keeps its format.
-    EXPECT_EQ(paste_format(doc, 1, 3, kept), 2);
+    EXPECT_EQ(copy_format(doc, 99), "");
+    editing_commands commands(doc, command_ports{});
+    const int rows[] = {1, 3}; // the closed list's hidden child keeps its format
+    EXPECT_TRUE(commands.paste_format(rows, kept));
     EXPECT_EQ(format_text(*doc.line(1).format), kept);
     EXPECT_EQ(format_text(*doc.line(2).format), "");
     EXPECT_EQ(format_text(*doc.line(3).format), kept);
-    doc.undo();
-    EXPECT_EQ(format_text(*doc.line(1).format), "");
+    mondrel_doc back;
+    ASSERT_TRUE(load_xml(back, xml_text(doc), false, read_replace, 0));
+    EXPECT_EQ(format_text(*back.line(3).format), kept);
 }
 
 TEST(clipboard_cells, rows_become_tab_separated_text) {

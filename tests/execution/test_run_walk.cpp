@@ -33,12 +33,13 @@ struct walk_case {
 
 class RunWalk : public ::testing::TestWithParam<walk_case> {};
 
-TEST_P(RunWalk, ShowsValuesAndErrors) {
-    const walk_case& c = GetParam();
+// Each sheet runs twice: on the stand-in engine, which keeps the walk's own logic apart, and on
+// the project's VBScript engine.
+void check_walk(const walk_case& c, std::unique_ptr<script_engine> engine) {
     mondrel_doc doc;
     test::fill_sheet(doc, c.sheet);
     global_list globals;
-    run_engine run(doc, std::make_unique<test::fake_engine>(), globals);
+    run_engine run(doc, std::move(engine), globals);
     run.run_all();
     EXPECT_EQ(run.state(), run_state::idle);
     for (const shown& s : c.values)
@@ -50,6 +51,14 @@ TEST_P(RunWalk, ShowsValuesAndErrors) {
         EXPECT_EQ(doc.line(i).error_text, expected) << "line " << i;
         EXPECT_EQ(doc.line(i).status == status_ok, expected.empty()) << "line " << i;
     }
+}
+
+TEST_P(RunWalk, OnTheStandInEngine) {
+    check_walk(GetParam(), std::make_unique<test::fake_engine>());
+}
+
+TEST_P(RunWalk, OnTheScriptEngine) {
+    check_walk(GetParam(), make_vbs_engine());
 }
 
 const std::string limit_text = "Max loop count exceeded.(1000)";

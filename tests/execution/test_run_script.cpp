@@ -1,0 +1,144 @@
+// Runs on the project's VBScript engine: what only a real engine shows (array values and their
+// index paths, ByRef globals, vb blocks, runaway scripts ended by the time limit or an
+// interrupt, DIR listings handed over as data).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "display/prop_stuff.h"
+#include "document/code_words.h"
+#include "execution/debugging.h"
+#include "execution/globals.h"
+#include "execution/run_engine.h"
+#include "test_run_support.h"
+
+namespace mondrel {
+namespace {
+
+struct real_fixture {
+    mondrel_doc doc;
+    global_list globals;
+    std::unique_ptr<run_engine> run;
+    explicit real_fixture(const std::vector<test::sheet_line>& lines) {
+        test::fill_sheet(doc, lines);
+        run = std::make_unique<run_engine>(doc, make_vbs_engine(), globals);
+    }
+    std::string text(int i, int k) {
+        const line_results& r = doc.line(i).results;
+        return k < r.count ? vbs::to_string(r.values[k]) : "(no value)";
+    }
+};
+
+TEST(ScriptRun, LiteralValuesCarryTheirIndexPaths) {
+    real_fixture f({{0, cw_expression, "x", "{1.1,{-1,-2,-3},2.2}"}});
+    f.run->run_all();
+    const line_results& r = f.doc.line(0).results;
+    ASSERT_EQ(r.count, 5);
+    const std::vector<si_array> paths{{-3}, {1, -3}, {1, 1}, {1, 2}, {2}};
+    const std::vector<double> values{1.1, -1, -2, -3, 2.2};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(r.indexes[k], paths[k]) << k;
+        EXPECT_EQ(vbs::to_double(r.values[k]), values[k]) << k;
+        EXPECT_EQ(r.opens[k], bo_array(paths[k].size(), 0)) << k;
+    }
+}
+
+TEST(ScriptRun, OpenArrayLevelsStayOpenAcrossRuns) {
+    real_fixture f({{0, cw_expression, "x", "{1,2,3}"}});
+    f.run->run_all();
+    f.doc.line(0).results.opens[0][0] = 1; // the user expands the array
+    f.run->run_all();
+    EXPECT_EQ(f.doc.line(0).results.opens[0][0], 1);
+}
+
+TEST(ScriptRun, ArrAndBraceListsAndVbBlocks) {
+    real_fixture f({{0, cw_arr, "a", "2,3"},
+                    {0, cw_expression, "ar2", "{}"},
+                    {1, cw_expression, "", "\"this\""},
+                    {1, cw_expression, "", "\"is\""},
+                    {2, cw_expression, "", "\"a\""},
+                    {0, cw_vb, "", "res=0"},
+                    {1, cw_vb, "", "for cnt=0 to 1000"},
+                    {1, cw_vb, "", "res=res+2"},
+                    {1, cw_vb, "", "next"},
+                    {0, cw_expression, "r", "res"}});
+    f.run->run_all();
+    EXPECT_EQ(f.doc.line(0).results.count, 6);
+    EXPECT_EQ(f.doc.line(0).results.indexes[5], (si_array{1, 2}));
+    EXPECT_EQ(f.text(1, 0), "this");
+    EXPECT_EQ(f.text(1, 1), "is");
+    EXPECT_EQ(f.text(1, 2), "a");
+    EXPECT_EQ(test::value0(f.doc, 9), 2002);
+    for (int i = 0; i < f.doc.line_count(); ++i)
+        EXPECT_EQ(f.doc.line(i).error_text, "") << i;
+}
+
+TEST(ScriptRun, GlobalsReachTheScriptByReference) {
+    real_fixture f({{0, cw_let, "", "total=total+rate"}, {0, cw_expression, "t", "total"}});
+    f.globals.add("total");
+    f.globals.add("rate");
+    f.globals.set_value(1, vbs::Value::long_(3));
+    f.run->run_all();
+    f.run->run_all();
+    EXPECT_EQ(test::value0(f.doc, 1), 6);
+    EXPECT_EQ(vbs::to_double(f.globals.value(0)), 6);
+}
+
+TEST(ScriptRun, RunawayVbLineEndsAtTheTimeLimitAndTheWalkGoesOn) {
+    set_script_time_limit(std::chrono::milliseconds(200));
+    real_fixture f({{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}});
+    f.run->run_all();
+    set_script_time_limit(std::chrono::seconds(10));
+    EXPECT_EQ(f.doc.line(0).status, status_runtime_error);
+    EXPECT_EQ(f.doc.line(0).error_text, "Script timed out");
+    EXPECT_EQ(test::value0(f.doc, 1), 5);
+    EXPECT_EQ(f.run->state(), run_state::idle);
+}
+
+TEST(ScriptRun, InterruptFromAnotherThreadEndsTheRun) {
+    real_fixture f({{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}});
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        f.run->interrupt();
+    });
+    f.run->run_all();
+    stopper.join();
+    EXPECT_EQ(f.doc.line(0).status, status_runtime_error);
+    EXPECT_NE(f.doc.line(0).error_text, "");
+    // The walk stopped at the next line: paused there, nothing after it ran.
+    EXPECT_EQ(f.run->state(), run_state::paused);
+    EXPECT_EQ(f.run->current_line(), 1);
+    EXPECT_EQ(f.doc.line(1).results.count, 0);
+}
+
+TEST(ScriptRun, DirNamesReachTheScriptExactly) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "mondrel_dir_script_test" / "F";
+    fs::remove_all(dir.parent_path());
+    fs::create_directories(dir / "sub dir");
+    const std::vector<std::string> names{"q\"uote.txt", "x\",MsgBox(1),\"", "c:2", "\xc3\xa9.txt"};
+    for (const std::string& n : names)
+        std::ofstream(dir / n) << "x";
+    std::ofstream(dir / "sub dir" / "a.txt") << "x";
+    real_fixture f({{0, cw_dir, "d", "\"" + dir.string() + "\""},
+                    {0, cw_expression, "inner", "d(1)(1)"},
+                    {0, cw_expression, "n", "UBound(d)"}});
+    f.run->run_all();
+    fs::remove_all(dir.parent_path());
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(f.doc.line(i).error_text, "") << i;
+    EXPECT_EQ(f.text(1, 0), "a.txt");
+    EXPECT_EQ(test::value0(f.doc, 2), 5);
+    std::vector<std::string> shown;
+    const line_results& r = f.doc.line(0).results;
+    for (int k = 0; k < r.count; ++k)
+        shown.push_back(vbs::to_string(r.values[k]));
+    for (const std::string& n : names)
+        EXPECT_NE(std::find(shown.begin(), shown.end(), n), shown.end()) << n;
+}
+
+} // namespace
+} // namespace mondrel

@@ -13,6 +13,7 @@
 #include "document/mondrel_doc.h"
 #include "execution/make_line.h"
 #include "execution/run_rewrites.h"
+#include "execution/text_source.h"
 
 namespace {
 
@@ -99,11 +100,40 @@ void print_line(const mondrel_doc& doc, int i) {
                     line.temp2.empty() ? "" : ", ", line.temp2.c_str());
 }
 
+// The name of a token kind as the dump shows it.
+std::string kind_name(token_kind kind) {
+    static const char* const names[] = {
+        "end_of_line", "integer", "real", "string", "name", "member", "other", "&",
+        "'",           "(",       ")",    "*",      "+",    ",",      "-",     "/",
+        ":",           "<",       "=",    ">",      "[",    "]",      "{",     "}"};
+    // ORDER TOKEN: one name per kind before the keywords.
+    static_assert(std::size(names) == static_cast<size_t>(first_keyword));
+    const int k = static_cast<int>(kind);
+    if (k < static_cast<int>(std::size(names))) return names[k];
+    return "keyword " + std::string(keyword_text(kind));
+}
+
+// --tokens TEXT: the tokens of one code text, each with its place and text.
+void dump_tokens(const std::string& text) {
+    const text_source source(text);
+    for (const token& t : source.tokens()) {
+        const std::string_view shown = source.token_text(t);
+        std::printf("%5u..%-5u %-16s %.*s\n", t.start, t.end, kind_name(t.kind).c_str(),
+                    static_cast<int>(shown.size()), shown.data());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string_view(argv[1]) == "--tokens") {
+        dump_tokens(argv[2]);
+        return 0;
+    }
     if (argc > 1) {
-        std::fprintf(stderr, "usage: %s\nPrints the translation of a built-in sample sheet.\n",
+        std::fprintf(stderr,
+                     "usage: %s [--tokens TEXT]\nPrints the translation of a built-in sample "
+                     "sheet, or the tokens of one code text.\n",
                      argv[0]);
         return std::string_view(argv[1]) == "--help" ? 0 : 2;
     }

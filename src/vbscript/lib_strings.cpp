@@ -329,14 +329,18 @@ Value fn_split(Context&, ArgList args) {
         hay = folded_s;
         needle = folded_d;
     }
+    // With a count, VBScript returns the first `count` pieces and drops the rest of the text
+    // (unlike VBA, whose last piece holds the remainder).
     size_t pos = 0;
-    while (count < 0 || int32_t(parts.size()) < count - 1) {
+    while (count < 0 || int32_t(parts.size()) < count) {
         size_t at = hay.find(needle, pos);
-        if (at == std::string_view::npos) break;
+        if (at == std::string_view::npos) {
+            parts.push_back(Value::string(std::string_view(s).substr(pos)));
+            break;
+        }
         parts.push_back(Value::string(std::string_view(s).substr(pos, at - pos)));
         pos = at + needle.size();
     }
-    parts.push_back(Value::string(std::string_view(s).substr(pos)));
     return make_array(std::move(parts));
 }
 

@@ -1,4 +1,5 @@
 // Scripting.Dictionary, RegExp and the engine functions (CreateObject, SetLocale, dialogs).
+#include "vbscript/engine.h"
 #include "vbscript/lib_test_support.h"
 
 namespace vbs::test {
@@ -129,6 +130,7 @@ TEST_F(LibObjects, RegExpReplacementAndErrors) {
 }
 
 TEST_F(LibObjects, EngineFunctions) {
+    Engine engine; // CreateObject looks ProgIDs up in the engine's finished table
     EXPECT_EQ(error_of("CreateObject", {S("WScript.Shell")}), kErrCantCreate);
     EXPECT_EQ(error_of("GetObject", {S("winmgmts:")}), kErrCantCreate);
     EXPECT_EQ(call("CreateObject", {S("scripting.dictionary")}).obj()->type_name(), "Dictionary");

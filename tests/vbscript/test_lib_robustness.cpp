@@ -68,7 +68,7 @@ TEST(LibRobustness, EveryFunctionFailsOnlyWithScriptErrors) {
     std::vector<Value> pool = awkward_values();
     std::mt19937 gen(20261206);
     size_t calls = 0, errors = 0;
-    for (const auto& [name, fn] : library().functions) {
+    for (const auto& [name, fn] : library_files().functions) {
         if (name == "setlocale") continue; // changes the process's locale; tested on its own
         for (int round = 0; round < LIB_ROBUSTNESS_ROUNDS; ++round) {
             size_t count = fn.min_args + gen() % (fn.max_args - fn.min_args + 1);

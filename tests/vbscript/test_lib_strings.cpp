@@ -109,7 +109,8 @@ std::string joined(const Value& array) {
 TEST_F(LibStrings, SplitPieces) {
     EXPECT_EQ(joined(call("Split", {S("a,,b,")})), "1:[a,,b,]");
     EXPECT_EQ(joined(call("Split", {S("a,,b,"), S(",")})), "4:[a][][b][]");
-    EXPECT_EQ(joined(call("Split", {S("a<>b<>c"), S("<>"), I(2)})), "2:[a][b<>c]");
+    EXPECT_EQ(joined(call("Split", {S("a<>b<>c"), S("<>"), I(2)})), "2:[a][b]");
+    EXPECT_EQ(joined(call("Split", {S("a<>b"), S("<>"), I(5)})), "2:[a][b]");
     EXPECT_EQ(joined(call("Split", {S("aXbxc"), S("x"), I(-1), I(1)})), "3:[a][b][c]");
     EXPECT_EQ(joined(call("Split", {S("abc"), S("")})), "1:[abc]");
     EXPECT_EQ(joined(call("Split", {S("a b"), S(" "), I(0)})), "0:");

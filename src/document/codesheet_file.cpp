@@ -16,6 +16,7 @@
 #include "document/line_block.h"
 #include "document/line_text.h"
 #include "document/mondrel_doc.h"
+#include "execution/incl_dir_cmd.h"
 #include "platform/diagnostic_log.h"
 
 namespace mondrel {
@@ -381,6 +382,9 @@ bool read_file(mondrel_doc& doc, std::string_view name, int mode, int position) 
 }
 
 save_result write_file(mondrel_doc& doc, std::string_view name) {
+    // Included lines never belong to the file; taking them out of the sheet as well makes the
+    // next run load the include files afresh.
+    remove_included_lines(doc);
     const file_choice file = resolve_file_name(doc, name);
     save_result result;
     result.path = file.path;

@@ -59,8 +59,10 @@ struct save_result {
     std::string message; // for the user when not ok: "Could not save the file: " and the path
 };
 
-// Writes the document in the format its name chooses. Only a write that succeeded marks the
-// document saved; after a failure it stays modified and the old file is untouched.
+// Writes the document in the format its name chooses. The lines that include files brought in
+// are first taken out of the sheet (the next run loads them again). Only a write that
+// succeeded marks the document saved; after a failure it stays modified and the old file is
+// untouched.
 save_result write_file(mondrel_doc& doc, std::string_view name);
 
 } // namespace mondrel

@@ -193,6 +193,11 @@ TEST(codesheet_file, stores_an_include_line_without_what_it_brought_in) {
     ASSERT_TRUE(load_xml(back, xml_text(doc), false, read_replace, 0));
     EXPECT_EQ(shape(back), "o 1 incl \"lib.mdr\" | c 1 y:=y | c 1 =");
     EXPECT_EQ(doc.line_count(), 5) << "storing leaves the document alone";
+
+    // Saving takes them out of the sheet too, so the next run loads the file afresh.
+    scratch_folder dir;
+    ASSERT_TRUE(write_file(doc, dir.file("main.mdr")).ok);
+    EXPECT_EQ(shape(doc), "o 1 incl \"lib.mdr\" | c 1 y:=y | c 1 =");
 }
 
 // Malformed and hostile input: every case ends in a failure that leaves the document as it was,

@@ -39,18 +39,17 @@ const MemberName kMembers[] = {
 // What kind of key a value is, for hashing and comparing.
 enum class KeyKind { empty, null, number, text, object };
 
-KeyKind key_kind(const Value& v) {
+// Arrays are refused before a key is hashed (hash_key), so they never reach here.
+inline KeyKind key_kind(const Value& v) {
     switch (v.tag()) {
+    case Tag::String:
+        return KeyKind::text;
     case Tag::Empty:
         return KeyKind::empty;
     case Tag::Null:
         return KeyKind::null;
-    case Tag::String:
-        return KeyKind::text;
     case Tag::Object:
         return KeyKind::object;
-    case Tag::Array:
-        raise_error(kErrTypeMismatch);
     default:
         return KeyKind::number;
     }
@@ -81,6 +80,7 @@ uint64_t mix(uint64_t h) {
 }
 
 uint64_t hash_key(const Value& v, bool text_compare) {
+    if (v.tag() == Tag::Array) raise_error(kErrTypeMismatch);
     switch (key_kind(v)) {
     case KeyKind::empty:
         return 0x9e3779b97f4a7c15ull;
@@ -119,7 +119,9 @@ uint64_t hash_key(const Value& v, bool text_compare) {
     return mix(h);
 }
 
-bool same_key(const Value& a, const Value& b, bool text_compare) {
+inline bool same_key(const Value& a, const Value& b, bool text_compare) {
+    if (a.tag() == Tag::String && b.tag() == Tag::String && !text_compare)
+        return a.str() == b.str();
     KeyKind ka = key_kind(a), kb = key_kind(b);
     if (ka != kb) return false;
     switch (ka) {

@@ -313,8 +313,12 @@ int find_member_in(std::span<const MemberName> table, std::string_view name) {
             if (m.id == kDefaultMember) return kDefaultMember;
         return kNoMember;
     }
+    // Lengths and first letters rule out most rows before the case-blind comparison.
+    char first = static_cast<char>(name[0] | 0x20);
     for (const MemberName& m : table)
-        if (iequals(m.name, name)) return m.id;
+        if (m.name.size() == name.size() && static_cast<char>(m.name[0] | 0x20) == first &&
+            iequals(m.name, name))
+            return m.id;
     return kNoMember;
 }
 

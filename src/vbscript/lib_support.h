@@ -92,7 +92,7 @@ std::string format_date_picture(std::string_view picture, double ole, const loca
 
 // One named member of a library object. Id 0 is the default member.
 struct MemberName {
-    const char* name;
+    std::string_view name;
     int id;
 };
 // Looks a member up without regard to case; "" finds id 0 when the table has one.

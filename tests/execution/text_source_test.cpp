@@ -95,23 +95,6 @@ TEST(TextSource, KeywordList) {
     EXPECT_EQ(keyword_kind("step" + std::string(40, '_')), tk::name);
 }
 
-TEST(TextSource, TypedCodeWords) {
-    EXPECT_EQ(typed_code_word(tk::kw_include), cw_incl);
-    EXPECT_EQ(typed_code_word(tk::kw_rem), cw_rem);
-    EXPECT_EQ(typed_code_word(tk::kw_vb), cw_vb);
-    EXPECT_EQ(typed_code_word(tk::kw_fmt), cw_fmt);
-    EXPECT_EQ(typed_code_word(tk::kw_dir), cw_dir);
-    EXPECT_EQ(typed_code_word(tk::kw_let), cw_let);
-    EXPECT_EQ(typed_code_word(tk::kw_if), cw_if);
-    EXPECT_EQ(typed_code_word(tk::kw_while), cw_while);
-    EXPECT_EQ(typed_code_word(tk::kw_for), cw_for);
-    EXPECT_EQ(typed_code_word(tk::kw_arr), cw_arr);
-    EXPECT_EQ(typed_code_word(tk::kw_cmd), cw_cmd);
-    EXPECT_EQ(typed_code_word(tk::kw_ex), cw_expression);
-    EXPECT_EQ(typed_code_word(tk::kw_to), cw_expression);
-    EXPECT_EQ(typed_code_word(tk::name), cw_expression);
-}
-
 TEST(TextSource, LongTextScansLinearly) {
     std::string text;
     for (int i = 0; i < 200000; ++i)

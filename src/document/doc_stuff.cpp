@@ -1,6 +1,7 @@
 #include "document/doc_stuff.h"
 
 #include <array>
+#include <iterator>
 #include <utility>
 
 #include "display/prop_stuff.h"
@@ -261,10 +262,18 @@ constexpr std::array<change_kind_info, 18> change_kind_table{{
     {"auto_running", flip_auto, flip_auto},
 }};
 
-#define MONDREL_KIND_COUNT(name) +1
-static_assert(change_kind_table.size() == 0 MONDREL_CHANGE_KINDS(MONDREL_KIND_COUNT),
-              "one row per change kind");
-#undef MONDREL_KIND_COUNT
+// The kinds are declared once, in MONDREL_CHANGE_KINDS; the table must follow them row by row.
+#define MONDREL_KIND_NAME(name) #name,
+constexpr std::string_view declared_kinds[] = {MONDREL_CHANGE_KINDS(MONDREL_KIND_NAME)};
+#undef MONDREL_KIND_NAME
+
+constexpr bool table_follows_kinds() {
+    if (std::size(declared_kinds) != change_kind_table.size()) return false;
+    for (size_t k = 0; k < change_kind_table.size(); ++k)
+        if (change_kind_table[k].name != declared_kinds[k]) return false;
+    return true;
+}
+static_assert(table_follows_kinds(), "ORDER CHANGE_KIND: one row per kind, in order");
 
 const change_kind_info& info(change_kind kind) {
     return change_kind_table[static_cast<size_t>(kind)];

@@ -474,7 +474,7 @@ void DiskItem::invoke(int id, CallKind kind, CallArgs& args, Value& result, Cont
         result = Value::object(make_object<ItemCollection>(path_, id == kSubFolders).get());
         return;
     case kDrive:
-        result = Value::string(drive_of(path_));
+        result = make_drive(path_);
         return;
     default:
         raise_error(kErrNoMember);
@@ -514,6 +514,9 @@ enum FsoMember {
     kMoveFile,
     kMoveFolder,
     kOpenTextFile,
+    kDrives,
+    kDriveExists,
+    kGetDrive,
 };
 
 const MemberName kFsoMembers[] = {
@@ -539,12 +542,16 @@ const MemberName kFsoMembers[] = {
     {"MoveFile", kMoveFile},
     {"MoveFolder", kMoveFolder},
     {"OpenTextFile", kOpenTextFile},
+    {"Drives", kDrives},
+    {"DriveExists", kDriveExists},
+    {"GetDrive", kGetDrive},
 };
 
 // (arg count min, max) per member, in FsoMember order from kBuildPath.
 const uint8_t kFsoArgs[][2] = {
-    {2, 2}, {2, 3}, {2, 3}, {1, 1}, {1, 3}, {1, 2}, {1, 2}, {1, 1}, {1, 1}, {1, 1}, {1, 1},
-    {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {0, 0}, {2, 2}, {2, 2}, {1, 4},
+    {2, 2}, {2, 3}, {2, 3}, {1, 1}, {1, 3}, {1, 2}, {1, 2}, {1, 1}, {1, 1},
+    {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1},
+    {0, 0}, {2, 2}, {2, 2}, {1, 4}, {0, 0}, {1, 1}, {1, 1},
 };
 
 std::string temp_folder() {
@@ -590,7 +597,7 @@ public:
 
 void FileSystemObject::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) {
     if (kind == CallKind::Let || kind == CallKind::Set) raise_error(kErrWrongArgs);
-    if (id < kBuildPath || id > kOpenTextFile) raise_error(kErrNoMember);
+    if (id < kBuildPath || id > kGetDrive) raise_error(kErrNoMember);
     check_arg_count(args, kind, kFsoArgs[id - kBuildPath][0], kFsoArgs[id - kBuildPath][1]);
     std::error_code ec;
     switch (id) {
@@ -614,6 +621,15 @@ void FileSystemObject::invoke(int id, CallKind kind, CallArgs& args, Value& resu
         return;
     case kGetAbsolutePathName:
         result = Value::string(absolute_of(to_string(args[0])));
+        return;
+    case kDrives:
+        result = make_drives();
+        return;
+    case kDriveExists:
+        result = Value::boolean(fs::exists(native_path(to_string(args[0])), ec));
+        return;
+    case kGetDrive:
+        result = make_drive(native_path(to_string(args[0])));
         return;
     case kGetTempName:
         result = Value::string(temp_name());
@@ -699,6 +715,11 @@ Ptr<Object> make_file_system_object(Context&) {
 }
 
 } // namespace
+
+Value make_folder_object(const std::string& path) {
+    return make_folder(path);
+}
+
 } // namespace vbs
 
 VBS_LIBRARY(filesystem) {

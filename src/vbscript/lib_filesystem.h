@@ -31,3 +31,15 @@ double ole_from_time(std::time_t t);
 Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create);
 
 } // namespace vbs
+
+namespace vbs {
+
+// A Drive object for the file system that holds `path` (lib_drive.cpp); raises 68 Device
+// unavailable when the path does not exist.
+Value make_drive(const std::string& path);
+// The Drives collection: every mounted file system a user would call a drive.
+Value make_drives();
+// A Folder object for a path (lib_filesystem.cpp).
+Value make_folder_object(const std::string& path);
+
+} // namespace vbs

@@ -145,5 +145,18 @@ TEST_F(LibFileSystem, FilesAndFoldersWithWildcards) {
     EXPECT_EQ(temp.substr(9), "tmp");
 }
 
+TEST_F(LibFileSystem, DriveIsTheFileSystemHoldingAPath) {
+    Value drive = member(fso, "GetDrive", {S(dir)});
+    std::string root = to_string(member(drive, "Path"));
+    EXPECT_EQ(dir.rfind(root == "/" ? "/" : root + "/", 0), 0u) << root;
+    EXPECT_TRUE(member(drive, "IsReady").bool_val());
+    EXPECT_GT(to_double(member(drive, "TotalSize")), 0);
+    EXPECT_LE(to_double(member(drive, "AvailableSpace")), to_double(member(drive, "TotalSize")));
+    EXPECT_EQ(to_string(member(member(drive, "RootFolder"), "Path")), root);
+    EXPECT_EQ(member_error(fso, "GetDrive", {S(at("missing/x"))}), 68);
+    EXPECT_TRUE(member(fso, "DriveExists", {S("/")}).bool_val());
+    EXPECT_GE(to_long(member(member(fso, "Drives"), "Count")), 1);
+}
+
 } // namespace
 } // namespace vbs::test

@@ -4,6 +4,7 @@
 
 #include "display/value_text.h"
 #include "document/code_words.h"
+#include "document/line_text.h"
 #include "document/mondrel_doc.h"
 #include "execution/results.h"
 
@@ -147,7 +148,7 @@ void mrdisplay_rows::make_display_lines(mondrel_doc& doc, bool force_open, int p
         dl.code_word = src.code_word;
         dl.name = src.name;
         dl.code = src.code;
-        dl.format_text = src.format ? src.format->source_text : std::string();
+        dl.format_text = src.format ? format_text(*src.format) : std::string();
         if (!src.error_text.empty()) {
             dl.error_text = src.error_text;
             continue;

@@ -497,6 +497,10 @@ TEST(undo_history, random_commands_undo_to_the_start_and_redo_to_the_end) {
         while (b.commands.redo()) {
         }
         ASSERT_EQ(picture(b.doc), end);
+        // The records swapped their state back and forth: a second pass must agree.
+        while (b.commands.undo()) {
+        }
+        ASSERT_EQ(picture(b.doc), start) << "second undo pass";
     }
 }
 

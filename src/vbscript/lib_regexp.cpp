@@ -180,8 +180,15 @@ void RegExp::compile() {
         options |= PCRE2_DOLLAR_ENDONLY;
     int error = 0;
     PCRE2_SIZE offset = 0;
+    // CR, LF and CR LF all end lines, as in the scripts' own text: `.` stops at either and a
+    // Multiline `$` matches before CR LF.
+    static pcre2_compile_context* context = [] {
+        pcre2_compile_context* c = pcre2_compile_context_create(nullptr);
+        pcre2_set_newline(c, PCRE2_NEWLINE_ANYCRLF);
+        return c;
+    }();
     code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(), options,
-                          &error, &offset, nullptr);
+                          &error, &offset, context);
     if (!code_) raise_error(kErrRegexSyntax, "Syntax error in regular expression");
     match_data_ = pcre2_match_data_create_from_pattern(code_, nullptr);
 }

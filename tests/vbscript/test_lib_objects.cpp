@@ -109,6 +109,8 @@ TEST_F(LibObjects, RegExpReplacementAndErrors) {
         {"(\\w+)\\s(\\w+)", false, "one two", "$2 $1", "two one"},
         {"\\u00e4", true, "\xC3\xA4x\xC3\xA4", "A", "AxA"},
         {"a$", true, "a\na", "!", "a\n!"},
+        {"(?m)a$", true, "a\r\nb\ra", "!", "!\r\nb\r!"},
+        {".", true, "a\r\n", "_", "_\r\n"},
     };
     for (const Case& c : cases) {
         member(re, "Pattern", {S(c.pattern)}, CallKind::Let);

@@ -188,6 +188,7 @@ bool run_engine::fetch(int i, fetch_mode mode) {
 }
 
 void run_engine::execute_line() {
+    ++lines_executed_;
     const int i = current_;
     source_list_item& line = doc_.line(i);
     if (line.status == status_syntax_error) {

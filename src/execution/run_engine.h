@@ -69,6 +69,9 @@ public:
     const std::string& chain_path() const { return chain_path_; }
     int chain_depth() const { return chain_depth_; }
     int stack_depth() const { return static_cast<int>(stack_.size()); }
+    // Lines carried out by execute_line since the engine was made (loop passes count each
+    // line again): the measure of a run's work.
+    int64_t lines_executed() const { return lines_executed_; }
     const fmt_result_list& fmt_results() const { return fmt_results_; }
     script_engine& engine() { return *engine_; }
     mondrel_doc& document() { return doc_; }
@@ -130,6 +133,7 @@ private:
     // tree does; the tree itself bounds it.
     std::vector<int> stack_;
     int32_t loop_counter_ = 0;
+    int64_t lines_executed_ = 0;
     std::atomic<bool> interrupted_{false};
 };
 

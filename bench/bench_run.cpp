@@ -1,0 +1,168 @@
+// Cost of running codesheets, against the same computation run as one VBScript text through
+// the same engine in the same call.
+//
+// Columns: ns_per_line is the sheet's cost per line executed (loop passes count each body line
+// again, plus the loop line itself); block_ns_per_line is the one-text run divided by the same
+// number of lines; ratio is sheet time / block time. The sheet's time includes the fetch of
+// every line's values at the end of the run, which the one-text run does not do.
+//
+//   Mix/N: N lines of expressions and IFs, plus one FOR loop of 1,000 passes over 5 lines.
+//   Loop1M: a FOR loop of 1,000,000 passes over 3 expression lines.
+//   Straight100k: 100,000 expression lines, no loops.
+
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "display/prop_stuff.h"
+#include "document/code_words.h"
+#include "document/mondrel_doc.h"
+#include "execution/debugging.h"
+#include "execution/globals.h"
+#include "execution/make_line.h"
+#include "execution/run_engine.h"
+
+namespace {
+
+using namespace mondrel;
+
+struct sheet_line {
+    int depth;
+    int32_t word;
+    std::string name;
+    std::string code;
+};
+
+// A sheet and the one VBScript text that computes the same.
+struct workload {
+    std::vector<sheet_line> lines;
+    std::string block;
+};
+
+void fill(mondrel_doc& doc, const std::vector<sheet_line>& lines) {
+    doc.clear();
+    std::vector<int32_t> counts(lines.size(), 1);
+    std::vector<int> open;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        open.resize(static_cast<size_t>(lines[k].depth));
+        if (lines[k].depth > 0) ++counts[open.back()];
+        open.push_back(static_cast<int>(k));
+    }
+    for (size_t k = 0; k < lines.size(); ++k)
+        doc.insert_line(doc.line_count(),
+                        make_line(doc, counts[k], lines[k].word, lines[k].name, lines[k].code));
+    doc.structure_changed();
+}
+
+// Blocks of 5 lines: an expression, an IF with one LET child, an expression and a LET;
+// then one FOR loop of 1,000 passes over a 5-line body.
+workload mix(int n) {
+    workload w;
+    w.lines.push_back({0, cw_expression, "acc", "0"});
+    w.block = "Dim acc\r\nacc=0\r\n";
+    for (int k = 0; static_cast<int>(w.lines.size()) < n - 7; ++k) {
+        const std::string v = "v" + std::to_string(k), u = "u" + std::to_string(k);
+        w.lines.push_back({0, cw_expression, v, std::to_string(k % 17) + "*1.5"});
+        w.lines.push_back({0, cw_if, "", v + ">3"});
+        w.lines.push_back({1, cw_let, "", "acc=acc+" + v});
+        w.lines.push_back({0, cw_expression, u, v + "*2-acc/1000"});
+        w.lines.push_back({0, cw_let, "", "acc=acc-" + u + "/4"});
+        w.block += "Dim " + v + "\r\n" + v + "=" + std::to_string(k % 17) + "*1.5\r\n";
+        w.block += "If " + v + ">3 Then\r\nacc=acc+" + v + "\r\nEnd If\r\n";
+        w.block += "Dim " + u + "\r\n" + u + "=" + v + "*2-acc/1000\r\n";
+        w.block += "acc=acc-" + u + "/4\r\n";
+    }
+    w.lines.push_back({0, cw_for, "i", "1 to 1000"});
+    w.lines.push_back({1, cw_expression, "a", "i*2"});
+    w.lines.push_back({1, cw_expression, "b", "a+acc"});
+    w.lines.push_back({1, cw_let, "", "acc=acc+b/1000"});
+    w.lines.push_back({1, cw_expression, "c", "acc*0.5"});
+    w.lines.push_back({1, cw_let, "", "acc=acc-c/2"});
+    w.lines.push_back({0, cw_expression, "", ""});
+    w.block += "Dim i, a, b, c\r\nFor i=1 To 1000\r\na=i*2\r\nb=a+acc\r\nacc=acc+b/1000\r\n"
+               "c=acc*0.5\r\nacc=acc-c/2\r\nNext\r\n";
+    return w;
+}
+
+workload loop_1m() {
+    workload w;
+    w.lines = {{0, cw_expression, "s", "0"},   {0, cw_for, "i", "1 to 1000000"},
+               {1, cw_expression, "a", "i*2"}, {1, cw_let, "", "s=s+a"},
+               {1, cw_expression, "b", "s/2"}, {0, cw_expression, "", ""}};
+    w.block = "Dim s, i, a, b\r\ns=0\r\nFor i=1 To 1000000\r\na=i*2\r\ns=s+a\r\nb=s/2\r\nNext\r\n";
+    return w;
+}
+
+workload straight(int n) {
+    workload w;
+    for (int k = 0; k < n; ++k) {
+        const std::string x = "x" + std::to_string(k);
+        const std::string e = k ? "x" + std::to_string(k - 1) + "+" + std::to_string(k % 7) : "1";
+        w.lines.push_back({0, cw_expression, x, e});
+        w.block += "Dim " + x + "\r\n" + x + "=" + e + "\r\n";
+    }
+    w.lines.push_back({0, cw_expression, "", ""});
+    return w;
+}
+
+void run_against_block(benchmark::State& state, const workload& w) {
+    set_max_loop_count(2'000'000);
+    mondrel_doc doc;
+    fill(doc, w.lines);
+    global_list globals;
+    run_engine run(doc, make_vbs_engine(), globals);
+    auto block_engine = make_vbs_engine();
+    // Processor time of this thread: the machine may be shared, and waiting is not cost.
+    auto now = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    };
+    double sheet_s = 0, block_s = 0;
+    int64_t lines = 0;
+    for (auto _ : state) {
+        const int64_t before = run.lines_executed();
+        const double t0 = now();
+        run.run_all();
+        const double t1 = now();
+        block_engine->reset();
+        vbs::ExecResult r = block_engine->execute_statement(w.block);
+        const double t2 = now();
+        if (!r.ok()) state.SkipWithError(("block failed: " + r.error.description).c_str());
+        lines += run.lines_executed() - before;
+        sheet_s += t1 - t0;
+        block_s += t2 - t1;
+    }
+    for (int i = 0; i < doc.line_count(); ++i)
+        if (doc.line(i).status != status_ok) {
+            state.SkipWithError(
+                ("line " + std::to_string(i) + ": " + doc.line(i).error_text).c_str());
+            break;
+        }
+    set_max_loop_count(1000);
+    state.counters["lines"] = static_cast<double>(lines) / state.iterations();
+    state.counters["ns_per_line"] = sheet_s * 1e9 / static_cast<double>(lines);
+    state.counters["block_ns_per_line"] = block_s * 1e9 / static_cast<double>(lines);
+    state.counters["ratio"] = sheet_s / block_s;
+}
+
+void BM_Mix(benchmark::State& state) {
+    run_against_block(state, mix(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_Mix)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Loop1M(benchmark::State& state) {
+    run_against_block(state, loop_1m());
+}
+BENCHMARK(BM_Loop1M)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Straight100k(benchmark::State& state) {
+    run_against_block(state, straight(100000));
+}
+BENCHMARK(BM_Straight100k)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+BENCHMARK_MAIN();

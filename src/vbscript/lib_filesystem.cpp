@@ -403,16 +403,18 @@ void DiskItem::invoke(int id, CallKind kind, CallArgs& args, Value& result, Cont
         check_arg_count(args, kind, 0, 2);
         int32_t mode = args.is_missing(0) ? 1 : to_long(args[0]);
         if (mode != 1 && mode != 2 && mode != 8) raise_error(kErrIllegalCall);
-        result = Value::object(open_text_stream(path_, IoMode(mode), false).get());
+        int32_t format = args.is_missing(1) ? 0 : to_long(args[1]);
+        result = Value::object(open_text_stream(path_, IoMode(mode), false, format).get());
         return;
     }
     case kCreateTextFile: {
         check_arg_count(args, kind, 1, 3);
         std::string p = (fs::path(path_) / native_path(to_string(args[0]))).string();
         bool overwrite = args.is_missing(1) ? true : to_bool(args[1]);
+        bool unicode = args.is_missing(2) ? false : to_bool(args[2]);
         std::error_code ec;
         if (!overwrite && fs::exists(p, ec)) raise_error(kErrFileExists);
-        result = Value::object(open_text_stream(p, IoMode::writing, true).get());
+        result = Value::object(open_text_stream(p, IoMode::writing, true, unicode ? -1 : 0).get());
         return;
     }
     default:
@@ -693,16 +695,18 @@ void FileSystemObject::invoke(int id, CallKind kind, CallArgs& args, Value& resu
     case kFsoCreateTextFile: {
         std::string p = native_path(to_string(args[0]));
         bool overwrite = args.is_missing(1) ? true : to_bool(args[1]);
+        bool unicode = args.is_missing(2) ? false : to_bool(args[2]);
         if (!overwrite && fs::exists(p, ec)) raise_error(kErrFileExists);
-        result = Value::object(open_text_stream(p, IoMode::writing, true).get());
+        result = Value::object(open_text_stream(p, IoMode::writing, true, unicode ? -1 : 0).get());
         return;
     }
     case kOpenTextFile: {
         std::string p = native_path(to_string(args[0]));
         int32_t mode = args.is_missing(1) ? 1 : to_long(args[1]);
         bool create = args.is_missing(2) ? false : to_bool(args[2]);
+        int32_t format = args.is_missing(3) ? 0 : to_long(args[3]);
         if (mode != 1 && mode != 2 && mode != 8) raise_error(kErrIllegalCall);
-        result = Value::object(open_text_stream(p, IoMode(mode), create).get());
+        result = Value::object(open_text_stream(p, IoMode(mode), create, format).get());
         return;
     }
     default:

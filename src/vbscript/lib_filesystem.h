@@ -25,10 +25,12 @@ std::string native_path(std::string_view script_path);
 // A file time as an OLE date in local time.
 double ole_from_time(std::time_t t);
 
-// Opens a text file as a TextStream. `create` makes a missing file for writing or appending;
-// `unicode` (Tristate: -1 true, 0 false, -2 system default) only matters when reading a file
-// without a byte-order mark. Raises 53, 58, 70 or 76 as the scripting runtime does.
-Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create);
+// Opens a text file as a TextStream. `create` makes a missing file for writing or appending.
+// `format` -1 (TristateTrue) means UTF-16: a new file gets a byte-order mark and UTF-16 text,
+// and a file without a mark is read as UTF-16; otherwise text is UTF-8. A file that starts
+// with a mark is read, and appended to, in its own encoding. Raises 53, 70 or 76 as the
+// scripting runtime does.
+Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create, int format = 0);
 
 } // namespace vbs
 

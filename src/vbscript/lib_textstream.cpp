@@ -49,15 +49,18 @@ const MemberName kMembers[] = {
     {"WriteBlankLines", kWriteBlankLines},
 };
 
-// Text of a file's bytes as UTF-8: a UTF-8 mark is dropped, UTF-16 (either order) converted.
-std::string decode_file_text(std::string bytes) {
+// Text of a file's bytes as UTF-8: a UTF-8 mark is dropped, UTF-16 (either order) converted;
+// without a mark the bytes are UTF-8, or UTF-16LE when `utf16` says so.
+std::string decode_file_text(std::string bytes, bool utf16) {
     auto starts = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
     if (starts("\xEF\xBB\xBF")) return bytes.substr(3);
     bool le = starts("\xFF\xFE"), be = starts("\xFE\xFF");
-    if (!le && !be) return bytes;
+    if (!le && !be && !utf16) return bytes;
+    size_t first = (le || be) ? 2 : 0;
+    le = le || !be;
     std::string out;
     uint32_t high = 0;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    for (size_t i = first; i + 1 < bytes.size(); i += 2) {
         uint32_t a = static_cast<unsigned char>(bytes[i]),
                  b = static_cast<unsigned char>(bytes[i + 1]);
         uint32_t unit = le ? (a | (b << 8)) : ((a << 8) | b);
@@ -79,7 +82,7 @@ class TextStream final : public Object {
 public:
     // Reading: the whole text. Writing: an open file.
     explicit TextStream(std::string text) : reading_(true), text_(std::move(text)) {}
-    explicit TextStream(std::FILE* file) : reading_(false), file_(file) {}
+    TextStream(std::FILE* file, bool utf16) : reading_(false), utf16_(utf16), file_(file) {}
     ~TextStream() override { close(); }
 
     std::string type_name() const override { return "TextStream"; }
@@ -118,6 +121,7 @@ private:
     void write(std::string_view s);
 
     bool reading_;
+    bool utf16_ = false; // writing UTF-16LE
     bool closed_ = false;
     std::string text_;
     size_t pos_ = 0;
@@ -154,7 +158,25 @@ std::string TextStream::read_line() {
 
 void TextStream::write(std::string_view s) {
     need_writing();
-    if (!s.empty() && std::fwrite(s.data(), 1, s.size(), file_) != s.size())
+    std::string wide;
+    std::string_view bytes = s;
+    if (utf16_) {
+        for (size_t i = 0; i < s.size();) {
+            uint32_t c = utf8_next(s, i);
+            auto unit = [&](uint32_t u) {
+                wide += char(u & 0xFF);
+                wide += char(u >> 8);
+            };
+            if (c > 0xFFFF) {
+                unit(0xD800 + ((c - 0x10000) >> 10));
+                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                unit(c);
+            }
+        }
+        bytes = wide;
+    }
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
         raise_error(kErrIoError);
     for (size_t i = 0; i < s.size();) {
         char c = s[i];
@@ -273,9 +295,21 @@ std::string read_whole_file(const std::string& path) {
     return bytes;
 }
 
+// The byte-order mark a file starts with: 8 UTF-8, 16 UTF-16, 0 none.
+int file_mark(const std::string& path) {
+    unsigned char b[3] = {0, 0, 0};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    size_t n = std::fread(b, 1, 3, f);
+    std::fclose(f);
+    if (n >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) return 16;
+    if (n == 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return 8;
+    return 0;
+}
+
 } // namespace
 
-Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create) {
+Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create, int format) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::file_status st = fs::status(path, ec);
@@ -283,12 +317,19 @@ Ptr<Object> open_text_stream(const std::string& path, IoMode mode, bool create) 
     bool exists = fs::exists(st);
     if (mode == IoMode::reading) {
         if (!exists) raise_error(kErrFileNotFound);
-        return make_object<TextStream>(decode_file_text(read_whole_file(path)));
+        return make_object<TextStream>(decode_file_text(read_whole_file(path), format == -1));
     }
     if (!exists && !create) raise_error(kErrFileNotFound);
+    bool utf16 = format == -1;
+    bool fresh = mode == IoMode::writing || !exists || fs::file_size(path, ec) == 0;
+    if (!fresh) utf16 = file_mark(path) == 16; // appending keeps the file's encoding
     std::FILE* f = std::fopen(path.c_str(), mode == IoMode::writing ? "wb" : "ab");
     if (!f) raise_file_error(std::error_code(errno, std::generic_category()), 76);
-    return make_object<TextStream>(f);
+    if (utf16 && fresh && std::fwrite("\xFF\xFE", 1, 2, f) != 2) {
+        std::fclose(f);
+        raise_error(kErrIoError);
+    }
+    return make_object<TextStream>(f, utf16);
 }
 } // namespace vbs
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace vbs::test {
 namespace {
@@ -143,6 +144,29 @@ TEST_F(LibFileSystem, FilesAndFoldersWithWildcards) {
     std::string temp = to_string(member(fso, "GetTempName"));
     EXPECT_EQ(temp.size(), 12u);
     EXPECT_EQ(temp.substr(9), "tmp");
+}
+
+TEST_F(LibFileSystem, UnicodeFilesAreUtf16WithAMark) {
+    Value ts =
+        member(fso, "CreateTextFile", {S(at("u.txt")), Value::boolean(true), Value::boolean(true)});
+    member(ts, "Write", {S("a\xE2\x82\xAC\xF0\x9F\x98\x80")}, CallKind::Call);
+    member(ts, "Close", {}, CallKind::Call);
+    Value app = member(fso, "OpenTextFile", {S(at("u.txt")), I(8)});
+    member(app, "Write", {S("z")}, CallKind::Call);
+    member(app, "Close", {}, CallKind::Call);
+    std::ifstream in(at("u.txt"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, std::string("\xFF\xFE"
+                                 "a\0\xAC\x20\x3D\xD8\x00\xDE"
+                                 "z\0",
+                                 12));
+    EXPECT_EQ(to_string(member(open("u.txt"), "ReadAll")), "a\xE2\x82\xAC\xF0\x9F\x98\x80z");
+
+    // Without a mark, format -1 still reads UTF-16.
+    write_bytes("nomark.txt", std::string("h\0i\0", 4));
+    Value plain =
+        member(fso, "OpenTextFile", {S(at("nomark.txt")), I(1), Value::boolean(false), I(-1)});
+    EXPECT_EQ(to_string(member(plain, "ReadAll")), "hi");
 }
 
 TEST_F(LibFileSystem, DriveIsTheFileSystemHoldingAPath) {

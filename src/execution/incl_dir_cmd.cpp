@@ -256,6 +256,7 @@ std::string dir_shape_literal(const dir_node& node) {
 // script text.
 void run_engine::execute_dir(int i) {
     source_list_item& line = doc_.line(i);
+    line.display_text.clear(); // made anew below; a failed line reports nothing
     auto fail = [&] { set_error(i, "Error reading directory"); };
     std::string_view script = line.script;
     if (script.substr(0, 4) != "REM ") return fail();

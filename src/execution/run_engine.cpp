@@ -119,6 +119,7 @@ void run_engine::run_all(int chain_depth) {
         chain_path_.clear();
     } else {
         state_ = run_state::running;
+        repair_stack();
         if (current_ >= 0 && current_ < doc_.line_count()) execute_line();
     }
     while (reason_ == stop_reason::none && current_ < doc_.line_count() && !interrupted_) {
@@ -126,6 +127,26 @@ void run_engine::run_all(int chain_depth) {
         execute_line();
     }
     finish();
+}
+
+// The sheet may have been edited while the run was paused: lines added or removed move the
+// lines the stack names. Only the entries that are still lines above the current line are kept,
+// innermost last, so the walk never asks about a line that is not there.
+void run_engine::repair_stack() {
+    const int n = doc_.line_count();
+    if (stack_.empty()) return;
+    if (current_ < 0 || current_ >= n) {
+        stack_.clear();
+        return;
+    }
+    const line_tree& tree = doc_.tree();
+    std::vector<int> above;
+    for (int p = tree.parent_of(current_); p >= 0; p = tree.parent_of(p))
+        above.push_back(p);
+    std::vector<int> kept;
+    for (int entry : stack_)
+        if (std::find(above.begin(), above.end(), entry) != above.end()) kept.push_back(entry);
+    stack_ = std::move(kept);
 }
 
 void run_engine::finish() {
@@ -301,8 +322,9 @@ void run_engine::execute_fmt(int i) {
 }
 
 void run_engine::execute_arr(int i) {
-    if (!execute(i)) return;
     source_list_item& line = doc_.line(i);
+    line.display_text.clear(); // made anew below; a failed line reports nothing
+    if (!execute(i)) return;
     // The literal is built from the innermost dimension outwards; an Eval failure ends the
     // building and what was built so far is used.
     std::string literal = "0";

@@ -97,6 +97,7 @@ private:
     bool fetch(int i, fetch_mode mode);
     void set_error(int i, std::string text);
     void release_values();
+    void repair_stack();
 
     void execute_fmt(int i);
     void execute_dir(int i);

@@ -192,3 +192,41 @@ TEST(CmdStop, InsideALoopEndsTheWholeRun) {
 
 } // namespace
 } // namespace mondrel
+
+namespace mondrel {
+namespace {
+
+TEST(EditWhilePaused, RemovedLinesLeaveNoStaleLoopOnTheStack) {
+    debug_fixture f(loop_sheet());
+    toggle_breakpoint(f.doc, 3);
+    f.run->run_all();
+    ASSERT_EQ(f.run->stack_depth(), 1);
+    // The loop and its body go; the run resumes on what is now at the paused index.
+    f.doc.take_lines(1, 3);
+    f.doc.line(0).count = 1;
+    f.doc.structure_changed();
+    ASSERT_EQ(f.doc.line_count(), 3);
+    f.run->run_all();
+    EXPECT_EQ(f.run->state(), run_state::idle);
+    EXPECT_EQ(f.run->stack_depth(), 0);
+}
+
+TEST(EditWhilePaused, LinesAddedAboveKeepTheLoopThatIsStillAbove) {
+    debug_fixture f(loop_sheet());
+    toggle_breakpoint(f.doc, 3);
+    f.run->run_all();
+    // A line inserted inside the loop body before the paused line: the FOR keeps its index
+    // and stays above the current line.
+    f.doc.insert_line(2, make_line(f.doc, 1, cw_expression, "extra", "1"));
+    f.doc.line(1).count += 1;
+    f.doc.structure_changed();
+    f.run->run_all();
+    EXPECT_EQ(f.run->state(), run_state::paused);
+    EXPECT_EQ(f.run->stack_depth(), 1);
+    clear_breakpoints(f.doc);
+    f.run->run_all();
+    EXPECT_EQ(f.run->state(), run_state::idle);
+}
+
+} // namespace
+} // namespace mondrel

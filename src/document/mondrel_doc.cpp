@@ -71,19 +71,10 @@ const line_tree& mondrel_doc::tree() const {
 
 // ---- Document operations -------------------------------------------------------------------
 
-namespace {
-
-// A record to offer the history; built only when the history keeps records.
-change_item make_record(change_kind kind, int32_t index, int32_t second) {
-    return change_item(kind, index, second);
-}
-
-} // namespace
-
 int mondrel_doc::add_sli(line_ptr line) {
     const int at = line_count();
     insert_line(at, std::move(line));
-    if (history_.wants_records()) remember(make_record(change_kind::add_sli, 0, 0));
+    if (history_.wants_records()) remember(change_item(change_kind::add_sli, 0, 0));
     return at;
 }
 
@@ -95,13 +86,13 @@ int mondrel_doc::insert_sli(line_ptr line, int i) {
         line->flags |= flag_open;
         insert_line(i, std::move(line));
         put_count(i + 1, 1);
-        if (history_.wants_records()) remember(make_record(change_kind::insert_head_sli, i, i));
+        if (history_.wants_records()) remember(change_item(change_kind::insert_head_sli, i, i));
         return i;
     }
     const int p = i < line_count() ? parent_of(i) : -1;
     insert_line(i, std::move(line));
     if (p >= 0) put_count(p, lines_[p]->count + 1);
-    if (history_.wants_records()) remember(make_record(change_kind::insert_sli, i, p));
+    if (history_.wants_records()) remember(change_item(change_kind::insert_sli, i, p));
     return i;
 }
 
@@ -113,19 +104,19 @@ int mondrel_doc::add_after_sli(line_ptr line, int i) {
         const int k = subtree_size(i);
         insert_line(i + k, std::move(line));
         if (p >= 0) put_count(p, lines_[p]->count + 1);
-        if (history_.wants_records()) remember(make_record(change_kind::add_after_list_sli, i, p));
+        if (history_.wants_records()) remember(change_item(change_kind::add_after_list_sli, i, p));
         return i + k;
     }
     if (ref.has_children()) {
         insert_line(i + 1, std::move(line));
         put_count(i, lines_[i]->count + 1);
-        if (history_.wants_records()) remember(make_record(change_kind::add_after_head_sli, i, i));
+        if (history_.wants_records()) remember(change_item(change_kind::add_after_head_sli, i, i));
         return i + 1;
     }
     const int p = parent_of(i);
     insert_line(i + 1, std::move(line));
     if (p >= 0) put_count(p, lines_[p]->count + 1);
-    if (history_.wants_records()) remember(make_record(change_kind::add_sli, i, p));
+    if (history_.wants_records()) remember(change_item(change_kind::add_sli, i, p));
     return i + 1;
 }
 
@@ -136,7 +127,7 @@ int mondrel_doc::add_child_sli(line_ptr line, int i) {
     if (!lines_[i]->is_open()) flag_set(i, flag_open, true);
     insert_line(i + 1, std::move(line));
     put_count(i, 2);
-    if (history_.wants_records()) remember(make_record(change_kind::add_child_sli, i, i));
+    if (history_.wants_records()) remember(change_item(change_kind::add_child_sli, i, i));
     return i + 1;
 }
 
@@ -158,7 +149,7 @@ mondrel_doc::delete_result mondrel_doc::delete_sli(int i, int parent) {
         put_count(i + 1, doomed.count - 1);
         line_ptr head = take_line(i);
         if (history_.wants_records()) {
-            change_item item = make_record(change_kind::delete_sli, i, i);
+            change_item item = change_item(change_kind::delete_sli, i, i);
             item.line = std::move(head);
             remember(std::move(item));
         }
@@ -171,7 +162,7 @@ mondrel_doc::delete_result mondrel_doc::delete_sli(int i, int parent) {
     line_ptr gone = take_line(i);
     if (parent >= 0) put_count(parent, lines_[parent]->count - 1);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::delete_sli, i, parent);
+        change_item item = change_item(change_kind::delete_sli, i, parent);
         item.line = std::move(gone);
         remember(std::move(item));
     }
@@ -206,7 +197,7 @@ void mondrel_doc::delete_closed_list(int i, int parent) {
     // One record per line, from the last line back to the head: undo then brings the list
     // back head first, each later line raising its parent's count again.
     for (int j = k - 1; j >= 0; --j) {
-        change_item item = make_record(change_kind::delete_sli, i + j, parents[j]);
+        change_item item = change_item(change_kind::delete_sli, i + j, parents[j]);
         item.line = std::move(gone[j]);
         remember(std::move(item));
     }
@@ -217,7 +208,7 @@ void mondrel_doc::set_count(int n) {
     const int old = line_count();
     std::vector<line_ptr> dropped = take_lines(n, old - n);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::set_count, old, 0);
+        change_item item = change_item(change_kind::set_count, old, 0);
         item.dropped = std::move(dropped);
         remember(std::move(item));
     }
@@ -226,7 +217,7 @@ void mondrel_doc::set_count(int n) {
 void mondrel_doc::moved_lines(int first, int distance, int number) {
     if (!move_block(first, distance, number)) return;
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::moved_lines, first, distance);
+        change_item item = change_item(change_kind::moved_lines, first, distance);
         item.third = number;
         remember(std::move(item));
     }
@@ -236,7 +227,7 @@ void mondrel_doc::changed_fmt(int i, std::unique_ptr<prop_list> format) {
     if (!valid_line(i) || !format) return;
     swap_format(i, format);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::changed_fmt, i, 0);
+        change_item item = change_item(change_kind::changed_fmt, i, 0);
         item.format = std::move(format);
         remember(std::move(item));
     }
@@ -248,7 +239,7 @@ void mondrel_doc::flag_set(int i, int32_t mask, bool value) {
     const bool old = l.has_flag(mask);
     l.flags = value ? (l.flags | mask) : (l.flags & ~mask);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::flag_set, i, mask);
+        change_item item = change_item(change_kind::flag_set, i, mask);
         item.value = old;
         remember(std::move(item));
     }
@@ -262,7 +253,7 @@ void mondrel_doc::changed_sli(int i, line_ptr line) {
     if (!valid_line(i) || !line) return;
     line_ptr old = replace_line_record(i, std::move(line));
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::changed_sli, i, 0);
+        change_item item = change_item(change_kind::changed_sli, i, 0);
         item.line = std::move(old);
         remember(std::move(item));
     }
@@ -271,7 +262,7 @@ void mondrel_doc::changed_sli(int i, line_ptr line) {
 void mondrel_doc::changed_cnt(int i, int32_t count) {
     if (!valid_line(i)) return;
     if (history_.wants_records())
-        remember(make_record(change_kind::changed_cnt, i, lines_[i]->count));
+        remember(change_item(change_kind::changed_cnt, i, lines_[i]->count));
     put_count(i, count);
 }
 
@@ -279,7 +270,7 @@ void mondrel_doc::changed_display_fmt(int k, std::unique_ptr<prop_list> format) 
     if (k < 0 || k >= sheet_format_count || !format) return;
     swap_sheet_format(k, format);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::changed_display_fmt, k, 0);
+        change_item item = change_item(change_kind::changed_display_fmt, k, 0);
         item.format = std::move(format);
         remember(std::move(item));
     }
@@ -287,14 +278,14 @@ void mondrel_doc::changed_display_fmt(int k, std::unique_ptr<prop_list> format) 
 
 void mondrel_doc::changed_grid(int row_height, int data_cols) {
     if (history_.wants_records())
-        remember(make_record(change_kind::changed_grid, row_height_, data_cols_));
+        remember(change_item(change_kind::changed_grid, row_height_, data_cols_));
     put_grid(row_height, data_cols);
 }
 
 void mondrel_doc::changed_created_by(std::string text) {
     std::swap(created_by, text);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::changed_created_by, 0, 0);
+        change_item item = change_item(change_kind::changed_created_by, 0, 0);
         item.text = std::move(text);
         remember(std::move(item));
     }
@@ -303,7 +294,7 @@ void mondrel_doc::changed_created_by(std::string text) {
 void mondrel_doc::changed_description(std::string text) {
     std::swap(description, text);
     if (history_.wants_records()) {
-        change_item item = make_record(change_kind::changed_description, 0, 0);
+        change_item item = change_item(change_kind::changed_description, 0, 0);
         item.text = std::move(text);
         remember(std::move(item));
     }
@@ -311,7 +302,7 @@ void mondrel_doc::changed_description(std::string text) {
 
 void mondrel_doc::flip_auto_running() {
     auto_running = !auto_running;
-    if (history_.wants_records()) remember(make_record(change_kind::auto_running, 0, 0));
+    if (history_.wants_records()) remember(change_item(change_kind::auto_running, 0, 0));
 }
 
 // ---- Raw primitives ------------------------------------------------------------------------

@@ -197,9 +197,18 @@ std::vector<Found> RegExp::search(std::string_view subject, bool all) {
     compile();
     std::vector<Found> out;
     auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
+    // A pattern that backtracks without end fails with error 5 after a bounded amount of work
+    // (well under a second) instead of holding the script past its time limit.
+    static pcre2_match_context* limits = [] {
+        pcre2_match_context* c = pcre2_match_context_create(nullptr);
+        pcre2_set_match_limit(c, 2000000);
+        pcre2_set_depth_limit(c, 100000);
+        pcre2_set_heap_limit(c, 64 * 1024); // KiB
+        return c;
+    }();
     size_t start = 0;
     while (start <= subject.size()) {
-        int rc = pcre2_match(code_, text, subject.size(), start, 0, match_data_, nullptr);
+        int rc = pcre2_match(code_, text, subject.size(), start, 0, match_data_, limits);
         if (rc == PCRE2_ERROR_NOMATCH) break;
         if (rc < 0) raise_error(kErrIllegalCall); // resource limits on pathological patterns
         PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_data_);

@@ -118,6 +118,9 @@ TEST_F(LibObjects, RegExpReplacementAndErrors) {
         EXPECT_EQ(to_string(member(re, "Replace", {S(c.subject), S(c.with)})), c.expected)
             << c.pattern;
     }
+    // Catastrophic backtracking ends with an error rather than running on.
+    member(re, "Pattern", {S("^(a+)+$")}, CallKind::Let);
+    EXPECT_EQ(member_error(re, "Test", {S(std::string(40, 'a') + "!")}), kErrIllegalCall);
     member(re, "Pattern", {S("(unclosed")}, CallKind::Let);
     EXPECT_EQ(member_error(re, "Test", {S("x")}), 5017);
     member(re, "Pattern", {S("a")}, CallKind::Let);

@@ -42,8 +42,8 @@ struct UnitContext {
 
 class FnCompiler {
 public:
-    FnCompiler(UnitContext& u, Function& f, ClassDef* cls, const ClassDecl* cls_decl, bool is_main)
-        : u_(u), f_(f), cls_(cls), cls_decl_(cls_decl), is_main_(is_main) {
+    FnCompiler(UnitContext& u, Function& f, ClassDef* cls, const ClassDecl*, bool is_main)
+        : u_(u), f_(f), cls_(cls), is_main_(is_main) {
         f_.cls = cls;
         f_.option_explicit = u.option_explicit;
         if (is_main && u.target.scope) {
@@ -238,7 +238,8 @@ private:
     }
     int name_const(const std::string& name) { return konst(Value::string(name)); }
 
-    void finish() { f_.max_stack += 4; }
+    // Slack for the values an instruction holds beyond what its stack effect shows.
+    void finish() { f_.max_stack += 16; }
 
     // --- variables -----------------------------------------------------------------------
     void load_var(const Resolved& r) {
@@ -916,7 +917,6 @@ private:
     UnitContext& u_;
     Function& f_;
     ClassDef* cls_;
-    const ClassDecl* cls_decl_;
     bool is_main_;
     const Function* scope_ = nullptr;
     std::unordered_map<std::string, int> locals_;

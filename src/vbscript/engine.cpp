@@ -169,7 +169,8 @@ void Engine::Impl::call_function(Function* f, Value* base, int argc, Object* me,
     }
     Value result;
     if (f->result_slot >= 0) result = std::move(base[f->result_slot]);
-    for (Value* p = base; p < end; ++p)
+    // RET left the operand stack empty; only the locals still hold values.
+    for (Value *p = base, *locals_end = base + f->nlocals; p < locals_end; ++p)
         p->clear();
     base[0] = std::move(result);
     current_ = fr.caller;

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "display/prop_stuff.h"
 #include "document/line_tree.h"
 #include "document/mondrel_doc.h"
 

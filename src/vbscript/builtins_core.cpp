@@ -156,7 +156,7 @@ Value fn_join(Context&, ArgList a) {
     size_t total = 0;
     for (const Value& v : arr.data)
         total += v.is_string() ? v.str().size() + delim.size() : 12;
-    if (total > 0x7FFFFFF0u) raise_error(kErrOutOfString);
+    if (total > kMaxStringLength) raise_error(kErrOutOfString);
     out.reserve(total);
     bool first = true;
     for (const Value& v : arr.data) {

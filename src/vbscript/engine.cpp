@@ -102,12 +102,22 @@ std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool express
     return shared;
 }
 
+bool Engine::Impl::unit_running(const Unit& unit) const {
+    for (const Frame* f = current_; f; f = f->caller)
+        for (const auto& p : unit.procs)
+            if (p.get() == f->fn) return true;
+    return false;
+}
+
 Value Engine::Impl::run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me) {
     bool kept = false;
     for (auto& [slot_index, fn] : unit->proc_slots) {
         Global& g = globals_[size_t(slot_index)];
         if (g.kind == GKind::Proc && g.proc == fn) continue;
         if (find_builtin(g.name) || find_builtin_constant(g.name)) builtin_shadowed_ = true;
+        // The procedure being replaced may be running (it redefined itself): then its code
+        // stays alive until reset.
+        if (g.unit && unit_running(*g.unit)) live_units_.push_back(std::move(g.unit));
         g.kind = GKind::Proc;
         g.proc = fn;
         g.unit = unit;

@@ -81,6 +81,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     // Binds the unit's procedures and classes to their global names and runs its main code
     // with `up` as the frame its up-scope names reach. Returns the main's result slot value.
     Value run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me);
+    bool unit_running(const Unit& unit) const; // a procedure of the unit has a frame
     // Runs Execute/ExecuteGlobal/Eval text from the running code.
     void exec_text(std::string_view text, bool global);
     ScriptError make_error(int32_t number, std::string description, bool compile, int line,

@@ -169,6 +169,7 @@ Value op_concat(const Value& a0, const Value& b0) {
         std::string_view x = a.str(), y = b.str();
         if (x.empty()) return b;
         if (y.empty()) return a;
+        if (x.size() + y.size() > kMaxStringLength) raise_error(kErrOutOfString);
         StrRep* s = StrRep::make(x, y.size());
         std::memcpy(s->data + x.size(), y.data(), y.size());
         s->size = uint32_t(x.size() + y.size());
@@ -179,7 +180,7 @@ Value op_concat(const Value& a0, const Value& b0) {
     }
     std::string x = a.is_null() ? std::string() : to_string(a);
     std::string y = b.is_null() ? std::string() : to_string(b);
-    if (x.size() + y.size() > 0x7FFFFFF0u) raise_error(kErrOutOfString);
+    if (x.size() + y.size() > kMaxStringLength) raise_error(kErrOutOfString);
     return Value::string(x + y);
 }
 

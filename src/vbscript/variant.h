@@ -63,6 +63,11 @@ enum class Tag : uint8_t {
     Ref,
 };
 
+// The largest string (in bytes) and array (in elements) the engine makes. Requests beyond them
+// fail with error 14 "Out of string space" / 7 "Out of memory" before anything is allocated.
+constexpr size_t kMaxStringLength = size_t(1) << 28;
+constexpr size_t kMaxArrayLength = size_t(1) << 24;
+
 // Error code carried by a Value that stands for an omitted optional argument
 // (as COM's DISP_E_PARAMNOTFOUND).
 constexpr int32_t kMissingArgCode = static_cast<int32_t>(0x80020004u);

@@ -14,8 +14,6 @@ namespace vbs {
 
 namespace {
 
-constexpr size_t kMaxArrayElements = size_t(1) << 25;
-
 inline bool cond_true(const Value& v) {
     if (v.tag() == Tag::Boolean) return v.bool_val();
     if (v.is_null()) return false;
@@ -97,12 +95,9 @@ static Value* var_slot(Engine::Impl& im, Frame& fr, VarKind k, int b, int c, boo
             if (write) raise_error(kErrIllegalAssign, "Illegal assignment: '" + g.name + "'");
             return &g.value;
         }
-        Value& loc = fr.locals[b];
-        if (fr.fn->option_explicit && loc.is_empty()) {
-            // An implicit local under Option Explicit is an undeclared name.
-            raise_error(kErrUndefined);
-        }
-        return &loc.deref();
+        // Under Option Explicit a name that is neither local nor global is undeclared.
+        if (fr.fn->option_explicit) raise_error(kErrUndefined);
+        return &fr.locals[b].deref();
     }
     case VarKind::Field:
         return &static_cast<ClassInstance*>(fr.me)->fields[size_t(b)];
@@ -300,7 +295,7 @@ static std::vector<int32_t> bounds_from(Value* first, int n) {
         if (ub < -1) raise_error(kErrSubscript);
         counts.push_back(ub + 1);
         total *= size_t(ub + 1);
-        if (total > kMaxArrayElements) raise_error(kErrOutOfMemory);
+        if (total > kMaxArrayLength) raise_error(kErrOutOfMemory);
     }
     return counts;
 }

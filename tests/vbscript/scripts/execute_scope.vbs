@@ -36,3 +36,13 @@ Err.Clear
 ' A failing Eval abandons the whole statement it is in.
 WScript.Echo Eval("1 +") & "never"
 WScript.Echo Err.Number & " " & Err.Description ' expect: 1023 Expected expression
+On Error GoTo 0
+
+' A procedure may replace itself while it runs; the running code finishes.
+Sub Replace_Me
+    WScript.Echo "old" ' expect: old
+    ExecuteGlobal "Sub Replace_Me : WScript.Echo ""new"" : End Sub"
+    WScript.Echo "old still running" ' expect: old still running
+End Sub
+Replace_Me
+Replace_Me ' expect: new

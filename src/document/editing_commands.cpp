@@ -203,29 +203,9 @@ bool editing_commands::cut(line_selection selected) {
 }
 
 bool editing_commands::delete_selected(line_selection selected) {
-    // From the last line to the first: a deletion moves only the lines after it, so the
-    // indexes still to come stay valid, and so do the parents taken from the tree beforehand.
-    const std::vector<int> lines = valid_lines(doc_, selected);
-    std::vector<int> parents(lines.size());
-    const line_tree& tree = doc_.tree();
-    for (size_t k = 0; k < lines.size(); ++k)
-        parents[k] = tree.parent_of(lines[k]);
-    bool changed = false, refused = false;
-    for (size_t k = lines.size(); k-- > 0;) {
-        switch (doc_.delete_sli(lines[k], parents[k])) {
-        case mondrel_doc::delete_result::deleted:
-            changed = true;
-            break;
-        case mondrel_doc::delete_result::refused_list_start:
-            refused = true;
-            break;
-        case mondrel_doc::delete_result::out_of_range:
-            break;
-        }
-        doc_.ensure_trailing_blank();
-    }
-    if (refused && ports_.ui) ports_.ui->information(cannot_delete_list_start_message);
-    return changed;
+    const mondrel_doc::deletion_result r = doc_.delete_lines(selected);
+    if (r.refused && ports_.ui) ports_.ui->information(cannot_delete_list_start_message);
+    return r.deleted;
 }
 
 // ---- Lists ----------------------------------------------------------------------------------

@@ -203,6 +203,117 @@ void mondrel_doc::delete_closed_list(int i, int parent) {
     }
 }
 
+mondrel_doc::deletion_result mondrel_doc::delete_lines(std::span<const int> selected) {
+    std::vector<int> order;
+    order.reserve(selected.size());
+    for (int i : selected)
+        if (valid_line(i)) order.push_back(i);
+    std::sort(order.begin(), order.end());
+    order.erase(std::unique(order.begin(), order.end()), order.end());
+    // Deleting from the last line to the first never moves the lines before, nor changes
+    // their parents: one tree answers for all of them.
+    std::vector<int> parents(order.size());
+    const line_tree& before = tree();
+    for (size_t k = 0; k < order.size(); ++k)
+        parents[k] = before.parent_of(order[k]);
+
+    // The array is split at the line being deleted: lines_ holds the lines up to it, `after`
+    // the lines behind it, the nearest last, so that each line moves once.
+    std::vector<line_ptr> after;
+    auto next = [&](int d) -> source_list_item& { return *after[after.size() - d]; };
+    const bool keep = history_.wants_records();
+    auto keep_record = [&](change_kind kind, int index, int second, line_ptr line) {
+        if (!keep) return;
+        change_item item(kind, index, second);
+        item.line = std::move(line);
+        remember(std::move(item));
+    };
+    auto ensure_blank = [&] {
+        const source_list_item* last = !after.empty()    ? after.front().get()
+                                       : !lines_.empty() ? lines_.back().get()
+                                                         : nullptr;
+        if (last && last->code.empty() && last->name.empty()) return;
+        line_ptr blank = make_line(*this, 1, 0, "", "");
+        if (after.empty())
+            lines_.push_back(std::move(blank));
+        else
+            after.insert(after.begin(), std::move(blank));
+        keep_record(change_kind::add_sli, 0, 0, nullptr);
+    };
+
+    deletion_result result;
+    for (size_t k = order.size(); k-- > 0;) {
+        const int i = order[k];
+        const int parent = parents[k] < i && parents[k] >= -1 ? parents[k] : -1;
+        while (static_cast<int>(lines_.size()) > i + 1) {
+            after.push_back(std::move(lines_.back()));
+            lines_.pop_back();
+        }
+        source_list_item& doomed = *lines_[i];
+        const bool has_child_line = doomed.has_children() && !after.empty();
+        if (has_child_line && doomed.is_open()) {
+            source_list_item& child = next(1);
+            if (child.has_children()) {
+                result.refused = true;
+                ensure_blank();
+                continue;
+            }
+            if (!child.is_open()) {
+                child.flags |= flag_open;
+                if (keep) {
+                    change_item item(change_kind::flag_set, i + 1, flag_open);
+                    item.value = false;
+                    remember(std::move(item));
+                }
+            }
+            child.count = doomed.count - 1;
+            line_ptr head = std::move(lines_.back());
+            lines_.pop_back();
+            keep_record(change_kind::delete_sli, i, i, std::move(head));
+        } else if (has_child_line) {
+            // A closed list: each line's parent, then one record per line, the last first.
+            std::vector<int> line_parents{parent};
+            std::vector<int32_t> remaining{doomed.count - 1};
+            std::vector<int> heads{i};
+            for (int d = 1; d <= static_cast<int>(after.size()) && !remaining.empty(); ++d) {
+                line_parents.push_back(heads.back());
+                --remaining.back();
+                if (next(d).count > 1) {
+                    remaining.push_back(next(d).count - 1);
+                    heads.push_back(i + d);
+                }
+                while (!remaining.empty() && remaining.back() <= 0) {
+                    remaining.pop_back();
+                    heads.pop_back();
+                }
+            }
+            const int size = static_cast<int>(line_parents.size());
+            std::vector<line_ptr> gone;
+            gone.reserve(size);
+            gone.push_back(std::move(lines_.back()));
+            lines_.pop_back();
+            for (int d = 1; d < size; ++d) {
+                gone.push_back(std::move(after.back()));
+                after.pop_back();
+            }
+            if (parent >= 0) --lines_[parent]->count;
+            for (int d = size - 1; d >= 0; --d)
+                keep_record(change_kind::delete_sli, i + d, line_parents[d], std::move(gone[d]));
+        } else {
+            line_ptr gone = std::move(lines_.back());
+            lines_.pop_back();
+            if (parent >= 0) --lines_[parent]->count;
+            keep_record(change_kind::delete_sli, i, parent, std::move(gone));
+        }
+        result.deleted = true;
+        ensure_blank();
+    }
+    lines_.insert(lines_.end(), std::make_move_iterator(after.rbegin()),
+                  std::make_move_iterator(after.rend()));
+    structure_changed();
+    return result;
+}
+
 void mondrel_doc::set_count(int n) {
     if (n < 0 || n >= line_count()) return;
     const int old = line_count();

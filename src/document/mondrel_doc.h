@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,6 +87,15 @@ public:
     // first never changes the parents of the lines before, so a caller deleting several takes
     // their parents from one tree() before the first deletion.
     delete_result delete_sli(int i, int parent);
+    // Deletes the given lines from the last to the first, each followed by
+    // ensure_trailing_blank: the same lines, counts and records as delete_sli and
+    // ensure_trailing_blank called one by one, in time linear in the sheet (one call per line
+    // would move the rest of the array each time).
+    struct deletion_result {
+        bool deleted = false; // at least one line went
+        bool refused = false; // at least one open head starts with a list
+    };
+    deletion_result delete_lines(std::span<const int> lines);
     // Cuts the array to n lines; the record keeps the lines cut off.
     void set_count(int n);
     // Moves the `number` lines starting at `first` by `distance` places (negative: towards the

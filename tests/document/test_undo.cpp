@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 
@@ -294,6 +295,15 @@ TEST(undo_history, a_damaged_history_is_skipped_not_followed) {
     EXPECT_EQ(doc.line_count(), 0);
 }
 
+// Deleting several lines at once must match deleting them one by one, from the last to the
+// first, each followed by ensure_trailing_blank: the same lines and the same records.
+std::string records_text(const mondrel_doc& doc) {
+    std::string out = doc.history().dump();
+    for (const change_item& r : doc.history().changes())
+        out += (r.line ? r.line->code : std::string("-")) + " " + std::to_string(r.value) + "\n";
+    return out;
+}
+
 // ---- Randomised: undo everything, redo everything --------------------------------------------
 
 // Appends a random subtree at `depth`; returns its number of lines.
@@ -465,6 +475,52 @@ void random_command(command_bench& b, std::mt19937& rng) {
     default:
         if (b.editor.on) b.commands.end_edit(end_edit_mode::cancel);
         break;
+    }
+}
+
+TEST(undo_history, deleting_many_lines_matches_deleting_one_by_one) {
+    for (int seed = 1; seed <= 400; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(static_cast<unsigned>(seed));
+        mondrel_doc one_by_one, at_once;
+        random_document(one_by_one, rng);
+        std::mt19937 same(static_cast<unsigned>(seed));
+        random_document(at_once, same);
+        std::vector<int> sel;
+        const int n = one_by_one.line_count();
+        const int picks = 1 + static_cast<int>(rng() % (n < 20 ? n : 20));
+        for (int k = 0; k < picks; ++k)
+            sel.push_back(static_cast<int>(rng() % (n + 2)) - 1); // a few outside the array
+        if (rng() % 4 == 0) {                                     // or every line
+            sel.clear();
+            for (int i = 0; i < n; ++i)
+                sel.push_back(i);
+        }
+
+        std::vector<int> order;
+        for (int i : sel)
+            if (i >= 0 && i < n) order.push_back(i);
+        std::sort(order.begin(), order.end());
+        order.erase(std::unique(order.begin(), order.end()), order.end());
+        std::vector<int> parents;
+        for (int i : order)
+            parents.push_back(one_by_one.parent_of(i));
+        one_by_one.history().begin_group("d");
+        for (size_t k = order.size(); k-- > 0;) {
+            one_by_one.delete_sli(order[k], parents[k]);
+            one_by_one.ensure_trailing_blank();
+        }
+        one_by_one.history().end_group();
+
+        at_once.history().begin_group("d");
+        at_once.delete_lines(sel);
+        at_once.history().end_group();
+
+        ASSERT_EQ(picture(at_once), picture(one_by_one));
+        ASSERT_EQ(records_text(at_once), records_text(one_by_one));
+        at_once.undo();
+        one_by_one.undo();
+        ASSERT_EQ(picture(at_once), picture(one_by_one));
     }
 }
 

@@ -330,6 +330,12 @@ private:
         }
     }
 
+    // The built-in table is shared by engines on any thread; compiled code takes its own copy
+    // of a string constant so that reference counts never cross threads.
+    static Value own_copy(const Value& v) {
+        return v.tag() == Tag::String ? Value::string(v.str()) : v;
+    }
+
     void literal(const Value& v) {
         if (v.tag() == Tag::Integer)
             emit(Op::PUSHI, 0, 0, v.int_val(), 1);
@@ -346,7 +352,7 @@ private:
             load_var(r);
             break;
         case NameKind::BuiltinConst:
-            literal(*r.constant);
+            literal(own_copy(*r.constant));
             break;
         case NameKind::Builtin:
             emit(Op::CALLB, 0, 0, r.c, 1);
@@ -454,7 +460,7 @@ private:
                 return;
             case NameKind::BuiltinConst:
                 value_args(e.args);
-                emit(Op::PUSHK, 0, 0, konst(*r.constant), 1);
+                emit(Op::PUSHK, 0, 0, konst(own_copy(*r.constant)), 1);
                 emit(Op::CALLV, a, 0, 0, -argc);
                 return;
             case NameKind::MeMember:
@@ -1005,6 +1011,9 @@ std::shared_ptr<ClassDef> build_class(UnitContext& u, ClassDecl& cd) {
         if (*place) fail(1041, pd->line, pd->col);
         *place = f;
         if (pd->is_public == false && pd->is_default) fail(1057, pd->line, pd->col);
+        if (pd->is_default &&
+            (pd->kind == ProcKind::PropertyLet || pd->kind == ProcKind::PropertySet))
+            fail(1058, pd->line, pd->col);
         if (pd->is_default) {
             int idx = def->index[to_lower_ascii(pd->name)];
             if (def->default_member >= 0 && def->default_member != idx)

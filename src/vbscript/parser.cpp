@@ -738,7 +738,7 @@ private:
         while (true) {
             out.push_back(statement(false));
             if (accept(T::Colon)) {
-                if (at_line_end() || at(T::Else)) break;
+                if (at_line_end() || at(T::Else) || (at(T::End) && t_[p_ + 1].kind == T::If)) break;
                 continue;
             }
             break;

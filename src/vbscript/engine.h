@@ -13,7 +13,9 @@
 // engine keeps the compiled form of every text it has seen (keyed by the text) until reset.
 //
 // All calls are made on one thread; only interrupt() may be called from another thread.
-// Failures never throw out of the Engine: they come back in the result.
+// Failures never throw out of the Engine: they come back in the result. Values the engine hands
+// out (an eval result holding an object or array) must be released before the engine is
+// destroyed: a script object may run its Class_Terminate in the engine when let go.
 #pragma once
 
 #include "vbscript/host_ui.h"

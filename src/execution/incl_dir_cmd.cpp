@@ -82,6 +82,11 @@ bool file_include_source::read(mondrel_doc& doc, const std::string& path, int po
     return false;
 }
 
+const include_source& file_includes() {
+    static const file_include_source files;
+    return files;
+}
+
 namespace {
 
 // True when an `incl` line above line i already includes `path`: loading it again would

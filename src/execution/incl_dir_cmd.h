@@ -42,6 +42,9 @@ public:
               std::string& error) const override;
 };
 
+// The reader a run uses unless told otherwise.
+const include_source& file_includes();
+
 // The default folder for include files of a sheet that has no folder yet (a process-wide
 // setting, empty by default).
 const std::string& def_incl_dir();

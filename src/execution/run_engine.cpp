@@ -61,7 +61,7 @@ constexpr int64_t max_arr_elements = 1'000'000;
 
 run_engine::run_engine(mondrel_doc& doc, std::unique_ptr<script_engine> engine,
                        global_list& globals)
-    : doc_(doc), engine_(std::move(engine)), globals_(globals) {
+    : doc_(doc), engine_(std::move(engine)), globals_(globals), includes_(&file_includes()) {
     engine_->set_time_limit(script_time_limit());
 }
 

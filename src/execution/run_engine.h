@@ -76,7 +76,8 @@ public:
     script_engine& engine() { return *engine_; }
     mondrel_doc& document() { return doc_; }
 
-    // Where include files come from during preparation; nullptr loads none.
+    // Where include files come from during preparation (the codesheet files unless set);
+    // nullptr loads none.
     void set_include_source(const include_source* source) { includes_ = source; }
 
     // --- pieces the walk is made of, public for the debugging and support code ------------

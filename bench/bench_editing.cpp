@@ -1,5 +1,5 @@
 // Cost of editing a large sheet: 1,000 random editing commands, then 1,000 undos and 1,000
-// redos, on sheets of 10,000 and 100,000 lines.
+// redos, on sheets of 10,000 and 100,000 lines; and deleting half of such a sheet at once.
 //
 // The reference, run in the same program, is one linear pass over the sheet (rebuilding the
 // tree index). Read "per_op" (seconds per command, undo or redo) and "walks_per_op" (that
@@ -136,7 +136,37 @@ void edit_undo_redo(benchmark::State& state) {
     state.counters["walks_per_op"] = per_op / per_walk;
 }
 
+// Deleting half of the sheet at once (a selection of many rows), then undo and redo: the cost
+// per deleted line must not grow with the sheet.
+void delete_half_undo_redo(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::mt19937 rng(5);
+        mondrel_doc doc;
+        doc.auto_running = false;
+        fill_sheet(doc, n, rng);
+        editing_commands commands(doc, command_ports{});
+        std::vector<int> rows;
+        for (int i = n / 4; i < 3 * n / 4; ++i)
+            rows.push_back(i);
+        state.ResumeTiming();
+        const double t0 = cpu_now();
+        commands.delete_lines(rows);
+        commands.undo();
+        commands.redo();
+        seconds += cpu_now() - t0;
+    }
+    state.counters["per_line"] = seconds / static_cast<double>(state.iterations()) / (n / 2);
+}
+
 BENCHMARK(edit_undo_redo)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(delete_half_undo_redo)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace
 

@@ -76,6 +76,23 @@ TEST(ScriptRun, ArrAndBraceListsAndVbBlocks) {
         EXPECT_EQ(f.doc.line(i).error_text, "") << i;
 }
 
+TEST(ScriptRun, StepIntoAVbBlockHeadRunsTheWholeBlock) {
+    real_fixture f({{0, cw_vb, "", "res=0"},
+                    {1, cw_vb, "", "for cnt=0 to 3"},
+                    {1, cw_vb, "", "res=res+2"},
+                    {1, cw_vb, "", "next"},
+                    {0, cw_expression, "r", "res"},
+                    {0, cw_expression, "", ""}});
+    toggle_breakpoint(f.doc, 0);
+    f.run->run_all();
+    ASSERT_EQ(f.run->current_line(), 0);
+    f.run->step(step_kind::into);
+    EXPECT_EQ(f.run->state(), run_state::paused);
+    EXPECT_EQ(f.run->current_line(), 4);
+    f.run->step(step_kind::into);
+    EXPECT_EQ(test::value0(f.doc, 4), 8);
+}
+
 TEST(ScriptRun, GlobalsReachTheScriptByReference) {
     real_fixture f({{0, cw_let, "", "total=total+rate"}, {0, cw_expression, "t", "total"}});
     f.globals.add("total");

@@ -1120,7 +1120,28 @@ static std::string const_text(const Value& v) {
     }
 }
 
-static void dump_function(const Function& f, std::string& out) {
+static bool uses_global(Op op) {
+    switch (op) {
+    case Op::LOADG:
+    case Op::STOREG:
+    case Op::SETG:
+    case Op::REFG:
+    case Op::LOADN:
+    case Op::STOREN:
+    case Op::SETN:
+    case Op::REFN:
+    case Op::DECLG:
+    case Op::CONSTG:
+    case Op::CALLG:
+    case Op::CALLN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+static void dump_function(const Function& f, std::string& out,
+                          const std::function<std::string(int)>& global_name) {
     char line[256];
     std::snprintf(line, sizeof line, "function %s (params %d, locals %d, stack %d)\n",
                   f.name.c_str(), f.nparams, f.nlocals, f.max_stack);
@@ -1131,10 +1152,14 @@ static void dump_function(const Function& f, std::string& out) {
             out += line;
         }
     size_t r = 0;
+    int last_line = -1;
     for (size_t pc = 0; pc < f.code.size(); ++pc) {
         while (r < f.ranges.size() && f.ranges[r].start == pc) {
-            std::snprintf(line, sizeof line, "  ; line %d\n", f.ranges[r].line);
-            out += line;
+            if (f.ranges[r].line != last_line) {
+                std::snprintf(line, sizeof line, "  ; line %d\n", f.ranges[r].line);
+                out += line;
+                last_line = f.ranges[r].line;
+            }
             ++r;
         }
         const Instr& in = f.code[pc];
@@ -1144,20 +1169,24 @@ static void dump_function(const Function& f, std::string& out) {
         if ((in.op == Op::PUSHK || in.op == Op::CALLM || in.op == Op::LETM || in.op == Op::NEW) &&
             size_t(in.c) < f.consts.size())
             out += "   ; " + const_text(f.consts[size_t(in.c)]);
+        else if (global_name && uses_global(in.op))
+            out += "   ; " + global_name(in.c);
+        else if (in.op == Op::CALLB)
+            out += std::string("   ; ") + builtin_at(in.c).name;
         out += "\n";
     }
 }
 
-std::string disassemble(const Unit& unit) {
+std::string disassemble(const Unit& unit, const std::function<std::string(int)>& global_name) {
     std::string out;
     for (const auto& cls : unit.classes) {
         out += "class " + cls->name + "\n";
         for (const auto& fn : cls->functions)
-            dump_function(*fn, out);
+            dump_function(*fn, out, global_name);
     }
     for (const auto& fn : unit.procs)
-        dump_function(*fn, out);
-    if (unit.main) dump_function(*unit.main, out);
+        dump_function(*fn, out, global_name);
+    if (unit.main) dump_function(*unit.main, out, global_name);
     return out;
 }
 

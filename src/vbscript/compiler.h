@@ -4,7 +4,9 @@
 #include "vbscript/ast.h"
 #include "vbscript/bytecode.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace vbs {
@@ -34,7 +36,9 @@ std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, Compi
 std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,
                                          SyntaxError& err);
 
-// A readable listing of a unit's code (mondrel-vbs --dump-code).
-std::string disassemble(const Unit& unit);
+// A readable listing of a unit's code (mondrel-vbs --dump-code). `global_name` names global
+// slots in the listing when given.
+std::string disassemble(const Unit& unit,
+                        const std::function<std::string(int)>& global_name = nullptr);
 
 } // namespace vbs

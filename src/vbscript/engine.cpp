@@ -447,7 +447,8 @@ std::string Engine::dump_code(std::string_view text) {
                       err.line, err.col, std::string(error_text(err.number)).c_str());
         return line;
     }
-    return disassemble(*unit);
+    Impl& im = *impl_;
+    return disassemble(*unit, [&im](int slot) { return im.globals_[size_t(slot)].name; });
 }
 
 } // namespace vbs

@@ -382,6 +382,23 @@ TEST(display_rows, use_formats_off_gives_the_default_format) {
     EXPECT_EQ(f->colour, 0u);
 }
 
+TEST(display_rows, run_time_formats_are_laid_over_the_values_at_each_refresh) {
+    auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "bill"},
+                         {1, false, cw_expression, "{1,2,3}", "bill"}});
+    store(*doc, 0, longs({1, 2, 3}), {{-3}, {1}, {2}});
+    store(*doc, 1, longs({1, 2, 3}), {{-3}, {1}, {2}});
+    fmt_result_list fmts;
+    fmts.push_back(make_fmt_res_item("bill", 2, "number:0.00"));
+    fmts.push_back(make_fmt_res_item("bill", 10, "number:0.000")); // past the capacity
+    mrdisplay_rows d;
+    d.refresh(*doc, false, -1, &fmts);
+    EXPECT_EQ(cells_of(d.rows()[0]), "1,2,3.00") << "the first line of that name only";
+    EXPECT_EQ(cells_of(d.rows()[1]), "1,2,3");
+    d.use_formats = false;
+    d.refresh(*doc, false, -1, &fmts);
+    EXPECT_EQ(cells_of(d.rows()[0]), "1,2,3") << "formats off shows the default format";
+}
+
 TEST(display_rows, selection_collapses_and_stays_inside_the_rows) {
     auto doc = make_doc({{1, false}, {1, false}, {1, false}});
     doc->sel_first = 2;

@@ -309,8 +309,19 @@ private:
     bool folders_;
 };
 
+// True when `inner` is `outer` or lies inside it.
+bool is_within(const std::string& inner, const std::string& outer) {
+    std::error_code ec;
+    std::string a = fs::weakly_canonical(inner, ec).string();
+    std::string b = fs::weakly_canonical(outer, ec).string();
+    return a == b || (a.size() > b.size() && a.compare(0, b.size(), b) == 0 &&
+                      (b.back() == '/' || a[b.size()] == '/'));
+}
+
 void copy_item(const std::string& from, const std::string& to, bool overwrite, bool folder) {
     std::error_code ec;
+    // A folder copied into itself would grow without end.
+    if (folder && is_within(to, from)) raise_error(kErrIllegalCall);
     if (fs::exists(to, ec)) {
         if (!overwrite) raise_error(kErrFileExists);
         if (fs::is_directory(to, ec) != folder) raise_error(kErrPermission);
@@ -324,6 +335,7 @@ void copy_item(const std::string& from, const std::string& to, bool overwrite, b
 
 void move_item(const std::string& from, const std::string& to) {
     std::error_code ec;
+    if (fs::is_directory(from, ec) && is_within(to, from)) raise_error(kErrIllegalCall);
     if (fs::exists(to, ec)) raise_error(kErrFileExists);
     fs::rename(from, to, ec);
     if (ec == std::errc::cross_device_link) { // another file system: copy, then remove

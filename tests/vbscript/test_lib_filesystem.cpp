@@ -136,6 +136,10 @@ TEST_F(LibFileSystem, FilesAndFoldersWithWildcards) {
     member(fso, "DeleteFile", {S(at("sub/*.txt"))});
     EXPECT_EQ(to_long(member(member(sub, "Files"), "Count")), 1);
     EXPECT_EQ(member_error(fso, "DeleteFile", {S(at("sub/*.txt"))}), 53);
+    EXPECT_EQ(member_error(fso, "CopyFolder", {S(at("sub")), S(at("sub/inner"))}), kErrIllegalCall);
+    EXPECT_EQ(member_error(fso, "MoveFolder", {S(at("sub")), S(at("sub/inner"))}), kErrIllegalCall);
+    member(fso, "CopyFolder", {S(at("sub")), S(at("copy"))});
+    EXPECT_TRUE(member(fso, "FileExists", {S(at("copy/c.log"))}).bool_val());
     member(fso, "DeleteFolder", {S(at("sub"))});
     EXPECT_FALSE(member(fso, "FolderExists", {S(at("sub"))}).bool_val());
     EXPECT_EQ(member_error(fso, "DeleteFolder", {S(at("sub"))}), 76);

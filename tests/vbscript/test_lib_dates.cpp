@@ -125,9 +125,19 @@ TEST_F(LibDates, FormatFunctionsInTwoLocales) {
         {"MonthName", {I(3)}, "M\xC3\xA4rz"},
         {"WeekdayName", {I(1), Value::boolean(true)}, "So"},
         {"DateValue", {S("15.01.2020")}, "15.01.2020"},
+        // The system's first day of the week is Monday here.
+        {"Weekday", {date(2020, 1, 5), I(0)}, "7"},
+        {"WeekdayName", {I(1), Value::boolean(false), I(0)}, "Montag"},
+        {"DatePart", {S("w"), date(2020, 1, 6), I(0)}, "1"},
     };
     for (const Case& c : de)
         EXPECT_EQ(text_of_call(c.fn, c.args), c.expected) << c.fn;
+
+    set_current_locale("fr-FR");
+    EXPECT_EQ(text_of_call("FormatNumber", {D(1234567.891), I(2)}), "1\xC2\xA0"
+                                                                    "234\xC2\xA0"
+                                                                    "567,89");
+    EXPECT_EQ(text_of_call("MonthName", {I(8)}), "ao\xC3\xBBt");
 }
 
 } // namespace

@@ -77,7 +77,7 @@ Value bytes_value(double bytes) {
 class Drive final : public Object {
 public:
     explicit Drive(std::string root) : root_(std::move(root)) {}
-    std::string type_name() const override { return "IDrive"; }
+    std::string type_name() const override { return "Drive"; }
     int find_member(std::string_view name) override { return find_member_in(kDriveMembers, name); }
     const void* member_table() const override { return kDriveMembers; }
     void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) override {
@@ -171,7 +171,7 @@ std::vector<std::string> drive_roots() {
 
 class Drives final : public Object {
 public:
-    std::string type_name() const override { return "IDriveCollection"; }
+    std::string type_name() const override { return "Drives"; }
     int find_member(std::string_view name) override { return find_member_in(kMembers, name); }
     const void* member_table() const override { return kMembers; }
     void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) override {

@@ -178,20 +178,10 @@ bool arg_bool(ArgList args, size_t i, bool fallback) {
     return to_bool(args[i]);
 }
 
-bool any_null(ArgList args, size_t n) {
-    for (size_t i = 0; i < n && i < args.size(); ++i)
-        if (args[i].deref().is_null()) return true;
-    return false;
-}
-
 // --- values ------------------------------------------------------------------------------------
 
 Value make_array(std::vector<Value> items) {
     return Value::array(ArrayRep::make_vector(std::move(items)));
-}
-
-Value make_text(std::string_view s) {
-    return Value::string(s);
 }
 
 // --- dates -------------------------------------------------------------------------------------
@@ -329,16 +319,6 @@ void check_arg_count(const CallArgs& args, CallKind kind, uint32_t min, uint32_t
         --n;
     }
     if (n < min || n > max) raise_error(kErrWrongArgs);
-}
-
-std::vector<Value> call_args_vector(const CallArgs& args, CallKind kind) {
-    uint32_t n = args.size();
-    if ((kind == CallKind::Let || kind == CallKind::Set) && n > 0) --n;
-    std::vector<Value> out;
-    out.reserve(n);
-    for (uint32_t i = 0; i < n; ++i)
-        out.push_back(args[i].deref());
-    return out;
 }
 
 // --- engine functions --------------------------------------------------------------------------

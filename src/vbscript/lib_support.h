@@ -56,13 +56,10 @@ int32_t arg_long(ArgList args, size_t i, int32_t fallback);
 bool arg_text_compare(ArgList args, size_t i);
 // An optional Boolean argument (CBool rules); `fallback` when missing.
 bool arg_bool(ArgList args, size_t i, bool fallback);
-// True when any of the first n arguments given is Null.
-bool any_null(ArgList args, size_t n);
 
 // --- values ------------------------------------------------------------------------------------
 
 Value make_array(std::vector<Value> items);
-Value make_text(std::string_view s);
 
 // --- dates -------------------------------------------------------------------------------------
 
@@ -100,7 +97,5 @@ int find_member_in(std::span<const MemberName> table, std::string_view name);
 // Raises 450 unless the call has between min and max arguments (the assigned value of a
 // Let/Set call is not counted).
 void check_arg_count(const CallArgs& args, CallKind kind, uint32_t min, uint32_t max);
-// The arguments of a call as an ArgList-like view for the argument readers above.
-std::vector<Value> call_args_vector(const CallArgs& args, CallKind kind);
 
 } // namespace vbs

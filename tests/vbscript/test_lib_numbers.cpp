@@ -73,6 +73,13 @@ TEST_F(LibNumbers, SubtypesAndLimits) {
         EXPECT_EQ(typed_result(c.fn, c.args), c.expected) << c.fn;
 }
 
+TEST_F(LibNumbers, RndFollowsVBScriptsSequence) {
+    context().seed = 0x50000; // the generator's state before any Randomize
+    EXPECT_EQ(to_string(call("Rnd")), "0.7055475");
+    EXPECT_EQ(to_string(call("Rnd")), "0.533424");
+    EXPECT_EQ(to_string(call("Rnd", {I(-1)})), "0.224007");
+}
+
 TEST_F(LibNumbers, RndRepeatsAfterNegativeSeed) {
     Value first = call("Rnd", {I(-1)});
     Value second = call("Rnd");

@@ -278,6 +278,35 @@ TEST(codesheet_file, hostile_files_fail_cleanly_or_load_repaired) {
     }
 }
 
+// Files written by other programs may carry a byte order mark, be UTF-16, or declare Latin-1;
+// the text reaches the document as UTF-8.
+TEST(codesheet_file, other_encodings_are_read_as_utf8) {
+    const std::string body = "<m><line type=\"rem\"><count>1</count><code>gr\xC3\xBC\xC3\x9F"
+                             "e</code></line></m>";
+    std::string utf16 = "\xFF\xFE"; // UTF-16LE with its byte order mark
+    for (std::size_t i = 0; i < body.size();) {
+        // Every character of this text is below U+0100.
+        unsigned c = static_cast<unsigned char>(body[i]);
+        if (c >= 0xC0) {
+            c = ((c & 0x1F) << 6) | (static_cast<unsigned char>(body[i + 1]) & 0x3F);
+            i += 2;
+        } else {
+            ++i;
+        }
+        utf16 += static_cast<char>(c);
+        utf16 += '\0';
+    }
+    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><m><line "
+                               "type=\"rem\"><count>1</count><code>gr\xFC\xDF"
+                               "e</code></line></m>";
+    for (const std::string& text : {"\xEF\xBB\xBF" + body, utf16, latin1}) {
+        mondrel_doc doc;
+        ASSERT_TRUE(load_xml(doc, text, false, read_replace, 0));
+        EXPECT_EQ(doc.line(0).code, "gr\xC3\xBC\xC3\x9F"
+                                    "e");
+    }
+}
+
 TEST(codesheet_file, repaired_counts_are_logged_once) {
     mondrel_doc doc;
     log_capture log;

@@ -139,6 +139,14 @@ TEST(line_text, reading_one_line) {
     }
 }
 
+TEST(line_text, a_long_name_is_kept_whole) {
+    mondrel_doc doc;
+    const std::string name(300, 'n');
+    line_ptr line = read_text_form(doc, "c 1 " + name + ":dir \"x\"");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->name, name);
+}
+
 TEST(line_text, a_huge_count_is_read_and_repaired_in_a_block) {
     mondrel_doc doc;
     int repaired = 0;

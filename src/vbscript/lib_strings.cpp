@@ -5,6 +5,7 @@
 #include "vbscript/lib_support.h"
 
 #include <algorithm>
+#include <string>
 
 namespace vbs {
 namespace {
@@ -438,6 +439,95 @@ Value fn_unescape(Context&, ArgList args) {
     return Value::string(out);
 }
 
+// --- byte functions ------------------------------------------------------------------------------
+//
+// LeftB, RightB, MidB and InStrB count bytes of the UTF-16 form VBScript keeps its strings in
+// (two per character, four outside the Basic Multilingual Plane). A byte position inside a
+// character rounds down to the character's start: a UTF-8 string cannot hold half of one.
+
+std::u16string utf16_of(std::string_view s) {
+    std::u16string out;
+    for (size_t i = 0; i < s.size();) {
+        uint32_t c = utf8_next(s, i);
+        if (c > 0xFFFF) {
+            out += char16_t(0xD800 + ((c - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += char16_t(c);
+        }
+    }
+    return out;
+}
+
+std::string utf8_of(std::u16string_view u) {
+    std::string out;
+    for (size_t i = 0; i < u.size(); ++i) {
+        uint32_t c = u[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < u.size() && u[i + 1] >= 0xDC00 &&
+            u[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (u[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        utf8_append(out, c);
+    }
+    return out;
+}
+
+Value fn_leftb(Context&, ArgList args) {
+    const Value& v = arg(args, 0).deref();
+    int64_t n = count_arg(args, 1);
+    if (v.is_null()) return Value::null();
+    std::u16string u = utf16_of(text_of(v));
+    return Value::string(utf8_of(std::u16string_view(u).substr(0, size_t(n / 2))));
+}
+
+Value fn_rightb(Context&, ArgList args) {
+    const Value& v = arg(args, 0).deref();
+    int64_t n = count_arg(args, 1);
+    if (v.is_null()) return Value::null();
+    std::u16string u = utf16_of(text_of(v));
+    size_t keep = std::min(u.size(), size_t(n / 2));
+    return Value::string(utf8_of(std::u16string_view(u).substr(u.size() - keep)));
+}
+
+// MidB(string, start[, length])
+Value fn_midb(Context&, ArgList args) {
+    const Value& v = arg(args, 0).deref();
+    int32_t start = to_long(arg(args, 1));
+    if (start < 1) raise_error(kErrIllegalCall);
+    int64_t length = has_arg(args, 2) ? count_arg(args, 2) : -1;
+    if (v.is_null()) return Value::null();
+    std::u16string u = utf16_of(text_of(v));
+    size_t from = size_t(start - 1) / 2;
+    if (from >= u.size()) return Value::string("");
+    size_t count = length < 0 ? std::u16string::npos : size_t(length / 2);
+    return Value::string(utf8_of(std::u16string_view(u).substr(from, count)));
+}
+
+// InStrB([start, ]string1, string2[, compare]) gives a byte position (1 + 2 * characters).
+Value fn_instrb(Context&, ArgList args) {
+    size_t first = 0;
+    int64_t start = 1;
+    if (args.size() >= 3) {
+        if (arg(args, 0).deref().is_null()) raise_error(kErrInvalidUseOfNull);
+        start = to_long(args[0]);
+        if (start < 1) raise_error(kErrIllegalCall);
+        first = 1;
+    }
+    bool text = arg_text_compare(args, first + 2);
+    const Value& a = arg(args, first).deref();
+    const Value& b = arg(args, first + 1).deref();
+    if (a.is_null() || b.is_null()) return Value::null();
+    std::string hay = text_of(a), needle = text_of(b);
+    if (text) hay = lower_text(hay), needle = lower_text(needle);
+    std::u16string uh = utf16_of(hay), un = utf16_of(needle);
+    if (uh.empty() || size_t(start - 1) / 2 >= uh.size()) return Value::long_(0);
+    if (un.empty()) return Value::long_(int32_t(start));
+    size_t at = uh.find(un, size_t(start - 1) / 2);
+    return Value::long_(at == std::u16string::npos ? 0 : int32_t(at * 2 + 1));
+}
+
 const BuiltinFunction kFunctions[] = {
     {"Asc", 1, 1, fn_asc},
     {"AscB", 1, 1, fn_ascb},
@@ -462,6 +552,10 @@ const BuiltinFunction kFunctions[] = {
     {"Split", 1, 4, fn_split},
     {"Escape", 1, 1, fn_escape},
     {"Unescape", 1, 1, fn_unescape},
+    {"LeftB", 2, 2, fn_leftb},
+    {"RightB", 2, 2, fn_rightb},
+    {"MidB", 2, 3, fn_midb},
+    {"InStrB", 2, 4, fn_instrb},
 };
 
 } // namespace

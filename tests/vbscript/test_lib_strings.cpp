@@ -61,6 +61,24 @@ TEST_F(LibStrings, ResultsCountCharacters) {
         {"Escape", {S("a b+\xC3\xA4\xE2\x82\xAC")}, "a%20b+%E4%u20AC"},
         {"Unescape", {S("a%20b%E4%u20AC%zz")}, "a b\xC3\xA4\xE2\x82\xAC%zz"},
         {"Trim", {S("\t a \t")}, "\t a \t"},
+        // Byte functions count two bytes per UTF-16 unit.
+        {"LeftB",
+         {S("a\xE2\x82\xAC"
+            "b"),
+          I(4)},
+         "a\xE2\x82\xAC"},
+        {"LeftB", {S("abc"), I(3)}, "a"},
+        {"RightB", {S("a\xF0\x9F\x98\x80"), I(4)}, "\xF0\x9F\x98\x80"},
+        {"MidB", {S("abcd"), I(3), I(4)}, "bc"},
+        {"MidB", {S("abcd"), I(9)}, ""},
+        {"MidB", {S("abcd"), I(0)}, "error 5"},
+        {"InStrB",
+         {S("a\xE2\x82\xAC"
+            "b"),
+          S("b")},
+         "5"},
+        {"InStrB", {I(3), S("abab"), S("A"), I(1)}, "5"},
+        {"InStrB", {S("abc"), Value::null()}, "Null"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(text_of_call(c.fn, c.args), c.expected) << c.fn;

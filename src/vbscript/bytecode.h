@@ -131,6 +131,8 @@ struct StmtRange {
 struct ClassDef;
 
 struct Function {
+    Function();
+    uint64_t serial; // unique for the life of the process (caches key on it, never on addresses)
     std::string name;
     ProcKind kind = ProcKind::Sub;
     bool is_public = true;

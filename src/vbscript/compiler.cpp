@@ -4,6 +4,7 @@
 #include "vbscript/object.h"
 #include "vbscript/registry.h"
 
+#include <atomic>
 #include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
@@ -1083,6 +1084,11 @@ std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, Compi
         return nullptr;
     }
     return unit;
+}
+
+Function::Function() {
+    static std::atomic<uint64_t> next{1};
+    serial = next.fetch_add(1, std::memory_order_relaxed);
 }
 
 // --- disassembler ------------------------------------------------------------------------------

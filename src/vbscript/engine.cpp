@@ -18,7 +18,6 @@ namespace {
 constexpr size_t kStackSlots = size_t(1) << 18; // values on the VM stack (4 MB)
 constexpr int kMaxDepth = 4000;                 // nested script calls
 constexpr ptrdiff_t kNativeBudget = 1 << 20;    // bytes of native stack the VM may use
-constexpr size_t kMaxCachedUnits = 20000;
 constexpr int32_t kTicksPerPoll = 20000;
 
 thread_local Engine::Impl* g_active = nullptr;
@@ -81,9 +80,11 @@ bool Engine::Impl::is_defined(std::string_view name) {
 
 std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool expression,
                                              const Function* scope, SyntaxError& err) {
-    UnitCache& cache = scope ? scoped_cache_[scope] : expression ? expr_cache_ : stmt_cache_;
-    auto it = cache.find(text);
-    if (it != cache.end()) return it->second;
+    UnitCache* cache = scope        ? &scoped_cache_[scope->serial]
+                       : expression ? &expr_cache_
+                                    : &stmt_cache_;
+    auto it = cache->find(text);
+    if (it != cache->end()) return it->second;
     std::unique_ptr<Unit> unit;
     CompileTarget target{scope};
     ++compile_count_;
@@ -98,8 +99,21 @@ std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool express
     }
     if (!unit) return nullptr;
     std::shared_ptr<Unit> shared(std::move(unit));
-    if (cache.size() < kMaxCachedUnits) cache.emplace(std::string(text), shared);
+    if (cached_units_ >= cache_limit_) {
+        // A full cache starts over; code still in use stays alive through its owners.
+        clear_caches();
+        cache = scope ? &scoped_cache_[scope->serial] : expression ? &expr_cache_ : &stmt_cache_;
+    }
+    cache->emplace(std::string(text), shared);
+    ++cached_units_;
     return shared;
+}
+
+void Engine::Impl::clear_caches() {
+    stmt_cache_.clear();
+    expr_cache_.clear();
+    scoped_cache_.clear();
+    cached_units_ = 0;
 }
 
 bool Engine::Impl::unit_running(const Unit& unit) const {
@@ -333,9 +347,7 @@ void Engine::reset() {
     im.live_units_.clear();
     im.clear_err();
     if (im.builtin_shadowed_) {
-        im.stmt_cache_.clear();
-        im.expr_cache_.clear();
-        im.scoped_cache_.clear();
+        im.clear_caches();
         im.builtin_shadowed_ = false;
     }
 }
@@ -397,6 +409,10 @@ EvalResult Engine::eval(std::string_view expression) {
     }
     r.error = run_guarded(im, [&] { r.value = im.run_unit(unit, nullptr, nullptr); });
     return r;
+}
+
+void Engine::set_cache_limit(size_t units) {
+    impl_->cache_limit_ = units ? units : 1;
 }
 
 size_t Engine::compile_count() const {

@@ -84,6 +84,10 @@ public:
     // is cleared when the next call starts.
     void interrupt();
 
+    // How many compiled texts the cache keeps (default 100,000); when it is full it starts
+    // over. Code in use stays alive regardless.
+    void set_cache_limit(size_t units);
+
     // How many texts the engine has compiled since it was made (cached texts are not
     // compiled again, also not after reset()).
     size_t compile_count() const;

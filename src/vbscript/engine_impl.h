@@ -82,6 +82,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     // with `up` as the frame its up-scope names reach. Returns the main's result slot value.
     Value run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me);
     bool unit_running(const Unit& unit) const; // a procedure of the unit has a frame
+    void clear_caches();
     // Runs Execute/ExecuteGlobal/Eval text from the running code.
     void exec_text(std::string_view text, bool global);
     ScriptError make_error(int32_t number, std::string description, bool compile, int line,
@@ -106,7 +107,9 @@ struct Engine::Impl : public Context, public GlobalTable {
     std::deque<Global> globals_;
     std::unordered_map<std::string, int> global_index_; // lower-case name -> slot
     UnitCache stmt_cache_, expr_cache_;
-    std::unordered_map<const Function*, UnitCache> scoped_cache_;
+    std::unordered_map<uint64_t, UnitCache> scoped_cache_; // by the scope's Function::serial
+    size_t cached_units_ = 0;
+    size_t cache_limit_ = 100000;
     std::vector<std::shared_ptr<Unit>> live_units_; // uncached units that defined names
     bool builtin_shadowed_ = false;
     size_t compile_count_ = 0;

@@ -211,6 +211,18 @@ TEST_F(EngineBoundary, TextsAreCompiledOnce) {
     EXPECT_EQ(engine.compile_count(), before + 3); // the texts above and "n"
 }
 
+TEST_F(EngineBoundary, FullCacheStartsOverAndCodeInUseSurvives) {
+    engine.set_cache_limit(4);
+    EXPECT_EQ(run("Sub Work(k)\r\nDim local : local = k\r\n"
+                  "Execute \"local = local + 1\"\r\nMR.dspx local, 0\r\nEnd Sub"),
+              "");
+    for (int i = 0; i < 60; ++i)
+        ASSERT_EQ(run("Work " + std::to_string(i) + " : y" + std::to_string(i) + " = 1"), "");
+    ASSERT_EQ(host->calls.size(), 60u);
+    EXPECT_EQ(host->calls[59], "60:0");
+    EXPECT_EQ(value_of("y59"), "Integer:1");
+}
+
 TEST_F(EngineBoundary, TokenAndCodeListings) {
     std::string tokens = Engine::dump_tokens("x = &HFF ' note");
     EXPECT_NE(tokens.find("<ident>   x"), std::string::npos);

@@ -252,6 +252,9 @@ void append_escaped(std::string& out, std::string_view text) {
         case '>':
             entity = "&gt;";
             break;
+        case '\0': // no XML file can hold it
+            entity = "\xEF\xBF\xBD";
+            break;
         default:
             continue;
         }

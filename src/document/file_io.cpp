@@ -195,6 +195,7 @@ namespace {
 std::size_t utf8_sequence(std::string_view s, std::size_t i) {
     const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char c = b(i);
+    if (c == 0) return 0;
     if (c < 0x80) return 1;
     std::size_t n;
     unsigned char lo = 0x80, hi = 0xBF;
@@ -223,7 +224,7 @@ std::size_t utf8_sequence(std::string_view s, std::size_t i) {
 bool repair_utf8(std::string& text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
+        if (const auto c = static_cast<unsigned char>(text[i]); c < 0x80 && c != 0) {
             ++i;
             continue;
         }

@@ -38,8 +38,8 @@ int32_t read_loose_integer(std::string_view text);
 // decimal with an optional sign, or hexadecimal after "$" or "0x".
 bool read_strict_integer(std::string_view text, int32_t& value);
 
-// Replaces every byte sequence that is not valid UTF-8 by U+FFFD. Returns true when something
-// was replaced.
+// Replaces every byte sequence that is not valid UTF-8, and every NUL character (which no XML
+// file can hold), by U+FFFD. Returns true when something was replaced.
 bool repair_utf8(std::string& text);
 
 // Writes "ERROR in " + where + ": " + what to the diagnostic log, the one shape every failure

@@ -99,6 +99,23 @@ TEST(codesheet_file, round_trip_is_byte_identical) {
     EXPECT_EQ(back.sheet_format(3).number, "0.00");
 }
 
+// A NUL character, which an XML file cannot hold, is written as U+FFFD so the file stays
+// readable; other control characters are kept as they are.
+TEST(codesheet_file, control_characters_leave_the_file_readable) {
+    mondrel_doc doc;
+    doc.clear();
+    doc.add_sli(make_line(doc, 1, cw_rem, "", std::string("a\0b", 3)));
+    doc.add_sli(make_line(doc, 1, cw_rem, "",
+                          "c\x01\r\n\x7f"
+                          "d"));
+    mondrel_doc back;
+    ASSERT_TRUE(load_xml(back, xml_text(doc), false, read_replace, 0));
+    EXPECT_EQ(back.line(0).code, "a\xEF\xBF\xBD"
+                                 "b");
+    EXPECT_EQ(back.line(1).code, "c\x01\r\n\x7f"
+                                 "d");
+}
+
 TEST(codesheet_file, reads_any_whitespace_layout_and_lf_line_ends) {
     mondrel_doc doc;
     set_lines(doc, {"o 2 if   a", "c 1 b:=b", "c 1 ="});
@@ -482,6 +499,10 @@ TEST(file_io, utf8_is_repaired_and_counted_in_characters) {
     std::string bad = "a\xC3\x28\xED\xA0\x80z\xF0\x9F";
     EXPECT_TRUE(repair_utf8(bad));
     EXPECT_EQ(bad, "a\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDz\xEF\xBF\xBD\xEF\xBF\xBD");
+    std::string nul("a\0b", 3);
+    EXPECT_TRUE(repair_utf8(nul));
+    EXPECT_EQ(nul, "a\xEF\xBF\xBD"
+                   "b");
     EXPECT_EQ(utf8_prefix_bytes("h\xC3\xA9llo", 2), 3u);
     EXPECT_EQ(utf8_prefix_bytes("ab", 5), 2u);
 }

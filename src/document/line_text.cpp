@@ -68,17 +68,21 @@ code_word code_word_of(const text_source& src, const token& t) {
     return typed_code_word(t.kind);
 }
 
-// Splits the format off a code: the text after the last "''f" is the format. The writer's six
-// blanks before the marker are removed with it; a marker written by hand takes only the one
-// character in front of it, and any further blanks stay with the code.
+// Splits the format off a code: the text after the last "''f" is the format, without the one
+// blank the writer puts after the marker. The writer's six blanks before the marker go with it;
+// a marker written by hand takes one blank in front of it, and any further blanks stay with the
+// code. A character in front of the marker that is not a blank stays with the code.
 void split_format(std::string& code, std::string& format) {
     const std::size_t at = code.rfind("''f");
     if (at == std::string::npos) return;
     std::string_view rest = std::string_view(code).substr(at + 3);
     if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
     format = std::string(rest);
-    std::size_t cut = at > 0 ? at - 1 : 0;
-    if (at >= 6 && code.compare(at - 6, 6, "      ") == 0) cut = at - 6;
+    std::size_t cut = at;
+    if (at >= 6 && code.compare(at - 6, 6, "      ") == 0)
+        cut = at - 6;
+    else if (at > 0 && code[at - 1] == ' ')
+        cut = at - 1;
     code.resize(cut);
 }
 
@@ -128,7 +132,11 @@ line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
             return true;
         }
         word = code_word_of(src, t);
-        code_start = t.end + 1;
+        // The blank the writer puts after the word is skipped; anything else belongs to the
+        // code ("if(x)").
+        code_start = t.end;
+        if (code_start < text.size() && (text[code_start] == ' ' || text[code_start] == '\t'))
+            ++code_start;
         return word != cw_expression;
     };
     std::string name;

@@ -1,6 +1,7 @@
 // Fuzz target for the line-text reader: any text read line by line gives sound lines, a line
-// that cannot be read is kept as a comment, and the text written from them reads back to the
-// same text; a paste of the text leaves a sound document.
+// that cannot be read is kept as a comment, the text written from them reads back to the same
+// text, a codesheet file written from them reads back to the same lines, and a paste of the
+// text leaves a sound document.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "display/prop_stuff.h"
 #include "document/clipboard.h"
+#include "document/codesheet_file.h"
 #include "document/file_io.h"
 #include "document/line_text.h"
 #include "document/mondrel_doc.h"
@@ -58,6 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string first = read_and_write(doc, text);
     mondrel_doc again;
     check(read_and_write(again, first) == first);
+
+    // Whatever the text made of the lines, a codesheet file holds it.
+    const std::string xml = xml_text(again);
+    mondrel_doc stored;
+    check(load_xml(stored, xml, false, read_replace, 0));
+    stored.ensure_trailing_blank();
+    again.ensure_trailing_blank();
+    check(lines_text(stored) == lines_text(again));
 
     mondrel_doc target;
     target.add_sli(make_line(target, 2, cw_if, "", "a"));

@@ -16,9 +16,13 @@ namespace vbs {
 
 namespace {
 
+// Set while a date literal is read: script literals are written month first (#1/15/2020#)
+// whatever the user's locale.
+thread_local bool literal_dates = false;
+
 // The one place the locale is read, so that a caller-supplied locale needs one edit here.
 const locale_info& active_locale() {
-    return current_locale();
+    return literal_dates ? en_us_locale() : current_locale();
 }
 
 std::string_view trim_spaces(std::string_view s) {
@@ -643,6 +647,13 @@ bool parse_date(std::string_view text, double& out) {
     if (!have_date && !have_time) return false;
     out = date < 0 ? date - time : date + time;
     return true;
+}
+
+bool parse_date_literal(std::string_view text, double& out) {
+    literal_dates = true;
+    bool ok = parse_date(text, out);
+    literal_dates = false;
+    return ok;
 }
 
 int compare_strings(std::string_view a, std::string_view b, bool text_compare) {

@@ -49,6 +49,9 @@ bool parse_number(std::string_view text, double& out);
 // Reads a date/time written as the locale writes them ("1/15/2020", "3:04:05 PM", "2020-01-15",
 // "January 15, 2020"). Returns false when the text is not a date.
 bool parse_date(std::string_view text, double& out);
+// Reads the inside of a date literal (#1/15/2020 10:30#): month first, English names, whatever
+// the locale.
+bool parse_date_literal(std::string_view text, double& out);
 
 // Date arithmetic on OLE dates.
 double date_from_parts(int year, int month, int day); // month/day may overflow and roll on

@@ -257,7 +257,7 @@ private:
         std::string_view body = s_.substr(st, i_ - st);
         ++i_;
         double d;
-        if (!parse_date(body, d)) return fail(1032);
+        if (!parse_date_literal(body, d)) return fail(1032);
         t.kind = T::DateLit;
         t.dval = d;
         return true;

@@ -2,6 +2,7 @@
 // positions, literal forms, and expressions whose subtype and value are easy to get wrong.
 #include "vbscript/convert.h"
 #include "vbscript/engine.h"
+#include "vbscript/locale.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,21 @@ TEST(Language, ContinuationColonsCommentsAndBrackets) {
         engine.execute_statement("Class K\nPublic [End]\nEnd Class\nSet obj = New K\nobj.End = 4")
             .ok());
     EXPECT_EQ(to_string(engine.eval("obj.End").value), "4");
+}
+
+TEST(Language, DateLiteralsAreMonthFirstButTextFollowsTheLocale) {
+    ASSERT_TRUE(set_current_locale("de-DE"));
+    Engine engine;
+    EvalResult r = engine.eval("#1/2/2003#");
+    int y = 0, m = 0, d = 0;
+    ASSERT_TRUE(r.ok());
+    ASSERT_TRUE(date_to_parts(r.value.double_val(), y, m, d));
+    EXPECT_EQ(m, 1);
+    EXPECT_EQ(d, 2);
+    EXPECT_EQ(to_string(engine.eval("CStr(1.5)").value), "1,5");
+    EXPECT_EQ(to_string(engine.eval("CDbl(\"2,25\") * 2").value), "4,5");
+    set_current_locale(en_us_locale());
+    EXPECT_EQ(to_string(engine.eval("1.5 & \"\"").value), "1.5");
 }
 
 TEST(Language, RuntimeErrorPositionIsTheFailingStatement) {

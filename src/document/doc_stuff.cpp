@@ -433,4 +433,15 @@ std::string undo_list::dump() const {
     return out;
 }
 
+void undo_list::forget_steps() {
+    if (steps_.empty() && changes_.empty()) return;
+    const bool modified = is_modified();
+    changes_.clear();
+    steps_.clear();
+    redo_count_ = 0;
+    // Inside an open group, what the group records from now on is still good.
+    group_start_ = depth_ > 0 ? 0 : -1;
+    saved_mark_ = modified ? -1 : 0;
+}
+
 } // namespace mondrel

@@ -107,6 +107,12 @@ public:
     bool wants_records() const { return recording_ && depth_ > 0; }
     void record(change_item&& item);
 
+    // Drops every step. Used when lines were added or taken out without records (include
+    // files loaded for a run, or removed before storing): the recorded indexes would point at
+    // other lines now, so replaying them could change the wrong lines. A modified document
+    // stays modified.
+    void forget_steps();
+
     int undo_count() const { return static_cast<int>(steps_.size()) - redo_count_; }
     int redo_count() const { return redo_count_; }
     void mark_saved() { saved_mark_ = undo_count(); }

@@ -134,8 +134,9 @@ int64_t to_currency_raw(const Value& v0) {
     if (v.tag() == Tag::Integer || v.tag() == Tag::Long || v.tag() == Tag::Byte ||
         v.tag() == Tag::Boolean)
         return static_cast<int64_t>(v.int_val()) * 10000;
-    double d = round_even(to_double(v) * 10000.0);
-    if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) raise_error(kErrOverflow);
+    // Scaled in extended precision so whole amounts near the Currency limit stay exact.
+    long double d = std::nearbyint((long double)to_double(v) * 10000.0L);
+    if (!(d >= -9223372036854775808.0L && d < 9223372036854775808.0L)) raise_error(kErrOverflow);
     return static_cast<int64_t>(d);
 }
 

@@ -67,9 +67,9 @@ int64_t as_int64(const Value& v) {
 }
 
 Value make_currency(long double scaled) {
-    if (!(scaled >= -9.2233720368547758e18L && scaled < 9.2233720368547758e18L))
-        raise_error(kErrOverflow);
-    return Value::currency_raw(int64_t(std::nearbyint(double(scaled))));
+    long double r = std::nearbyint(scaled);
+    if (!(r >= -9223372036854775808.0L && r < 9223372036854775808.0L)) raise_error(kErrOverflow);
+    return Value::currency_raw(int64_t(r));
 }
 
 Value double_result(double d) {
@@ -140,9 +140,12 @@ Value op_arith(BinOp op, const Value& a0, const Value& b0) {
             double r = op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y;
             return make_currency((long double)r * 10000.0L);
         }
-        long double x = (long double)to_currency_raw(a), y = (long double)to_currency_raw(b);
-        if (op == BinOp::Mul) return make_currency(x * y / 10000.0L);
-        return make_currency(op == BinOp::Add ? x + y : x - y);
+        int64_t x = to_currency_raw(a), y = to_currency_raw(b), r = 0;
+        if (op == BinOp::Mul) return make_currency((long double)x * (long double)y / 10000.0L);
+        bool overflow =
+            op == BinOp::Add ? __builtin_add_overflow(x, y, &r) : __builtin_sub_overflow(x, y, &r);
+        if (overflow) raise_error(kErrOverflow);
+        return Value::currency_raw(r);
     }
     if (hi <= kLong) {
         int64_t x = as_int64(a), y = as_int64(b);

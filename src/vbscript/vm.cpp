@@ -108,6 +108,11 @@ static Value* var_slot(Engine::Impl& im, Frame& fr, VarKind k, int b, int c, boo
 }
 
 Value Engine::Impl::let_value(Value v) {
+    if (v.tag() == Tag::Array) {
+        // Assigning a fixed-size array gives the target a resizable copy of it.
+        if (!v.arr()->fixed) return v;
+        return Value::array(v.arr()->clone());
+    }
     if (v.tag() != Tag::Object) return v;
     if (!v.obj()) raise_error(kErrObjectNotSet);
     return to_primitive(v);
@@ -416,7 +421,8 @@ void Engine::Impl::execute(Frame& fr) {
                 case Op::STOREL: {
                     Value& dst = L[in.b].deref();
                     --sp;
-                    if (sp->tag() == Tag::Object) *sp = let_value(std::move(*sp));
+                    if (sp->tag() == Tag::Object || sp->tag() == Tag::Array)
+                        *sp = let_value(std::move(*sp));
                     dst = std::move(*sp);
                     break;
                 }
@@ -447,7 +453,8 @@ void Engine::Impl::execute(Frame& fr) {
                     Value* dst =
                         g.kind == GKind::Variable ? &g.value : global_for_write(*this, fr, in.c);
                     --sp;
-                    if (sp->tag() == Tag::Object) *sp = let_value(std::move(*sp));
+                    if (sp->tag() == Tag::Object || sp->tag() == Tag::Array)
+                        *sp = let_value(std::move(*sp));
                     *dst = std::move(*sp);
                     break;
                 }
@@ -476,7 +483,8 @@ void Engine::Impl::execute(Frame& fr) {
                 case Op::STOREN: {
                     Value* dst = var_slot(*this, fr, VarKind::Dyn, in.b, in.c, true);
                     --sp;
-                    if (sp->tag() == Tag::Object) *sp = let_value(std::move(*sp));
+                    if (sp->tag() == Tag::Object || sp->tag() == Tag::Array)
+                        *sp = let_value(std::move(*sp));
                     *dst = std::move(*sp);
                     break;
                 }
@@ -498,7 +506,8 @@ void Engine::Impl::execute(Frame& fr) {
                     break;
                 case Op::STOREF: {
                     --sp;
-                    if (sp->tag() == Tag::Object) *sp = let_value(std::move(*sp));
+                    if (sp->tag() == Tag::Object || sp->tag() == Tag::Array)
+                        *sp = let_value(std::move(*sp));
                     static_cast<ClassInstance*>(fr.me)->fields[in.b] = std::move(*sp);
                     break;
                 }
@@ -515,7 +524,8 @@ void Engine::Impl::execute(Frame& fr) {
                     break;
                 case Op::STOREU: {
                     --sp;
-                    if (sp->tag() == Tag::Object) *sp = let_value(std::move(*sp));
+                    if (sp->tag() == Tag::Object || sp->tag() == Tag::Array)
+                        *sp = let_value(std::move(*sp));
                     fr.up->locals[in.b].deref() = std::move(*sp);
                     break;
                 }

@@ -117,7 +117,7 @@ Value op_arith(BinOp op, const Value& a0, const Value& b0) {
         int64_t r = op == BinOp::IDiv ? x / y : x % y;
         if (ca == kByte && cb == kByte) return Value::byte(uint8_t(r));
         bool small = ca <= kInteger && cb <= kInteger;
-        if (small) return Value::integer(int16_t(r));
+        if (small && r >= -32768 && r <= 32767) return Value::integer(int16_t(r));
         if (r < INT32_MIN || r > INT32_MAX) raise_error(kErrOverflow);
         return Value::long_(int32_t(r));
     }

@@ -751,7 +751,7 @@ void Engine::Impl::execute(Frame& fr) {
                 case Op::MOD:
                     BINARY(
                         if (is_int_tag(x.tag()) && is_int_tag(y.tag()) && y.int_val() != 0) {
-                            int32_t r = x.int_val() % y.int_val();
+                            int32_t r = int32_t(int64_t(x.int_val()) % y.int_val());
                             if (x.tag() == Tag::Integer && y.tag() == Tag::Integer)
                                 x.set_integer(int16_t(r));
                             else

@@ -16,3 +16,10 @@ WScript.Echo 2 ^ -1 ' expect: 0.5
 Dim n
 n = Null
 WScript.Echo IsNull(n + 1) & " " & IsNull(n & "x") ' expect: True False
+' The extremes of integer division and remainder.
+WScript.Echo CLng(-2147483647 - 1) Mod -1 ' expect: 0
+WScript.Echo TypeName(CInt(-32768) \ -1) & " " & (CInt(-32768) \ -1) ' expect: Long 32768
+On Error Resume Next
+Dim q
+q = CLng(-2147483647 - 1) \ -1
+WScript.Echo Err.Number ' expect: 6

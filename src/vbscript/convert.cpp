@@ -340,7 +340,7 @@ static int64_t seconds_of_day(double ole) {
 static std::string expand_picture(std::string_view pic, double ole) {
     const locale_info& loc = active_locale();
     int y = 0, mo = 0, d = 0;
-    date_to_parts(ole, y, mo, d);
+    if (!date_to_parts(ole, y, mo, d)) raise_error(kErrOverflow);
     int64_t secs = seconds_of_day(ole);
     int h = int(secs / 3600), mi = int(secs / 60 % 60), s = int(secs % 60);
     std::string out;

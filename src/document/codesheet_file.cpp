@@ -388,6 +388,7 @@ save_result write_file(mondrel_doc& doc, std::string_view name) {
     // Included lines never belong to the file; taking them out of the sheet as well makes the
     // next run load the include files afresh.
     remove_included_lines(doc);
+    doc.ensure_trailing_blank();
     const file_choice file = resolve_file_name(doc, name);
     save_result result;
     result.path = file.path;

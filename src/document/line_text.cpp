@@ -142,7 +142,10 @@ line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
     std::string name;
     int32_t word = cw_expression;
     std::size_t code_start = 0;
-    if (!read_word(src.at(k), word, code_start)) {
+    // A name followed by ":" is the line's name, even the name "incl".
+    const bool named =
+        src.at(k).kind == token_kind::name && src.at(k + 1).kind == token_kind::colon;
+    if (named || !read_word(src.at(k), word, code_start)) {
         if (src.at(k).kind != token_kind::name || src.at(k + 1).kind != token_kind::colon)
             return nullptr;
         name = std::string(src.token_text(src.at(k)));

@@ -97,6 +97,7 @@ TEST(line_text, reading_one_line) {
         {"o 1 =5''fstyle:bold", true, true, 1, cw_expression, "*", "5", "style:bold"},
         {"c 1 rem \xE2\x82\xAC''f x", true, false, 1, cw_rem, "", "\xE2\x82\xAC", "x"},
         {"c 1 if(x > 0)", true, false, 1, cw_if, "", "(x > 0)", ""},
+        {"c 1 incl:dir \"x\"", true, false, 1, cw_dir, "incl", "\"x\"", ""},
         {"c 1 rem\xE2\x82\xAC", true, false, 1, cw_rem, "", "\xE2\x82\xAC", ""},
         {"O 2 =1", true, true, 2, cw_expression, "*", "1", ""},
         {"x 1 =1", true, false, 1, cw_expression, "*", "1", ""},

@@ -16,6 +16,7 @@
 #include "document/file_io.h"
 #include "document/line_text.h"
 #include "document/mondrel_doc.h"
+#include "execution/incl_dir_cmd.h"
 
 using namespace mondrel;
 
@@ -44,6 +45,8 @@ std::string read_and_write(mondrel_doc& doc, std::string_view text) {
     for (line_ptr& line : block)
         doc.insert_line(doc.line_count(), std::move(line));
     check(sound(doc));
+    // As the writers store it: without the lines include files brought in.
+    remove_included_lines(doc);
     return lines_text(doc);
 }
 

@@ -13,6 +13,7 @@
 #include "document/code_words.h"
 #include "document/codesheet_file.h"
 #include "document/mondrel_doc.h"
+#include "execution/incl_dir_cmd.h"
 
 using namespace mondrel;
 
@@ -48,6 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(xml_text(doc) == before);
         return 0;
     }
+    check(sound(doc));
+    // As write_file does: the included lines leave the sheet before it is stored.
+    remove_included_lines(doc);
+    doc.ensure_trailing_blank();
     check(sound(doc));
     const std::string first = xml_text(doc);
     mondrel_doc again;

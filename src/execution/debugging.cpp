@@ -49,7 +49,7 @@ void run_engine::step(step_kind kind) {
     if (current_ < 0 || current_ >= n) return;
     interrupted_ = false;
     state_ = run_state::running;
-    repair_stack();
+    resume_checks();
     snapshot();
     const source_list_item& line = doc_.line(current_);
     if ((line.has_children() && kind == step_kind::over) || line.has_flag(flag_block_head)) {

@@ -119,7 +119,7 @@ void run_engine::run_all(int chain_depth) {
         chain_path_.clear();
     } else {
         state_ = run_state::running;
-        repair_stack();
+        resume_checks();
         if (current_ >= 0 && current_ < doc_.line_count()) execute_line();
     }
     while (reason_ == stop_reason::none && current_ < doc_.line_count() && !interrupted_) {
@@ -129,9 +129,15 @@ void run_engine::run_all(int chain_depth) {
     finish();
 }
 
+void run_engine::resume_checks() {
+    if (doc_.structure_version() != paused_shape_) repair_stack();
+}
+
 // The sheet may have been edited while the run was paused: lines added or removed move the
 // lines the stack names. Only the entries that are still lines above the current line are kept,
-// innermost last, so the walk never asks about a line that is not there.
+// innermost last, so the walk never asks about a line that is not there. (An unedited sheet
+// keeps its stack as it is: after an error-advance the stack may name a loop the walk has
+// already left, and the walk must go on exactly as an uninterrupted run would.)
 void run_engine::repair_stack() {
     const int n = doc_.line_count();
     if (stack_.empty()) return;
@@ -143,9 +149,9 @@ void run_engine::repair_stack() {
     std::vector<int> above;
     for (int p = tree.parent_of(current_); p >= 0; p = tree.parent_of(p))
         above.push_back(p);
-    std::vector<int> kept;
-    for (int entry : stack_)
-        if (std::find(above.begin(), above.end(), entry) != above.end()) kept.push_back(entry);
+    std::vector<entered_line> kept;
+    for (const entered_line& entry : stack_)
+        if (std::find(above.begin(), above.end(), entry.line) != above.end()) kept.push_back(entry);
     stack_ = std::move(kept);
 }
 
@@ -155,6 +161,7 @@ void run_engine::finish() {
         state_ = run_state::idle;
     else
         state_ = run_state::paused;
+    paused_shape_ = doc_.structure_version();
     const int end = std::min(current_, n);
     for (int i = 0; i < end; ++i)
         fetch(i, fetch_mode::reset);
@@ -283,21 +290,19 @@ void run_engine::execute_condition(int i) {
     bool truth = false;
     if (!value_is_true(i, truth)) return failed();
     if (!truth) return advance(doc_.tree().subtree_size(i));
-    if (!is_if) loop_counter_ = 0;
     enter();
 }
 
 void run_engine::execute_for(int i) {
     if (!execute(i) || !fetch(i, fetch_mode::reset)) return error_advance();
     if (!doc_.line(i).has_children()) return advance(1);
-    loop_counter_ = 0; // no test before the first pass
-    enter();
+    enter(); // no test before the first pass
 }
 
 void run_engine::execute_exit(int i) {
     const int32_t word = doc_.line(i).code_word;
     for (size_t k = stack_.size(); k-- > 0;) {
-        const int loop = stack_[k];
+        const int loop = stack_[k].line;
         if (doc_.line(loop).code_word != word) continue;
         stack_.resize(k);
         current_ = loop;
@@ -389,7 +394,7 @@ void run_engine::execute_cmd(int i) {
 // --- advances ------------------------------------------------------------------------------
 
 void run_engine::enter() {
-    stack_.push_back(current_);
+    stack_.push_back({current_, 0});
     ++current_;
 }
 
@@ -403,7 +408,7 @@ void run_engine::advance(int step) {
 void run_engine::end_of_children(int finished, int step) {
     const line_tree& tree = doc_.tree();
     for (;;) {
-        const int p = stack_.back();
+        const int p = stack_.back().line;
         if (loop_again(p)) {
             current_ = p + 1;
             return;
@@ -418,7 +423,7 @@ void run_engine::end_of_children(int finished, int step) {
 
 bool run_engine::count_pass(int p) {
     const int32_t limit = max_loop_count();
-    if (++loop_counter_ < limit) return true;
+    if (++stack_.back().passes < limit) return true;
     set_error(p, max_loop_message(limit));
     return false;
 }

@@ -99,6 +99,7 @@ private:
     void set_error(int i, std::string text);
     void release_values();
     void repair_stack();
+    void resume_checks();
 
     void execute_fmt(int i);
     void execute_dir(int i);
@@ -132,9 +133,16 @@ private:
     std::string chain_path_;
     int chain_depth_ = 0;
     // The lines whose children are being executed, innermost last. It grows as deep as the
-    // tree does; the tree itself bounds it.
-    std::vector<int> stack_;
-    int32_t loop_counter_ = 0;
+    // tree does; the tree itself bounds it. Each entry counts the further passes of its own
+    // loop, so an inner loop starting again never resets the count of the loop around it.
+    struct entered_line {
+        int line;
+        int32_t passes;
+    };
+    std::vector<entered_line> stack_;
+    // The document's shape when the run paused; a different shape on resume means the sheet
+    // was edited and the stack is checked against it.
+    uint64_t paused_shape_ = 0;
     int64_t lines_executed_ = 0;
     std::atomic<bool> interrupted_{false};
 };

@@ -109,6 +109,16 @@ INSTANTIATE_TEST_SUITE_P(
                    {0, cw_expression, "", ""}},
                   {{0, 900}},
                   {}},
+        // Every loop counts its own passes: a loop that enters another loop on each pass
+        // still ends at the limit instead of running for ever.
+        walk_case{"a loop around a loop still ends at the limit",
+                  {{0, cw_expression, "n", "0"},
+                   {0, cw_while, "", "true"},
+                   {1, cw_for, "j", "1 to 2"},
+                   {2, cw_let, "", "n=n+1"},
+                   {0, cw_expression, "", ""}},
+                  {{0, 2000}},
+                  {{1, limit_text}}},
         walk_case{"an IF whose condition fails skips its children",
                   {{0, cw_expression, "x", "1"},
                    {0, cw_if, "", "x>3"},

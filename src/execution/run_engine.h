@@ -27,7 +27,7 @@ namespace mondrel {
 class mondrel_doc;
 class global_list;
 class line_tree;
-struct include_source;
+class include_source;
 
 enum class run_state : uint8_t { idle = 0, running = 1, paused = 2 };
 enum class stop_reason : uint8_t { none = 0, stop = 1, chain = 2 };

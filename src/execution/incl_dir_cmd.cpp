@@ -151,10 +151,13 @@ int load_include_files(mondrel_doc& doc, const include_source& source) {
         if (loaded == 0) break;
     }
     doc.history().set_recording(recording);
+    // The loaded lines moved every line after them, so the recorded steps no longer fit.
+    if (total > 0) doc.history().forget_steps();
     return total;
 }
 
 void remove_included_lines(mondrel_doc& doc) {
+    bool removed = false;
     for (int i = 0; i < doc.line_count(); ++i) {
         source_list_item& line = doc.line(i);
         if (line.code_word != cw_incl || !line.has_children()) continue;
@@ -162,7 +165,10 @@ void remove_included_lines(mondrel_doc& doc) {
         doc.take_lines(i + 1, size - 1);
         doc.line(i).count = 1;
         doc.structure_changed();
+        removed = true;
     }
+    // Steps recorded while the included lines were there point past them.
+    if (removed) doc.history().forget_steps();
 }
 
 // --- DIR -------------------------------------------------------------------------------------

@@ -85,6 +85,36 @@ TEST(Include, NameWithoutFolderIsReadFromTheSheetsFolder) {
     EXPECT_EQ(f.doc.history().undo_count(), 0);
 }
 
+// Steps recorded before the included lines came (or after, before they left) would be
+// replayed at shifted indexes: loading and removing included lines forgets them instead.
+TEST(Include, LoadingAndRemovingForgetTheStepsTheyWouldShift) {
+    temp_folder dir;
+    write_sheet(dir / "rates.mdr", {{0, cw_expression, "rate", "5"}, {0, cw_expression, "", "6"}});
+    incl_fixture f({{0, cw_incl, "", "\"rates\""}, {0, cw_expression, "due", "rate*2"}});
+    f.doc.set_file_name(dir / "sheet.mdr");
+    f.doc.history().begin_group("edit");
+    f.doc.add_after_sli(make_line(f.doc, 1, cw_expression, "", "99"), 1);
+    f.doc.history().end_group();
+    ASSERT_EQ(f.doc.history().undo_count(), 1);
+
+    f.run->run_all();
+    ASSERT_EQ(f.doc.line(0).count, 4) << f.doc.line(0).error_text;
+    EXPECT_EQ(f.doc.history().undo_count(), 0);
+    const int added = f.find("99");
+    ASSERT_GE(added, 0);
+    EXPECT_FALSE(f.doc.undo().applied);
+    EXPECT_EQ(f.find("99"), added) << "nothing was replayed at the shifted index";
+    EXPECT_TRUE(f.doc.is_modified());
+
+    f.doc.history().begin_group("edit");
+    f.doc.add_after_sli(make_line(f.doc, 1, cw_expression, "", "77"), f.find("99"));
+    f.doc.history().end_group();
+    remove_included_lines(f.doc);
+    EXPECT_EQ(f.doc.line(0).count, 1);
+    EXPECT_EQ(f.doc.history().undo_count(), 0);
+    EXPECT_GE(f.find("77"), 0);
+}
+
 TEST(Include, SheetWithoutFolderUsesTheDefaultIncludeFolder) {
     temp_folder dir;
     write_sheet(dir / "rates.mdr", {{0, cw_expression, "rate", "7"}});

@@ -3,6 +3,7 @@
 
 #include "vbscript/builtins.h"
 #include "vbscript/error.h"
+#include "vbscript/lib_support.h"
 #include "vbscript/locale.h"
 #include "vbscript/object.h"
 #include "vbscript/vm_context.h"
@@ -658,6 +659,12 @@ bool parse_date_literal(std::string_view text, double& out) {
 }
 
 int compare_strings(std::string_view a, std::string_view b, bool text_compare) {
+    // Text comparison folds case as the string functions do (Latin, Greek, Cyrillic); the
+    // byte loop below folds ASCII alone, which is all it needs to when both texts are ASCII.
+    if (text_compare && !(is_ascii(a) && is_ascii(b))) {
+        const std::string fa = lower_text(a), fb = lower_text(b);
+        return compare_strings(fa, fb, false);
+    }
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);

@@ -129,7 +129,7 @@ bool has_wildcard(std::string_view name) {
     return name.find_first_of("*?") != std::string_view::npos;
 }
 
-// The existing paths a specification names: itself, or the entries of its folder matching a
+// The existing paths a path pattern names: itself, or the entries of its folder matching a
 // wildcard last name. `folders` picks folders rather than files.
 std::vector<std::string> expand_spec(std::string_view spec, bool folders) {
     std::string path = std::string(strip_trailing_seps(native_path(spec)));
@@ -141,8 +141,8 @@ std::vector<std::string> expand_spec(std::string_view spec, bool folders) {
         if (fs::exists(st) && fs::is_directory(st) == folders) out.push_back(path);
         return out;
     }
-    std::string dir(parent_of(path));
-    if (dir.empty()) dir = ".";
+    const std::string_view parent = parent_of(path);
+    const std::string dir = parent.empty() ? std::string(".") : std::string(parent);
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
         if (fnmatch(name.c_str(), entry.c_str(), FNM_PERIOD) != 0) continue;

@@ -21,7 +21,7 @@ if(EXPECTED)
   return()
 endif()
 
-file(STRINGS ${SCRIPT} lines)
+file(STRINGS ${SCRIPT} lines ENCODING UTF-8)
 set(want "")
 set(want_error "")
 set(want_kind "")

@@ -50,3 +50,6 @@ Err.Clear
 r = Left("a")
 WScript.Echo Err.Number ' expect: 450
 Err.Clear
+' Text comparison folds the same letters in StrComp, Filter and InStr.
+WScript.Echo StrComp("ÄRGER", "ärger", vbTextCompare) & " " & StrComp("ÄRGER", "ärger") & " " & InStr(1, "xÄy", "ä", vbTextCompare) ' expect: 0 -1 2
+WScript.Echo Join(Filter(Array("Ärger", "Öl", "ärgern"), "ÄR", True, vbTextCompare), ",") ' expect: Ärger,ärgern

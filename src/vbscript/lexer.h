@@ -114,6 +114,43 @@ struct LexError {
     int col = 0;
 };
 
+// Reads a text's tokens one at a time, so that a parser can hold only the tokens of the
+// statement it is reading. After the Eof token every further call yields Eof again.
+class Lexer {
+public:
+    explicit Lexer(std::string_view text) : s_(text) {}
+
+    // The next token into `t`. Returns false with error() set on a lexical error; the lexer
+    // then stays at the error.
+    bool next(Token& t);
+    const LexError& error() const { return err_; }
+
+private:
+    bool read(Token& t);
+    bool next_or_eof(Token& t);
+    bool continuation_follows() const;
+    void new_line();
+    bool fail(int number);
+    void skip_comment();
+    bool single(Token& t, T k);
+    bool pair(Token& t, T k);
+    bool word(Token& t);
+    bool bracketed(Token& t);
+    bool string(Token& t);
+    bool date(Token& t);
+    bool radix(Token& t);
+    bool number(Token& t);
+
+    std::string_view s_;
+    size_t i_ = 0;
+    int line_ = 1;
+    size_t line_start_ = 0;
+    T prev_ = T::Newline; // the kind of the token before
+    bool space_ = true;   // whitespace or a line start since that token
+    bool failed_ = false;
+    LexError err_;
+};
+
 // Splits text into tokens ending with one Eof. Returns false with `err` set on a lexical error.
 bool tokenize(std::string_view text, std::vector<Token>& out, LexError& err);
 

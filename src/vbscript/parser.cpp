@@ -3,6 +3,7 @@
 #include "vbscript/lexer.h"
 
 #include <cstring>
+#include <memory>
 
 namespace vbs {
 
@@ -15,6 +16,70 @@ constexpr int kMaxExprDepth = 3000; // height of an expression tree (long operat
 
 struct ParseFailure {
     SyntaxError err;
+};
+struct LexFailure {
+    LexError err;
+};
+
+// The tokens the parser may still look at. They are read from the lexer as the parser asks
+// for them and dropped when a statement is done, so a long text never holds all its tokens
+// at once. Tokens live in fixed chunks that never move, so a reference to a token stays valid
+// until release() drops it; dropped chunks are reused.
+class TokenStream {
+public:
+    explicit TokenStream(std::string_view text) : lx_(text) {}
+
+    // Token i of the text (counting from 0). A lexical error on the way throws LexFailure.
+    const Token& operator[](size_t i) {
+        while (i >= end_)
+            pull();
+        return slot(i);
+    }
+
+    // Drops the tokens before token i.
+    void release(size_t i) {
+        size_t whole = (i - first_) / kChunk;
+        if (whole == 0) return;
+        for (size_t k = 0; k < whole; ++k)
+            spare_.push_back(std::move(chunks_[k]));
+        chunks_.erase(chunks_.begin(), chunks_.begin() + ptrdiff_t(whole));
+        first_ += whole * kChunk;
+    }
+
+    // After a syntax error: reads the rest of the text. A lexical error anywhere in the text
+    // is reported rather than the syntax error, as if the whole text had been read first;
+    // returns true with `err` set when there is one.
+    bool lex_error_in_rest(LexError& err) {
+        Token t;
+        while (lx_.next(t))
+            if (t.kind == T::Eof) return false;
+        err = lx_.error();
+        return true;
+    }
+
+private:
+    static constexpr size_t kChunk = 64;
+
+    Token& slot(size_t i) { return chunks_[(i - first_) / kChunk][(i - first_) % kChunk]; }
+
+    void pull() {
+        if (end_ - first_ == chunks_.size() * kChunk) {
+            if (spare_.empty()) {
+                chunks_.push_back(std::make_unique<Token[]>(kChunk));
+            } else {
+                chunks_.push_back(std::move(spare_.back()));
+                spare_.pop_back();
+            }
+        }
+        if (!lx_.next(slot(end_))) throw LexFailure{lx_.error()};
+        ++end_;
+    }
+
+    Lexer lx_;
+    std::vector<std::unique_ptr<Token[]>> chunks_; // chunks_[0] starts with token first_
+    std::vector<std::unique_ptr<Token[]>> spare_;
+    size_t first_ = 0; // a multiple of kChunk
+    size_t end_ = 0;   // one past the last token read
 };
 
 // One row per binary operator token: the expression parser is driven by this table.
@@ -43,7 +108,7 @@ const BinRow* find_binop(T tok) {
 
 class Parser {
 public:
-    explicit Parser(std::vector<Token>& toks) : t_(toks) {}
+    explicit Parser(TokenStream& toks) : t_(toks) {}
 
     // program -> {statement_line} EOF
     void program(Program& prog) {
@@ -52,6 +117,7 @@ public:
         while (!at(T::Eof)) {
             top_level_item(prog);
             end_of_statement();
+            t_.release(p_);
         }
     }
 
@@ -68,9 +134,9 @@ public:
 
 private:
     // --- token helpers -------------------------------------------------------------------
-    const Token& cur() const { return t_[p_]; }
-    bool at(T k) const { return t_[p_].kind == k; }
-    bool at_word(const char* w) const { return at(T::Ident) && iequals(cur().text, w); }
+    const Token& cur() { return t_[p_]; }
+    bool at(T k) { return t_[p_].kind == k; }
+    bool at_word(const char* w) { return at(T::Ident) && iequals(cur().text, w); }
     bool accept(T k) {
         if (!at(k)) return false;
         ++p_;
@@ -87,11 +153,11 @@ private:
     [[noreturn]] void fail_at(int number, const Token& at) {
         throw ParseFailure{SyntaxError{number, at.line, at.col}};
     }
-    bool at_end_of_statement() const {
+    bool at_end_of_statement() {
         T k = cur().kind;
         return k == T::Newline || k == T::Colon || k == T::Eof;
     }
-    bool at_line_end() const { return at(T::Newline) || at(T::Eof); }
+    bool at_line_end() { return at(T::Newline) || at(T::Eof); }
     void end_of_statement() {
         if (at(T::Eof)) return;
         if (!accept(T::Newline) && !accept(T::Colon)) fail(1025);
@@ -456,6 +522,8 @@ private:
             }
             out.push_back(statement(false));
             end_of_statement();
+            // Nothing holds a token of a finished statement (see TokenStream).
+            t_.release(p_);
         }
     }
 
@@ -858,7 +926,7 @@ private:
         return s;
     }
 
-    std::vector<Token>& t_;
+    TokenStream& t_;
     size_t p_ = 0;
     int nesting_ = 0;
     int proc_depth_ = 0;
@@ -866,41 +934,38 @@ private:
     Program* prog_ = nullptr;
 };
 
-bool lex(std::string_view text, std::vector<Token>& toks, SyntaxError& err) {
-    LexError le;
-    if (!tokenize(text, toks, le)) {
-        err = SyntaxError{le.number, le.line, le.col};
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
-    std::vector<Token> toks;
-    if (!lex(text, toks, err)) return false;
+    TokenStream toks(text);
     try {
         Parser p(toks);
         p.program(out);
         return true;
     } catch (const ParseFailure& f) {
         err = f.err;
-        return false;
+        LexError le;
+        if (toks.lex_error_in_rest(le)) err = SyntaxError{le.number, le.line, le.col};
+    } catch (const LexFailure& f) {
+        err = SyntaxError{f.err.number, f.err.line, f.err.col};
     }
+    return false;
 }
 
 bool parse_expression(std::string_view text, ExprPtr& out, SyntaxError& err) {
-    std::vector<Token> toks;
-    if (!lex(text, toks, err)) return false;
+    TokenStream toks(text);
     try {
         Parser p(toks);
         out = p.whole_expression();
         return true;
     } catch (const ParseFailure& f) {
         err = f.err;
-        return false;
+        LexError le;
+        if (toks.lex_error_in_rest(le)) err = SyntaxError{le.number, le.line, le.col};
+    } catch (const LexFailure& f) {
+        err = SyntaxError{f.err.number, f.err.line, f.err.col};
     }
+    return false;
 }
 
 } // namespace vbs

@@ -228,11 +228,12 @@ private:
     }
     size_t here() const { return f_.code.size(); }
     void patch(size_t at, size_t target) { f_.code[at].c = int32_t(target); }
+    // The constant's index; a string already in the table is shared.
     int konst(Value v) {
-        for (size_t i = 0; i < f_.consts.size(); ++i) {
-            const Value& k = f_.consts[i];
-            if (k.tag() == Tag::String && v.tag() == Tag::String && k.str() == v.str())
-                return int(i);
+        if (v.tag() == Tag::String) {
+            auto [it, added] = string_consts_.try_emplace(std::string(v.str()), 0);
+            if (!added) return it->second;
+            it->second = int(f_.consts.size());
         }
         f_.consts.push_back(std::move(v));
         return int(f_.consts.size() - 1);
@@ -928,6 +929,7 @@ private:
     const Function* scope_ = nullptr;
     std::unordered_map<std::string, int> locals_;
     std::unordered_map<std::string, int> implicit_;
+    std::unordered_map<std::string, int> string_consts_; // text -> index in f_.consts
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;

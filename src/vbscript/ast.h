@@ -1,9 +1,16 @@
-// The syntax tree the parser builds and the compiler consumes. Nodes own their children.
+// The syntax tree the parser builds and the compiler consumes.
+//
+// The expression and statement nodes of one tree live in the pools of its owner (a Program,
+// or the ExprPtr of a lone expression) and go all at once with it; nodes link to each other
+// with plain pointers. A long text makes many small nodes, and this keeps their making and
+// freeing cheap.
 #pragma once
 
 #include "vbscript/variant.h"
 
+#include <algorithm>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -11,9 +18,54 @@ namespace vbs {
 
 struct Expr;
 struct Stmt;
-using ExprPtr = std::unique_ptr<Expr>;
-using StmtPtr = std::unique_ptr<Stmt>;
-using Block = std::vector<StmtPtr>;
+using Block = std::vector<Stmt*>;
+
+// Objects of one type made one after another in chunks, destroyed together with the pool.
+template <class N> class NodePool {
+public:
+    NodePool() = default;
+    NodePool(const NodePool&) = delete;
+    NodePool& operator=(const NodePool&) = delete;
+    NodePool(NodePool&& o) noexcept : chunks_(std::move(o.chunks_)) { o.chunks_.clear(); }
+    NodePool& operator=(NodePool&& o) noexcept {
+        if (this != &o) {
+            clear();
+            chunks_ = std::move(o.chunks_);
+            o.chunks_.clear();
+        }
+        return *this;
+    }
+    ~NodePool() { clear(); }
+
+    // A new value-initialised object that lives as long as the pool.
+    N* make() {
+        if (chunks_.empty() || chunks_.back().used == chunks_.back().capacity) {
+            // Chunks grow with the tree, so a one-line text stays small.
+            size_t cap = chunks_.empty() ? 8 : std::min<size_t>(chunks_.back().capacity * 2, 512);
+            chunks_.push_back(Chunk{std::allocator<N>().allocate(cap), cap, 0});
+        }
+        Chunk& c = chunks_.back();
+        N* n = new (c.items + c.used) N();
+        ++c.used;
+        return n;
+    }
+
+private:
+    struct Chunk {
+        N* items;
+        size_t capacity;
+        size_t used;
+    };
+    void clear() {
+        for (Chunk& c : chunks_) {
+            for (size_t i = 0; i < c.used; ++i)
+                c.items[i].~N();
+            std::allocator<N>().deallocate(c.items, c.capacity);
+        }
+        chunks_.clear();
+    }
+    std::vector<Chunk> chunks_;
+};
 
 // ORDER BINOP: the compiler maps these to opcodes in the same order.
 enum class BinOp : uint8_t {
@@ -56,13 +108,14 @@ struct Expr {
     int depth = 1; // height of the subtree, bounded by the parser
     Value value;   // Literal
     std::string name;
-    ExprPtr object; // Member: the object (null inside With); Call: the callee; Unary: operand
-    ExprPtr rhs;    // Binary
-    ExprPtr lhs;    // Binary
+    Expr* object = nullptr; // Member: the object (null inside With); Call: the callee; Unary:
+                            // the operand
+    Expr* rhs = nullptr;    // Binary
+    Expr* lhs = nullptr;    // Binary
     BinOp op = BinOp::Add;
-    bool is_not = false;       // Unary: Not rather than negation
-    bool has_parens = false;   // Call: written with parentheses
-    std::vector<ExprPtr> args; // Call: a null entry is an omitted argument
+    bool is_not = false;     // Unary: Not rather than negation
+    bool has_parens = false; // Call: written with parentheses
+    std::vector<Expr*> args; // Call: a null entry is an omitted argument
 };
 
 enum class StmtKind : uint8_t {
@@ -91,18 +144,18 @@ enum class ExitKind : uint8_t { Do, For, Sub, Function, Property };
 struct DimItem {
     std::string name;
     int line = 0, col = 0;
-    bool is_array = false;       // written with parentheses
-    std::vector<ExprPtr> bounds; // Dim: upper bounds (empty for `Dim a()`); ReDim: bounds
-    ExprPtr value;               // Const
+    bool is_array = false;     // written with parentheses
+    std::vector<Expr*> bounds; // Dim: upper bounds (empty for `Dim a()`); ReDim: bounds
+    Expr* value = nullptr;     // Const
 };
 
 struct CaseClause {
-    std::vector<ExprPtr> values; // empty: Case Else
+    std::vector<Expr*> values; // empty: Case Else
     Block body;
 };
 
 struct IfArm {
-    ExprPtr cond;
+    Expr* cond = nullptr;
     Block body;
 };
 
@@ -113,10 +166,11 @@ struct Stmt {
     bool preserve = false; // ReDim Preserve
     LoopCond loop = LoopCond::None;
     ExitKind exit = ExitKind::Do;
-    ExprPtr target;                // Assign target, CallStmt expression, For/ForEach variable
-    ExprPtr value;                 // Assign value, Select subject, For start, ForEach collection,
+    Expr* target = nullptr;        // Assign target, CallStmt expression, For/ForEach variable
+    Expr* value = nullptr;         // Assign value, Select subject, For start, ForEach collection,
                                    // Do/While condition, With object
-    ExprPtr to, step;              // For
+    Expr* to = nullptr;            // For
+    Expr* step = nullptr;          // For
     std::vector<DimItem> items;    // Dim, ReDim, Erase, Const
     std::vector<IfArm> arms;       // If / ElseIf arms
     std::vector<CaseClause> cases; // Select
@@ -155,12 +209,35 @@ struct ClassDecl {
     std::vector<std::unique_ptr<ProcDecl>> procs;
 };
 
+// The pools that hold the nodes of one tree.
+struct SyntaxNodes {
+    NodePool<Expr> exprs;
+    NodePool<Stmt> stmts;
+};
+
 // One parsed text: its statements in order, and the procedures and classes it defines.
 struct Program {
+    SyntaxNodes nodes; // every Expr and Stmt below
     Block body;
     std::vector<std::unique_ptr<ProcDecl>> procs;
     std::vector<std::unique_ptr<ClassDecl>> classes;
     bool option_explicit = false;
+};
+
+// One parsed expression that owns its nodes (parse_expression).
+class ExprPtr {
+public:
+    ExprPtr() = default;
+    ExprPtr(std::unique_ptr<SyntaxNodes> nodes, Expr* root)
+        : nodes_(std::move(nodes)), root_(root) {}
+    Expr& operator*() const { return *root_; }
+    Expr* operator->() const { return root_; }
+    Expr* get() const { return root_; }
+    explicit operator bool() const { return root_ != nullptr; }
+
+private:
+    std::unique_ptr<SyntaxNodes> nodes_;
+    Expr* root_ = nullptr;
 };
 
 // A compile error: VBScript number (1002 Syntax error, 1025 Expected end of statement, ...)

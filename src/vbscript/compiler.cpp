@@ -114,7 +114,7 @@ private:
 
     // Dim, ReDim and Const anywhere in a procedure declare a local for the whole procedure.
     void predeclare(const Block& b) {
-        for (const StmtPtr& s : b) {
+        for (const Stmt* s : b) {
             switch (s->kind) {
             case StmtKind::Dim:
             case StmtKind::Const:
@@ -380,8 +380,8 @@ private:
     }
 
     // Arguments passed to a procedure or object: a plain variable goes by reference.
-    void ref_args(std::vector<ExprPtr>& args) {
-        for (ExprPtr& a : args) {
+    void ref_args(std::vector<Expr*>& args) {
+        for (Expr* a : args) {
             if (!a) {
                 emit(Op::PUSHMISS, 0, 0, 0, 1);
                 continue;
@@ -422,8 +422,8 @@ private:
         }
     }
 
-    void value_args(std::vector<ExprPtr>& args) {
-        for (ExprPtr& a : args) {
+    void value_args(std::vector<Expr*>& args) {
+        for (Expr* a : args) {
             if (!a)
                 emit(Op::PUSHMISS, 0, 0, 0, 1);
             else
@@ -528,7 +528,7 @@ private:
 
     // --- statements ----------------------------------------------------------------------
     void block(const Block& b) {
-        for (const StmtPtr& s : b)
+        for (const Stmt* s : b)
             statement(*s);
     }
 
@@ -672,15 +672,8 @@ private:
             c.kind = ExprKind::Call;
             c.line = t.line;
             c.col = t.col;
-            // Borrow the name node for the call without arguments.
-            c.object.reset(&t);
-            try {
-                call(c, true);
-            } catch (...) {
-                (void)c.object.release();
-                throw;
-            }
-            (void)c.object.release();
+            c.object = &t; // the name node as the callee of a call without arguments
+            call(c, true);
         } else if (t.kind == ExprKind::Member) {
             member_object(t);
             emit(Op::CALLM, 0, uint16_t(CallKind::Call), name_const(t.name), 0);
@@ -703,7 +696,7 @@ private:
             }
             if (it.is_array) {
                 ref_var(r);
-                for (const ExprPtr& bnd : it.bounds)
+                for (Expr* bnd : it.bounds)
                     expr(*bnd);
                 emit(Op::DIMARR, uint8_t(it.bounds.size()), 0, 0, -1 - int(it.bounds.size()));
             }
@@ -715,7 +708,7 @@ private:
             Resolved r = variable(it.name, it.line, it.col);
             if (r.var == VarKind::Global) emit(Op::DECLG, 0, 0, r.c);
             ref_var(r);
-            for (const ExprPtr& bnd : it.bounds)
+            for (Expr* bnd : it.bounds)
                 expr(*bnd);
             if (it.bounds.size() > 60) fail(1002, it.line, it.col);
             emit(Op::REDIM, uint8_t(it.bounds.size()), s.preserve ? 1 : 0, 0,
@@ -764,7 +757,7 @@ private:
         std::vector<size_t> body_jumps; // per case: list of jumps to its body
         std::vector<std::vector<size_t>> jumps(s.cases.size());
         for (size_t i = 0; i < s.cases.size(); ++i) {
-            for (const ExprPtr& v : s.cases[i].values) {
+            for (Expr* v : s.cases[i].values) {
                 expr(*v);
                 jumps[i].push_back(emit(Op::CASEEQ, 0, uint16_t(subject), 0, -1));
             }
@@ -946,12 +939,12 @@ namespace {
 
 std::vector<int32_t> fixed_bounds(const DimItem& it) {
     std::vector<int32_t> counts;
-    for (const ExprPtr& b : it.bounds) {
-        const Expr* e = b.get();
+    for (Expr* b : it.bounds) {
+        const Expr* e = b;
         bool neg = false;
         if (e->kind == ExprKind::Unary && !e->is_not && e->op != BinOp::Concat) {
             neg = true;
-            e = e->object.get();
+            e = e->object;
         }
         if (e->kind != ExprKind::Literal || !e->value.is_numeric_tag()) fail(1026, it.line, it.col);
         double d = e->value.tag() == Tag::Double ? e->value.double_val() : e->value.int_val();

@@ -108,7 +108,7 @@ const BinRow* find_binop(T tok) {
 
 class Parser {
 public:
-    explicit Parser(TokenStream& toks) : t_(toks) {}
+    Parser(TokenStream& toks, SyntaxNodes& nodes) : t_(toks), nodes_(nodes) {}
 
     // program -> {statement_line} EOF
     void program(Program& prog) {
@@ -122,10 +122,10 @@ public:
     }
 
     // A whole text that must be one expression.
-    ExprPtr whole_expression() {
+    Expr* whole_expression() {
         while (at(T::Newline))
             ++p_;
-        ExprPtr e = expression();
+        Expr* e = expression();
         while (at(T::Newline) || at(T::Colon))
             ++p_;
         if (!at(T::Eof)) fail(1025);
@@ -180,8 +180,8 @@ private:
         Parser& p;
     };
 
-    ExprPtr node(ExprKind k, const Token& at) {
-        auto e = std::make_unique<Expr>();
+    Expr* node(ExprKind k, const Token& at) {
+        Expr* e = nodes_.exprs.make();
         e->kind = k;
         e->line = at.line;
         e->col = at.col;
@@ -198,42 +198,42 @@ private:
     // --- expressions ---------------------------------------------------------------------
 
     // expr -> binary(1)
-    ExprPtr expression() { return binary(1); }
+    Expr* expression() { return binary(1); }
 
     // binary(p) -> prefix(p) {binop binary(prec + 1)}   with prec >= p, from kBinOps
-    ExprPtr binary(int min_prec) {
+    Expr* binary(int min_prec) {
         Nest n(*this);
-        ExprPtr lhs = prefix();
+        Expr* lhs = prefix();
         while (const BinRow* row = find_binop(cur().kind)) {
             if (row->prec < min_prec) break;
             const Token& op = t_[p_++];
-            ExprPtr rhs = binary(row->prec + 1);
-            ExprPtr b = node(ExprKind::Binary, op);
+            Expr* rhs = binary(row->prec + 1);
+            Expr* b = node(ExprKind::Binary, op);
             b->op = row->op;
-            set_depth(*b, lhs.get(), rhs.get());
-            b->lhs = std::move(lhs);
-            b->rhs = std::move(rhs);
-            lhs = std::move(b);
+            set_depth(*b, lhs, rhs);
+            b->lhs = lhs;
+            b->rhs = rhs;
+            lhs = b;
         }
         return lhs;
     }
 
     // prefix -> Not binary(Not) | '-' binary(^) | '+' binary(^) | postfix
-    ExprPtr prefix() {
+    Expr* prefix() {
         const Token& tk = cur();
         if (accept(T::Not)) {
-            ExprPtr operand = binary(kNotPrec);
-            ExprPtr u = node(ExprKind::Unary, tk);
+            Expr* operand = binary(kNotPrec);
+            Expr* u = node(ExprKind::Unary, tk);
             u->is_not = true;
-            set_depth(*u, operand.get(), nullptr);
-            u->object = std::move(operand);
+            set_depth(*u, operand, nullptr);
+            u->object = operand;
             return u;
         }
         if (accept(T::Minus)) {
-            ExprPtr operand = binary(kNegOperandPrec);
-            ExprPtr u = node(ExprKind::Unary, tk);
-            set_depth(*u, operand.get(), nullptr);
-            u->object = std::move(operand);
+            Expr* operand = binary(kNegOperandPrec);
+            Expr* u = node(ExprKind::Unary, tk);
+            set_depth(*u, operand, nullptr);
+            u->object = operand;
             return u;
         }
         if (accept(T::Plus)) return binary(kNegOperandPrec);
@@ -242,21 +242,21 @@ private:
 
     // postfix -> primary {'.' name | '(' args ')'}
     // Records in last_paren_ where the last argument group began, for statement parsing.
-    ExprPtr postfix(size_t* last_paren) {
-        ExprPtr e = primary();
+    Expr* postfix(size_t* last_paren) {
+        Expr* e = primary();
         while (true) {
             if (at(T::Dot) && !cur().space_before) {
                 const Token& dot = t_[p_++];
-                ExprPtr m = node(ExprKind::Member, dot);
+                Expr* m = node(ExprKind::Member, dot);
                 m->name = member_name();
-                set_depth(*m, e.get(), nullptr);
-                m->object = std::move(e);
-                e = std::move(m);
+                set_depth(*m, e, nullptr);
+                m->object = e;
+                e = m;
                 if (last_paren) *last_paren = 0;
             } else if (at(T::LParen) && e->kind != ExprKind::Literal) {
                 size_t start = p_;
                 const Token& lp = t_[p_++];
-                ExprPtr c = node(ExprKind::Call, lp);
+                Expr* c = node(ExprKind::Call, lp);
                 c->has_parens = true;
                 arguments(c->args, T::RParen);
                 expect(T::RParen, 1006);
@@ -265,8 +265,8 @@ private:
                     if (a && a->depth > d) d = a->depth;
                 c->depth = d + 1;
                 if (c->depth > kMaxExprDepth) fail(28);
-                c->object = std::move(e);
-                e = std::move(c);
+                c->object = e;
+                e = c;
                 if (last_paren) *last_paren = start;
             } else
                 break;
@@ -282,7 +282,7 @@ private:
     }
 
     // args -> [arg] {',' [arg]}   (an empty position is an omitted argument)
-    void arguments(std::vector<ExprPtr>& out, T closer) {
+    void arguments(std::vector<Expr*>& out, T closer) {
         if (at(closer)) return;
         while (true) {
             if (at(T::Comma) || (closer != T::Eof && at(closer)))
@@ -296,12 +296,12 @@ private:
     }
 
     // primary -> literal | name | Me | New name | '(' expr ')' | '.' name
-    ExprPtr primary() {
+    Expr* primary() {
         const Token& tk = cur();
         switch (tk.kind) {
         case T::IntLit: {
             ++p_;
-            ExprPtr e = node(ExprKind::Literal, tk);
+            Expr* e = node(ExprKind::Literal, tk);
             if (tk.is_double)
                 e->value = Value::dbl(tk.dval);
             else if (tk.is_long)
@@ -328,7 +328,7 @@ private:
             return literal(Value::nothing());
         case T::Ident: {
             ++p_;
-            ExprPtr e = node(ExprKind::Name, tk);
+            Expr* e = node(ExprKind::Name, tk);
             e->name = tk.text;
             return e;
         }
@@ -337,29 +337,29 @@ private:
             return node(ExprKind::Me, tk);
         case T::New: {
             ++p_;
-            ExprPtr e = node(ExprKind::New, tk);
+            Expr* e = node(ExprKind::New, tk);
             e->name = identifier();
             return e;
         }
         case T::LParen: {
             ++p_;
             Nest n(*this);
-            ExprPtr e = expression();
+            Expr* e = expression();
             expect(T::RParen, 1006);
             e->has_parens = true;
             if (e->kind == ExprKind::Name || e->kind == ExprKind::Member) {
                 // Keep a parenthesised variable from being passed ByRef.
-                ExprPtr wrap = node(ExprKind::Unary, tk);
+                Expr* wrap = node(ExprKind::Unary, tk);
                 wrap->op = BinOp::Concat; // marker: identity, see compiler
-                set_depth(*wrap, e.get(), nullptr);
-                wrap->object = std::move(e);
+                set_depth(*wrap, e, nullptr);
+                wrap->object = e;
                 return wrap;
             }
             return e;
         }
         case T::Dot: {
             ++p_;
-            ExprPtr e = node(ExprKind::Member, tk);
+            Expr* e = node(ExprKind::Member, tk);
             e->name = member_name();
             return e;
         }
@@ -368,8 +368,8 @@ private:
         }
     }
 
-    ExprPtr literal(Value v) {
-        ExprPtr e = node(ExprKind::Literal, cur());
+    Expr* literal(Value v) {
+        Expr* e = node(ExprKind::Literal, cur());
         ++p_;
         e->value = std::move(v);
         return e;
@@ -527,8 +527,8 @@ private:
         }
     }
 
-    StmtPtr make_stmt(StmtKind k, const Token& at) {
-        auto s = std::make_unique<Stmt>();
+    Stmt* make_stmt(StmtKind k, const Token& at) {
+        Stmt* s = nodes_.stmts.make();
         s->kind = k;
         s->line = at.line;
         s->col = at.col;
@@ -536,7 +536,7 @@ private:
     }
 
     // statement -> one of the forms below; `top` allows what only script level may hold
-    StmtPtr statement(bool top) {
+    Stmt* statement(bool top) {
         const Token& tk = cur();
         switch (tk.kind) {
         case T::Dim:
@@ -554,7 +554,7 @@ private:
             return const_stmt();
         case T::Erase: {
             ++p_;
-            StmtPtr s = make_stmt(StmtKind::Erase, tk);
+            Stmt* s = make_stmt(StmtKind::Erase, tk);
             while (true) {
                 DimItem it;
                 it.line = cur().line;
@@ -573,7 +573,7 @@ private:
         }
         case T::Set: {
             ++p_;
-            StmtPtr s = make_stmt(StmtKind::Assign, tk);
+            Stmt* s = make_stmt(StmtKind::Assign, tk);
             s->is_set = true;
             s->target = postfix(nullptr);
             expect(T::Eq, 1011);
@@ -582,7 +582,7 @@ private:
         }
         case T::Call: {
             ++p_;
-            StmtPtr s = make_stmt(StmtKind::CallStmt, tk);
+            Stmt* s = make_stmt(StmtKind::CallStmt, tk);
             s->target = postfix(nullptr);
             return s;
         }
@@ -596,7 +596,7 @@ private:
             return do_stmt();
         case T::While: {
             ++p_;
-            StmtPtr s = make_stmt(StmtKind::While, tk);
+            Stmt* s = make_stmt(StmtKind::While, tk);
             s->value = expression();
             block(s->body);
             expect(T::Wend, 1018);
@@ -606,7 +606,7 @@ private:
             return exit_stmt();
         case T::With: {
             ++p_;
-            StmtPtr s = make_stmt(StmtKind::With, tk);
+            Stmt* s = make_stmt(StmtKind::With, tk);
             s->value = expression();
             block(s->body);
             expect(T::End, 1014);
@@ -648,51 +648,51 @@ private:
     }
 
     // simple -> target '=' expr | callee [args]
-    StmtPtr simple_stmt() {
+    Stmt* simple_stmt() {
         const Token& tk = cur();
         size_t last_paren = 0;
-        ExprPtr lhs = postfix(&last_paren);
+        Expr* lhs = postfix(&last_paren);
         if (accept(T::Eq)) {
-            StmtPtr s = make_stmt(StmtKind::Assign, tk);
-            s->target = std::move(lhs);
+            Stmt* s = make_stmt(StmtKind::Assign, tk);
+            s->target = lhs;
             s->value = expression();
             return s;
         }
-        StmtPtr s = make_stmt(StmtKind::CallStmt, tk);
+        Stmt* s = make_stmt(StmtKind::CallStmt, tk);
         if (at_end_of_statement() || at(T::Else)) {
             // `Foo(x)` as a statement passes x in parentheses: by value.
             if (lhs->kind == ExprKind::Call && lhs->args.size() == 1 && lhs->args[0]) {
-                ExprPtr& a = lhs->args[0];
+                Expr*& a = lhs->args[0];
                 if (a->kind == ExprKind::Name || a->kind == ExprKind::Member) {
-                    ExprPtr wrap = node(ExprKind::Unary, tk);
+                    Expr* wrap = node(ExprKind::Unary, tk);
                     wrap->op = BinOp::Concat;
                     wrap->depth = a->depth + 1;
-                    wrap->object = std::move(a);
-                    a = std::move(wrap);
+                    wrap->object = a;
+                    a = wrap;
                 }
             }
-            s->target = std::move(lhs);
+            s->target = lhs;
             return s;
         }
         // Arguments without parentheses. A parenthesised group just before them was the start
         // of the first argument (`Foo (1) + 2, 3`): parse it again as an expression.
-        ExprPtr callee;
+        Expr* callee;
         if (lhs->kind == ExprKind::Call && last_paren != 0) {
             p_ = last_paren;
-            callee = std::move(lhs->object);
+            callee = lhs->object;
         } else {
-            callee = std::move(lhs);
+            callee = lhs;
         }
-        ExprPtr call = node(ExprKind::Call, tk);
-        call->object = std::move(callee);
+        Expr* call = node(ExprKind::Call, tk);
+        call->object = callee;
         arguments(call->args, T::Eof);
-        s->target = std::move(call);
+        s->target = call;
         return s;
     }
 
     // dim -> Dim item {',' item};  item -> name ['(' [bounds] ')']
-    StmtPtr dim_stmt(const Token& tk) {
-        StmtPtr s = make_stmt(StmtKind::Dim, tk);
+    Stmt* dim_stmt(const Token& tk) {
+        Stmt* s = make_stmt(StmtKind::Dim, tk);
         while (true) {
             s->items.push_back(dim_item(false));
             if (!accept(T::Comma)) break;
@@ -723,8 +723,8 @@ private:
     }
 
     // redim -> ReDim [Preserve] item {',' item}
-    StmtPtr redim_stmt() {
-        StmtPtr s = make_stmt(StmtKind::ReDim, cur());
+    Stmt* redim_stmt() {
+        Stmt* s = make_stmt(StmtKind::ReDim, cur());
         ++p_;
         if (at_word("preserve")) {
             ++p_;
@@ -738,8 +738,8 @@ private:
     }
 
     // const -> Const name '=' expr {',' name '=' expr}
-    StmtPtr const_stmt() {
-        StmtPtr s = make_stmt(StmtKind::Const, cur());
+    Stmt* const_stmt() {
+        Stmt* s = make_stmt(StmtKind::Const, cur());
         expect(T::Const, 1002);
         while (true) {
             DimItem it;
@@ -756,8 +756,8 @@ private:
 
     // if -> If expr Then NL block {ElseIf expr Then NL block} [Else NL block] End If
     //     | If expr Then stmts [Else stmts]          (single line)
-    StmtPtr if_stmt() {
-        StmtPtr s = make_stmt(StmtKind::If, cur());
+    Stmt* if_stmt() {
+        Stmt* s = make_stmt(StmtKind::If, cur());
         ++p_;
         IfArm arm;
         arm.cond = expression();
@@ -815,8 +815,8 @@ private:
     }
 
     // select -> Select Case expr NL {Case list NL block} [Case Else NL block] End Select
-    StmtPtr select_stmt() {
-        StmtPtr s = make_stmt(StmtKind::Select, cur());
+    Stmt* select_stmt() {
+        Stmt* s = make_stmt(StmtKind::Select, cur());
         ++p_;
         expect(T::Case, 1021);
         s->value = expression();
@@ -843,18 +843,18 @@ private:
 
     // for -> For name '=' expr To expr [Step expr] NL block Next [name]
     //      | For Each name In expr NL block Next [name]
-    StmtPtr for_stmt() {
+    Stmt* for_stmt() {
         const Token& tk = cur();
         ++p_;
         if (accept(T::Each)) {
-            StmtPtr s = make_stmt(StmtKind::ForEach, tk);
+            Stmt* s = make_stmt(StmtKind::ForEach, tk);
             s->target = loop_variable();
             expect(T::In, 1046);
             s->value = expression();
             loop_body(s->body);
             return s;
         }
-        StmtPtr s = make_stmt(StmtKind::For, tk);
+        Stmt* s = make_stmt(StmtKind::For, tk);
         s->target = loop_variable();
         expect(T::Eq, 1011);
         s->value = expression();
@@ -868,10 +868,10 @@ private:
         return s;
     }
 
-    ExprPtr loop_variable() {
+    Expr* loop_variable() {
         if (!at(T::Ident)) fail(1010);
         const Token& tk = t_[p_++];
-        ExprPtr e = node(ExprKind::Name, tk);
+        Expr* e = node(ExprKind::Name, tk);
         e->name = tk.text;
         return e;
     }
@@ -883,8 +883,8 @@ private:
     }
 
     // do -> Do [(While|Until) expr] NL block Loop [(While|Until) expr]
-    StmtPtr do_stmt() {
-        StmtPtr s = make_stmt(StmtKind::Do, cur());
+    Stmt* do_stmt() {
+        Stmt* s = make_stmt(StmtKind::Do, cur());
         ++p_;
         if (accept(T::While)) {
             s->loop = LoopCond::PreWhile;
@@ -908,8 +908,8 @@ private:
     }
 
     // exit -> Exit (Do|For|Sub|Function|Property)
-    StmtPtr exit_stmt() {
-        StmtPtr s = make_stmt(StmtKind::Exit, cur());
+    Stmt* exit_stmt() {
+        Stmt* s = make_stmt(StmtKind::Exit, cur());
         ++p_;
         if (accept(T::Do))
             s->exit = ExitKind::Do;
@@ -927,6 +927,7 @@ private:
     }
 
     TokenStream& t_;
+    SyntaxNodes& nodes_; // where the nodes of the tree are made
     size_t p_ = 0;
     int nesting_ = 0;
     int proc_depth_ = 0;
@@ -939,7 +940,7 @@ private:
 bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
     TokenStream toks(text);
     try {
-        Parser p(toks);
+        Parser p(toks, out.nodes);
         p.program(out);
         return true;
     } catch (const ParseFailure& f) {
@@ -955,8 +956,10 @@ bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
 bool parse_expression(std::string_view text, ExprPtr& out, SyntaxError& err) {
     TokenStream toks(text);
     try {
-        Parser p(toks);
-        out = p.whole_expression();
+        auto nodes = std::make_unique<SyntaxNodes>();
+        Parser p(toks, *nodes);
+        Expr* root = p.whole_expression();
+        out = ExprPtr(std::move(nodes), root);
         return true;
     } catch (const ParseFailure& f) {
         err = f.err;

@@ -187,8 +187,10 @@ private:
                 return r;
             }
         }
-        bool user_defined = u_.defined.count(low) || u_.globals.is_defined(name);
-        if (!user_defined) {
+        bool in_text = u_.defined.count(low) > 0;
+        bool defined = false;
+        int slot = u_.globals.lookup(name, defined);
+        if (!in_text && !defined) {
             if (const Value* k = find_builtin_constant(name)) {
                 r.kind = NameKind::BuiltinConst;
                 r.constant = k;
@@ -201,8 +203,8 @@ private:
                 return r;
             }
         }
-        r.c = global_slot(name);
-        if (u_.defined.count(low)) {
+        r.c = slot >= 0 ? slot : global_slot(name);
+        if (in_text) {
             r.kind = NameKind::GlobalProc;
             return r;
         }

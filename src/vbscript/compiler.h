@@ -18,6 +18,13 @@ public:
     virtual ~GlobalTable() = default;
     virtual int slot(std::string_view name) = 0;        // finds or adds
     virtual bool is_defined(std::string_view name) = 0; // declared variable, procedure, ...
+    // Both questions the compiler asks of a name it meets, in one look-up: sets `defined` as
+    // is_defined() does and returns the name's slot, or -1 when it has none yet (or when the
+    // table leaves that to slot(), as this default does). It never adds a slot.
+    virtual int lookup(std::string_view name, bool& defined) {
+        defined = is_defined(name);
+        return -1;
+    }
 };
 
 // Where a text is compiled: script level, or inside a running procedure for Execute/Eval

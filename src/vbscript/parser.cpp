@@ -10,7 +10,7 @@ namespace vbs {
 namespace {
 
 // Nesting beyond these limits fails with "Out of stack space" instead of overflowing the
-// native stack in the parser, the compiler or the tree's destructor.
+// native stack in the parser or the compiler, which both recurse over the tree.
 constexpr int kMaxNesting = 200;    // parse recursion (parentheses, blocks)
 constexpr int kMaxExprDepth = 3000; // height of an expression tree (long operator chains)
 
@@ -58,7 +58,7 @@ public:
     }
 
 private:
-    static constexpr size_t kChunk = 64;
+    static constexpr size_t kChunk = 16;
 
     Token& slot(size_t i) { return chunks_[(i - first_) / kChunk][(i - first_) % kChunk]; }
 

@@ -41,6 +41,9 @@ const CompileCase kCompileErrors[] = {
     {"Class C\r\nPublic Default Property Let P(v)\r\nEnd Property\r\nEnd Class", 1058, 2},
     {"Sub S\r\nExit Function\r\nEnd Sub", 1039, 2},
     {"Dim a(n)\r\nClass K\r\nPrivate b(n)\r\nEnd Class", 1026, 3},
+    // A lexical error anywhere in the text is the one reported, even after a syntax error.
+    {"x = = 1\r\ny = \"abc", 1033, 2},
+    {"If x Then\r\nx = )\r\ny = $", 1032, 3},
 };
 
 TEST(Language, CompileErrorsHaveNumbersAndLinesAndRunNothing) {

@@ -40,6 +40,9 @@ struct line_results {
     std::vector<si_array> indexes;
     std::vector<bo_array> opens;
     std::vector<bo_array> saved_opens;
+    // Some value came with an index path (an array spread over rows). Only then can there be
+    // open flags to keep from run to run; the walk skips them for every other line.
+    bool has_paths = false;
 };
 
 struct source_list_item {
@@ -53,7 +56,8 @@ struct source_list_item {
     int32_t count = 1; // one plus the number of direct children; 0 or less acts as a leaf
     int32_t flags = 0;
     int32_t code_word = 0;
-    std::string code; // leading blanks are the line's indentation and belong to the code
+    int32_t status = status_ok; // next to the fields every step of a run reads
+    std::string code;           // leading blanks are the line's indentation and belong to the code
     std::string name;
 
     // Translation, filled by make_line.
@@ -68,7 +72,6 @@ struct source_list_item {
 
     line_results results;
 
-    int32_t status = status_ok;
     std::string error_text;
 
     bool has_flag(int32_t f) const { return (flags & f) != 0; }

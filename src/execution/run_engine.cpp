@@ -49,6 +49,20 @@ bool fetches_values(int32_t word) {
     }
 }
 
+// `slot` holding `text`, prepared anew when it holds another.
+vbs::Prepared& prepared(vbs::Prepared& slot, const std::string& text, bool expression) {
+    if (slot.text() != text) slot = vbs::Prepared(text, expression);
+    return slot;
+}
+
+// The saved open flags of every value of a line become a copy of its open flags.
+void snapshot_opens(line_results& r) {
+    if (!r.has_paths) return; // no open flags anywhere
+    r.saved_opens.resize(std::max(r.saved_opens.size(), r.opens.size()));
+    for (size_t k = 0; k < r.opens.size(); ++k)
+        r.saved_opens[k] = r.opens[k];
+}
+
 bool is_exit_form(const source_list_item& line) {
     return line.script == "exit";
 }
@@ -85,6 +99,7 @@ void run_engine::set_error(int i, std::string text) {
 // --- start and end of a run ----------------------------------------------------------------
 
 void run_engine::prepare() {
+    // One pass over the lines: it is the part of a run that touches every line.
     for (int i = 0; i < doc_.line_count(); ++i) {
         source_list_item& line = doc_.line(i);
         line.flags &= ~flag_block_head;
@@ -92,12 +107,14 @@ void run_engine::prepare() {
             line.status = status_ok;
             line.error_text.clear();
         }
+        snapshot_opens(line.results);
+        for (vbs::Value& v : line.results.values)
+            v.clear();
     }
     if (includes_) load_include_files(doc_, *includes_);
     rewrite_for_run(doc_);
     fmt_results_.clear();
-    snapshot();
-    release_values();
+    code_.resize(static_cast<size_t>(doc_.line_count()));
     engine_->set_time_limit(script_time_limit());
     engine_->reset();
     host_ = vbs::make_object<TMRObject>(doc_, fetch_, globals_);
@@ -169,20 +186,22 @@ void run_engine::finish() {
 }
 
 void run_engine::snapshot() {
-    for (int i = 0; i < doc_.line_count(); ++i) {
-        line_results& r = doc_.line(i).results;
-        r.saved_opens.resize(std::max(r.saved_opens.size(), r.opens.size()));
-        for (size_t k = 0; k < r.opens.size(); ++k)
-            r.saved_opens[k] = r.opens[k];
-    }
+    for (int i = 0; i < doc_.line_count(); ++i)
+        snapshot_opens(doc_.line(i).results);
 }
 
 // --- one line ----------------------------------------------------------------------------
 
+run_engine::line_code& run_engine::code_of(int i) {
+    if (static_cast<size_t>(i) >= code_.size())
+        code_.resize(static_cast<size_t>(doc_.line_count()) + 1);
+    return code_[static_cast<size_t>(i)];
+}
+
 bool run_engine::execute(int i) {
     source_list_item& line = doc_.line(i);
     if (!executes_script(line.code_word) || line.script.empty()) return true;
-    vbs::ExecResult r = engine_->execute_statement(line.script);
+    vbs::ExecResult r = engine_->execute_prepared(prepared(code_of(i).script, line.script, false));
     if (r.ok()) return true;
     set_error(i, r.error.description);
     return false;
@@ -197,7 +216,8 @@ bool run_engine::fetch(int i, fetch_mode mode) {
     if (mode == fetch_mode::reset) r.count = 0;
     bool ok = true;
     if (fetches_values(line.code_word) && !line.display_text.empty()) {
-        vbs::ExecResult e = engine_->execute_statement(line.display_text);
+        vbs::ExecResult e =
+            engine_->execute_prepared(prepared(code_of(i).display, line.display_text, false));
         if (!e.ok()) {
             ok = false;
             // The first error of a run is the one that explains the line; a fetch that fails
@@ -207,6 +227,7 @@ bool run_engine::fetch(int i, fetch_mode mode) {
     }
     fetch_.line = -1;
     // Expanded arrays stay expanded across runs.
+    if (!r.has_paths) return ok;
     const size_t values = std::min(r.opens.size(), r.saved_opens.size());
     for (size_t k = 0; k < values; ++k) {
         const size_t levels = std::min(r.opens[k].size(), r.saved_opens[k].size());
@@ -438,18 +459,23 @@ bool run_engine::loop_again(int p) {
     }
     if (line.code_word != cw_for) return false;
 
-    std::string step_text;
-    step_text.reserve(line.name.size() * 2 + line.temp2.size() + 4);
-    step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
-    step_text.append(crlf);
-    vbs::ExecResult r = engine_->execute_statement(step_text);
+    std::unique_ptr<loop_code>& code = code_of(p).loop;
+    if (!code) code = std::make_unique<loop_code>();
+    if (code->counter != line.name || code->by.text() != line.temp2) {
+        std::string step_text;
+        step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
+        step_text.append(crlf);
+        code->counter = line.name;
+        code->step = vbs::Prepared(std::move(step_text), false);
+    }
+    vbs::ExecResult r = engine_->execute_prepared(code->step);
     if (!r.ok()) {
         set_error(p, r.error.description);
         return false;
     }
     if (!fetch(p, fetch_mode::update)) return false;
-    vbs::EvalResult stop = engine_->eval(line.temp1);
-    vbs::EvalResult step = engine_->eval(line.temp2);
+    vbs::EvalResult stop = engine_->eval_prepared(prepared(code->stop, line.temp1, true));
+    vbs::EvalResult step = engine_->eval_prepared(prepared(code->by, line.temp2, true));
     if (!stop.ok() || !step.ok()) {
         set_error(p, (stop.ok() ? step : stop).error.description);
         return false;

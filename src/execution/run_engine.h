@@ -145,6 +145,20 @@ private:
     uint64_t paused_shape_ = 0;
     int64_t lines_executed_ = 0;
     std::atomic<bool> interrupted_{false};
+
+    // The prepared texts of each line, by line index, kept from run to run: a text that no
+    // longer matches its line (an edit, lines moved) is prepared anew. Loop lines carry the
+    // three texts of a FOR pass besides. Declared after the engine, so it is destroyed first.
+    struct loop_code {
+        std::string counter; // the FOR name the step text was made for
+        vbs::Prepared step, stop, by;
+    };
+    struct line_code {
+        vbs::Prepared script, display;
+        std::unique_ptr<loop_code> loop;
+    };
+    std::vector<line_code> code_;
+    line_code& code_of(int i);
 };
 
 // The run port of the editing commands (command_ports::run): after a change to a document

@@ -14,6 +14,8 @@ public:
         return engine_.execute_statement(text);
     }
     vbs::EvalResult eval(std::string_view expression) override { return engine_.eval(expression); }
+    vbs::ExecResult execute_prepared(vbs::Prepared& code) override { return engine_.execute(code); }
+    vbs::EvalResult eval_prepared(vbs::Prepared& code) override { return engine_.eval(code); }
     void interrupt() override { engine_.interrupt(); }
     void set_time_limit(std::chrono::milliseconds limit) override { engine_.set_time_limit(limit); }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The script engine as the run engine sees it: the four calls a run makes (reset, add the host
 // object, execute statements, evaluate an expression) plus the two ways out of a runaway call.
+// A text the walk runs on every run (a line's script, its value report) goes in prepared form,
+// which the real engine keeps compiled; an engine that has no use for that runs the text.
 // One instance per document. make_vbs_engine() gives the real one; tests may give their own.
 
 #include <chrono>
@@ -20,6 +22,10 @@ public:
     virtual void add_object(std::string_view name, vbs::Ptr<vbs::Object> object) = 0;
     virtual vbs::ExecResult execute_statement(std::string_view text) = 0;
     virtual vbs::EvalResult eval(std::string_view expression) = 0;
+    virtual vbs::ExecResult execute_prepared(vbs::Prepared& code) {
+        return execute_statement(code.text());
+    }
+    virtual vbs::EvalResult eval_prepared(vbs::Prepared& code) { return eval(code.text()); }
     // Ends the call in progress with an error; safe from another thread.
     virtual void interrupt() = 0;
     // The longest a single call may run before it fails (zero: no limit).

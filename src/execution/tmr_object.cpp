@@ -70,6 +70,7 @@ void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
     r.formats[row] = line.format.get();
     r.indexes[row].assign(path.begin(), path.end());
     r.opens[row].assign(path.size(), 0);
+    if (!path.empty()) r.has_paths = true;
     r.count = row + 1;
 }
 

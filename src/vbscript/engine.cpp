@@ -20,6 +20,9 @@ constexpr size_t kStackSlots = size_t(1) << 18; // values on the VM stack (4 MB)
 constexpr int kMaxDepth = 4000;                 // nested script calls
 constexpr ptrdiff_t kNativeBudget = 1 << 20;    // bytes of native stack the VM may use
 constexpr int32_t kTicksPerPoll = 20000;
+// A call reads the clock only once it has run this many steps: the short calls a sheet makes
+// for each line never do, and a long one starts its time limit this far in.
+constexpr int32_t kTicksBeforeClock = 1000;
 
 thread_local Engine::Impl* g_active = nullptr;
 
@@ -248,7 +251,13 @@ std::chrono::steady_clock::time_point coarse_now() {
 void Engine::Impl::poll() {
     ticks_ = kTicksPerPoll;
     if (interrupt_.load(std::memory_order_relaxed)) throw AbortException{kErrInterrupted};
-    if (time_limit_.count() > 0 && coarse_now() > deadline_) throw AbortException{kErrTimeout};
+    if (time_limit_.count() <= 0) return;
+    if (!deadline_set_) {
+        deadline_ = coarse_now() + time_limit_;
+        deadline_set_ = true;
+    } else if (coarse_now() > deadline_) {
+        throw AbortException{kErrTimeout};
+    }
 }
 
 void Engine::Impl::set_err(int32_t number, std::string description, std::string source) {
@@ -327,8 +336,8 @@ ScriptError Engine::Impl::make_error(int32_t number, std::string description, bo
 
 void Engine::Impl::begin_call() {
     interrupt_.store(false, std::memory_order_relaxed);
-    deadline_ = coarse_now() + time_limit_;
-    ticks_ = kTicksPerPoll;
+    deadline_set_ = false;
+    ticks_ = kTicksBeforeClock;
     error_pos_set_ = false;
     error_line_ = error_col_ = 0;
 }
@@ -363,7 +372,9 @@ void Engine::reset() {
     im.live_units_.clear();
     im.clear_err();
     if (im.builtin_shadowed_) {
+        // Code compiled while a built-in name was a script's own resolved that name to it.
         im.clear_caches();
+        ++im.code_generation_;
         im.builtin_shadowed_ = false;
     }
 }
@@ -377,7 +388,10 @@ void Engine::add_object(std::string_view name, Ptr<Object> object) {
 
 namespace {
 
-template <class Body> ScriptError run_guarded(Engine::Impl& im, Body body) {
+// Runs the main code of `unit` as a call from the host, its value to `value` when given; a
+// failure is written to `error`, which is left alone otherwise.
+void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Value* value,
+                   ScriptError& error) {
     ActiveGuard g(&im);
     bool outer = im.current_ == nullptr;
     char probe;
@@ -385,18 +399,19 @@ template <class Body> ScriptError run_guarded(Engine::Impl& im, Body body) {
         im.begin_call();
         im.native_base_ = &probe;
     }
-    ScriptError result;
     try {
-        body();
+        if (value)
+            *value = im.run_unit(unit, nullptr, nullptr);
+        else
+            im.run_unit(unit, nullptr, nullptr);
     } catch (const ScriptException& e) {
-        result = im.make_error(e.number, e.description, false, im.error_line_, im.error_col_);
+        error = im.make_error(e.number, e.description, false, im.error_line_, im.error_col_);
     } catch (const AbortException& a) {
-        result = im.make_error(a.number, "", false, im.error_line_, im.error_col_);
+        error = im.make_error(a.number, "", false, im.error_line_, im.error_col_);
     } catch (const std::bad_alloc&) {
-        result = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
+        error = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
     }
     if (outer) im.native_base_ = nullptr;
-    return result;
 }
 
 } // namespace
@@ -410,7 +425,7 @@ ExecResult Engine::execute_statement(std::string_view text) {
         r.error = im.make_error(err.number, "", true, err.line, err.col);
         return r;
     }
-    r.error = run_guarded(im, [&] { im.run_unit(unit, nullptr, nullptr); });
+    run_host_call(im, unit, nullptr, r.error);
     return r;
 }
 
@@ -423,7 +438,37 @@ EvalResult Engine::eval(std::string_view expression) {
         r.error = im.make_error(err.number, "", true, err.line, err.col);
         return r;
     }
-    r.error = run_guarded(im, [&] { r.value = im.run_unit(unit, nullptr, nullptr); });
+    run_host_call(im, unit, &r.value, r.error);
+    return r;
+}
+
+bool Engine::compiled(Prepared& code, ScriptError& error) {
+    Impl& im = *impl_;
+    if (code.unit_ && code.engine_ == &im && code.generation_ == im.code_generation_) return true;
+    SyntaxError err;
+    code.unit_ = im.unit_for(code.text_, code.expression_, nullptr, err);
+    if (!code.unit_) {
+        error = im.make_error(err.number, "", true, err.line, err.col);
+        return false;
+    }
+    code.engine_ = &im;
+    code.generation_ = im.code_generation_;
+    return true;
+}
+
+ExecResult Engine::execute(Prepared& code) {
+    ExecResult r;
+    if (!compiled(code, r.error)) return r;
+    Impl& im = *impl_;
+    run_host_call(im, code.unit_, nullptr, r.error);
+    return r;
+}
+
+EvalResult Engine::eval(Prepared& code) {
+    EvalResult r;
+    if (!compiled(code, r.error)) return r;
+    Impl& im = *impl_;
+    run_host_call(im, code.unit_, &r.value, r.error);
     return r;
 }
 

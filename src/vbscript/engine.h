@@ -30,6 +30,8 @@
 
 namespace vbs {
 
+struct Unit;
+
 // A failure of a call: VBScript's error number and description (the text the program stores
 // on the line), the Err.Source text, and the position in the text (1-based; 0 when unknown).
 struct ScriptError {
@@ -52,6 +54,27 @@ struct EvalResult {
     bool ok() const { return error.number == 0; }
 };
 
+// A text the caller runs again and again (a line of a sheet): it keeps the compiled form, so a
+// call neither hashes nor looks up the text. It stays good across reset(); when an engine must
+// drop its compiled code (a script redefined a built-in name) or another engine runs it, the
+// next call compiles the text again. A text with a syntax error fails on every call. A prepared
+// text must stay in place, unchanged, while it runs (the engine runs its code from there).
+class Prepared {
+public:
+    Prepared() = default;
+    Prepared(std::string text, bool expression) : text_(std::move(text)), expression_(expression) {}
+    const std::string& text() const { return text_; }
+    bool expression() const { return expression_; }
+
+private:
+    friend class Engine;
+    std::string text_;
+    bool expression_ = false;
+    std::shared_ptr<Unit> unit_;
+    const void* engine_ = nullptr; // the engine state the unit was compiled for
+    uint64_t generation_ = 0;      // that engine's code generation then
+};
+
 class Engine {
 public:
     Engine();
@@ -72,6 +95,10 @@ public:
 
     // Evaluates one expression in the global scope; `=` compares.
     EvalResult eval(std::string_view expression);
+
+    // The same for a prepared text: statements or an expression, as it was made.
+    ExecResult execute(Prepared& code);
+    EvalResult eval(Prepared& code);
 
     // The dialogs for MsgBox/InputBox; nullptr restores the console default. Not owned.
     void set_host_ui(HostUI* ui);
@@ -102,6 +129,10 @@ public:
     Impl& impl() { return *impl_; }
 
 private:
+    // The unit of a prepared text, compiled again when it belongs to older or other code;
+    // false with `error` set on a syntax error.
+    bool compiled(Prepared& code, ScriptError& error);
+
     std::unique_ptr<Impl> impl_;
 };
 

@@ -113,6 +113,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     std::vector<std::shared_ptr<Unit>> live_units_; // uncached units that defined names
     bool builtin_shadowed_ = false;
     size_t compile_count_ = 0;
+    uint64_t code_generation_ = 1; // moves on when compiled code may no longer be run
 
     std::unique_ptr<Value[]> stack_;
     Value* stack_end_ = nullptr;
@@ -132,6 +133,7 @@ struct Engine::Impl : public Context, public GlobalTable {
 
     std::chrono::milliseconds time_limit_{10000};
     std::chrono::steady_clock::time_point deadline_;
+    bool deadline_set_ = false; // the clock is read once a call has run a while
     std::atomic<bool> interrupt_{false};
     int32_t ticks_ = 0;
 

@@ -73,7 +73,7 @@ Formatted format_fixed(double x, int decimals, bool leading, bool group, const l
     for (int i = 0; i < decimals; ++i)
         frac += digit_at(point + i);
     bool zero = whole.empty() && frac.find_first_not_of('0') == std::string::npos;
-    if (whole.empty() && (leading || decimals == 0)) whole = "0";
+    if (whole.empty() && (leading || decimals == 0)) whole.assign(1, '0');
     if (group && loc.group_size > 0 && whole.size() > size_t(loc.group_size)) {
         std::string grouped;
         size_t first = whole.size() % size_t(loc.group_size);
@@ -156,7 +156,7 @@ Value fn_formatcurrency(Context&, ArgList args) {
     Formatted f = format_fixed(x, decimals, leading, group, loc);
     if (!f.negative) return Value::string(format_currency_sign(loc, f.digits, false));
     if (parens && !locale_parens)
-        return Value::string("(" + format_currency_sign(loc, f.digits, false) + ")");
+        return Value::string('(' + format_currency_sign(loc, f.digits, false) + ')');
     if (!parens && locale_parens) {
         locale_info plain = loc;
         plain.currency_negative_form = currency_form_without_parens(loc.currency_negative_form);

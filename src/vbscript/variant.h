@@ -12,6 +12,7 @@
 // sharing the representation and copying it before the first write while it is shared.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -122,17 +123,17 @@ public:
     static Value null() { return make(Tag::Null); }
     static Value integer(int16_t v) {
         Value r = make(Tag::Integer);
-        r.u_.i32 = v;
+        r.set_i32(v);
         return r;
     }
     static Value long_(int32_t v) {
         Value r = make(Tag::Long);
-        r.u_.i32 = v;
+        r.set_i32(v);
         return r;
     }
     static Value single(float v) {
         Value r = make(Tag::Single);
-        r.u_.f = v;
+        r.set_i32(std::bit_cast<int32_t>(v));
         return r;
     }
     static Value dbl(double v) {
@@ -154,17 +155,17 @@ public:
     }
     static Value boolean(bool v) {
         Value r = make(Tag::Boolean);
-        r.u_.i32 = v ? -1 : 0;
+        r.set_i32(v ? -1 : 0);
         return r;
     }
     static Value byte(uint8_t v) {
         Value r = make(Tag::Byte);
-        r.u_.i32 = v;
+        r.set_i32(v);
         return r;
     }
     static Value error(int32_t code) {
         Value r = make(Tag::Error);
-        r.u_.i32 = code;
+        r.set_i32(code);
         return r;
     }
     static Value missing() { return error(kMissingArgCode); }
@@ -228,17 +229,17 @@ public:
     void set_long(int32_t v) {
         drop();
         tag_ = Tag::Long;
-        u_.i32 = v;
+        set_i32(v);
     }
     void set_integer(int16_t v) {
         drop();
         tag_ = Tag::Integer;
-        u_.i32 = v;
+        set_i32(v);
     }
     void set_bool(bool b) {
         drop();
         tag_ = Tag::Boolean;
-        u_.i32 = b ? -1 : 0;
+        set_i32(b ? -1 : 0);
     }
     void clear() {
         drop();
@@ -262,6 +263,11 @@ private:
     }
     void slow_retain() noexcept;
     void slow_drop() noexcept;
+
+    // A 32-bit payload is written as the whole 8 bytes, so copying the value right after it was
+    // made reads back one store rather than stalling on two of different sizes.
+    void set_i32(int32_t v) { u_.i64 = static_cast<int64_t>(static_cast<uint32_t>(v)); }
+    static_assert(std::endian::native == std::endian::little, "the 32-bit payload is the low half");
 
     Tag tag_;
     union Payload {

@@ -54,6 +54,33 @@ TEST(ScriptRun, OpenArrayLevelsStayOpenAcrossRuns) {
     EXPECT_EQ(f.doc.line(0).results.opens[0][0], 1);
 }
 
+// The run keeps each line's compiled code from run to run; an edit, or lines moving under it,
+// must bring in the new text.
+TEST(ScriptRun, EditedAndMovedLinesRunTheirNewText) {
+    real_fixture f({{0, cw_expression, "x", "2"},
+                    {0, cw_expression, "y", "x*10"},
+                    {0, cw_for, "i", "1 to 3"},
+                    {1, cw_expression, "sq", "i*i"}});
+    f.run->run_all();
+    EXPECT_EQ(f.text(1, 0), "20");
+    EXPECT_EQ(f.text(2, 0), "4"); // the counter after the last pass
+    EXPECT_EQ(f.text(3, 0), "9");
+
+    f.doc.replace_line(1, make_line(f.doc, 1, cw_expression, "y", "x*100"));
+    f.doc.replace_line(2, make_line(f.doc, 2, cw_for, "k", "5 to 1 step -2"));
+    f.doc.replace_line(3, make_line(f.doc, 1, cw_expression, "sq", "k*k"));
+    f.doc.insert_line(0, make_line(f.doc, 1, cw_expression, "w", "7"));
+    f.doc.structure_changed();
+    f.run->run_all();
+    EXPECT_EQ(f.text(0, 0), "7");
+    EXPECT_EQ(f.text(1, 0), "2");
+    EXPECT_EQ(f.text(2, 0), "200");
+    EXPECT_EQ(f.text(3, 0), "-1");
+    EXPECT_EQ(f.text(4, 0), "1");
+    for (int i = 0; i < f.doc.line_count(); ++i)
+        EXPECT_EQ(f.doc.line(i).status, status_ok) << i << " " << f.doc.line(i).error_text;
+}
+
 TEST(ScriptRun, ArrAndBraceListsAndVbBlocks) {
     real_fixture f({{0, cw_arr, "a", "2,3"},
                     {0, cw_expression, "ar2", "{}"},

@@ -223,6 +223,64 @@ TEST_F(EngineBoundary, FullCacheStartsOverAndCodeInUseSurvives) {
     EXPECT_EQ(value_of("y59"), "Integer:1");
 }
 
+TEST_F(EngineBoundary, PreparedTextsKeepTheirCodeAcrossResetAndAFullCache) {
+    Prepared step("n = n + 1", false), twice("n * 2", true);
+    EXPECT_EQ(run("Dim n : n = 0"), "");
+    const size_t before = engine.compile_count();
+    engine.set_cache_limit(1); // the text cache starts over all the time
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_TRUE(engine.execute(step).ok());
+        ASSERT_EQ(run("t" + std::to_string(i) + " = 0"), "");
+    }
+    EvalResult r = engine.eval(twice);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(to_string(r.value), "1000");
+    engine.reset();
+    ASSERT_TRUE(engine.execute(step).ok());
+    EXPECT_EQ(to_string(engine.eval(twice).value), "2");
+    EXPECT_EQ(engine.compile_count(), before + 2 + 500); // step, twice and the t-lines
+}
+
+TEST_F(EngineBoundary, PreparedTextsFailLikeTheirText) {
+    Prepared broken("x = (1", false), missing("NoSuchThing(1)", true);
+    for (int i = 0; i < 2; ++i) {
+        ExecResult r = engine.execute(broken);
+        EXPECT_EQ(r.error.number, 1006) << i;
+        EXPECT_TRUE(r.error.compile);
+        EvalResult e = engine.eval(missing);
+        EXPECT_EQ(e.error.number, kErrTypeMismatch) << i;
+        EXPECT_FALSE(e.error.compile);
+    }
+    EXPECT_EQ(run("x = 3"), ""); // a failed prepared text leaves the engine usable
+    EXPECT_EQ(value_of("x"), "Integer:3");
+}
+
+// Code compiled while a script's own procedure had a built-in's name calls that procedure; once
+// reset has dropped the procedure, the prepared text must reach the built-in again.
+TEST_F(EngineBoundary, PreparedTextsCompileAgainWhenABuiltInNameComesBack) {
+    Prepared use("r = Len(\"abc\")", false);
+    EXPECT_EQ(run("Function Len(s) : Len = 99 : End Function"), "");
+    ASSERT_TRUE(engine.execute(use).ok());
+    EXPECT_EQ(value_of("r"), "Integer:99");
+    engine.reset();
+    ASSERT_TRUE(engine.execute(use).ok());
+    EXPECT_EQ(value_of("r"), "Long:3");
+}
+
+TEST_F(EngineBoundary, PreparedTextsMoveBetweenEngines) {
+    Prepared set("v = 5 : MR.dspx v, 1", false);
+    ASSERT_TRUE(engine.execute(set).ok());
+    Engine other;
+    Ptr<FakeHost> other_host = make_object<FakeHost>();
+    other.add_object("MR", other_host);
+    ASSERT_TRUE(other.execute(set).ok()); // compiled again for the other engine's globals
+    ASSERT_EQ(other_host->calls.size(), 1u);
+    EXPECT_EQ(other_host->calls[0], "5:1");
+    EXPECT_EQ(to_string(other.eval("v").value), "5");
+    ASSERT_TRUE(engine.execute(set).ok());
+    EXPECT_EQ(host->calls.size(), 2u);
+}
+
 TEST_F(EngineBoundary, TokenAndCodeListings) {
     std::string tokens = Engine::dump_tokens("x = &HFF ' note");
     EXPECT_NE(tokens.find("<ident>   x"), std::string::npos);

@@ -26,12 +26,12 @@ public:
     NodePool() = default;
     NodePool(const NodePool&) = delete;
     NodePool& operator=(const NodePool&) = delete;
-    NodePool(NodePool&& o) noexcept : chunks_(std::move(o.chunks_)) { o.chunks_.clear(); }
+    NodePool(NodePool&& o) noexcept : last_(o.last_) { o.last_ = nullptr; }
     NodePool& operator=(NodePool&& o) noexcept {
         if (this != &o) {
             clear();
-            chunks_ = std::move(o.chunks_);
-            o.chunks_.clear();
+            last_ = o.last_;
+            o.last_ = nullptr;
         }
         return *this;
     }
@@ -39,35 +39,42 @@ public:
 
     // A new value-initialised object that lives as long as the pool.
     N* make() {
-        if (chunks_.empty() || chunks_.back().used == chunks_.back().capacity) {
-            // Chunks grow with the tree, so a one-line text stays small.
-            size_t cap = chunks_.empty() ? 8 : std::min<size_t>(chunks_.back().capacity * 2, 512);
-            chunks_.push_back(Chunk{std::allocator<N>().allocate(cap), cap, 0});
-        }
-        Chunk& c = chunks_.back();
-        N* n = new (c.items + c.used) N();
-        ++c.used;
+        if (!last_ || last_->used == last_->capacity) grow();
+        N* n = new (last_->items() + last_->used) N();
+        ++last_->used;
         return n;
     }
 
 private:
-    struct Chunk {
-        N* items;
+    // A chunk is this header followed by room for `capacity` objects.
+    struct alignas(N) Chunk {
+        Chunk* prev;
         size_t capacity;
         size_t used;
+        N* items() { return reinterpret_cast<N*>(this + 1); }
     };
-    void clear() {
-        for (Chunk& c : chunks_) {
-            for (size_t i = 0; i < c.used; ++i)
-                c.items[i].~N();
-            std::allocator<N>().deallocate(c.items, c.capacity);
-        }
-        chunks_.clear();
+    static_assert(sizeof(Chunk) % alignof(N) == 0);
+
+    // Chunks grow with the tree, from about 2 KB, so a one-line text stays small.
+    void grow() {
+        size_t cap = last_ ? std::min<size_t>(last_->capacity * 2, 65536 / sizeof(N) + 1)
+                           : 2048 / sizeof(N) + 1;
+        void* mem = ::operator new(sizeof(Chunk) + cap * sizeof(N));
+        last_ = new (mem) Chunk{last_, cap, 0};
     }
-    std::vector<Chunk> chunks_;
+    void clear() {
+        while (last_) {
+            Chunk* c = last_;
+            last_ = c->prev;
+            for (size_t i = 0; i < c->used; ++i)
+                c->items()[i].~N();
+            c->~Chunk();
+            ::operator delete(c);
+        }
+    }
+    Chunk* last_ = nullptr;
 };
 
-// ORDER BINOP: the compiler maps these to opcodes in the same order.
 enum class BinOp : uint8_t {
     Pow,
     Mul,

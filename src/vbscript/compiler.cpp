@@ -67,6 +67,7 @@ public:
             f_.result_slot = new_local(pd.name);
         }
         predeclare(pd.body);
+        reserve(pd.body);
         block(pd.body);
         emit(Op::RET);
         finish();
@@ -75,6 +76,7 @@ public:
     void compile_main(const Block& body) {
         f_.name = "<main>";
         predeclare_consts(body);
+        reserve(body);
         block(body);
         emit(Op::RET);
         finish();
@@ -147,6 +149,13 @@ private:
         }
     }
     void predeclare_consts(const Block&) {}
+
+    // Room for the code of a typical statement of `body`, so that the code of a short text is
+    // not moved as it grows; a longer body grows the vectors as usual.
+    void reserve(const Block& body) {
+        f_.code.reserve(body.size() * 4 + 4);
+        f_.ranges.reserve(body.size());
+    }
 
     bool known_outside(const std::string& name) {
         std::string low = to_lower_ascii(name);

@@ -121,7 +121,12 @@ bool Lexer::next(Token& t) {
         } else
             break;
     }
+    // `t` may be a token read before (the parser reuses its slots): start afresh, keeping
+    // the text's buffer.
+    std::string text = std::move(t.text);
+    text.clear();
     t = Token();
+    t.text = std::move(text);
     t.line = line_;
     t.col = int(i_ - line_start_) + 1;
     if (i_ >= s_.size()) {
@@ -268,7 +273,7 @@ bool Lexer::word(Token& t) {
         return next_or_eof(t);
     }
     t.kind = k;
-    t.text = std::string(w);
+    t.text.assign(w);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "vbscript/ast.h"
 #include "vbscript/lexer.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -31,8 +32,7 @@ public:
 
     // Token i of the text (counting from 0). A lexical error on the way throws LexFailure.
     const Token& operator[](size_t i) {
-        while (i >= end_)
-            pull();
+        if (i >= end_) read_to(i);
         return slot(i);
     }
 
@@ -61,6 +61,12 @@ private:
     static constexpr size_t kChunk = 16;
 
     Token& slot(size_t i) { return chunks_[(i - first_) / kChunk][(i - first_) % kChunk]; }
+
+    // Out of line, so that the look-up above stays small enough to inline.
+    [[gnu::noinline]] void read_to(size_t i) {
+        while (i >= end_)
+            pull();
+    }
 
     void pull() {
         if (end_ - first_ == chunks_.size() * kChunk) {
@@ -100,10 +106,15 @@ const BinRow kBinOps[] = {
 constexpr int kNotPrec = 6;
 constexpr int kNegOperandPrec = 14; // -a^b is -(a^b)
 
+// kBinOps by token kind, built once: the row of each operator token, or null.
 const BinRow* find_binop(T tok) {
-    for (const BinRow& r : kBinOps)
-        if (r.tok == tok) return &r;
-    return nullptr;
+    static const auto by_token = [] {
+        std::array<const BinRow*, size_t(T::Count_)> rows{};
+        for (const BinRow& r : kBinOps)
+            rows[size_t(r.tok)] = &r;
+        return rows;
+    }();
+    return by_token[size_t(tok)];
 }
 
 class Parser {

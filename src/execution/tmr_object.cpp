@@ -68,9 +68,12 @@ void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
     fit_arrays(r);
     r.values[row] = dat;
     r.formats[row] = line.format.get();
-    r.indexes[row].assign(path.begin(), path.end());
-    r.opens[row].assign(path.size(), 0);
-    if (!path.empty()) r.has_paths = true;
+    // Without any path so far every index path and open flag list of the line is empty.
+    if (!path.empty() || r.has_paths) {
+        r.indexes[row].assign(path.begin(), path.end());
+        r.opens[row].assign(path.size(), 0);
+        if (!path.empty()) r.has_paths = true;
+    }
     r.count = row + 1;
 }
 

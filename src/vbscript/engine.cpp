@@ -153,7 +153,10 @@ Value Engine::Impl::run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Objec
             if (c.get() == def) g.cls = c;
     }
     (void)kept;
-    Function* main = unit->main.get();
+    return run_main(unit->main.get(), up, me);
+}
+
+Value Engine::Impl::run_main(Function* main, Frame* up, Object* me) {
     Value* base = reserve_top_;
     call_function(main, base, 0, me, up);
     Value result = std::move(base[0]);
@@ -389,9 +392,10 @@ void Engine::add_object(std::string_view name, Ptr<Object> object) {
 namespace {
 
 // Runs the main code of `unit` as a call from the host, its value to `value` when given; a
-// failure is written to `error`, which is left alone otherwise.
-void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Value* value,
-                   ScriptError& error) {
+// failure is written to `error`, which is left alone otherwise. `plain_main`, when given, is
+// that main code of a unit that defines no names: it runs without a look at the unit.
+void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Function* plain_main,
+                   Value* value, ScriptError& error) {
     ActiveGuard g(&im);
     bool outer = im.current_ == nullptr;
     char probe;
@@ -400,10 +404,9 @@ void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Value* v
         im.native_base_ = &probe;
     }
     try {
-        if (value)
-            *value = im.run_unit(unit, nullptr, nullptr);
-        else
-            im.run_unit(unit, nullptr, nullptr);
+        Value result = plain_main ? im.run_main(plain_main, nullptr, nullptr)
+                                  : im.run_unit(unit, nullptr, nullptr);
+        if (value) *value = std::move(result);
     } catch (const ScriptException& e) {
         error = im.make_error(e.number, e.description, false, im.error_line_, im.error_col_);
     } catch (const AbortException& a) {
@@ -425,7 +428,7 @@ ExecResult Engine::execute_statement(std::string_view text) {
         r.error = im.make_error(err.number, "", true, err.line, err.col);
         return r;
     }
-    run_host_call(im, unit, nullptr, r.error);
+    run_host_call(im, unit, nullptr, nullptr, r.error);
     return r;
 }
 
@@ -438,7 +441,7 @@ EvalResult Engine::eval(std::string_view expression) {
         r.error = im.make_error(err.number, "", true, err.line, err.col);
         return r;
     }
-    run_host_call(im, unit, &r.value, r.error);
+    run_host_call(im, unit, nullptr, &r.value, r.error);
     return r;
 }
 
@@ -451,6 +454,7 @@ bool Engine::compiled(Prepared& code, ScriptError& error) {
         error = im.make_error(err.number, "", true, err.line, err.col);
         return false;
     }
+    code.plain_main_ = code.unit_->defines_names() ? nullptr : code.unit_->main.get();
     code.engine_ = &im;
     code.generation_ = im.code_generation_;
     return true;
@@ -460,7 +464,7 @@ ExecResult Engine::execute(Prepared& code) {
     ExecResult r;
     if (!compiled(code, r.error)) return r;
     Impl& im = *impl_;
-    run_host_call(im, code.unit_, nullptr, r.error);
+    run_host_call(im, code.unit_, code.plain_main_, nullptr, r.error);
     return r;
 }
 
@@ -468,7 +472,7 @@ EvalResult Engine::eval(Prepared& code) {
     EvalResult r;
     if (!compiled(code, r.error)) return r;
     Impl& im = *impl_;
-    run_host_call(im, code.unit_, &r.value, r.error);
+    run_host_call(im, code.unit_, code.plain_main_, &r.value, r.error);
     return r;
 }
 

@@ -31,6 +31,7 @@
 namespace vbs {
 
 struct Unit;
+struct Function;
 
 // A failure of a call: VBScript's error number and description (the text the program stores
 // on the line), the Err.Source text, and the position in the text (1-based; 0 when unknown).
@@ -71,8 +72,9 @@ private:
     std::string text_;
     bool expression_ = false;
     std::shared_ptr<Unit> unit_;
-    const void* engine_ = nullptr; // the engine state the unit was compiled for
-    uint64_t generation_ = 0;      // that engine's code generation then
+    Function* plain_main_ = nullptr; // the unit's main code when it defines no names
+    const void* engine_ = nullptr;   // the engine state the unit was compiled for
+    uint64_t generation_ = 0;        // that engine's code generation then
 };
 
 class Engine {

@@ -81,6 +81,8 @@ struct Engine::Impl : public Context, public GlobalTable {
     // Binds the unit's procedures and classes to their global names and runs its main code
     // with `up` as the frame its up-scope names reach. Returns the main's result slot value.
     Value run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me);
+    // The same for main code whose unit defines no names.
+    Value run_main(Function* main, Frame* up, Object* me);
     bool unit_running(const Unit& unit) const; // a procedure of the unit has a frame
     void clear_caches();
     // Runs Execute/ExecuteGlobal/Eval text from the running code.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vbs {
@@ -75,6 +76,81 @@ private:
     Chunk* last_ = nullptr;
 };
 
+// Bytes handed out one piece after another from chunks, freed together with the arena: the
+// names and argument lists of a tree's nodes.
+class ByteArena {
+public:
+    ByteArena() = default;
+    ByteArena(const ByteArena&) = delete;
+    ByteArena& operator=(const ByteArena&) = delete;
+    ByteArena(ByteArena&& o) noexcept : last_(o.last_), pos_(o.pos_), end_(o.end_) {
+        o.last_ = nullptr;
+        o.pos_ = o.end_ = nullptr;
+    }
+    ByteArena& operator=(ByteArena&& o) noexcept {
+        if (this != &o) {
+            clear();
+            last_ = o.last_;
+            pos_ = o.pos_;
+            end_ = o.end_;
+            o.last_ = nullptr;
+            o.pos_ = o.end_ = nullptr;
+        }
+        return *this;
+    }
+    ~ByteArena() { clear(); }
+
+    // `n` bytes aligned for a pointer.
+    void* allocate(size_t n) {
+        n = (n + alignof(void*) - 1) & ~(alignof(void*) - 1);
+        if (size_t(end_ - pos_) < n) grow(n);
+        void* p = pos_;
+        pos_ += n;
+        return p;
+    }
+
+private:
+    struct Chunk {
+        Chunk* prev;
+        size_t size;
+    };
+    void grow(size_t n) {
+        size_t size = last_ ? std::min<size_t>(last_->size * 2, 65536) : 512;
+        size = std::max(size, n);
+        char* mem = static_cast<char*>(::operator new(sizeof(Chunk) + size));
+        last_ = new (mem) Chunk{last_, size};
+        pos_ = mem + sizeof(Chunk);
+        end_ = pos_ + size;
+    }
+    void clear() {
+        while (last_) {
+            Chunk* c = last_;
+            last_ = c->prev;
+            ::operator delete(c);
+        }
+        pos_ = end_ = nullptr;
+    }
+    Chunk* last_ = nullptr;
+    char* pos_ = nullptr;
+    char* end_ = nullptr;
+};
+
+// The arguments of a call: pointers kept in the tree's arena.
+class ExprList {
+public:
+    ExprList() = default;
+    ExprList(Expr** items, uint32_t count) : items_(items), count_(count) {}
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    Expr*& operator[](size_t i) const { return items_[i]; }
+    Expr** begin() const { return items_; }
+    Expr** end() const { return items_ + count_; }
+
+private:
+    Expr** items_ = nullptr;
+    uint32_t count_ = 0;
+};
+
 enum class BinOp : uint8_t {
     Pow,
     Mul,
@@ -110,19 +186,19 @@ enum class ExprKind : uint8_t {
 };
 
 struct Expr {
-    ExprKind kind;
+    ExprKind kind = ExprKind::Literal;
+    BinOp op = BinOp::Add;
+    bool is_not = false;     // Unary: Not rather than negation
+    bool has_parens = false; // Call: written with parentheses
     int line = 0, col = 0;
-    int depth = 1; // height of the subtree, bounded by the parser
-    Value value;   // Literal
-    std::string name;
+    int depth = 1;          // height of the subtree, bounded by the parser
+    Value value;            // Literal
+    std::string_view name;  // Name, Member, New: kept in the tree's arena
     Expr* object = nullptr; // Member: the object (null inside With); Call: the callee; Unary:
                             // the operand
     Expr* rhs = nullptr;    // Binary
     Expr* lhs = nullptr;    // Binary
-    BinOp op = BinOp::Add;
-    bool is_not = false;     // Unary: Not rather than negation
-    bool has_parens = false; // Call: written with parentheses
-    std::vector<Expr*> args; // Call: a null entry is an omitted argument
+    ExprList args;          // Call: a null entry is an omitted argument
 };
 
 enum class StmtKind : uint8_t {
@@ -149,7 +225,7 @@ enum class LoopCond : uint8_t { None, PreWhile, PreUntil, PostWhile, PostUntil }
 enum class ExitKind : uint8_t { Do, For, Sub, Function, Property };
 
 struct DimItem {
-    std::string name;
+    std::string_view name; // kept in the tree's arena
     int line = 0, col = 0;
     bool is_array = false;     // written with parentheses
     std::vector<Expr*> bounds; // Dim: upper bounds (empty for `Dim a()`); ReDim: bounds
@@ -167,12 +243,13 @@ struct IfArm {
 };
 
 struct Stmt {
-    StmtKind kind;
-    int line = 0, col = 0;
+    StmtKind kind = StmtKind::Nop;
     bool is_set = false;   // Assign: Set
     bool preserve = false; // ReDim Preserve
+    bool has_else = false; // If, Select
     LoopCond loop = LoopCond::None;
     ExitKind exit = ExitKind::Do;
+    int line = 0, col = 0;
     Expr* target = nullptr;        // Assign target, CallStmt expression, For/ForEach variable
     Expr* value = nullptr;         // Assign value, Select subject, For start, ForEach collection,
                                    // Do/While condition, With object
@@ -181,9 +258,7 @@ struct Stmt {
     std::vector<DimItem> items;    // Dim, ReDim, Erase, Const
     std::vector<IfArm> arms;       // If / ElseIf arms
     std::vector<CaseClause> cases; // Select
-    Block body;                    // loop/With body
-    Block else_body;               // If
-    bool has_else = false;
+    Block body;                    // loop/With body; If: the Else block
 };
 
 enum class ProcKind : uint8_t { Sub, Function, PropertyGet, PropertyLet, PropertySet };
@@ -220,6 +295,23 @@ struct ClassDecl {
 struct SyntaxNodes {
     NodePool<Expr> exprs;
     NodePool<Stmt> stmts;
+    ByteArena bytes; // names and argument lists
+
+    // A copy of `text` that lives as long as the tree.
+    std::string_view keep(std::string_view text) {
+        if (text.empty()) return {};
+        char* p = static_cast<char*>(bytes.allocate(text.size()));
+        std::char_traits<char>::copy(p, text.data(), text.size());
+        return {p, text.size()};
+    }
+    // The pointers items[0..count) as an argument list that lives as long as the tree.
+    ExprList list(Expr* const* items, size_t count) {
+        if (count == 0) return {};
+        Expr** p = static_cast<Expr**>(bytes.allocate(count * sizeof(Expr*)));
+        for (size_t i = 0; i < count; ++i)
+            p[i] = items[i];
+        return {p, uint32_t(count)};
+    }
 };
 
 // One parsed text: its statements in order, and the procedures and classes it defines.

@@ -96,14 +96,14 @@ public:
 
 private:
     // --- slots ---------------------------------------------------------------------------
-    int new_local(const std::string& name) {
+    int new_local(std::string_view name) {
         int idx = f_.nlocals++;
-        f_.local_names.push_back(name);
+        f_.local_names.emplace_back(name);
         locals_[to_lower_ascii(name)] = idx;
         if (f_.nlocals > 60000) fail(1001, 0, 0);
         return idx;
     }
-    void add_local(const std::string& name, int line, int col) {
+    void add_local(std::string_view name, int line, int col) {
         if (locals_.count(to_lower_ascii(name))) fail(1041, line, col);
         new_local(name);
     }
@@ -130,7 +130,7 @@ private:
             case StmtKind::If:
                 for (const IfArm& a : s->arms)
                     predeclare(a.body);
-                predeclare(s->else_body);
+                predeclare(s->body);
                 break;
             case StmtKind::Select:
                 for (const CaseClause& c : s->cases)
@@ -157,15 +157,15 @@ private:
         f_.ranges.reserve(body.size());
     }
 
-    bool known_outside(const std::string& name) {
+    bool known_outside(std::string_view name) {
         std::string low = to_lower_ascii(name);
         if (cls_ && cls_->index.count(low)) return true;
         return u_.globals.is_defined(name);
     }
 
-    int global_slot(const std::string& name) { return u_.globals.slot(name); }
+    int global_slot(std::string_view name) { return u_.globals.slot(name); }
 
-    Resolved resolve(const std::string& name) {
+    Resolved resolve(std::string_view name) {
         Resolved r;
         std::string low = to_lower_ascii(name);
         auto it = locals_.find(low);
@@ -249,7 +249,7 @@ private:
         f_.consts.push_back(std::move(v));
         return int(f_.consts.size() - 1);
     }
-    int name_const(const std::string& name) { return konst(Value::string(name)); }
+    int name_const(std::string_view name) { return konst(Value::string(name)); }
 
     // Slack for the values an instruction holds beyond what its stack effect shows.
     void finish() { f_.max_stack += 16; }
@@ -285,7 +285,7 @@ private:
         emit(ref[int(r.var)], 0, uint16_t(r.b), r.c, 1);
     }
     // A name that must be a variable (loop variable, ReDim, Erase).
-    Resolved variable(const std::string& name, int line, int col) {
+    Resolved variable(std::string_view name, int line, int col) {
         Resolved r = resolve(name);
         if (r.kind == NameKind::BuiltinConst || r.kind == NameKind::Builtin ||
             r.kind == NameKind::GlobalProc) {
@@ -391,7 +391,7 @@ private:
     }
 
     // Arguments passed to a procedure or object: a plain variable goes by reference.
-    void ref_args(std::vector<Expr*>& args) {
+    void ref_args(const ExprList& args) {
         for (Expr* a : args) {
             if (!a) {
                 emit(Op::PUSHMISS, 0, 0, 0, 1);
@@ -433,7 +433,7 @@ private:
         }
     }
 
-    void value_args(std::vector<Expr*>& args) {
+    void value_args(const ExprList& args) {
         for (Expr* a : args) {
             if (!a)
                 emit(Op::PUSHMISS, 0, 0, 0, 1);
@@ -532,7 +532,7 @@ private:
         emit(Op::CALLV, a, 0, 0, -argc);
     }
 
-    bool resolve_is_var(const std::string& name) {
+    bool resolve_is_var(std::string_view name) {
         std::string low = to_lower_ascii(name);
         return locals_.count(low) > 0;
     }
@@ -755,7 +755,7 @@ private:
             to_end.push_back(emit(Op::JMP));
             patch(jf, here());
         }
-        if (s.has_else) block(s.else_body);
+        if (s.has_else) block(s.body);
         for (size_t j : to_end)
             patch(j, here());
         end_range(range, here());
@@ -969,7 +969,7 @@ std::vector<int32_t> fixed_bounds(const DimItem& it) {
 std::shared_ptr<ClassDef> build_class(UnitContext& u, ClassDecl& cd) {
     auto def = std::make_shared<ClassDef>();
     def->name = cd.name;
-    auto add_member = [&](const std::string& name, MemberKind kind, bool is_public, int line,
+    auto add_member = [&](std::string_view name, MemberKind kind, bool is_public, int line,
                           int col) -> ClassMember& {
         std::string low = to_lower_ascii(name);
         auto it = def->index.find(low);
@@ -981,7 +981,7 @@ std::shared_ptr<ClassDef> build_class(UnitContext& u, ClassDecl& cd) {
         }
         def->index[low] = int(def->members.size());
         ClassMember m;
-        m.name = name;
+        m.name = std::string(name);
         m.kind = kind;
         m.is_public = is_public;
         def->members.push_back(std::move(m));
@@ -992,7 +992,7 @@ std::shared_ptr<ClassDef> build_class(UnitContext& u, ClassDecl& cd) {
             add_member(f.item.name, MemberKind::Field, f.is_public, f.item.line, f.item.col);
         m.field = int(def->fields.size());
         FieldInfo info;
-        info.name = f.item.name;
+        info.name = std::string(f.item.name);
         if (f.item.is_array) {
             if (f.item.bounds.empty())
                 info.dynamic_array = true;

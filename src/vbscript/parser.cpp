@@ -178,7 +178,8 @@ private:
         while (at(T::Newline) || at(T::Colon))
             ++p_;
     }
-    std::string identifier() {
+    // The name at the current token, which is then passed.
+    const std::string& identifier() {
         if (!at(T::Ident)) fail(1010);
         return t_[p_++].text;
     }
@@ -269,7 +270,7 @@ private:
                 const Token& lp = t_[p_++];
                 Expr* c = node(ExprKind::Call, lp);
                 c->has_parens = true;
-                arguments(c->args, T::RParen);
+                c->args = arguments(T::RParen);
                 expect(T::RParen, 1006);
                 int d = e->depth;
                 for (auto& a : c->args)
@@ -285,25 +286,33 @@ private:
         return e;
     }
 
-    std::string member_name() {
-        if (at(T::Ident)) return t_[p_++].text;
+    std::string_view member_name() {
+        if (at(T::Ident)) return nodes_.keep(t_[p_++].text);
         // Keywords are allowed as member names when the lexer could not tell (after spaces).
         if (cur().kind >= T::And && cur().kind < T::Count_) return token_name(t_[p_++].kind);
         fail(1010);
     }
 
     // args -> [arg] {',' [arg]}   (an empty position is an omitted argument)
-    void arguments(std::vector<Expr*>& out, T closer) {
-        if (at(closer)) return;
+    // The list is gathered on scratch_ (an argument's own calls gather theirs above it) and
+    // then copied into the tree.
+    ExprList arguments(T closer) {
+        if (at(closer)) return {};
+        size_t mark = scratch_.size();
         while (true) {
-            if (at(T::Comma) || (closer != T::Eof && at(closer)))
-                out.push_back(nullptr);
-            else if (closer == T::Eof && at_end_of_statement())
-                out.push_back(nullptr);
-            else
-                out.push_back(expression());
+            if (at(T::Comma) || (closer != T::Eof && at(closer))) {
+                scratch_.push_back(nullptr);
+            } else if (closer == T::Eof && at_end_of_statement()) {
+                scratch_.push_back(nullptr);
+            } else {
+                Expr* arg = expression();
+                scratch_.push_back(arg);
+            }
             if (!accept(T::Comma)) break;
         }
+        ExprList list = nodes_.list(scratch_.data() + mark, scratch_.size() - mark);
+        scratch_.resize(mark);
+        return list;
     }
 
     // primary -> literal | name | Me | New name | '(' expr ')' | '.' name
@@ -340,7 +349,7 @@ private:
         case T::Ident: {
             ++p_;
             Expr* e = node(ExprKind::Name, tk);
-            e->name = tk.text;
+            e->name = nodes_.keep(tk.text);
             return e;
         }
         case T::Me:
@@ -349,7 +358,7 @@ private:
         case T::New: {
             ++p_;
             Expr* e = node(ExprKind::New, tk);
-            e->name = identifier();
+            e->name = nodes_.keep(identifier());
             return e;
         }
         case T::LParen: {
@@ -570,7 +579,7 @@ private:
                 DimItem it;
                 it.line = cur().line;
                 it.col = cur().col;
-                it.name = identifier();
+                it.name = nodes_.keep(identifier());
                 s->items.push_back(std::move(it));
                 if (!accept(T::Comma)) break;
             }
@@ -696,7 +705,7 @@ private:
         }
         Expr* call = node(ExprKind::Call, tk);
         call->object = callee;
-        arguments(call->args, T::Eof);
+        call->args = arguments(T::Eof);
         s->target = call;
         return s;
     }
@@ -715,7 +724,7 @@ private:
         DimItem it;
         it.line = cur().line;
         it.col = cur().col;
-        it.name = identifier();
+        it.name = nodes_.keep(identifier());
         if (accept(T::LParen)) {
             it.is_array = true;
             if (!at(T::RParen)) {
@@ -756,7 +765,7 @@ private:
             DimItem it;
             it.line = cur().line;
             it.col = cur().col;
-            it.name = identifier();
+            it.name = nodes_.keep(identifier());
             expect(T::Eq, 1011);
             it.value = expression();
             s->items.push_back(std::move(it));
@@ -780,7 +789,7 @@ private:
                 s->arms.push_back(std::move(arm));
                 if (accept(T::Else)) {
                     s->has_else = true;
-                    single_line_body(s->else_body);
+                    single_line_body(s->body);
                 }
                 if (at(T::End) && t_[p_ + 1].kind == T::If) p_ += 2; // tolerated "End If"
                 return s;
@@ -802,7 +811,7 @@ private:
             }
             if (accept(T::Else)) {
                 s->has_else = true;
-                block(s->else_body);
+                block(s->body);
             }
             break;
         }
@@ -883,7 +892,7 @@ private:
         if (!at(T::Ident)) fail(1010);
         const Token& tk = t_[p_++];
         Expr* e = node(ExprKind::Name, tk);
-        e->name = tk.text;
+        e->name = nodes_.keep(tk.text);
         return e;
     }
 
@@ -938,7 +947,8 @@ private:
     }
 
     TokenStream& t_;
-    SyntaxNodes& nodes_; // where the nodes of the tree are made
+    SyntaxNodes& nodes_;         // where the nodes of the tree are made
+    std::vector<Expr*> scratch_; // arguments being gathered
     size_t p_ = 0;
     int nesting_ = 0;
     int proc_depth_ = 0;

@@ -13,13 +13,13 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace vbs {
 
 struct Expr;
 struct Stmt;
-using Block = std::vector<Stmt*>;
 
 // Objects of one type made one after another in chunks, destroyed together with the pool.
 template <class N> class NodePool {
@@ -67,8 +67,9 @@ private:
         while (last_) {
             Chunk* c = last_;
             last_ = c->prev;
-            for (size_t i = 0; i < c->used; ++i)
-                c->items()[i].~N();
+            if constexpr (!std::is_trivially_destructible_v<N>)
+                for (size_t i = 0; i < c->used; ++i)
+                    c->items()[i].~N();
             c->~Chunk();
             ::operator delete(c);
         }
@@ -135,21 +136,23 @@ private:
     char* end_ = nullptr;
 };
 
-// The arguments of a call: pointers kept in the tree's arena.
-class ExprList {
+// A list of a node (arguments, statements of a block, ...): items kept in the tree's arena.
+template <class T> class ArenaList {
 public:
-    ExprList() = default;
-    ExprList(Expr** items, uint32_t count) : items_(items), count_(count) {}
+    ArenaList() = default;
+    ArenaList(T* items, uint32_t count) : items_(items), count_(count) {}
     size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
-    Expr*& operator[](size_t i) const { return items_[i]; }
-    Expr** begin() const { return items_; }
-    Expr** end() const { return items_ + count_; }
+    T& operator[](size_t i) const { return items_[i]; }
+    T* begin() const { return items_; }
+    T* end() const { return items_ + count_; }
 
 private:
-    Expr** items_ = nullptr;
+    T* items_ = nullptr;
     uint32_t count_ = 0;
 };
+using ExprList = ArenaList<Expr*>;
+using Block = ArenaList<Stmt*>;
 
 enum class BinOp : uint8_t {
     Pow,
@@ -191,14 +194,14 @@ struct Expr {
     bool is_not = false;     // Unary: Not rather than negation
     bool has_parens = false; // Call: written with parentheses
     int line = 0, col = 0;
-    int depth = 1;          // height of the subtree, bounded by the parser
-    Value value;            // Literal
-    std::string_view name;  // Name, Member, New: kept in the tree's arena
-    Expr* object = nullptr; // Member: the object (null inside With); Call: the callee; Unary:
-                            // the operand
-    Expr* rhs = nullptr;    // Binary
-    Expr* lhs = nullptr;    // Binary
-    ExprList args;          // Call: a null entry is an omitted argument
+    int depth = 1;                // height of the subtree, bounded by the parser
+    const Value* value = nullptr; // Literal: kept in the tree's pool
+    std::string_view name;        // Name, Member, New: kept in the tree's arena
+    Expr* object = nullptr;       // Member: the object (null inside With); Call: the callee; Unary:
+                                  // the operand
+    Expr* rhs = nullptr;          // Binary
+    Expr* lhs = nullptr;          // Binary
+    ExprList args;                // Call: a null entry is an omitted argument
 };
 
 enum class StmtKind : uint8_t {
@@ -227,13 +230,13 @@ enum class ExitKind : uint8_t { Do, For, Sub, Function, Property };
 struct DimItem {
     std::string_view name; // kept in the tree's arena
     int line = 0, col = 0;
-    bool is_array = false;     // written with parentheses
-    std::vector<Expr*> bounds; // Dim: upper bounds (empty for `Dim a()`); ReDim: bounds
-    Expr* value = nullptr;     // Const
+    bool is_array = false; // written with parentheses
+    ExprList bounds;       // Dim: upper bounds (empty for `Dim a()`); ReDim: bounds
+    Expr* value = nullptr; // Const
 };
 
 struct CaseClause {
-    std::vector<Expr*> values; // empty: Case Else
+    ExprList values; // empty: Case Else
     Block body;
 };
 
@@ -250,16 +253,19 @@ struct Stmt {
     LoopCond loop = LoopCond::None;
     ExitKind exit = ExitKind::Do;
     int line = 0, col = 0;
-    Expr* target = nullptr;        // Assign target, CallStmt expression, For/ForEach variable
-    Expr* value = nullptr;         // Assign value, Select subject, For start, ForEach collection,
-                                   // Do/While condition, With object
-    Expr* to = nullptr;            // For
-    Expr* step = nullptr;          // For
-    std::vector<DimItem> items;    // Dim, ReDim, Erase, Const
-    std::vector<IfArm> arms;       // If / ElseIf arms
-    std::vector<CaseClause> cases; // Select
-    Block body;                    // loop/With body; If: the Else block
+    Expr* target = nullptr;      // Assign target, CallStmt expression, For/ForEach variable
+    Expr* value = nullptr;       // Assign value, Select subject, For start, ForEach collection,
+                                 // Do/While condition, With object
+    Expr* to = nullptr;          // For
+    Expr* step = nullptr;        // For
+    ArenaList<DimItem> items;    // Dim, ReDim, Erase, Const
+    ArenaList<IfArm> arms;       // If / ElseIf arms
+    ArenaList<CaseClause> cases; // Select
+    Block body;                  // loop/With body; If: the Else block
 };
+
+// Nodes own nothing: the pools free a tree without visiting its nodes.
+static_assert(std::is_trivially_destructible_v<Expr> && std::is_trivially_destructible_v<Stmt>);
 
 enum class ProcKind : uint8_t { Sub, Function, PropertyGet, PropertyLet, PropertySet };
 
@@ -295,7 +301,8 @@ struct ClassDecl {
 struct SyntaxNodes {
     NodePool<Expr> exprs;
     NodePool<Stmt> stmts;
-    ByteArena bytes; // names and argument lists
+    NodePool<Value> values; // the literals
+    ByteArena bytes;        // names and lists
 
     // A copy of `text` that lives as long as the tree.
     std::string_view keep(std::string_view text) {
@@ -304,13 +311,21 @@ struct SyntaxNodes {
         std::char_traits<char>::copy(p, text.data(), text.size());
         return {p, text.size()};
     }
-    // The pointers items[0..count) as an argument list that lives as long as the tree.
-    ExprList list(Expr* const* items, size_t count) {
+    // A copy of items[0..count) that lives as long as the tree.
+    template <class T> ArenaList<T> list(const T* items, size_t count) {
+        static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
+                      "the arena never runs destructors");
+        static_assert(alignof(T) <= alignof(void*));
         if (count == 0) return {};
-        Expr** p = static_cast<Expr**>(bytes.allocate(count * sizeof(Expr*)));
-        for (size_t i = 0; i < count; ++i)
-            p[i] = items[i];
+        T* p = static_cast<T*>(bytes.allocate(count * sizeof(T)));
+        std::uninitialized_copy(items, items + count, p);
         return {p, uint32_t(count)};
+    }
+    // A literal value that lives as long as the tree.
+    const Value* keep(Value v) {
+        Value* p = values.make();
+        *p = std::move(v);
+        return p;
     }
 };
 

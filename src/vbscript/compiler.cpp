@@ -302,7 +302,7 @@ private:
     void expr(Expr& e) {
         switch (e.kind) {
         case ExprKind::Literal:
-            literal(e.value);
+            literal(*e.value);
             break;
         case ExprKind::Name:
             name_value(e);
@@ -957,8 +957,9 @@ std::vector<int32_t> fixed_bounds(const DimItem& it) {
             neg = true;
             e = e->object;
         }
-        if (e->kind != ExprKind::Literal || !e->value.is_numeric_tag()) fail(1026, it.line, it.col);
-        double d = e->value.tag() == Tag::Double ? e->value.double_val() : e->value.int_val();
+        if (e->kind != ExprKind::Literal || !e->value->is_numeric_tag())
+            fail(1026, it.line, it.col);
+        double d = e->value->tag() == Tag::Double ? e->value->double_val() : e->value->int_val();
         if (neg) d = -d;
         if (d < -1 || d > 1e7) fail(1026, it.line, it.col);
         counts.push_back(int32_t(d) + 1);

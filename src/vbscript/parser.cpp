@@ -124,12 +124,14 @@ public:
     // program -> {statement_line} EOF
     void program(Program& prog) {
         prog_ = &prog;
+        Gather<Stmt*> body(stmt_stack_, nodes_);
         skip_separators();
         while (!at(T::Eof)) {
-            top_level_item(prog);
+            if (Stmt* st = top_level_item(prog)) body.add(st);
             end_of_statement();
             t_.release(p_);
         }
+        prog.body = body.done();
     }
 
     // A whole text that must be one expression.
@@ -183,6 +185,26 @@ private:
         if (!at(T::Ident)) fail(1010);
         return t_[p_++].text;
     }
+
+    // Gathers the items of one list of the tree on a scratch stack, then copies them into the
+    // tree. The lists of nodes nested in an item are gathered above it and gone again before
+    // the item is added, so every list lies in one piece.
+    template <class I> class Gather {
+    public:
+        Gather(std::vector<I>& stack, SyntaxNodes& nodes)
+            : stack_(stack), nodes_(nodes), mark_(stack.size()) {}
+        Gather(const Gather&) = delete;
+        Gather& operator=(const Gather&) = delete;
+        ~Gather() { stack_.resize(mark_); }
+        void add(const I& item) { stack_.push_back(item); }
+        size_t size() const { return stack_.size() - mark_; }
+        ArenaList<I> done() const { return nodes_.list(stack_.data() + mark_, size()); }
+
+    private:
+        std::vector<I>& stack_;
+        SyntaxNodes& nodes_;
+        size_t mark_;
+    };
 
     struct Nest {
         explicit Nest(Parser& p) : p(p) {
@@ -294,25 +316,21 @@ private:
     }
 
     // args -> [arg] {',' [arg]}   (an empty position is an omitted argument)
-    // The list is gathered on scratch_ (an argument's own calls gather theirs above it) and
-    // then copied into the tree.
     ExprList arguments(T closer) {
         if (at(closer)) return {};
-        size_t mark = scratch_.size();
+        Gather<Expr*> args(expr_stack_, nodes_);
         while (true) {
             if (at(T::Comma) || (closer != T::Eof && at(closer))) {
-                scratch_.push_back(nullptr);
+                args.add(nullptr);
             } else if (closer == T::Eof && at_end_of_statement()) {
-                scratch_.push_back(nullptr);
+                args.add(nullptr);
             } else {
                 Expr* arg = expression();
-                scratch_.push_back(arg);
+                args.add(arg);
             }
             if (!accept(T::Comma)) break;
         }
-        ExprList list = nodes_.list(scratch_.data() + mark, scratch_.size() - mark);
-        scratch_.resize(mark);
-        return list;
+        return args.done();
     }
 
     // primary -> literal | name | Me | New name | '(' expr ')' | '.' name
@@ -323,11 +341,11 @@ private:
             ++p_;
             Expr* e = node(ExprKind::Literal, tk);
             if (tk.is_double)
-                e->value = Value::dbl(tk.dval);
+                e->value = nodes_.keep(Value::dbl(tk.dval));
             else if (tk.is_long)
-                e->value = Value::long_(int32_t(tk.ival));
+                e->value = nodes_.keep(Value::long_(int32_t(tk.ival)));
             else
-                e->value = Value::integer(int16_t(tk.ival));
+                e->value = nodes_.keep(Value::integer(int16_t(tk.ival)));
             return e;
         }
         case T::FloatLit:
@@ -391,14 +409,15 @@ private:
     Expr* literal(Value v) {
         Expr* e = node(ExprKind::Literal, cur());
         ++p_;
-        e->value = std::move(v);
+        e->value = nodes_.keep(std::move(v));
         return e;
     }
 
     // --- statements ----------------------------------------------------------------------
 
     // top_item -> [Public|Private] (Sub|Function|Property|Class ...) | Class ... | statement
-    void top_level_item(Program& prog) {
+    // Returns the statement, or null for a procedure or class (added to `prog`).
+    Stmt* top_level_item(Program& prog) {
         size_t save = p_;
         bool is_public = true, is_default = false, had_access = false;
         if (at(T::Public) || at(T::Private)) {
@@ -412,14 +431,14 @@ private:
         }
         if (at(T::Sub) || at(T::Function) || at(T::Property)) {
             prog.procs.push_back(procedure(is_public, is_default));
-            return;
+            return nullptr;
         }
         if (at(T::Class) && !had_access) {
             prog.classes.push_back(class_decl());
-            return;
+            return nullptr;
         }
         p_ = save;
-        prog.body.push_back(statement(true));
+        return statement(true);
     }
 
     // proc -> (Sub|Function) name ['(' params ')'] NL block End (Sub|Function)
@@ -471,7 +490,7 @@ private:
                    : pd->kind == ProcKind::Function ? ExitKind::Function
                                                     : ExitKind::Property;
         proc_depth_++;
-        block(pd->body);
+        pd->body = block();
         proc_depth_--;
         expect(T::End, 1014);
         if (!accept(end_kind))
@@ -523,8 +542,9 @@ private:
     }
 
     // block -> {statement sep} until End/Else/ElseIf/Case/Loop/Next/Wend
-    void block(Block& out) {
+    Block block() {
         Nest n(*this);
+        Gather<Stmt*> out(stmt_stack_, nodes_);
         skip_separators();
         while (true) {
             switch (cur().kind) {
@@ -536,11 +556,12 @@ private:
             case T::Next:
             case T::Wend:
             case T::Eof:
-                return;
+                return out.done();
             default:
                 break;
             }
-            out.push_back(statement(false));
+            Stmt* st = statement(false);
+            out.add(st);
             end_of_statement();
             // Nothing holds a token of a finished statement (see TokenStream).
             t_.release(p_);
@@ -575,14 +596,16 @@ private:
         case T::Erase: {
             ++p_;
             Stmt* s = make_stmt(StmtKind::Erase, tk);
+            Gather<DimItem> items(item_stack_, nodes_);
             while (true) {
                 DimItem it;
                 it.line = cur().line;
                 it.col = cur().col;
                 it.name = nodes_.keep(identifier());
-                s->items.push_back(std::move(it));
+                items.add(it);
                 if (!accept(T::Comma)) break;
             }
+            s->items = items.done();
             return s;
         }
         case T::Option: {
@@ -618,7 +641,7 @@ private:
             ++p_;
             Stmt* s = make_stmt(StmtKind::While, tk);
             s->value = expression();
-            block(s->body);
+            s->body = block();
             expect(T::Wend, 1018);
             return s;
         }
@@ -628,7 +651,7 @@ private:
             ++p_;
             Stmt* s = make_stmt(StmtKind::With, tk);
             s->value = expression();
-            block(s->body);
+            s->body = block();
             expect(T::End, 1014);
             expect(T::With, 1029);
             return s;
@@ -713,10 +736,13 @@ private:
     // dim -> Dim item {',' item};  item -> name ['(' [bounds] ')']
     Stmt* dim_stmt(const Token& tk) {
         Stmt* s = make_stmt(StmtKind::Dim, tk);
+        Gather<DimItem> items(item_stack_, nodes_);
         while (true) {
-            s->items.push_back(dim_item(false));
+            DimItem it = dim_item(false);
+            items.add(it);
             if (!accept(T::Comma)) break;
         }
+        s->items = items.done();
         return s;
     }
 
@@ -728,10 +754,13 @@ private:
         if (accept(T::LParen)) {
             it.is_array = true;
             if (!at(T::RParen)) {
+                Gather<Expr*> bounds(expr_stack_, nodes_);
                 while (true) {
-                    it.bounds.push_back(expression());
+                    Expr* b = expression();
+                    bounds.add(b);
                     if (!accept(T::Comma)) break;
                 }
+                it.bounds = bounds.done();
             } else if (redim) {
                 fail(1023);
             }
@@ -750,10 +779,13 @@ private:
             ++p_;
             s->preserve = true;
         }
+        Gather<DimItem> items(item_stack_, nodes_);
         while (true) {
-            s->items.push_back(dim_item(true));
+            DimItem it = dim_item(true);
+            items.add(it);
             if (!accept(T::Comma)) break;
         }
+        s->items = items.done();
         return s;
     }
 
@@ -761,6 +793,7 @@ private:
     Stmt* const_stmt() {
         Stmt* s = make_stmt(StmtKind::Const, cur());
         expect(T::Const, 1002);
+        Gather<DimItem> items(item_stack_, nodes_);
         while (true) {
             DimItem it;
             it.line = cur().line;
@@ -768,9 +801,10 @@ private:
             it.name = nodes_.keep(identifier());
             expect(T::Eq, 1011);
             it.value = expression();
-            s->items.push_back(std::move(it));
+            items.add(it);
             if (!accept(T::Comma)) break;
         }
+        s->items = items.done();
         return s;
     }
 
@@ -779,52 +813,57 @@ private:
     Stmt* if_stmt() {
         Stmt* s = make_stmt(StmtKind::If, cur());
         ++p_;
+        Gather<IfArm> arms(arm_stack_, nodes_);
         IfArm arm;
         arm.cond = expression();
         expect(T::Then, 1017);
         if (!at_line_end()) {
             accept(T::Colon);
             if (!at_line_end()) {
-                single_line_body(arm.body);
-                s->arms.push_back(std::move(arm));
+                arm.body = single_line_body();
+                arms.add(arm);
+                s->arms = arms.done();
                 if (accept(T::Else)) {
                     s->has_else = true;
-                    single_line_body(s->body);
+                    s->body = single_line_body();
                 }
                 if (at(T::End) && t_[p_ + 1].kind == T::If) p_ += 2; // tolerated "End If"
                 return s;
             }
         }
-        block(arm.body);
-        s->arms.push_back(std::move(arm));
+        arm.body = block();
+        arms.add(arm);
         while (true) {
             if (accept(T::ElseIf)) {
                 IfArm a;
                 a.cond = expression();
                 expect(T::Then, 1017);
                 if (!at_line_end() && !at(T::Colon)) {
-                    single_line_body(a.body);
+                    a.body = single_line_body();
                 } else
-                    block(a.body);
-                s->arms.push_back(std::move(a));
+                    a.body = block();
+                arms.add(a);
                 continue;
             }
             if (accept(T::Else)) {
                 s->has_else = true;
-                block(s->body);
+                s->body = block();
             }
             break;
         }
+        s->arms = arms.done();
         expect(T::End, 1014);
         expect(T::If, 1012);
         return s;
     }
 
     // Statements of a single-line If up to Else or the end of the line.
-    void single_line_body(Block& out) {
+    Block single_line_body() {
         Nest n(*this);
+        Gather<Stmt*> out(stmt_stack_, nodes_);
         while (true) {
-            out.push_back(statement(false));
+            Stmt* st = statement(false);
+            out.add(st);
             if (accept(T::Colon)) {
                 if (at_line_end() || at(T::Else) || (at(T::End) && t_[p_ + 1].kind == T::If)) break;
                 continue;
@@ -832,6 +871,7 @@ private:
             break;
         }
         if (!at_line_end() && !at(T::Else) && !(at(T::End) && t_[p_ + 1].kind == T::If)) fail(1025);
+        return out.done();
     }
 
     // select -> Select Case expr NL {Case list NL block} [Case Else NL block] End Select
@@ -841,21 +881,25 @@ private:
         expect(T::Case, 1021);
         s->value = expression();
         end_of_statement();
+        Gather<CaseClause> cases(case_stack_, nodes_);
         while (accept(T::Case)) {
             CaseClause c;
             if (accept(T::Else)) {
                 s->has_else = true;
             } else {
+                Gather<Expr*> values(expr_stack_, nodes_);
                 while (true) {
-                    c.values.push_back(expression());
+                    Expr* v = expression();
+                    values.add(v);
                     if (!accept(T::Comma)) break;
                 }
+                c.values = values.done();
             }
-            if (!at(T::Case)) block(c.body);
-            bool is_else = c.values.empty();
-            s->cases.push_back(std::move(c));
-            if (is_else) break;
+            if (!at(T::Case)) c.body = block();
+            cases.add(c);
+            if (c.values.empty()) break;
         }
+        s->cases = cases.done();
         expect(T::End, 1014);
         expect(T::Select, 1022);
         return s;
@@ -871,7 +915,7 @@ private:
             s->target = loop_variable();
             expect(T::In, 1046);
             s->value = expression();
-            loop_body(s->body);
+            s->body = loop_body();
             return s;
         }
         Stmt* s = make_stmt(StmtKind::For, tk);
@@ -884,7 +928,7 @@ private:
             ++p_;
             s->step = expression();
         }
-        loop_body(s->body);
+        s->body = loop_body();
         return s;
     }
 
@@ -896,10 +940,11 @@ private:
         return e;
     }
 
-    void loop_body(Block& body) {
-        block(body);
+    Block loop_body() {
+        Block body = block();
         expect(T::Next, 1020);
         if (at(T::Ident)) ++p_;
+        return body;
     }
 
     // do -> Do [(While|Until) expr] NL block Loop [(While|Until) expr]
@@ -913,7 +958,7 @@ private:
             s->loop = LoopCond::PreUntil;
             s->value = expression();
         }
-        block(s->body);
+        s->body = block();
         expect(T::Loop, 1019);
         if (s->loop == LoopCond::None) {
             if (accept(T::While)) {
@@ -947,8 +992,13 @@ private:
     }
 
     TokenStream& t_;
-    SyntaxNodes& nodes_;         // where the nodes of the tree are made
-    std::vector<Expr*> scratch_; // arguments being gathered
+    SyntaxNodes& nodes_; // where the nodes of the tree are made
+    // Scratch stacks where the lists of the tree are gathered (see Gather).
+    std::vector<Stmt*> stmt_stack_;
+    std::vector<Expr*> expr_stack_;
+    std::vector<DimItem> item_stack_;
+    std::vector<IfArm> arm_stack_;
+    std::vector<CaseClause> case_stack_;
     size_t p_ = 0;
     int nesting_ = 0;
     int proc_depth_ = 0;

@@ -24,14 +24,16 @@ struct Stmt;
 // Objects of one type made one after another in chunks, destroyed together with the pool.
 template <class N> class NodePool {
 public:
-    NodePool() = default;
+    // `first`: how many objects the first chunk holds; later chunks double up to about 64 KB.
+    explicit NodePool(size_t first) : first_(first) {}
     NodePool(const NodePool&) = delete;
     NodePool& operator=(const NodePool&) = delete;
-    NodePool(NodePool&& o) noexcept : last_(o.last_) { o.last_ = nullptr; }
+    NodePool(NodePool&& o) noexcept : last_(o.last_), first_(o.first_) { o.last_ = nullptr; }
     NodePool& operator=(NodePool&& o) noexcept {
         if (this != &o) {
             clear();
             last_ = o.last_;
+            first_ = o.first_;
             o.last_ = nullptr;
         }
         return *this;
@@ -56,10 +58,11 @@ private:
     };
     static_assert(sizeof(Chunk) % alignof(N) == 0);
 
-    // Chunks grow with the tree, from about 2 KB, so a one-line text stays small.
+    // Chunks grow with the tree, so a one-line text stays small.
     void grow() {
-        size_t cap = last_ ? std::min<size_t>(last_->capacity * 2, 65536 / sizeof(N) + 1)
-                           : 2048 / sizeof(N) + 1;
+        size_t cap =
+            last_ ? std::max(last_->capacity, std::min(last_->capacity * 2, 65536 / sizeof(N)))
+                  : first_;
         void* mem = ::operator new(sizeof(Chunk) + cap * sizeof(N));
         last_ = new (mem) Chunk{last_, cap, 0};
     }
@@ -75,6 +78,7 @@ private:
         }
     }
     Chunk* last_ = nullptr;
+    size_t first_;
 };
 
 // Bytes handed out one piece after another from chunks, freed together with the arena: the
@@ -299,10 +303,11 @@ struct ClassDecl {
 
 // The pools that hold the nodes of one tree.
 struct SyntaxNodes {
-    NodePool<Expr> exprs;
-    NodePool<Stmt> stmts;
-    NodePool<Value> values; // the literals
-    ByteArena bytes;        // names and lists
+    // First chunks sized for a one-line text.
+    NodePool<Expr> exprs{16};
+    NodePool<Stmt> stmts{4};
+    NodePool<Value> values{4}; // the literals
+    ByteArena bytes;           // names and lists
 
     // A copy of `text` that lives as long as the tree.
     std::string_view keep(std::string_view text) {

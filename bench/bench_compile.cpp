@@ -32,8 +32,8 @@
 
 namespace {
 
-// A global table as the engine keeps one: lower-case name to permanent slot, answering the
-// compiler's look-up of a name it meets with one search. No name is defined before the run.
+// A global table keyed as the engine's is (lower-case name to permanent slot) that answers
+// the compiler's lookup() of a name with one search. No name is defined before the run.
 class BenchGlobals : public vbs::GlobalTable {
 public:
     int slot(std::string_view name) override {

@@ -121,12 +121,14 @@ bool Lexer::next(Token& t) {
         } else
             break;
     }
-    // `t` may be a token read before (the parser reuses its slots): start afresh, keeping
-    // the text's buffer.
-    std::string text = std::move(t.text);
-    text.clear();
-    t = Token();
-    t.text = std::move(text);
+    // `t` may be a token read before (the parser reuses its slots): reset every field (the
+    // position ones just below), keeping the text's buffer. Assigning a fresh Token instead
+    // costs a third of the lexer's time.
+    t.kind = T::Eof;
+    t.is_long = t.is_double = false;
+    t.ival = 0;
+    t.dval = 0;
+    t.text.clear();
     t.line = line_;
     t.col = int(i_ - line_start_) + 1;
     if (i_ >= s_.size()) {

@@ -94,6 +94,7 @@ enum class T : uint8_t {
     Count_
 };
 
+// Lexer::next resets each field of a token it reuses: a new field is reset there too.
 struct Token {
     T kind = T::Eof;
     bool space_before = false; // whitespace (or a line start) precedes the token

@@ -1,9 +1,9 @@
 // The syntax tree the parser builds and the compiler consumes.
 //
-// The expression and statement nodes of one tree live in the pools of its owner (a Program,
+// The expression and statement nodes of one tree live in the arena of its owner (a Program,
 // or the ExprPtr of a lone expression) and go all at once with it; nodes link to each other
-// with plain pointers. A long text makes many small nodes, and this keeps their making and
-// freeing cheap.
+// with plain pointers and own nothing. A long text makes many small nodes, and this keeps
+// their making and freeing cheap.
 #pragma once
 
 #include "vbscript/variant.h"
@@ -82,7 +82,7 @@ private:
 };
 
 // Bytes handed out one piece after another from chunks, freed together with the arena: the
-// names and argument lists of a tree's nodes.
+// nodes of a tree, their names and their lists.
 class ByteArena {
 public:
     ByteArena() = default;
@@ -120,7 +120,7 @@ private:
         size_t size;
     };
     void grow(size_t n) {
-        size_t size = last_ ? std::min<size_t>(last_->size * 2, 65536) : 512;
+        size_t size = last_ ? std::min<size_t>(last_->size * 2, 65536) : 2048;
         size = std::max(size, n);
         char* mem = static_cast<char*>(::operator new(sizeof(Chunk) + size));
         last_ = new (mem) Chunk{last_, size};
@@ -268,7 +268,7 @@ struct Stmt {
     Block body;                  // loop/With body; If: the Else block
 };
 
-// Nodes own nothing: the pools free a tree without visiting its nodes.
+// Nodes own nothing: the arena frees a tree without visiting its nodes.
 static_assert(std::is_trivially_destructible_v<Expr> && std::is_trivially_destructible_v<Stmt>);
 
 enum class ProcKind : uint8_t { Sub, Function, PropertyGet, PropertyLet, PropertySet };
@@ -301,13 +301,18 @@ struct ClassDecl {
     std::vector<std::unique_ptr<ProcDecl>> procs;
 };
 
-// The pools that hold the nodes of one tree.
+// Where the nodes of one tree are kept. Nodes, names and lists share one arena in the order
+// the parser makes them, so the compiler reads a statement's parts from nearby memory.
 struct SyntaxNodes {
-    // First chunks sized for a one-line text.
-    NodePool<Expr> exprs{16};
-    NodePool<Stmt> stmts{4};
-    NodePool<Value> values{4}; // the literals
-    ByteArena bytes;           // names and lists
+    NodePool<Value> values{4}; // the literals (a string one has to be released)
+    ByteArena bytes;           // nodes, names and lists
+
+    // A new node that lives as long as the tree.
+    template <class N> N* make() {
+        static_assert(std::is_trivially_destructible_v<N>, "the arena never runs destructors");
+        static_assert(alignof(N) <= alignof(void*));
+        return new (bytes.allocate(sizeof(N))) N();
+    }
 
     // A copy of `text` that lives as long as the tree.
     std::string_view keep(std::string_view text) {

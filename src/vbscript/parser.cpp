@@ -215,7 +215,7 @@ private:
     };
 
     Expr* node(ExprKind k, const Token& at) {
-        Expr* e = nodes_.exprs.make();
+        Expr* e = nodes_.make<Expr>();
         e->kind = k;
         e->line = at.line;
         e->col = at.col;
@@ -569,7 +569,7 @@ private:
     }
 
     Stmt* make_stmt(StmtKind k, const Token& at) {
-        Stmt* s = nodes_.stmts.make();
+        Stmt* s = nodes_.make<Stmt>();
         s->kind = k;
         s->line = at.line;
         s->col = at.col;

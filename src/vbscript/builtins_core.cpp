@@ -236,7 +236,7 @@ Value fn_eval(Context& ctx, ArgList a) {
 Value fn_getref(Context& ctx, ArgList a) {
     Engine::Impl& im = impl_of(ctx);
     std::string name = text_arg(a, 0);
-    auto it = im.global_index_.find(to_lower_ascii(name));
+    auto it = im.global_index_.find(name);
     if (it == im.global_index_.end() || im.globals_[size_t(it->second)].kind != GKind::Proc)
         raise_error(kErrIllegalCall);
     Global& g = im.globals_[size_t(it->second)];

@@ -42,10 +42,10 @@ public:
     }
 
     std::vector<BuiltinFunction> functions;
-    std::unordered_map<std::string, int> index;
-    std::unordered_map<std::string, Value> constants;
-    std::unordered_map<std::string, ObjectFactory> creatables;
-    std::unordered_map<std::string, ObjectFactory> classes;
+    std::unordered_map<std::string, int, NameHash, NameEq> index;
+    std::unordered_map<std::string, Value, NameHash, NameEq> constants;
+    std::unordered_map<std::string, ObjectFactory, NameHash, NameEq> creatables;
+    std::unordered_map<std::string, ObjectFactory, NameHash, NameEq> classes;
 };
 
 Table& table() {
@@ -67,7 +67,7 @@ void ensure_registry() {
 }
 
 int builtin_index(std::string_view name) {
-    auto it = table().index.find(to_lower_ascii(name));
+    auto it = table().index.find(name);
     return it == table().index.end() ? -1 : it->second;
 }
 
@@ -81,17 +81,17 @@ const BuiltinFunction* find_builtin(std::string_view name) {
 }
 
 const Value* find_builtin_constant(std::string_view name) {
-    auto it = table().constants.find(to_lower_ascii(name));
+    auto it = table().constants.find(name);
     return it == table().constants.end() ? nullptr : &it->second;
 }
 
 ObjectFactory find_creatable(std::string_view prog_id) {
-    auto it = table().creatables.find(to_lower_ascii(prog_id));
+    auto it = table().creatables.find(prog_id);
     return it == table().creatables.end() ? nullptr : it->second;
 }
 
 ObjectFactory find_builtin_class(std::string_view name) {
-    auto it = table().classes.find(to_lower_ascii(name));
+    auto it = table().classes.find(name);
     return it == table().classes.end() ? nullptr : it->second;
 }
 

@@ -67,19 +67,29 @@ const locale_info& Engine::Impl::locale() {
 }
 
 int Engine::Impl::slot(std::string_view name) {
-    std::string low = to_lower_ascii(name);
-    auto it = global_index_.find(low);
+    auto it = global_index_.find(name);
     if (it != global_index_.end()) return it->second;
     int idx = int(globals_.size());
     globals_.emplace_back();
     globals_.back().name = std::string(name);
-    global_index_.emplace(std::move(low), idx);
+    global_index_.emplace(std::string(name), idx);
     return idx;
 }
 
 bool Engine::Impl::is_defined(std::string_view name) {
-    auto it = global_index_.find(to_lower_ascii(name));
-    return it != global_index_.end() && globals_[size_t(it->second)].kind != GKind::Undeclared;
+    bool defined = false;
+    lookup(name, defined);
+    return defined;
+}
+
+int Engine::Impl::lookup(std::string_view name, bool& defined) {
+    auto it = global_index_.find(name);
+    if (it == global_index_.end()) {
+        defined = false;
+        return -1;
+    }
+    defined = globals_[size_t(it->second)].kind != GKind::Undeclared;
+    return it->second;
 }
 
 std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool expression,

@@ -72,6 +72,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     // --- GlobalTable ---------------------------------------------------------------------
     int slot(std::string_view name) override;
     bool is_defined(std::string_view name) override;
+    int lookup(std::string_view name, bool& defined) override;
 
     // --- compiling and running -----------------------------------------------------------
     // The unit for a text, from the cache or freshly compiled; nullptr with err on a syntax
@@ -107,7 +108,7 @@ struct Engine::Impl : public Context, public GlobalTable {
 
     Engine& owner_;
     std::deque<Global> globals_;
-    std::unordered_map<std::string, int> global_index_; // lower-case name -> slot
+    std::unordered_map<std::string, int, NameHash, NameEq> global_index_; // name -> slot
     UnitCache stmt_cache_, expr_cache_;
     std::unordered_map<uint64_t, UnitCache> scoped_cache_; // by the scope's Function::serial
     size_t cached_units_ = 0;

@@ -307,4 +307,20 @@ struct ArrayRep {
 bool iequals(std::string_view a, std::string_view b);
 std::string to_lower_ascii(std::string_view s);
 
+// Hash and equality for tables keyed by script names: both fold ASCII case, so a name is looked
+// up as it stands in the text, without making a lower-case copy first.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const {
+        uint64_t h = 1469598103934665603ull; // FNV-1a over the folded bytes
+        for (unsigned char c : s)
+            h = (h ^ ((c >= 'A' && c <= 'Z') ? c + 32u : c)) * 1099511628211ull;
+        return size_t(h);
+    }
+};
+struct NameEq {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return iequals(a, b); }
+};
+
 } // namespace vbs

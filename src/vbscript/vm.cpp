@@ -656,7 +656,7 @@ void Engine::Impl::execute(Frame& fr) {
                 }
                 case Op::NEW: {
                     std::string_view name = fn->consts[size_t(in.c)].str();
-                    auto it = global_index_.find(to_lower_ascii(name));
+                    auto it = global_index_.find(name);
                     if (it != global_index_.end() &&
                         globals_[size_t(it->second)].kind == GKind::Class) {
                         *sp++ = new_instance(globals_[size_t(it->second)].cls);

@@ -74,6 +74,10 @@ struct source_list_item {
 
     std::string error_text;
 
+    // The run engine's compiled form of this line's texts. It stays with the line when lines
+    // around it are added, removed or moved; the run engine checks it against the texts.
+    std::shared_ptr<void> run_code;
+
     bool has_flag(int32_t f) const { return (flags & f) != 0; }
     bool is_open() const { return has_flag(flag_open); }
     // A list head: a line with at least one child. Counts of 0 or less behave as leaves.

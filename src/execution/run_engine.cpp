@@ -114,7 +114,6 @@ void run_engine::prepare() {
     if (includes_) load_include_files(doc_, *includes_);
     rewrite_for_run(doc_);
     fmt_results_.clear();
-    code_.resize(static_cast<size_t>(doc_.line_count()));
     engine_->set_time_limit(script_time_limit());
     engine_->reset();
     host_ = vbs::make_object<TMRObject>(doc_, fetch_, globals_);
@@ -193,9 +192,9 @@ void run_engine::snapshot() {
 // --- one line ----------------------------------------------------------------------------
 
 run_engine::line_code& run_engine::code_of(int i) {
-    if (static_cast<size_t>(i) >= code_.size())
-        code_.resize(static_cast<size_t>(doc_.line_count()) + 1);
-    return code_[static_cast<size_t>(i)];
+    std::shared_ptr<void>& code = doc_.line(i).run_code;
+    if (!code) code = std::make_shared<line_code>();
+    return *static_cast<line_code*>(code.get());
 }
 
 bool run_engine::execute(int i) {

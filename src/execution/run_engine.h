@@ -146,9 +146,9 @@ private:
     int64_t lines_executed_ = 0;
     std::atomic<bool> interrupted_{false};
 
-    // The prepared texts of each line, by line index, kept from run to run: a text that no
-    // longer matches its line (an edit, lines moved) is prepared anew. Loop lines carry the
-    // three texts of a FOR pass besides. Declared after the engine, so it is destroyed first.
+    // The prepared texts of a line, kept on the line from run to run: a text that no longer
+    // matches the line's (an edit) is prepared anew. Loop lines carry the three texts of a FOR
+    // pass besides.
     struct loop_code {
         std::string counter; // the FOR name the step text was made for
         vbs::Prepared step, stop, by;
@@ -157,7 +157,6 @@ private:
         vbs::Prepared script, display;
         std::unique_ptr<loop_code> loop;
     };
-    std::vector<line_code> code_;
     line_code& code_of(int i);
 };
 

@@ -42,7 +42,14 @@ Context* active_context() {
     return g_active;
 }
 
-Engine::Impl::Impl(Engine& owner) : owner_(owner) {
+namespace {
+uint64_t next_engine_serial() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+} // namespace
+
+Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial()) {
     ensure_registry();
     stack_.reset(new Value[kStackSlots]);
     stack_end_ = stack_.get() + kStackSlots;
@@ -93,12 +100,14 @@ int Engine::Impl::lookup(std::string_view name, bool& defined) {
 }
 
 std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool expression,
-                                             const Function* scope, SyntaxError& err) {
+                                             const Function* scope, SyntaxError& err, bool cached) {
     UnitCache* cache = scope        ? &scoped_cache_[scope->serial]
                        : expression ? &expr_cache_
                                     : &stmt_cache_;
-    auto it = cache->find(text);
-    if (it != cache->end()) return it->second;
+    if (cached) {
+        auto it = cache->find(text);
+        if (it != cache->end()) return it->second;
+    }
     std::unique_ptr<Unit> unit;
     CompileTarget target{scope};
     ++compile_count_;
@@ -113,6 +122,7 @@ std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool express
     }
     if (!unit) return nullptr;
     std::shared_ptr<Unit> shared(std::move(unit));
+    if (!cached) return shared;
     if (cached_units_ >= cache_limit_) {
         // A full cache starts over; code still in use stays alive through its owners.
         clear_caches();
@@ -457,15 +467,17 @@ EvalResult Engine::eval(std::string_view expression) {
 
 bool Engine::compiled(Prepared& code, ScriptError& error) {
     Impl& im = *impl_;
-    if (code.unit_ && code.engine_ == &im && code.generation_ == im.code_generation_) return true;
+    if (code.unit_ && code.engine_ == im.serial_ && code.generation_ == im.code_generation_)
+        return true;
+    // The prepared text keeps its own code: the text cache would only hold a second reference.
     SyntaxError err;
-    code.unit_ = im.unit_for(code.text_, code.expression_, nullptr, err);
+    code.unit_ = im.unit_for(code.text_, code.expression_, nullptr, err, false);
     if (!code.unit_) {
         error = im.make_error(err.number, "", true, err.line, err.col);
         return false;
     }
     code.plain_main_ = code.unit_->defines_names() ? nullptr : code.unit_->main.get();
-    code.engine_ = &im;
+    code.engine_ = im.serial_;
     code.generation_ = im.code_generation_;
     return true;
 }

@@ -73,7 +73,7 @@ private:
     bool expression_ = false;
     std::shared_ptr<Unit> unit_;
     Function* plain_main_ = nullptr; // the unit's main code when it defines no names
-    const void* engine_ = nullptr;   // the engine state the unit was compiled for
+    uint64_t engine_ = 0;            // serial number of the engine the unit was compiled for
     uint64_t generation_ = 0;        // that engine's code generation then
 };
 

@@ -78,7 +78,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     // The unit for a text, from the cache or freshly compiled; nullptr with err on a syntax
     // error. `expression` compiles one expression; `scope` is a procedure for Execute/Eval.
     std::shared_ptr<Unit> unit_for(std::string_view text, bool expression, const Function* scope,
-                                   SyntaxError& err);
+                                   SyntaxError& err, bool cached = true);
     // Binds the unit's procedures and classes to their global names and runs its main code
     // with `up` as the frame its up-scope names reach. Returns the main's result slot value.
     Value run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me);
@@ -117,6 +117,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     bool builtin_shadowed_ = false;
     size_t compile_count_ = 0;
     uint64_t code_generation_ = 1; // moves on when compiled code may no longer be run
+    const uint64_t serial_;        // unique for the life of the process
 
     std::unique_ptr<Value[]> stack_;
     Value* stack_end_ = nullptr;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -279,6 +280,15 @@ TEST_F(EngineBoundary, PreparedTextsMoveBetweenEngines) {
     EXPECT_EQ(to_string(other.eval("v").value), "5");
     ASSERT_TRUE(engine.execute(set).ok());
     EXPECT_EQ(host->calls.size(), 2u);
+
+    // An engine made where a destroyed one stood is still another engine, with other slots.
+    for (int round = 0; round < 3; ++round) {
+        auto fresh = std::make_unique<Engine>();
+        fresh->add_object("MR", other_host);
+        ASSERT_TRUE(fresh->execute_statement("a = 1 : b = 2 : c = 3").ok());
+        ASSERT_TRUE(fresh->execute(set).ok()) << round;
+        EXPECT_EQ(to_string(fresh->eval("a & b & c & v").value), "1235") << round;
+    }
 }
 
 TEST_F(EngineBoundary, TokenAndCodeListings) {

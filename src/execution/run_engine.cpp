@@ -63,6 +63,23 @@ void snapshot_opens(line_results& r) {
         r.saved_opens[k] = r.opens[k];
 }
 
+// Expanded arrays stay expanded across runs: after a fetch the open flags are those of the
+// snapshot again.
+void restore_opens(line_results& r) {
+    if (!r.has_paths) return;
+    const size_t values = std::min(r.opens.size(), r.saved_opens.size());
+    for (size_t k = 0; k < values; ++k) {
+        const size_t levels = std::min(r.opens[k].size(), r.saved_opens[k].size());
+        std::copy_n(r.saved_opens[k].begin(), levels, r.opens[k].begin());
+    }
+}
+
+// Lines in a text: each ends in CR LF (the last may end without).
+int text_lines(std::string_view text) {
+    int n = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return n + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
 bool is_exit_form(const source_list_item& line) {
     return line.script == "exit";
 }
@@ -225,13 +242,7 @@ bool run_engine::fetch(int i, fetch_mode mode) {
         }
     }
     fetch_.line = -1;
-    // Expanded arrays stay expanded across runs.
-    if (!r.has_paths) return ok;
-    const size_t values = std::min(r.opens.size(), r.saved_opens.size());
-    for (size_t k = 0; k < values; ++k) {
-        const size_t levels = std::min(r.opens[k].size(), r.saved_opens[k].size());
-        std::copy_n(r.saved_opens[k].begin(), levels, r.opens[k].begin());
-    }
+    restore_opens(r);
     return ok;
 }
 
@@ -458,32 +469,45 @@ bool run_engine::loop_again(int p) {
     }
     if (line.code_word != cw_for) return false;
 
+    // One script call makes the whole pass: the step, the counter's value report and the
+    // hand-over of the loop's stop and step values. Which part failed is told by the line of
+    // the text the error is on.
     std::unique_ptr<loop_code>& code = code_of(p).loop;
     if (!code) code = std::make_unique<loop_code>();
-    if (code->counter != line.name || code->by.text() != line.temp2) {
-        std::string step_text;
-        step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
-        step_text.append(crlf);
+    if (code->counter != line.name || code->stop != line.temp1 || code->by != line.temp2 ||
+        code->display != line.display_text) {
         code->counter = line.name;
-        code->step = vbs::Prepared(std::move(step_text), false);
+        code->stop = line.temp1;
+        code->by = line.temp2;
+        code->display = line.display_text;
+        std::string pass;
+        pass.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
+        pass.append(crlf).append(line.display_text);
+        if (!line.display_text.empty() && line.display_text.back() != '\n') pass.append(crlf);
+        code->display_end = 1 + text_lines(line.display_text);
+        pass.append("MR.bounds ").append(line.temp1).append(",").append(line.temp2);
+        pass.append(crlf);
+        code->pass = vbs::Prepared(std::move(pass), false);
     }
-    vbs::ExecResult r = engine_->execute_prepared(code->step);
+    fetch_.line = p;
+    fetch_.mode = fetch_mode::update;
+    vbs::ExecResult r = engine_->execute_prepared(code->pass);
+    fetch_.line = -1;
+    restore_opens(line.results);
+    vbs::Value stop, step;
     if (!r.ok()) {
-        set_error(p, r.error.description);
+        if (r.error.line <= 1 || r.error.line > code->display_end)
+            set_error(p, r.error.description);
+        else if (line.status == status_ok)
+            set_error(p, "Data fetch error: " + r.error.description);
         return false;
     }
-    if (!fetch(p, fetch_mode::update)) return false;
-    vbs::EvalResult stop = engine_->eval_prepared(prepared(code->stop, line.temp1, true));
-    vbs::EvalResult step = engine_->eval_prepared(prepared(code->by, line.temp2, true));
-    if (!stop.ok() || !step.ok()) {
-        set_error(p, (stop.ok() ? step : stop).error.description);
-        return false;
-    }
+    if (!host_->take_bounds(stop, step)) return false;
     if (line.results.values.empty()) return false;
     try {
         const double value = vbs::to_double(line.results.values[0]);
-        const double limit = vbs::to_double(stop.value);
-        const double by = vbs::to_double(step.value);
+        const double limit = vbs::to_double(stop);
+        const double by = vbs::to_double(step);
         const bool done = by > 0 ? value > limit : value < limit;
         if (done) return false;
     } catch (const vbs::ScriptException& e) {

@@ -147,11 +147,13 @@ private:
     std::atomic<bool> interrupted_{false};
 
     // The prepared texts of a line, kept on the line from run to run: a text that no longer
-    // matches the line's (an edit) is prepared anew. Loop lines carry the three texts of a FOR
-    // pass besides.
+    // matches the line's (an edit) is prepared anew. FOR lines carry the text of a pass
+    // besides.
     struct loop_code {
-        std::string counter; // the FOR name the step text was made for
-        vbs::Prepared step, stop, by;
+        // The texts the pass was made from, and the last line of the value report in it.
+        std::string counter, stop, by, display;
+        int display_end = 0;
+        vbs::Prepared pass;
     };
     struct line_code {
         vbs::Prepared script, display;

@@ -13,13 +13,14 @@ namespace mondrel {
 
 namespace {
 
-// Dispatch ids of the methods, as the type library numbers them; `take` is the run engine's
-// own way to hand data to a variable.
+// Dispatch ids of the methods, as the type library numbers them; `take` and `bounds` are the
+// run engine's own ways to pass data between a variable and the walk.
 enum member_id : int {
     id_fmt = 1,
     id_dspx = 2,
     id_glob = 201,
     id_take = 300,
+    id_bounds = 301,
 };
 
 struct member_row {
@@ -27,9 +28,11 @@ struct member_row {
     member_id id;
 };
 
-constexpr std::array<member_row, 4> members{{
-    {"fmt", id_fmt},
+// The members a run calls most come first: the search goes down the table.
+constexpr std::array<member_row, 5> members{{
     {"dspx", id_dspx},
+    {"bounds", id_bounds},
+    {"fmt", id_fmt},
     {"glob", id_glob},
     {"take", id_take},
 }};
@@ -130,9 +133,26 @@ void TMRObject::invoke(int id, vbs::CallKind kind, vbs::CallArgs& args, vbs::Val
         args.ref(0) = std::move(pending_);
         pending_.clear();
         return;
+    case id_bounds:
+        if (args.size() != 2 || args.is_missing(0) || args.is_missing(1))
+            vbs::raise_error(vbs::kErrWrongArgs);
+        bounds_[0] = args[0];
+        bounds_[1] = args[1];
+        have_bounds_ = true;
+        return;
     default:
         vbs::raise_error(vbs::kErrNoMember);
     }
+}
+
+bool TMRObject::take_bounds(vbs::Value& stop, vbs::Value& step) {
+    if (!have_bounds_) return false;
+    have_bounds_ = false;
+    stop = std::move(bounds_[0]);
+    step = std::move(bounds_[1]);
+    bounds_[0].clear();
+    bounds_[1].clear();
+    return true;
 }
 
 std::unique_ptr<vbs::Enumerator> TMRObject::enumerate(vbs::Context&) {

@@ -55,6 +55,9 @@ public:
     // This is how values made outside the script (folder listings) reach a script variable
     // without ever being written into script text.
     void set_pending(vbs::Value value) { pending_ = std::move(value); }
+    // The values the last `MR.bounds stop, step` call handed over (a FOR pass reports its
+    // loop's stop and step that way); false when there was no such call since the last take.
+    bool take_bounds(vbs::Value& stop, vbs::Value& step);
 
     std::string type_name() const override { return "IMRObject"; }
     int find_member(std::string_view name) override;
@@ -68,6 +71,8 @@ private:
     const fetch_context& fetch_;
     const global_list& globals_;
     vbs::Value pending_;
+    vbs::Value bounds_[2];
+    bool have_bounds_ = false;
 };
 
 } // namespace mondrel

@@ -5,6 +5,13 @@
 // allocated. Keys compare as VBScript's Dictionary compares them: text by its bytes (binary
 // mode, the default) or without case (text mode), numbers of any subtype by value (1 and 1.0
 // are one key), objects by identity.
+//
+// HashVal(key) reports the hash a key gets, as a Long from 0 to 1200: the scripting runtime's
+// dictionary is reported to hash keys into 1201 buckets, so that is the range scripts see. The
+// value itself is this dictionary's own key hash folded into that range, so it follows the
+// compare mode (in text mode "Key" and "KEY" give one value) and the number rules above
+// (1, 1.0 and CCur(1) give one value). It is stable for text and numbers; for an object it is
+// stable while the object lives.
 #include "vbscript/lib_support.h"
 
 #include <cmath>
@@ -26,15 +33,20 @@ enum Member {
     kRemoveAll,
     kCount,
     kCompareMode,
+    kHashVal,
 };
 
 const MemberName kMembers[] = {
-    {"Item", kItem},     {"Add", kAdd},
-    {"Exists", kExists}, {"Items", kItems},
-    {"Keys", kKeys},     {"Key", kKey},
-    {"Remove", kRemove}, {"RemoveAll", kRemoveAll},
-    {"Count", kCount},   {"CompareMode", kCompareMode},
+    {"Item", kItem},       {"Add", kAdd},
+    {"Exists", kExists},   {"Items", kItems},
+    {"Keys", kKeys},       {"Key", kKey},
+    {"Remove", kRemove},   {"RemoveAll", kRemoveAll},
+    {"Count", kCount},     {"CompareMode", kCompareMode},
+    {"HashVal", kHashVal},
 };
+
+// The number of buckets HashVal's values are folded into (values run 0 .. kHashBuckets - 1).
+constexpr uint64_t kHashBuckets = 1201;
 
 // What kind of key a value is, for hashing and comparing.
 enum class KeyKind { empty, null, number, text, object };
@@ -385,6 +397,13 @@ void Dictionary::invoke(int id, CallKind kind, CallArgs& args, Value& result, Co
         check_arg_count(args, kind, 0, 0);
         result = Value::long_(compare_mode_);
         return;
+    case kHashVal: {
+        check_arg_count(args, kind, 1, 1);
+        if (args.is_missing(0)) raise_error(kErrWrongArgs);
+        uint64_t h = hash_key(args[0].deref(), text());
+        result = Value::long_(int32_t(h % kHashBuckets));
+        return;
+    }
     default:
         raise_error(kErrNoMember);
     }

@@ -81,6 +81,62 @@ TEST_F(LibObjects, DictionaryItemReadAddsAndObjectsAreKeysByIdentity) {
     EXPECT_EQ(d.obj()->type_name(), "Dictionary");
 }
 
+TEST_F(LibObjects, DictionaryHashValFollowsKeysAndMode) {
+    Value d = make("Scripting.Dictionary");
+    Value t = make("Scripting.Dictionary");
+    member(t, "CompareMode", {I(1)}, CallKind::Let);
+    auto hash = [](const Value& dict, Value key) {
+        Value h = member(dict, "HashVal", {std::move(key)});
+        EXPECT_EQ(h.tag(), Tag::Long);
+        return to_long(h);
+    };
+
+    // Keys the dictionary takes as one key share a value, in either mode and in any dictionary.
+    struct Same {
+        Value a, b;
+    };
+    const Same numbers[] = {
+        {I(1), D(1.0)},
+        {L(1), Value::currency_raw(10000)},
+        {Value::single(2.5f), D(2.5)},
+        {D(-0.0), I(0)},
+    };
+    for (const Same& c : numbers) {
+        EXPECT_EQ(hash(d, c.a), hash(d, c.b)) << to_string(c.a);
+        EXPECT_EQ(hash(t, c.a), hash(d, c.b)) << to_string(c.a);
+    }
+    EXPECT_EQ(hash(t, S("\xC3\x84pfel")), hash(t, S("\xC3\xA4PFEL")));
+
+    // Text mode folds case; binary mode tells case apart (all but a chance few of 300 keys).
+    // Values lie in 0..1200 and spread over them.
+    int binary_differs = 0;
+    std::vector<bool> seen(1201);
+    int distinct = 0;
+    for (int i = 0; i < 300; ++i) {
+        std::string lower = "key" + std::to_string(i * 7919);
+        std::string upper = "KEY" + std::to_string(i * 7919);
+        int32_t h = hash(d, S(lower));
+        ASSERT_GE(h, 0);
+        ASSERT_LE(h, 1200);
+        if (!seen[size_t(h)]) ++distinct;
+        seen[size_t(h)] = true;
+        if (hash(d, S(upper)) != h) ++binary_differs;
+        EXPECT_EQ(hash(t, S(upper)), hash(t, S(lower))) << lower;
+    }
+    EXPECT_GE(binary_differs, 290);
+    EXPECT_GE(distinct, 200);
+
+    // HashVal only looks: the key is not added.
+    EXPECT_EQ(to_long(member(d, "Count")), 0);
+
+    EXPECT_EQ(member_error(d, "HashVal"), kErrWrongArgs);
+    EXPECT_EQ(member_error(d, "HashVal", {I(1), I(2)}), kErrWrongArgs);
+    EXPECT_EQ(member_error(d, "HashVal", {Value::missing()}), kErrWrongArgs);
+    EXPECT_EQ(member_error(d, "HashVal", {I(1), I(5)}, CallKind::Let), kErrWrongArgs);
+    EXPECT_EQ(member_error(d, "HashVal", {Value::array(ArrayRep::make_vector({}))}),
+              kErrTypeMismatch);
+}
+
 TEST_F(LibObjects, RegExpMatchesCountCharacters) {
     Value re = regexp();
     member(re, "Pattern", {S("\xC3\xA4+")}, CallKind::Let);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fnmatch.h>
+#include <fstream>
 #include <random>
 #include <sys/stat.h>
 
@@ -373,6 +374,7 @@ private:
         return st;
     }
     void rename_to(const std::string& name);
+    void set_attributes(int32_t attributes);
 
     std::string path_;
     bool folder_;
@@ -386,10 +388,51 @@ void DiskItem::rename_to(const std::string& name) {
     path_ = to;
 }
 
+// The process's file-creation mask, read without changing it (umask() would change it for a
+// moment under every thread); 022 when the system does not tell.
+mode_t process_umask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0) return mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+// Attributes a script may set: ReadOnly 1, Hidden 2, System 4, Archive 32. Only ReadOnly has a
+// place on this system, as the write permission bits; the other bits are accepted and ignored,
+// since the platform stores no such flags (a leading dot is what hides a name here, and
+// renaming an item to set an attribute would surprise the script). Directory 16, Alias 1024
+// and Compressed 2048 describe the item and are ignored as well. Setting ReadOnly takes write
+// permission from owner, group and others; clearing it gives it back to the owner, and to group
+// and others where they may read and the umask lets new files be written by them, so a file is
+// never made writable by more people than a new one would be. The other mode bits stay.
+void DiskItem::set_attributes(int32_t attributes) {
+    constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+    const mode_t old_mode = stat_or_raise().st_mode & 07777;
+    mode_t mode = old_mode;
+    if (attributes & 1) {
+        mode &= ~kWriteBits;
+    } else if (!(mode & S_IWUSR)) {
+        mode_t others = 0;
+        if (mode & S_IRGRP) others |= S_IWGRP;
+        if (mode & S_IROTH) others |= S_IWOTH;
+        mode |= S_IWUSR | (others & ~process_umask());
+    }
+    if (mode == old_mode) return;
+    if (::chmod(path_.c_str(), mode) != 0)
+        raise_file_error(std::error_code(errno, std::generic_category()),
+                         folder_ ? kErrPathNotFound : kErrFileNotFound);
+}
+
 void DiskItem::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) {
     if (kind == CallKind::Let && id == kName) {
         check_arg_count(args, kind, 0, 0);
         rename_to(to_string(args.assigned()));
+        return;
+    }
+    if (kind == CallKind::Let && id == kAttributes) {
+        check_arg_count(args, kind, 0, 0);
+        set_attributes(to_long(args.assigned().deref()));
         return;
     }
     if (kind == CallKind::Let || kind == CallKind::Set) raise_error(kErrWrongArgs);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace vbs::test {
 namespace {
@@ -21,6 +22,13 @@ protected:
         fso = make("Scripting.FileSystemObject");
     }
     void TearDown() override {
+        // A test that failed half-way may leave read-only folders, whose entries could not be
+        // removed; give write permission back first.
+        std::error_code ec;
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_directory(ec))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(dir);
         LibTest::TearDown();
     }
@@ -148,6 +156,73 @@ TEST_F(LibFileSystem, FilesAndFoldersWithWildcards) {
     std::string temp = to_string(member(fso, "GetTempName"));
     EXPECT_EQ(temp.size(), 12u);
     EXPECT_EQ(temp.substr(9), "tmp");
+}
+
+mode_t mode_of(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
+// Sets the process's umask for one test and puts the old one back.
+struct UmaskFor {
+    explicit UmaskFor(mode_t m) : old(::umask(m)) {}
+    ~UmaskFor() { ::umask(old); }
+    mode_t old;
+};
+
+TEST_F(LibFileSystem, SettingAttributesMapsReadOnlyToWriteBits) {
+    struct Case {
+        bool folder;
+        mode_t start, mask;
+        int32_t attributes;
+        mode_t expected;
+        int32_t read_back;
+    };
+    const Case cases[] = {
+        {false, 0664, 022, 1, 0444, 33},
+        {false, 0751, 022, 1, 0551, 33},              // execute bits stay
+        {false, 0664, 022, 1 | 2 | 4 | 32, 0444, 33}, // Hidden, System, Archive ignored
+        {false, 0444, 022, 0, 0644, 32},
+        {false, 0444, 002, 32, 0664, 32},
+        {false, 0400, 000, 0, 0600, 32}, // no write for those who may not read
+        {false, 0644, 000, 0, 0644, 32}, // already writable: left alone
+        {false, 0644, 022, 16 | 1024 | 2048, 0644, 32},
+        {true, 0755, 022, 16 | 1, 0555, 17},
+        {true, 0555, 022, 16, 0755, 16},
+    };
+    const std::string path = at("item");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << std::oct << c.start << " <- " << std::dec << c.attributes);
+        if (c.folder)
+            fs::create_directory(path);
+        else
+            write_bytes("item", "x");
+        ASSERT_EQ(::chmod(path.c_str(), c.start), 0);
+        UmaskFor mask(c.mask);
+        Value item = member(fso, c.folder ? "GetFolder" : "GetFile", {S(path)});
+        member(item, "Attributes", {L(c.attributes)}, CallKind::Let);
+        EXPECT_EQ(mode_of(path), c.expected);
+        EXPECT_EQ(to_long(member(item, "Attributes")), c.read_back);
+        ::chmod(path.c_str(), 0700);
+        fs::remove_all(path);
+    }
+
+    write_bytes("f.txt", "x");
+    ASSERT_EQ(::chmod(at("f.txt").c_str(), 0644), 0);
+    Value file = member(fso, "GetFile", {S(at("f.txt"))});
+    member(file, "Attributes", {S("1")}, CallKind::Let); // numeric text is a number
+    EXPECT_EQ(mode_of(at("f.txt")), mode_t(0444));
+    EXPECT_EQ(member_error(file, "Attributes", {S("none")}, CallKind::Let), kErrTypeMismatch);
+    EXPECT_EQ(member_error(file, "Attributes", {I(1), I(0)}, CallKind::Let), kErrWrongArgs);
+    EXPECT_EQ(mode_of(at("f.txt")), mode_t(0444));
+
+    member(fso, "CreateFolder", {S(at("gone"))});
+    Value folder = member(fso, "GetFolder", {S(at("gone"))});
+    fs::remove(at("f.txt"));
+    fs::remove(at("gone"));
+    EXPECT_EQ(member_error(file, "Attributes", {I(0)}, CallKind::Let), kErrFileNotFound);
+    EXPECT_EQ(member_error(folder, "Attributes", {I(0)}, CallKind::Let), 76);
 }
 
 TEST_F(LibFileSystem, UnicodeFilesAreUtf16WithAMark) {

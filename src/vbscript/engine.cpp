@@ -60,7 +60,8 @@ Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial())
 Engine::Impl::~Impl() {
     ActiveGuard g(this);
     // Release script values while the engine can still run Class_Terminate handlers.
-    for (Global& gl : globals_) {
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        Global& gl = globals_[i];
         Value v = std::move(gl.value);
         gl.kind = GKind::Undeclared;
         v.clear();
@@ -77,8 +78,7 @@ int Engine::Impl::slot(std::string_view name) {
     auto it = global_index_.find(name);
     if (it != global_index_.end()) return it->second;
     int idx = int(globals_.size());
-    globals_.emplace_back();
-    globals_.back().name = std::string(name);
+    globals_.emplace_back().name = std::string(name);
     global_index_.emplace(std::string(name), idx);
     return idx;
 }
@@ -377,7 +377,8 @@ void Engine::reset() {
     // Script values go first, while the host objects are still reachable from the
     // Class_Terminate handlers that releasing them may run; then the host objects go.
     std::vector<Value> old;
-    for (Global& gl : im.globals_) {
+    for (size_t i = 0; i < im.globals_.size(); ++i) {
+        Global& gl = im.globals_[i];
         if (gl.kind == GKind::Host) continue;
         old.push_back(std::move(gl.value));
         gl.kind = GKind::Undeclared;
@@ -386,7 +387,8 @@ void Engine::reset() {
         gl.unit.reset();
     }
     old.clear();
-    for (Global& gl : im.globals_) {
+    for (size_t i = 0; i < im.globals_.size(); ++i) {
+        Global& gl = im.globals_[i];
         if (gl.kind != GKind::Host) continue;
         old.push_back(std::move(gl.value));
         gl.kind = GKind::Undeclared;

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -28,6 +27,25 @@ struct Global {
     std::shared_ptr<ClassDef> cls;
     std::shared_ptr<Unit> unit; // owner of proc
     std::string name;
+};
+
+// The global table's entries, in chunks of 256: an entry never moves once made (the virtual
+// machine holds references across calls that add entries), and finding entry i is a shift and
+// a mask.
+class GlobalStore {
+public:
+    Global& operator[](size_t i) { return chunks_[i >> kShift][i & kMask]; }
+    const Global& operator[](size_t i) const { return chunks_[i >> kShift][i & kMask]; }
+    size_t size() const { return size_; }
+    Global& emplace_back() {
+        if ((size_ & kMask) == 0) chunks_.push_back(std::make_unique<Global[]>(kMask + 1));
+        return (*this)[size_++];
+    }
+
+private:
+    static constexpr size_t kShift = 8, kMask = (size_t(1) << kShift) - 1;
+    std::vector<std::unique_ptr<Global[]>> chunks_;
+    size_t size_ = 0;
 };
 
 struct Frame {
@@ -107,7 +125,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     Value let_value(Value v); // Let semantics: an object gives its default member's value
 
     Engine& owner_;
-    std::deque<Global> globals_;
+    GlobalStore globals_;
     std::unordered_map<std::string, int, NameHash, NameEq> global_index_; // name -> slot
     UnitCache stmt_cache_, expr_cache_;
     std::unordered_map<uint64_t, UnitCache> scoped_cache_; // by the scope's Function::serial

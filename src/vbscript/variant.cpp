@@ -207,13 +207,6 @@ static inline char lower_ascii(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
 }
 
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower_ascii(a[i]) != lower_ascii(b[i])) return false;
-    return true;
-}
-
 std::string to_lower_ascii(std::string_view s) {
     std::string r(s);
     for (char& c : r)

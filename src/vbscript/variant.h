@@ -303,8 +303,17 @@ struct ArrayRep {
     void release();
 };
 
-// Case-insensitive comparison of ASCII letters, as script names are compared.
-bool iequals(std::string_view a, std::string_view b);
+// Case-insensitive comparison of ASCII letters, as script names are compared. Inline: every
+// call of a member by name goes through it.
+inline bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i], y = b[i];
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z'))
+            return false;
+    }
+    return true;
+}
 std::string to_lower_ascii(std::string_view s);
 
 // Hash and equality for tables keyed by script names: both fold ASCII case, so a name is looked

@@ -223,3 +223,27 @@ TEST_F(Values, ArraysCopyOnAssignAndShareNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// Script names compare with ASCII case folded and nothing else: the characters next to the
+// letters in the table ("@" and "`", "[" and "{") differ by the same bit and must not match.
+TEST(Names, CaseFoldingCoversAsciiLettersOnly) {
+    struct row {
+        std::string_view a, b;
+        bool same;
+    };
+    const row rows[] = {
+        {"dspx", "DSPX", true}, {"Abc_9", "aBC_9", true}, {"", "", true},
+        {"ab", "abc", false},   {"@", "`", false},        {"[", "{", false},
+        {"A", "a", true},       {"Z", "z", true},         {"\xC3\x84", "\xC3\xA4", false},
+        {"x1", "X1", true},     {"x1", "x2", false},      {"_", "\x7F", false},
+    };
+    for (const row& r : rows) {
+        EXPECT_EQ(vbs::iequals(r.a, r.b), r.same) << r.a << " / " << r.b;
+        EXPECT_EQ(vbs::iequals(r.b, r.a), r.same) << r.b << " / " << r.a;
+        if (r.same) EXPECT_EQ(vbs::NameHash()(r.a), vbs::NameHash()(r.b)) << r.a;
+    }
+}
+
+} // namespace

@@ -242,7 +242,9 @@ TEST(Names, CaseFoldingCoversAsciiLettersOnly) {
     for (const row& r : rows) {
         EXPECT_EQ(vbs::iequals(r.a, r.b), r.same) << r.a << " / " << r.b;
         EXPECT_EQ(vbs::iequals(r.b, r.a), r.same) << r.b << " / " << r.a;
-        if (r.same) EXPECT_EQ(vbs::NameHash()(r.a), vbs::NameHash()(r.b)) << r.a;
+        if (r.same) {
+            EXPECT_EQ(vbs::NameHash()(r.a), vbs::NameHash()(r.b)) << r.a;
+        }
     }
 }
 

@@ -21,66 +21,6 @@ namespace vbs {
 struct Expr;
 struct Stmt;
 
-// Objects of one type made one after another in chunks, destroyed together with the pool.
-template <class N> class NodePool {
-public:
-    // `first`: how many objects the first chunk holds; later chunks double up to about 64 KB.
-    explicit NodePool(size_t first) : first_(first) {}
-    NodePool(const NodePool&) = delete;
-    NodePool& operator=(const NodePool&) = delete;
-    NodePool(NodePool&& o) noexcept : last_(o.last_), first_(o.first_) { o.last_ = nullptr; }
-    NodePool& operator=(NodePool&& o) noexcept {
-        if (this != &o) {
-            clear();
-            last_ = o.last_;
-            first_ = o.first_;
-            o.last_ = nullptr;
-        }
-        return *this;
-    }
-    ~NodePool() { clear(); }
-
-    // A new value-initialised object that lives as long as the pool.
-    N* make() {
-        if (!last_ || last_->used == last_->capacity) grow();
-        N* n = new (last_->items() + last_->used) N();
-        ++last_->used;
-        return n;
-    }
-
-private:
-    // A chunk is this header followed by room for `capacity` objects.
-    struct alignas(N) Chunk {
-        Chunk* prev;
-        size_t capacity;
-        size_t used;
-        N* items() { return reinterpret_cast<N*>(this + 1); }
-    };
-    static_assert(sizeof(Chunk) % alignof(N) == 0);
-
-    // Chunks grow with the tree, so a one-line text stays small.
-    void grow() {
-        size_t cap =
-            last_ ? std::max(last_->capacity, std::min(last_->capacity * 2, 65536 / sizeof(N)))
-                  : first_;
-        void* mem = ::operator new(sizeof(Chunk) + cap * sizeof(N));
-        last_ = new (mem) Chunk{last_, cap, 0};
-    }
-    void clear() {
-        while (last_) {
-            Chunk* c = last_;
-            last_ = c->prev;
-            if constexpr (!std::is_trivially_destructible_v<N>)
-                for (size_t i = 0; i < c->used; ++i)
-                    c->items()[i].~N();
-            c->~Chunk();
-            ::operator delete(c);
-        }
-    }
-    Chunk* last_ = nullptr;
-    size_t first_;
-};
-
 // Bytes handed out one piece after another from chunks, freed together with the arena: the
 // nodes of a tree, their names and their lists.
 class ByteArena {
@@ -119,10 +59,13 @@ private:
         Chunk* prev;
         size_t size;
     };
+    static constexpr size_t kFirstSize = 2048;
+
     void grow(size_t n) {
-        size_t size = last_ ? std::min<size_t>(last_->size * 2, 65536) : 2048;
+        size_t size = last_ ? std::min<size_t>(last_->size * 2, 65536) : kFirstSize;
         size = std::max(size, n);
-        char* mem = static_cast<char*>(::operator new(sizeof(Chunk) + size));
+        char* mem = size == kFirstSize ? static_cast<char*>(take_first_chunk()) : nullptr;
+        if (!mem) mem = static_cast<char*>(::operator new(sizeof(Chunk) + size));
         last_ = new (mem) Chunk{last_, size};
         pos_ = mem + sizeof(Chunk);
         end_ = pos_ + size;
@@ -131,10 +74,15 @@ private:
         while (last_) {
             Chunk* c = last_;
             last_ = c->prev;
-            ::operator delete(c);
+            if (c->size != kFirstSize || !keep_first_chunk(c)) ::operator delete(c);
         }
         pos_ = end_ = nullptr;
     }
+    // A thread keeps one first-size chunk from tree to tree, so that a one-line text does
+    // not allocate its arena (parser.cpp). take_first_chunk() returns it (or nullptr when
+    // there is none); keep_first_chunk() takes a chunk back, false when one is kept already.
+    static void* take_first_chunk();
+    static bool keep_first_chunk(void* chunk);
     Chunk* last_ = nullptr;
     char* pos_ = nullptr;
     char* end_ = nullptr;
@@ -301,11 +249,20 @@ struct ClassDecl {
     std::vector<std::unique_ptr<ProcDecl>> procs;
 };
 
-// Where the nodes of one tree are kept. Nodes, names and lists share one arena in the order
-// the parser makes them, so the compiler reads a statement's parts from nearby memory.
+// Where the nodes of one tree are kept. Nodes, names, lists and literal values share one
+// arena in the order the parser makes them, so the compiler reads a statement's parts from
+// nearby memory.
 struct SyntaxNodes {
-    NodePool<Value> values{4}; // the literals (a string one has to be released)
-    ByteArena bytes;           // nodes, names and lists
+    ByteArena bytes; // nodes, names, lists and literals
+
+    SyntaxNodes() = default;
+    SyntaxNodes(const SyntaxNodes&) = delete;
+    SyntaxNodes& operator=(const SyntaxNodes&) = delete;
+    ~SyntaxNodes() {
+        // A literal may hold a string, which has to be released.
+        for (KeptValue* k = values_; k; k = k->next)
+            k->value.~Value();
+    }
 
     // A new node that lives as long as the tree.
     template <class N> N* make() {
@@ -333,10 +290,19 @@ struct SyntaxNodes {
     }
     // A literal value that lives as long as the tree.
     const Value* keep(Value v) {
-        Value* p = values.make();
-        *p = std::move(v);
-        return p;
+        static_assert(alignof(KeptValue) <= alignof(void*));
+        auto* k = new (bytes.allocate(sizeof(KeptValue))) KeptValue{std::move(v), values_};
+        values_ = k;
+        return &k->value;
     }
+
+private:
+    // The literals, chained in the arena (newest first) for the destructor.
+    struct KeptValue {
+        Value value;
+        KeptValue* next;
+    };
+    KeptValue* values_ = nullptr;
 };
 
 // One parsed text: its statements in order, and the procedures and classes it defines.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace vbs {
 
@@ -22,13 +23,85 @@ struct LexFailure {
     LexError err;
 };
 
+// The buffers one parse works in: the token chunks and the scratch stacks of the parser.
+// A thread keeps one set from parse to parse (see BufferLease), so that a one-line text
+// allocates none of them.
+struct ParseBuffers {
+    static constexpr size_t kChunk = 16;          // tokens per chunk
+    std::vector<std::unique_ptr<Token[]>> chunks; // chunks[0] starts with the first held token
+    std::vector<std::unique_ptr<Token[]>> spare;  // dropped chunks, reused
+    // Scratch stacks where the lists of the tree are gathered (see Parser::Gather).
+    std::vector<Stmt*> stmts;
+    std::vector<Expr*> exprs;
+    std::vector<DimItem> items;
+    std::vector<IfArm> arms;
+    std::vector<CaseClause> cases;
+
+    // What a thread keeps between parses: a few chunks, stacks of moderate size and token
+    // texts of moderate length. A huge text does not leave its memory behind.
+    static constexpr size_t kKeepChunks = 4;
+    static constexpr size_t kKeepStack = 1024;
+    static constexpr size_t kKeepText = 256;
+    void trim() {
+        for (auto& c : chunks)
+            spare.push_back(std::move(c));
+        chunks.clear();
+        if (spare.size() > kKeepChunks) spare.resize(kKeepChunks);
+        for (auto& c : spare)
+            for (size_t i = 0; i < kChunk; ++i)
+                if (c[i].text.capacity() > kKeepText) std::string().swap(c[i].text);
+        trim_stack(stmts);
+        trim_stack(exprs);
+        trim_stack(items);
+        trim_stack(arms);
+        trim_stack(cases);
+    }
+    template <class V> static void trim_stack(V& v) {
+        v.clear();
+        if (v.capacity() > kKeepStack) V().swap(v);
+    }
+};
+
+// Lends a parse the thread's buffers, or a set of its own when they are lent already (a parse
+// started while another one runs on the thread).
+class BufferLease {
+public:
+    BufferLease() {
+        if (!lent_) {
+            lent_ = true;
+            b_ = &kept();
+        } else {
+            own_ = std::make_unique<ParseBuffers>();
+            b_ = own_.get();
+        }
+    }
+    ~BufferLease() {
+        if (own_) return;
+        b_->trim();
+        lent_ = false;
+    }
+    BufferLease(const BufferLease&) = delete;
+    BufferLease& operator=(const BufferLease&) = delete;
+    ParseBuffers& operator*() const { return *b_; }
+
+private:
+    static ParseBuffers& kept() {
+        static thread_local ParseBuffers buffers;
+        return buffers;
+    }
+    static inline thread_local bool lent_ = false;
+    ParseBuffers* b_;
+    std::unique_ptr<ParseBuffers> own_;
+};
+
 // The tokens the parser may still look at. They are read from the lexer as the parser asks
 // for them and dropped when a statement is done, so a long text never holds all its tokens
 // at once. Tokens live in fixed chunks that never move, so a reference to a token stays valid
 // until release() drops it; dropped chunks are reused.
 class TokenStream {
 public:
-    explicit TokenStream(std::string_view text) : lx_(text) {}
+    TokenStream(std::string_view text, ParseBuffers& buffers)
+        : lx_(text), chunks_(buffers.chunks), spare_(buffers.spare) {}
 
     // Token i of the text (counting from 0). A lexical error on the way throws LexFailure.
     const Token& operator[](size_t i) {
@@ -58,7 +131,7 @@ public:
     }
 
 private:
-    static constexpr size_t kChunk = 16;
+    static constexpr size_t kChunk = ParseBuffers::kChunk;
 
     Token& slot(size_t i) { return chunks_[(i - first_) / kChunk][(i - first_) % kChunk]; }
 
@@ -82,12 +155,11 @@ private:
     }
 
     Lexer lx_;
-    std::vector<std::unique_ptr<Token[]>> chunks_; // chunks_[0] starts with token first_
-    std::vector<std::unique_ptr<Token[]>> spare_;
+    std::vector<std::unique_ptr<Token[]>>& chunks_; // chunks_[0] starts with token first_
+    std::vector<std::unique_ptr<Token[]>>& spare_;
     size_t first_ = 0; // a multiple of kChunk
     size_t end_ = 0;   // one past the last token read
 };
-
 // One row per binary operator token: the expression parser is driven by this table.
 struct BinRow {
     T tok;
@@ -119,7 +191,9 @@ const BinRow* find_binop(T tok) {
 
 class Parser {
 public:
-    Parser(TokenStream& toks, SyntaxNodes& nodes) : t_(toks), nodes_(nodes) {}
+    Parser(TokenStream& toks, SyntaxNodes& nodes, ParseBuffers& buffers)
+        : t_(toks), nodes_(nodes), stmt_stack_(buffers.stmts), expr_stack_(buffers.exprs),
+          item_stack_(buffers.items), arm_stack_(buffers.arms), case_stack_(buffers.cases) {}
 
     // program -> {statement_line} EOF
     void program(Program& prog) {
@@ -994,11 +1068,11 @@ private:
     TokenStream& t_;
     SyntaxNodes& nodes_; // where the nodes of the tree are made
     // Scratch stacks where the lists of the tree are gathered (see Gather).
-    std::vector<Stmt*> stmt_stack_;
-    std::vector<Expr*> expr_stack_;
-    std::vector<DimItem> item_stack_;
-    std::vector<IfArm> arm_stack_;
-    std::vector<CaseClause> case_stack_;
+    std::vector<Stmt*>& stmt_stack_;
+    std::vector<Expr*>& expr_stack_;
+    std::vector<DimItem>& item_stack_;
+    std::vector<IfArm>& arm_stack_;
+    std::vector<CaseClause>& case_stack_;
     size_t p_ = 0;
     int nesting_ = 0;
     int proc_depth_ = 0;
@@ -1006,12 +1080,30 @@ private:
     Program* prog_ = nullptr;
 };
 
+// The first-size arena chunk a thread keeps between trees (see ByteArena).
+struct KeptChunk {
+    void* chunk = nullptr;
+    ~KeptChunk() { ::operator delete(chunk); }
+};
+thread_local KeptChunk kept_chunk;
+
 } // namespace
 
+void* ByteArena::take_first_chunk() {
+    return std::exchange(kept_chunk.chunk, nullptr);
+}
+
+bool ByteArena::keep_first_chunk(void* chunk) {
+    if (kept_chunk.chunk) return false;
+    kept_chunk.chunk = chunk;
+    return true;
+}
+
 bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
-    TokenStream toks(text);
+    BufferLease buffers;
+    TokenStream toks(text, *buffers);
     try {
-        Parser p(toks, out.nodes);
+        Parser p(toks, out.nodes, *buffers);
         p.program(out);
         return true;
     } catch (const ParseFailure& f) {
@@ -1025,10 +1117,11 @@ bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
 }
 
 bool parse_expression(std::string_view text, ExprPtr& out, SyntaxError& err) {
-    TokenStream toks(text);
+    BufferLease buffers;
+    TokenStream toks(text, *buffers);
     try {
         auto nodes = std::make_unique<SyntaxNodes>();
-        Parser p(toks, *nodes);
+        Parser p(toks, *nodes, *buffers);
         Expr* root = p.whole_expression();
         out = ExprPtr(std::move(nodes), root);
         return true;

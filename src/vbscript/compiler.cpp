@@ -239,12 +239,25 @@ private:
     }
     size_t here() const { return f_.code.size(); }
     void patch(size_t at, size_t target) { f_.code[at].c = int32_t(target); }
-    // The constant's index; a string already in the table is shared.
+    // The constant's index; a string already in the table is shared. A short table is
+    // searched in place; from kIndexConsts constants on, an index of the strings finds them.
+    static constexpr size_t kIndexConsts = 32;
     int konst(Value v) {
         if (v.tag() == Tag::String) {
-            auto [it, added] = string_consts_.try_emplace(std::string(v.str()), 0);
-            if (!added) return it->second;
-            it->second = int(f_.consts.size());
+            const std::string_view text = v.str();
+            if (f_.consts.size() < kIndexConsts) {
+                for (size_t i = 0; i < f_.consts.size(); ++i)
+                    if (f_.consts[i].tag() == Tag::String && f_.consts[i].str() == text)
+                        return int(i);
+            } else {
+                if (string_consts_.empty())
+                    for (size_t i = 0; i < f_.consts.size(); ++i)
+                        if (f_.consts[i].tag() == Tag::String)
+                            string_consts_.try_emplace(std::string(f_.consts[i].str()), int(i));
+                auto [it, added] =
+                    string_consts_.try_emplace(std::string(text), int(f_.consts.size()));
+                if (!added) return it->second;
+            }
         }
         f_.consts.push_back(std::move(v));
         return int(f_.consts.size() - 1);
@@ -933,7 +946,7 @@ private:
     const Function* scope_ = nullptr;
     std::unordered_map<std::string, int> locals_;
     std::unordered_map<std::string, int> implicit_;
-    std::unordered_map<std::string, int> string_consts_; // text -> index in f_.consts
+    std::unordered_map<std::string, int> string_consts_; // text -> index in f_.consts (see konst)
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;

@@ -180,9 +180,25 @@ struct ClassDef {
     std::vector<std::unique_ptr<Function>> functions;
 };
 
+// The main code of a unit, kept inside the unit so that a short text's unit is one
+// allocation; reached as through a pointer (`unit.main->code`, `unit.main.get()`).
+class MainFunction {
+public:
+    Function* get() { return &fn_; }
+    const Function* get() const { return &fn_; }
+    Function& operator*() { return fn_; }
+    const Function& operator*() const { return fn_; }
+    Function* operator->() { return &fn_; }
+    const Function* operator->() const { return &fn_; }
+    explicit operator bool() const { return true; }
+
+private:
+    Function fn_;
+};
+
 // The compiled form of one text: its main code and the procedures and classes it defines.
 struct Unit {
-    std::unique_ptr<Function> main;
+    MainFunction main;
     std::vector<std::unique_ptr<Function>> procs;
     std::vector<std::shared_ptr<ClassDef>> classes;
     std::vector<std::pair<int, Function*>> proc_slots;  // global slot -> procedure

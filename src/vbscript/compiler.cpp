@@ -167,13 +167,21 @@ private:
 
     Resolved resolve(std::string_view name) {
         Resolved r;
-        std::string low = to_lower_ascii(name);
-        auto it = locals_.find(low);
-        if (it != locals_.end()) {
-            r.var = VarKind::Local;
-            r.b = it->second;
-            r.is_result = it->second == f_.result_slot;
-            return r;
+        // The lower-case name keys the tables of this text; it is made only when one of them
+        // has to be asked (the main code of a short text usually asks none).
+        std::string low;
+        auto lower = [&]() -> const std::string& {
+            if (low.empty()) low = to_lower_ascii(name);
+            return low;
+        };
+        if (!locals_.empty()) {
+            auto it = locals_.find(lower());
+            if (it != locals_.end()) {
+                r.var = VarKind::Local;
+                r.b = it->second;
+                r.is_result = it->second == f_.result_slot;
+                return r;
+            }
         }
         if (scope_) {
             for (size_t i = 0; i < scope_->local_names.size(); ++i)
@@ -184,7 +192,7 @@ private:
                 }
         }
         if (cls_) {
-            auto m = cls_->index.find(low);
+            auto m = cls_->index.find(lower());
             if (m != cls_->index.end()) {
                 const ClassMember& mem = cls_->members[size_t(m->second)];
                 if (mem.kind == MemberKind::Field) {
@@ -196,7 +204,7 @@ private:
                 return r;
             }
         }
-        bool in_text = u_.defined.count(low) > 0;
+        bool in_text = !u_.defined.empty() && u_.defined.count(lower()) > 0;
         bool defined = false;
         int slot = u_.globals.lookup(name, defined);
         if (!in_text && !defined) {
@@ -223,8 +231,8 @@ private:
         }
         // Inside a procedure (or Execute in one): the global if it exists when the code runs,
         // else an implicit local.
-        auto im = implicit_.find(low);
-        if (im == implicit_.end()) im = implicit_.emplace(low, new_hidden()).first;
+        auto im = implicit_.find(lower());
+        if (im == implicit_.end()) im = implicit_.emplace(lower(), new_hidden()).first;
         r.var = VarKind::Dyn;
         r.b = im->second;
         return r;
@@ -546,8 +554,7 @@ private:
     }
 
     bool resolve_is_var(std::string_view name) {
-        std::string low = to_lower_ascii(name);
-        return locals_.count(low) > 0;
+        return !locals_.empty() && locals_.count(to_lower_ascii(name)) > 0;
     }
 
     // --- statements ----------------------------------------------------------------------
@@ -1080,7 +1087,6 @@ std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, Compi
             unit->proc_slots.emplace_back(globals.slot(pd->name), fn.get());
             unit->procs.push_back(std::move(fn));
         }
-        unit->main = std::make_unique<Function>();
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
         fc.compile_main(prog.body);
     } catch (const CompileFailure& f) {
@@ -1096,7 +1102,6 @@ std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, Compi
     UnitContext u{globals, target, *unit, {}, false};
     if (target.scope && target.scope->option_explicit) u.option_explicit = true;
     try {
-        unit->main = std::make_unique<Function>();
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
         fc.compile_expr_main(expr);
     } catch (const CompileFailure& f) {
@@ -1212,7 +1217,7 @@ std::string disassemble(const Unit& unit, const std::function<std::string(int)>&
     }
     for (const auto& fn : unit.procs)
         dump_function(*fn, out, global_name);
-    if (unit.main) dump_function(*unit.main, out, global_name);
+    dump_function(*unit.main, out, global_name);
     return out;
 }
 

@@ -36,6 +36,7 @@ struct ParseBuffers {
     std::vector<DimItem> items;
     std::vector<IfArm> arms;
     std::vector<CaseClause> cases;
+    bool long_text = false; // a token's text grew beyond kKeepText (see trim)
 
     // What a thread keeps between parses: a few chunks, stacks of moderate size and token
     // texts of moderate length. A huge text does not leave its memory behind.
@@ -47,9 +48,12 @@ struct ParseBuffers {
             spare.push_back(std::move(c));
         chunks.clear();
         if (spare.size() > kKeepChunks) spare.resize(kKeepChunks);
-        for (auto& c : spare)
-            for (size_t i = 0; i < kChunk; ++i)
-                if (c[i].text.capacity() > kKeepText) std::string().swap(c[i].text);
+        if (long_text) {
+            for (auto& c : spare)
+                for (size_t i = 0; i < kChunk; ++i)
+                    if (c[i].text.capacity() > kKeepText) std::string().swap(c[i].text);
+            long_text = false;
+        }
         trim_stack(stmts);
         trim_stack(exprs);
         trim_stack(items);
@@ -101,7 +105,8 @@ private:
 class TokenStream {
 public:
     TokenStream(std::string_view text, ParseBuffers& buffers)
-        : lx_(text), chunks_(buffers.chunks), spare_(buffers.spare) {}
+        : lx_(text), chunks_(buffers.chunks), spare_(buffers.spare), long_text_(buffers.long_text) {
+    }
 
     // Token i of the text (counting from 0). A lexical error on the way throws LexFailure.
     const Token& operator[](size_t i) {
@@ -150,13 +155,16 @@ private:
                 spare_.pop_back();
             }
         }
-        if (!lx_.next(slot(end_))) throw LexFailure{lx_.error()};
+        Token& t = slot(end_);
+        if (!lx_.next(t)) throw LexFailure{lx_.error()};
+        if (t.text.capacity() > ParseBuffers::kKeepText) long_text_ = true;
         ++end_;
     }
 
     Lexer lx_;
     std::vector<std::unique_ptr<Token[]>>& chunks_; // chunks_[0] starts with token first_
     std::vector<std::unique_ptr<Token[]>>& spare_;
+    bool& long_text_;
     size_t first_ = 0; // a multiple of kChunk
     size_t end_ = 0;   // one past the last token read
 };

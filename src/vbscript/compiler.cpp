@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,11 +34,38 @@ struct Resolved {
     bool is_result = false; // the function's own result variable
 };
 
+// A hash table made when its first entry goes in: the main code of a short text needs none
+// of the compiler's tables, and an empty std::unordered_map still costs something to make
+// and more to destroy.
+template <class Table> class LazyTable {
+public:
+    bool empty() const { return !table_ || table_->empty(); }
+    // The table, made if need be.
+    Table& get() {
+        if (!table_) table_.emplace();
+        return *table_;
+    }
+    bool contains(const std::string& key) const { return table_ && table_->count(key) > 0; }
+    // The value of `key` (a map's), or nullptr.
+    const auto* find(const std::string& key) const {
+        const typename Table::mapped_type* found = nullptr;
+        if (table_) {
+            auto it = table_->find(key);
+            if (it != table_->end()) found = &it->second;
+        }
+        return found;
+    }
+
+private:
+    std::optional<Table> table_;
+};
+using NameMap = LazyTable<std::unordered_map<std::string, int>>;
+
 struct UnitContext {
     GlobalTable& globals;
     CompileTarget target;
     Unit& unit;
-    std::unordered_set<std::string> defined; // lower-case names of procs/classes in this text
+    LazyTable<std::unordered_set<std::string>> defined; // lower-case names of procs/classes
     bool option_explicit = false;
 };
 
@@ -99,12 +127,12 @@ private:
     int new_local(std::string_view name) {
         int idx = f_.nlocals++;
         f_.local_names.emplace_back(name);
-        locals_[to_lower_ascii(name)] = idx;
+        locals_.get()[to_lower_ascii(name)] = idx;
         if (f_.nlocals > 60000) fail(1001, 0, 0);
         return idx;
     }
     void add_local(std::string_view name, int line, int col) {
-        if (locals_.count(to_lower_ascii(name))) fail(1041, line, col);
+        if (locals_.contains(to_lower_ascii(name))) fail(1041, line, col);
         new_local(name);
     }
     int new_hidden() {
@@ -122,7 +150,7 @@ private:
             case StmtKind::Const:
             case StmtKind::ReDim:
                 for (const DimItem& it : s->items)
-                    if (!locals_.count(to_lower_ascii(it.name))) {
+                    if (!locals_.contains(to_lower_ascii(it.name))) {
                         if (s->kind == StmtKind::ReDim && known_outside(it.name)) continue;
                         new_local(it.name);
                     }
@@ -175,11 +203,10 @@ private:
             return low;
         };
         if (!locals_.empty()) {
-            auto it = locals_.find(lower());
-            if (it != locals_.end()) {
+            if (const int* local = locals_.find(lower())) {
                 r.var = VarKind::Local;
-                r.b = it->second;
-                r.is_result = it->second == f_.result_slot;
+                r.b = *local;
+                r.is_result = *local == f_.result_slot;
                 return r;
             }
         }
@@ -204,7 +231,7 @@ private:
                 return r;
             }
         }
-        bool in_text = !u_.defined.empty() && u_.defined.count(lower()) > 0;
+        bool in_text = !u_.defined.empty() && u_.defined.contains(lower());
         bool defined = false;
         int slot = u_.globals.lookup(name, defined);
         if (!in_text && !defined) {
@@ -231,10 +258,13 @@ private:
         }
         // Inside a procedure (or Execute in one): the global if it exists when the code runs,
         // else an implicit local.
-        auto im = implicit_.find(lower());
-        if (im == implicit_.end()) im = implicit_.emplace(lower(), new_hidden()).first;
         r.var = VarKind::Dyn;
-        r.b = im->second;
+        if (const int* implicit = implicit_.find(lower())) {
+            r.b = *implicit;
+        } else {
+            r.b = new_hidden();
+            implicit_.get().emplace(lower(), r.b);
+        }
         return r;
     }
 
@@ -258,12 +288,12 @@ private:
                     if (f_.consts[i].tag() == Tag::String && f_.consts[i].str() == text)
                         return int(i);
             } else {
-                if (string_consts_.empty())
+                auto& index = string_consts_.get();
+                if (index.empty())
                     for (size_t i = 0; i < f_.consts.size(); ++i)
                         if (f_.consts[i].tag() == Tag::String)
-                            string_consts_.try_emplace(std::string(f_.consts[i].str()), int(i));
-                auto [it, added] =
-                    string_consts_.try_emplace(std::string(text), int(f_.consts.size()));
+                            index.try_emplace(std::string(f_.consts[i].str()), int(i));
+                auto [it, added] = index.try_emplace(std::string(text), int(f_.consts.size()));
                 if (!added) return it->second;
             }
         }
@@ -554,7 +584,7 @@ private:
     }
 
     bool resolve_is_var(std::string_view name) {
-        return !locals_.empty() && locals_.count(to_lower_ascii(name)) > 0;
+        return !locals_.empty() && locals_.contains(to_lower_ascii(name));
     }
 
     // --- statements ----------------------------------------------------------------------
@@ -951,9 +981,9 @@ private:
     ClassDef* cls_;
     bool is_main_;
     const Function* scope_ = nullptr;
-    std::unordered_map<std::string, int> locals_;
-    std::unordered_map<std::string, int> implicit_;
-    std::unordered_map<std::string, int> string_consts_; // text -> index in f_.consts (see konst)
+    NameMap locals_;
+    NameMap implicit_;
+    NameMap string_consts_; // text -> index in f_.consts (see konst)
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;
@@ -1070,9 +1100,11 @@ std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, Compi
     if (target.scope && target.scope->option_explicit) u.option_explicit = true;
     try {
         for (auto& pd : prog.procs)
-            if (!u.defined.insert(to_lower_ascii(pd->name)).second) fail(1041, pd->line, pd->col);
+            if (!u.defined.get().insert(to_lower_ascii(pd->name)).second)
+                fail(1041, pd->line, pd->col);
         for (auto& cd : prog.classes)
-            if (!u.defined.insert(to_lower_ascii(cd->name)).second) fail(1041, cd->line, cd->col);
+            if (!u.defined.get().insert(to_lower_ascii(cd->name)).second)
+                fail(1041, cd->line, cd->col);
         for (auto& cd : prog.classes) {
             auto def = build_class(u, *cd);
             unit->class_slots.emplace_back(globals.slot(cd->name), def.get());

@@ -231,7 +231,7 @@ private:
     // --- token helpers -------------------------------------------------------------------
     const Token& cur() { return t_[p_]; }
     bool at(T k) { return t_[p_].kind == k; }
-    bool at_word(const char* w) { return at(T::Ident) && iequals(cur().text, w); }
+    bool at_word(std::string_view w) { return at(T::Ident) && iequals(cur().text, w); }
     bool accept(T k) {
         if (!at(k)) return false;
         ++p_;
@@ -240,7 +240,7 @@ private:
     void expect(T k, int err) {
         if (!accept(k)) fail(err);
     }
-    void expect_word(const char* w, int err) {
+    void expect_word(std::string_view w, int err) {
         if (!at_word(w)) fail(err);
         ++p_;
     }

@@ -4,6 +4,7 @@
 #include "vbscript/convert.h"
 #include "vbscript/variant.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -31,9 +32,16 @@ static_assert(sizeof(kTokenNames) / sizeof(kTokenNames[0]) == size_t(T::Count_),
 bool is_ident_start(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
+// Which bytes a name may continue with, by byte value.
+constexpr auto kIdentChar = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[size_t(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+    return table;
+}();
 bool is_ident_char(char c) {
-    return is_ident_start(c) || (c >= '0' && c <= '9') || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
+    return kIdentChar[static_cast<unsigned char>(c)];
 }
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
@@ -52,13 +60,17 @@ static_assert(
     }(),
     "every keyword fits the 64-bit key");
 
+// Byte `i` (below kMaxKeywordLength) of a word's key: the byte `c` with ASCII case folded.
+uint64_t key_byte(char c, size_t i) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b + ('a' - 'A'));
+    return uint64_t(b) << (8 * i);
+}
+
 uint64_t keyword_key(std::string_view word) {
     uint64_t key = 0;
-    for (size_t i = 0; i < word.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(word[i]);
-        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
-        key |= uint64_t(c) << (8 * i);
-    }
+    for (size_t i = 0; i < word.size(); ++i)
+        key |= key_byte(word[i], i);
     return key;
 }
 
@@ -69,10 +81,10 @@ public:
             add(kTokenNames[k], T(k));
         add("Rem", kRem);
     }
-    // The keyword `word` spells (kRem for Rem), or T::Ident.
-    T find(std::string_view word) const {
-        if (word.size() > kMaxKeywordLength) return T::Ident;
-        uint64_t key = keyword_key(word);
+    // The keyword a word of `length` letters with `key` (keyword_key) spells (kRem for
+    // Rem), or T::Ident.
+    T find(size_t length, uint64_t key) const {
+        if (length > kMaxKeywordLength) return T::Ident;
         for (size_t i = bucket(key);; i = (i + 1) % kSize) {
             if (keys_[i] == key) return kinds_[i];
             if (keys_[i] == 0) return T::Ident;
@@ -94,9 +106,9 @@ private:
     T kinds_[kSize] = {};
 };
 
-T keyword(std::string_view word) {
+T keyword(size_t length, uint64_t key) {
     static const KeywordTable table;
-    return table.find(word);
+    return table.find(length, key);
 }
 
 } // namespace
@@ -262,14 +274,21 @@ bool Lexer::pair(Token& t, T k) {
 }
 
 bool Lexer::word(Token& t) {
-    size_t st = i_;
-    while (i_ < s_.size() && is_ident_char(s_[i_]))
-        ++i_;
-    std::string_view w = s_.substr(st, i_ - st);
+    // The scan works on locals: a member would be stored and read again for every byte, as
+    // the text's bytes might alias it. The keyword key of the first letters is made on the way.
+    const char* const text = s_.data();
+    const size_t size = s_.size();
+    const size_t st = i_;
+    size_t i = st;
+    uint64_t key = 0;
+    for (; i < size && is_ident_char(text[i]); ++i)
+        if (i - st < kMaxKeywordLength) key |= key_byte(text[i], i - st);
+    i_ = i;
+    std::string_view w(text + st, i - st);
     if (w.size() > 255) return fail(1030);
     // A name right after a dot is a member name, whatever it spells.
     bool after_dot = prev_ == T::Dot && !t.space_before;
-    T k = after_dot ? T::Ident : keyword(w);
+    T k = after_dot ? T::Ident : keyword(w.size(), key);
     if (k == kRem) {
         skip_comment();
         return next_or_eof(t);

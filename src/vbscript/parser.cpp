@@ -146,6 +146,9 @@ private:
             pull();
     }
 
+    // Reads tokens up to the end of the last chunk (a new one when it is full) or to the end
+    // of the text. Reading ahead of the parser changes no result: a lexical error anywhere in
+    // a text is the error it reports (see lex_error_in_rest).
     void pull() {
         if (end_ - first_ == chunks_.size() * kChunk) {
             if (spare_.empty()) {
@@ -155,10 +158,14 @@ private:
                 spare_.pop_back();
             }
         }
-        Token& t = slot(end_);
-        if (!lx_.next(t)) throw LexFailure{lx_.error()};
-        if (t.text.capacity() > ParseBuffers::kKeepText) long_text_ = true;
-        ++end_;
+        Token* const chunk = chunks_.back().get();
+        for (size_t k = (end_ - first_) % kChunk; k < kChunk; ++k) {
+            Token& t = chunk[k];
+            if (!lx_.next(t)) throw LexFailure{lx_.error()};
+            if (t.text.capacity() > ParseBuffers::kKeepText) long_text_ = true;
+            ++end_;
+            if (t.kind == T::Eof) break;
+        }
     }
 
     Lexer lx_;

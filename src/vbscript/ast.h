@@ -314,19 +314,24 @@ struct Program {
     bool option_explicit = false;
 };
 
-// One parsed expression that owns its nodes (parse_expression).
+// One parsed expression that owns its nodes (parse_expression). It holds the nodes in
+// itself, so that parsing a short expression allocates no more than its arena's first chunk.
 class ExprPtr {
 public:
     ExprPtr() = default;
-    ExprPtr(std::unique_ptr<SyntaxNodes> nodes, Expr* root)
-        : nodes_(std::move(nodes)), root_(root) {}
+    ExprPtr(const ExprPtr&) = delete;
+    ExprPtr& operator=(const ExprPtr&) = delete;
     Expr& operator*() const { return *root_; }
     Expr* operator->() const { return root_; }
     Expr* get() const { return root_; }
     explicit operator bool() const { return root_ != nullptr; }
 
+    // For parse_expression: where the nodes are made, and the root once it is known.
+    SyntaxNodes& nodes() { return nodes_; }
+    void set_root(Expr* root) { root_ = root; }
+
 private:
-    std::unique_ptr<SyntaxNodes> nodes_;
+    SyntaxNodes nodes_;
     Expr* root_ = nullptr;
 };
 

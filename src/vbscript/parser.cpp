@@ -1134,11 +1134,10 @@ bool parse_program(std::string_view text, Program& out, SyntaxError& err) {
 bool parse_expression(std::string_view text, ExprPtr& out, SyntaxError& err) {
     BufferLease buffers;
     TokenStream toks(text, *buffers);
+    out.set_root(nullptr);
     try {
-        auto nodes = std::make_unique<SyntaxNodes>();
-        Parser p(toks, *nodes, *buffers);
-        Expr* root = p.whole_expression();
-        out = ExprPtr(std::move(nodes), root);
+        Parser p(toks, out.nodes(), *buffers);
+        out.set_root(p.whole_expression());
         return true;
     } catch (const ParseFailure& f) {
         err = f.err;

@@ -113,6 +113,8 @@ public:
     void compile_expr_main(Expr& e) {
         f_.name = "<eval>";
         f_.result_slot = new_hidden();
+        // Room for the code of a short expression, so that it is not moved as it grows.
+        f_.code.reserve(16);
         expr(e);
         emit(Op::STOREL, 0, uint16_t(f_.result_slot), 0, -1);
         // STOREL would turn an object into its default value; Eval returns objects as they are.

@@ -121,6 +121,7 @@ public:
         for (size_t k = 0; k < whole; ++k)
             spare_.push_back(std::move(chunks_[k]));
         chunks_.erase(chunks_.begin(), chunks_.begin() + ptrdiff_t(whole));
+        held_ = chunks_.data();
         first_ += whole * kChunk;
     }
 
@@ -138,7 +139,7 @@ public:
 private:
     static constexpr size_t kChunk = ParseBuffers::kChunk;
 
-    Token& slot(size_t i) { return chunks_[(i - first_) / kChunk][(i - first_) % kChunk]; }
+    Token& slot(size_t i) { return held_[(i - first_) / kChunk][(i - first_) % kChunk]; }
 
     // Out of line, so that the look-up above stays small enough to inline.
     [[gnu::noinline]] void read_to(size_t i) {
@@ -157,6 +158,7 @@ private:
                 chunks_.push_back(std::move(spare_.back()));
                 spare_.pop_back();
             }
+            held_ = chunks_.data();
         }
         Token* const chunk = chunks_.back().get();
         for (size_t k = (end_ - first_) % kChunk; k < kChunk; ++k) {
@@ -170,6 +172,7 @@ private:
 
     Lexer lx_;
     std::vector<std::unique_ptr<Token[]>>& chunks_; // chunks_[0] starts with token first_
+    std::unique_ptr<Token[]>* held_ = nullptr;      // chunks_.data(), read with one load
     std::vector<std::unique_ptr<Token[]>>& spare_;
     bool& long_text_;
     size_t first_ = 0; // a multiple of kChunk

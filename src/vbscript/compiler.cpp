@@ -4,6 +4,7 @@
 #include "vbscript/object.h"
 #include "vbscript/registry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <optional>
@@ -180,10 +181,14 @@ private:
     }
     void predeclare_consts(const Block&) {}
 
-    // Room for the code of a typical statement of `body`, so that the code of a short text is
-    // not moved as it grows; a longer body grows the vectors as usual.
+    // Room for the code of the statements of `body` (four instructions each, an assignment
+    // about one per level of its value), so that the code of a short text is not moved as it
+    // grows; nested blocks grow the vectors as usual.
     void reserve(const Block& body) {
-        f_.code.reserve(body.size() * 4 + 4);
+        size_t n = 4;
+        for (const Stmt* s : body)
+            n += s->kind == StmtKind::Assign ? size_t(std::max(4, s->value->depth + 2)) : 4;
+        f_.code.reserve(n);
         f_.ranges.reserve(body.size());
     }
 

@@ -139,11 +139,11 @@ struct Function {
     bool option_explicit = false;
     bool up_scope = false; // Execute/Eval text run in a procedure's scope (LOADU)
     int nparams = 0;
-    std::vector<uint8_t> by_val; // per parameter
-    int result_slot = -1;        // Function/Property Get: the local holding the result
-    int nlocals = 0;             // parameters, result, declared, implicit and hidden
-    int max_stack = 0;           // operand stack the body needs at most
-    std::vector<std::string> local_names;
+    std::vector<uint8_t> by_val;          // per parameter
+    int result_slot = -1;                 // Function/Property Get: the local holding the result
+    int nlocals = 0;                      // parameters, result, declared, implicit and hidden
+    int max_stack = 0;                    // operand stack the body needs at most
+    std::vector<std::string> local_names; // by slot; hidden ones empty or past the end
     std::vector<Instr> code;
     std::vector<Value> consts;
     std::vector<StmtRange> ranges;

@@ -127,8 +127,11 @@ public:
 
 private:
     // --- slots ---------------------------------------------------------------------------
+    // local_names holds the name of local i at index i; hidden locals have no name, and those
+    // after the last named one are left out (an Eval text's result slot needs no table).
     int new_local(std::string_view name) {
         int idx = f_.nlocals++;
+        f_.local_names.resize(size_t(idx));
         f_.local_names.emplace_back(name);
         locals_.get()[to_lower_ascii(name)] = idx;
         if (f_.nlocals > 60000) fail(1001, 0, 0);
@@ -140,7 +143,6 @@ private:
     }
     int new_hidden() {
         int idx = f_.nlocals++;
-        f_.local_names.push_back("");
         if (f_.nlocals > 60000) fail(1001, 0, 0);
         return idx;
     }

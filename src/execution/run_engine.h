@@ -81,9 +81,10 @@ public:
     void set_include_source(const include_source* source) { includes_ = source; }
 
     // --- pieces the walk is made of, public for the debugging and support code ------------
-    // Start of a fresh run: clears run-time errors and block flags, loads include files,
-    // applies the run-start rewrites, empties the format results, snapshots the open flags,
-    // resets the script engine with a new host object and declares the globals.
+    // Start of a fresh run: one pass over the lines clears run-time errors and block flags,
+    // snapshots the open flags and lets go of the values; then include files are loaded, the
+    // run-start rewrites applied, the format results emptied, the script engine reset with a
+    // new host object and the globals declared.
     void prepare();
     // Carries out the current line and advances.
     void execute_line();

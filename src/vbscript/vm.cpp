@@ -162,19 +162,27 @@ static void index_or_call(Engine::Impl& im, const Value& callee0, Value* args, i
     raise_error(kErrTypeMismatch);
 }
 
+// The object in `objslot` and the id of its member K[c], for a call or an assignment; the
+// object is kept alive in `keep` while the member runs.
+static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<Object>& keep) {
+    const Value& ov = objslot->deref();
+    if (ov.tag() != Tag::Object) raise_error(kErrObjectRequired);
+    Object* o = ov.obj();
+    if (!o) raise_error(kErrObjectNotSet);
+    keep = Ptr<Object>(o);
+    int id = o->find_member(fr.fn->consts[size_t(in.c)].str());
+    if (id == kNoMember) raise_error(kErrNoMember);
+    return id;
+}
+
 // Calls member K[c] of the object under the arguments.
 [[gnu::noinline]] static Value* member_call(Engine::Impl& im, Frame& fr, Value* sp,
                                             const Instr& in) {
     int argc = in.a;
     Value* objslot = sp - argc - 1;
-    const Value& ov = objslot->deref();
-    if (ov.tag() != Tag::Object) raise_error(kErrObjectRequired);
-    Object* o = ov.obj();
-    if (!o) raise_error(kErrObjectNotSet);
-    Ptr<Object> keep(o);
-    std::string_view name = fr.fn->consts[size_t(in.c)].str();
-    int id = o->find_member(name);
-    if (id == kNoMember) raise_error(kErrNoMember);
+    Ptr<Object> keep;
+    const int id = member_target(fr, objslot, in, keep);
+    Object* o = keep.get();
     Value* slots[256];
     for (int i = 0; i < argc; ++i) {
         Value& a = objslot[1 + i];
@@ -204,14 +212,9 @@ static void index_or_call(Engine::Impl& im, const Value& callee0, Value* args, i
                                            const Instr& in) {
     int argc = in.a;
     Value* objslot = sp - argc - 2;
-    const Value& ov = objslot->deref();
-    if (ov.tag() != Tag::Object) raise_error(kErrObjectRequired);
-    Object* o = ov.obj();
-    if (!o) raise_error(kErrObjectNotSet);
-    Ptr<Object> keep(o);
-    std::string_view name = fr.fn->consts[size_t(in.c)].str();
-    int id = o->find_member(name);
-    if (id == kNoMember) raise_error(kErrNoMember);
+    Ptr<Object> keep;
+    const int id = member_target(fr, objslot, in, keep);
+    Object* o = keep.get();
     Value& val = sp[-1];
     if (in.b && val.deref().tag() != Tag::Object) raise_error(kErrObjectRequired);
     if (!in.b && val.tag() == Tag::Object) val = im.let_value(val);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../document/test_file_helpers.h"
 #include "display/prop_stuff.h"
 #include "document/clipboard.h"
 #include "document/codesheet_file.h"
@@ -27,16 +28,7 @@ void check(bool ok) {
 }
 
 bool sound(const mondrel_doc& doc) {
-    std::vector<int32_t> remaining;
-    for (int i = 0; i < doc.line_count(); ++i) {
-        if (!remaining.empty()) --remaining.back();
-        const int32_t c = doc.line(i).count;
-        if (c < 1) return false;
-        if (c > 1) remaining.push_back(c - 1);
-        while (!remaining.empty() && remaining.back() == 0)
-            remaining.pop_back();
-    }
-    return remaining.empty();
+    return test::tree_is_sound(doc);
 }
 
 std::string read_and_write(mondrel_doc& doc, std::string_view text) {

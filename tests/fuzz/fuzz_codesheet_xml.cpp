@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../document/test_file_helpers.h"
 #include "display/prop_stuff.h"
 #include "document/code_words.h"
 #include "document/codesheet_file.h"
@@ -20,16 +21,7 @@ using namespace mondrel;
 namespace {
 
 bool sound(const mondrel_doc& doc) {
-    std::vector<int32_t> remaining;
-    for (int i = 0; i < doc.line_count(); ++i) {
-        if (!remaining.empty()) --remaining.back();
-        const int32_t c = doc.line(i).count;
-        if (c < 1) return false;
-        if (c > 1) remaining.push_back(c - 1);
-        while (!remaining.empty() && remaining.back() == 0)
-            remaining.pop_back();
-    }
-    return remaining.empty() && doc.data_cols() >= min_data_cols &&
+    return test::tree_is_sound(doc) && doc.data_cols() >= min_data_cols &&
            doc.data_cols() <= max_data_cols &&
            doc.col_widths().size() == static_cast<size_t>(doc.data_cols() + 5);
 }

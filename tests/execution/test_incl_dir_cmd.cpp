@@ -49,14 +49,9 @@ void touch(const fs::path& file) {
     std::ofstream(file) << "x";
 }
 
-struct incl_fixture {
-    mondrel_doc doc;
-    global_list globals;
+struct incl_fixture : test::sheet_fixture {
     file_include_source files;
-    std::unique_ptr<run_engine> run;
-    explicit incl_fixture(const std::vector<test::sheet_line>& lines) {
-        test::fill_sheet(doc, lines);
-        run = std::make_unique<run_engine>(doc, std::make_unique<test::fake_engine>(), globals);
+    explicit incl_fixture(const std::vector<test::sheet_line>& lines) : sheet_fixture(lines) {
         run->set_include_source(&files);
     }
     int find(std::string_view code) const {

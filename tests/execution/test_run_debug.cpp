@@ -12,14 +12,8 @@
 namespace mondrel {
 namespace {
 
-struct debug_fixture {
-    mondrel_doc doc;
-    global_list globals;
-    std::unique_ptr<run_engine> run;
-    explicit debug_fixture(const std::vector<test::sheet_line>& lines) {
-        test::fill_sheet(doc, lines);
-        run = std::make_unique<run_engine>(doc, std::make_unique<test::fake_engine>(), globals);
-    }
+struct debug_fixture : test::sheet_fixture {
+    using sheet_fixture::sheet_fixture;
     bool shows(int i) const { return doc.line(i).results.count > 0; }
 };
 

@@ -18,14 +18,9 @@
 namespace mondrel {
 namespace {
 
-struct real_fixture {
-    mondrel_doc doc;
-    global_list globals;
-    std::unique_ptr<run_engine> run;
-    explicit real_fixture(const std::vector<test::sheet_line>& lines) {
-        test::fill_sheet(doc, lines);
-        run = std::make_unique<run_engine>(doc, make_vbs_engine(), globals);
-    }
+struct real_fixture : test::sheet_fixture {
+    explicit real_fixture(const std::vector<test::sheet_line>& lines)
+        : sheet_fixture(lines, make_vbs_engine()) {}
     std::string text(int i, int k) {
         const line_results& r = doc.line(i).results;
         return k < r.count ? vbs::to_string(r.values[k]) : "(no value)";

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "document/mondrel_doc.h"
+#include "execution/globals.h"
 #include "execution/make_line.h"
+#include "execution/run_engine.h"
 #include "execution/run_engine_vbs.h"
 #include "vbscript/builtins.h"
 #include "vbscript/convert.h"
@@ -348,6 +350,19 @@ inline void fill_sheet(mondrel_doc& doc, const std::vector<sheet_line>& lines) {
     }
     doc.structure_changed();
 }
+
+// A sheet of these lines with a run engine over it: the stand-in engine unless another is given.
+struct sheet_fixture {
+    mondrel_doc doc;
+    global_list globals;
+    std::unique_ptr<run_engine> run;
+    explicit sheet_fixture(const std::vector<sheet_line>& lines,
+                           std::unique_ptr<script_engine> engine = nullptr) {
+        fill_sheet(doc, lines);
+        if (!engine) engine = std::make_unique<fake_engine>();
+        run = std::make_unique<run_engine>(doc, std::move(engine), globals);
+    }
+};
 
 // Value 0 of line i as a number (Empty when the line has no value).
 inline double value0(mondrel_doc& doc, int i) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vbscript/variant.h"
@@ -43,6 +44,9 @@ struct line_results {
     // Some value came with an index path (an array spread over rows). Only then can there be
     // open flags to keep from run to run; the walk skips them for every other line.
     bool has_paths = false;
+    // Some value may be an object or an array, which must be let go before the script engine
+    // is reset; other values are simply overwritten by the next run.
+    bool has_objects = false;
 };
 
 struct source_list_item {
@@ -57,7 +61,11 @@ struct source_list_item {
     int32_t flags = 0;
     int32_t code_word = 0;
     int32_t status = status_ok; // next to the fields every step of a run reads
-    std::string code;           // leading blanks are the line's indentation and belong to the code
+    // Changes whenever `script` or `display_text` of this line change (a new line has a stamp
+    // no other line ever had): compiled forms of the texts are checked against it, which does
+    // not read the texts. Code that changes the texts of a line in a document uses the setters.
+    uint64_t stamp;
+    std::string code; // leading blanks are the line's indentation and belong to the code
     std::string name;
 
     // Translation, filled by make_line.
@@ -77,6 +85,10 @@ struct source_list_item {
     // The run engine's compiled form of this line's texts. It stays with the line when lines
     // around it are added, removed or moved; the run engine checks it against the texts.
     std::shared_ptr<void> run_code;
+
+    // Set a translation text; the stamp changes when the text does.
+    void set_script(std::string_view text);
+    void set_display_text(std::string_view text);
 
     bool has_flag(int32_t f) const { return (flags & f) != 0; }
     bool is_open() const { return has_flag(flag_open); }

@@ -267,8 +267,11 @@ std::string dir_shape_literal(const dir_node& node) {
 // script text.
 void run_engine::execute_dir(int i) {
     source_list_item& line = doc_.line(i);
-    line.display_text.clear(); // made anew below; a failed line reports nothing
-    auto fail = [&] { set_error(i, "Error reading directory"); };
+    // The display text is made anew below; a failed line reports nothing.
+    auto fail = [&] {
+        line.set_display_text({});
+        set_error(i, "Error reading directory");
+    };
     std::string_view script = line.script;
     if (script.substr(0, 4) != "REM ") return fail();
     const std::string_view expression = script.substr(4, script.find("\r\n") - 4);
@@ -290,7 +293,7 @@ void run_engine::execute_dir(int i) {
     vbs::ExecResult r = engine_->execute_statement("Dim " + name + "\r\nMR.take " + name + "\r\n");
     host_->set_pending({});
     if (!r.ok()) return fail();
-    line.display_text = made->display_text;
+    line.set_display_text(made->display_text);
 }
 
 // --- CMD run ---------------------------------------------------------------------------------

@@ -49,9 +49,9 @@ bool fetches_values(int32_t word) {
     }
 }
 
-// `slot` holding `text`, prepared anew when it holds another.
+// `slot` holding `text`; code_of empties the slots of a line whose texts changed.
 vbs::Prepared& prepared(vbs::Prepared& slot, const std::string& text, bool expression) {
-    if (slot.text() != text) slot = vbs::Prepared(text, expression);
+    if (slot.text().empty()) slot = vbs::Prepared(text, expression);
     return slot;
 }
 
@@ -88,6 +88,10 @@ bool is_exit_form(const source_list_item& line) {
 // rather than built as a literal of that size.
 constexpr int64_t max_arr_elements = 1'000'000;
 
+// Plain lines run as one call at most this many at a time: an edit of one of them compiles
+// this many lines again, and a failing line's error position is found among this many.
+constexpr int max_plain_run = 256;
+
 } // namespace
 
 run_engine::run_engine(mondrel_doc& doc, std::unique_ptr<script_engine> engine,
@@ -116,20 +120,32 @@ void run_engine::set_error(int i, std::string text) {
 // --- start and end of a run ----------------------------------------------------------------
 
 void run_engine::prepare() {
-    // One pass over the lines: it is the part of a run that touches every line.
+    // One pass over the lines: it is the part of a run that touches every line. It also finds
+    // out which of the later steps have anything to do.
+    bool includes = false, vb_lines = false, lists = false;
     for (int i = 0; i < doc_.line_count(); ++i) {
         source_list_item& line = doc_.line(i);
         line.flags &= ~flag_block_head;
+        line.results.count = 0;
         if (line.status == status_runtime_error) {
             line.status = status_ok;
             line.error_text.clear();
         }
-        snapshot_opens(line.results);
-        for (vbs::Value& v : line.results.values)
-            v.clear();
+        includes |= line.code_word == cw_incl;
+        vb_lines |= line.code_word == cw_vb;
+        lists |= line.code_word == cw_expression && line.has_children();
+        line_results& r = line.results;
+        snapshot_opens(r);
+        if (r.has_objects) {
+            for (vbs::Value& v : r.values)
+                v.clear();
+            r.has_objects = false;
+        }
     }
-    if (includes_) load_include_files(doc_, *includes_);
-    rewrite_for_run(doc_);
+    if (includes_ && includes && load_include_files(doc_, *includes_) > 0)
+        vb_lines = lists = true; // the loaded lines were not looked at
+    if (vb_lines) rewrite_vb_blocks(doc_);
+    if (lists) rewrite_brace_lists(doc_);
     fmt_results_.clear();
     engine_->set_time_limit(script_time_limit());
     engine_->reset();
@@ -143,8 +159,7 @@ void run_engine::run_all(int chain_depth) {
     chain_depth_ = chain_depth;
     interrupted_ = false;
     if (state_ == run_state::idle) {
-        reset();
-        prepare();
+        prepare(); // sets every line's result count to 0, as reset() does
         state_ = run_state::running;
         current_ = 0;
         stack_.clear();
@@ -157,7 +172,7 @@ void run_engine::run_all(int chain_depth) {
     }
     while (reason_ == stop_reason::none && current_ < doc_.line_count() && !interrupted_) {
         if (doc_.line(current_).has_flag(flag_breakpoint)) break;
-        execute_line();
+        if (!run_plain_lines()) execute_line();
     }
     finish();
 }
@@ -196,8 +211,14 @@ void run_engine::finish() {
         state_ = run_state::paused;
     paused_shape_ = doc_.structure_version();
     const int end = std::min(current_, n);
-    for (int i = 0; i < end; ++i)
-        fetch(i, fetch_mode::reset);
+    // Whole stretches of max_plain_run lines (the last may be shorter when it ends the sheet)
+    // report their values in one call; a stretch the run did not finish reports line by line.
+    for (int first = 0; first < end; first += max_plain_run) {
+        const int stretch_end = std::min(first + max_plain_run, n);
+        if (stretch_end <= end && fetch_joined(first, stretch_end)) continue;
+        for (int i = first; i < std::min(stretch_end, end); ++i)
+            fetch(i, fetch_mode::reset);
+    }
     if (reason_ != stop_reason::stop) get_globals(*engine_, globals_);
 }
 
@@ -209,9 +230,26 @@ void run_engine::snapshot() {
 // --- one line ----------------------------------------------------------------------------
 
 run_engine::line_code& run_engine::code_of(int i) {
-    std::shared_ptr<void>& code = doc_.line(i).run_code;
+    source_list_item& line = doc_.line(i);
+    std::shared_ptr<void>& code = line.run_code;
     if (!code) code = std::make_shared<line_code>();
-    return *static_cast<line_code*>(code.get());
+    line_code& c = *static_cast<line_code*>(code.get());
+    if (c.stamp != line.stamp) {
+        c.stamp = line.stamp;
+        c.script = {};
+        c.display = {};
+    }
+    return c;
+}
+
+// The lines from `first` on are still the ones in `lines`, with the same texts.
+bool run_engine::same_lines(int first, const std::vector<line_stamp>& lines) const {
+    if (first + static_cast<int64_t>(lines.size()) > doc_.line_count()) return false;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const source_list_item& line = doc_.line(first + static_cast<int>(k));
+        if (&line != lines[k].line || line.stamp != lines[k].stamp) return false;
+    }
+    return true;
 }
 
 bool run_engine::execute(int i) {
@@ -221,6 +259,149 @@ bool run_engine::execute(int i) {
     if (r.ok()) return true;
     set_error(i, r.error.description);
     return false;
+}
+
+// --- plain lines in one call ------------------------------------------------------------
+
+// A line the walk only hands to the engine and then leaves for the next.
+bool run_engine::is_plain(int i) const {
+    const source_list_item& line = doc_.line(i);
+    return (line.code_word == cw_expression || line.code_word == cw_let) && !line.has_children() &&
+           line.status != status_syntax_error && !line.script.empty();
+}
+
+// The end of the plain lines from i on that run as one call: each but the last is followed by
+// its next sibling, and none after the first stops the run at a breakpoint. At most
+// max_plain_run lines, so an edit compiles a bounded text again.
+int run_engine::plain_run_end(int i) const {
+    const int n = doc_.line_count();
+    const line_tree& tree = doc_.tree();
+    int j = i + 1;
+    while (j < n && j - i < max_plain_run && !tree.is_last_child(j - 1) && is_plain(j) &&
+           !doc_.line(j).has_flag(flag_breakpoint))
+        ++j;
+    return j;
+}
+
+// The lines from i on are still those `run` was made of, with the same scripts, and no more of
+// them would join it now.
+bool run_engine::plain_run_current(int i, const plain_run& run) const {
+    if (!same_lines(i, run.lines)) return false;
+    const int end = i + static_cast<int>(run.lines.size());
+    const line_tree& tree = doc_.tree();
+    for (int k = i; k < end; ++k) {
+        const source_list_item& line = doc_.line(k);
+        if (line.has_children() || (k > i && line.has_flag(flag_breakpoint))) return false;
+        if (k + 1 < end && tree.is_last_child(k)) return false;
+    }
+    // No more lines would join it now.
+    return end - i == max_plain_run || end == doc_.line_count() || tree.is_last_child(end - 1) ||
+           !is_plain(end) || doc_.line(end).has_flag(flag_breakpoint);
+}
+
+// Runs the plain lines from the current one on as one script call and advances past them, as
+// execute_line would for each; a line that fails keeps its error and the rest still run.
+// False when the current line does not start two or more plain lines.
+bool run_engine::run_plain_lines() {
+    const int i = current_;
+    if (!is_plain(i)) return false;
+    std::unique_ptr<plain_run>& run = code_of(i).plain;
+    if (!run || !plain_run_current(i, *run)) {
+        const int end = plain_run_end(i);
+        if (end - i < 2) {
+            run.reset();
+            return false;
+        }
+        run = std::make_unique<plain_run>();
+        std::vector<std::string_view> scripts;
+        for (int k = i; k < end; ++k) {
+            const source_list_item& line = doc_.line(k);
+            run->lines.push_back({&line, line.stamp});
+            scripts.push_back(line.script);
+        }
+        run->scripts = vbs::JoinedTexts(scripts);
+    }
+    const size_t count = run->lines.size();
+    size_t from = 0;
+    size_t ran = count; // lines carried out, from the first
+    while (from < count) {
+        vbs::ExecResult r;
+        size_t failed = 0;
+        if (!engine_->execute_joined(run->scripts, from, r, failed)) {
+            // Texts the engine cannot join run one by one.
+            while (from < count) {
+                execute(i + static_cast<int>(from++));
+                if (interrupted_) break;
+            }
+            ran = from;
+            break;
+        }
+        if (r.ok()) break;
+        set_error(i + static_cast<int>(failed), r.error.description);
+        from = failed + 1;
+        if (interrupted_) { // the walk ends after the line the interrupt stopped
+            ran = from;
+            break;
+        }
+    }
+    lines_executed_ += static_cast<int64_t>(ran);
+    current_ = i + static_cast<int>(ran) - 1;
+    advance(1);
+    return true;
+}
+
+// The reset fetch of lines [first, end) as one call, line by line the same as fetch; false,
+// having done nothing, when the engine does not join their value reports.
+bool run_engine::fetch_joined(int first, int end) {
+    std::unique_ptr<fetch_run>& run = code_of(first).fetches;
+    if (!run || static_cast<int>(run->lines.size()) != end - first ||
+        !same_lines(first, run->lines)) {
+        run = std::make_unique<fetch_run>();
+        std::vector<std::string_view> reports;
+        for (int k = first; k < end; ++k) {
+            const source_list_item& line = doc_.line(k);
+            run->lines.push_back({&line, line.stamp});
+            if (line.status == status_syntax_error || !fetches_values(line.code_word) ||
+                line.display_text.empty())
+                continue;
+            run->part_lines.push_back(k - first);
+            reports.push_back(line.display_text);
+        }
+        run->reports = vbs::JoinedTexts(reports);
+    }
+    if (run->part_lines.empty()) {
+        for (int k = first; k < end; ++k)
+            fetch(k, fetch_mode::reset);
+        return true;
+    }
+    for (int k = first; k < end; ++k) {
+        source_list_item& line = doc_.line(k);
+        if (line.status != status_syntax_error) line.results.count = 0;
+    }
+    fetch_.line = first;
+    fetch_.mode = fetch_mode::reset;
+    fetch_.part_lines = &run->part_lines;
+    const size_t count = run->part_lines.size();
+    bool joined = true;
+    for (size_t from = 0; from < count;) {
+        vbs::ExecResult r;
+        size_t failed = 0;
+        if (!engine_->execute_joined(run->reports, from, r, failed)) {
+            joined = false; // refused before anything ran
+            break;
+        }
+        if (r.ok()) break;
+        const int i = first + run->part_lines[failed];
+        if (doc_.line(i).status == status_ok)
+            set_error(i, "Data fetch error: " + r.error.description);
+        from = failed + 1;
+    }
+    fetch_.line = -1;
+    fetch_.part_lines = nullptr;
+    if (!joined) return false;
+    for (int k = first; k < end; ++k)
+        restore_opens(doc_.line(k).results);
+    return true;
 }
 
 bool run_engine::fetch(int i, fetch_mode mode) {
@@ -359,8 +540,8 @@ void run_engine::execute_fmt(int i) {
 
 void run_engine::execute_arr(int i) {
     source_list_item& line = doc_.line(i);
-    line.display_text.clear(); // made anew below; a failed line reports nothing
-    if (!execute(i)) return;
+    // The display text is made anew below; a failed line reports nothing.
+    if (!execute(i)) return line.set_display_text({});
     // The literal is built from the innermost dimension outwards; an Eval failure ends the
     // building and what was built so far is used.
     std::string literal = "0";
@@ -375,7 +556,7 @@ void run_engine::execute_arr(int i) {
             elements *= std::max(copies, 1);
             if (elements > max_arr_elements) {
                 set_error(i, "ARR dimensions too large");
-                return;
+                return line.set_display_text({});
             }
             std::string next = "{";
             next.reserve(static_cast<size_t>(std::max(copies, 0)) * (literal.size() + 1) + 2);
@@ -392,12 +573,11 @@ void run_engine::execute_arr(int i) {
     line_ptr made = make_line(doc_, 1, cw_expression, line.name, literal);
     if (made->status != status_ok) {
         set_error(i, made->error_text);
-        line.display_text.clear();
-        return;
+        return line.set_display_text({});
     }
     vbs::ExecResult r = engine_->execute_statement(made->script);
     if (!r.ok()) set_error(i, r.error.description);
-    line.display_text = made->display_text;
+    line.set_display_text(made->display_text);
 }
 
 void run_engine::execute_cmd(int i) {

@@ -96,6 +96,7 @@ public:
 
 private:
     bool execute(int i);
+    bool run_plain_lines();
     bool fetch(int i, fetch_mode mode);
     void set_error(int i, std::string text);
     void release_values();
@@ -156,11 +157,37 @@ private:
         int display_end = 0;
         vbs::Prepared pass;
     };
+    // Plain lines one after another (expressions and LETs without children, the last of them
+    // may end its parent's children): the walk decides nothing between them, so their scripts
+    // run as one call. Kept on the first of them; checked against the lines before each use.
+    struct line_stamp {
+        const source_list_item* line;
+        uint64_t stamp;
+    };
+    struct plain_run {
+        std::vector<line_stamp> lines;
+        vbs::JoinedTexts scripts;
+    };
+    // The value reports of a stretch of lines as one call, kept on its first line: the lines
+    // it was made of, and the line of each report counted from the first.
+    struct fetch_run {
+        std::vector<line_stamp> lines;
+        std::vector<int> part_lines;
+        vbs::JoinedTexts reports;
+    };
     struct line_code {
+        uint64_t stamp = 0; // the line's stamp when script and display were prepared
         vbs::Prepared script, display;
         std::unique_ptr<loop_code> loop;
+        std::unique_ptr<plain_run> plain;
+        std::unique_ptr<fetch_run> fetches;
     };
+    bool same_lines(int first, const std::vector<line_stamp>& lines) const;
+    bool fetch_joined(int first, int end);
     line_code& code_of(int i);
+    bool is_plain(int i) const;
+    int plain_run_end(int i) const;
+    bool plain_run_current(int i, const plain_run& run) const;
 };
 
 // The run port of the editing commands (command_ports::run): after a change to a document

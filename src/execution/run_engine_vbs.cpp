@@ -16,6 +16,10 @@ public:
     vbs::EvalResult eval(std::string_view expression) override { return engine_.eval(expression); }
     vbs::ExecResult execute_prepared(vbs::Prepared& code) override { return engine_.execute(code); }
     vbs::EvalResult eval_prepared(vbs::Prepared& code) override { return engine_.eval(code); }
+    bool execute_joined(vbs::JoinedTexts& texts, size_t from, vbs::ExecResult& result,
+                        size_t& failed) override {
+        return engine_.execute(texts, from, result, failed);
+    }
     void interrupt() override { engine_.interrupt(); }
     void set_time_limit(std::chrono::milliseconds limit) override { engine_.set_time_limit(limit); }
 

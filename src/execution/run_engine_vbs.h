@@ -26,6 +26,12 @@ public:
         return execute_statement(code.text());
     }
     virtual vbs::EvalResult eval_prepared(vbs::Prepared& code) { return eval(code.text()); }
+    // Runs texts [from, size()) in one call (see vbs::Engine::execute for JoinedTexts); false
+    // when the engine does not join them, and the caller runs them one by one.
+    virtual bool execute_joined(vbs::JoinedTexts&, size_t /*from*/, vbs::ExecResult&,
+                                size_t& /*failed*/) {
+        return false;
+    }
     // Ends the call in progress with an error; safe from another thread.
     virtual void interrupt() = 0;
     // The longest a single call may run before it fails (zero: no limit).

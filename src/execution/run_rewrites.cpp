@@ -58,8 +58,8 @@ std::string gather_literal(mondrel_doc& doc, const line_tree& tree, int head, in
             j += child_size; // an empty element; the line and its subtree keep their texts
             continue;
         }
-        child.script.clear();
-        child.display_text.clear();
+        child.set_script({});
+        child.set_display_text({});
         if (child_size > 1) {
             literal += '{';
             literal += child.code;
@@ -89,14 +89,14 @@ void rewrite_vb_blocks(mondrel_doc& doc) {
             std::string block;
             for (int j = i; j < i + size; ++j) {
                 block += doc.line(j).aux_text;
-                doc.line(j).script.clear();
+                if (j > i) doc.line(j).set_script({});
             }
-            line.script = std::move(block);
+            line.set_script(block);
             line.flags |= flag_block_head;
             i += size;
             continue;
         }
-        if (line.code_word == cw_vb) line.script = line.aux_text;
+        if (line.code_word == cw_vb) line.set_script(line.aux_text);
         ++i;
     }
 }
@@ -113,8 +113,8 @@ void rewrite_brace_lists(mondrel_doc& doc) {
         }
         const line_ptr made =
             make_line(doc, 1, cw_expression, line.name, gather_literal(doc, tree, i, size));
-        line.script = made->script;
-        line.display_text = made->display_text;
+        line.set_script(made->script);
+        line.set_display_text(made->display_text);
         if (made->status != status_ok) {
             line.status = status_runtime_error;
             line.error_text = made->error_text;

@@ -6,7 +6,9 @@
 #include "display/prop_stuff.h"
 #include "document/mondrel_doc.h"
 #include "execution/globals.h"
+#include "vbscript/builtins.h"
 #include "vbscript/convert.h"
+#include "vbscript/engine.h"
 #include "vbscript/error.h"
 
 namespace mondrel {
@@ -65,11 +67,13 @@ void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
         if (row >= r.capacity) return;
         fit_arrays(r);
         r.values[row] = dat;
+        if (dat.tag() == vbs::Tag::Object || dat.tag() == vbs::Tag::Array) r.has_objects = true;
         return;
     }
     if (row >= r.capacity) r.capacity = row + 10;
     fit_arrays(r);
     r.values[row] = dat;
+    if (dat.tag() == vbs::Tag::Object || dat.tag() == vbs::Tag::Array) r.has_objects = true;
     r.formats[row] = line.format.get();
     // Without any path so far every index path and open flag list of the line is empty.
     if (!path.empty() || r.has_paths) {
@@ -80,10 +84,17 @@ void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
     r.count = row + 1;
 }
 
-void TMRObject::dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path) {
+void TMRObject::dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path, int line) {
     if (row >= max_result_row) vbs::raise_error(vbs::kErrSubscript);
-    if (fetch_.line < 0 || fetch_.line >= doc_.line_count()) return;
-    store_result(doc_.line(fetch_.line), row, dat, path, fetch_.mode);
+    if (line < 0 || line >= doc_.line_count()) return;
+    store_result(doc_.line(line), row, dat, path, fetch_.mode);
+}
+
+int TMRObject::fetch_line(vbs::Context& ctx) const {
+    if (!fetch_.part_lines) return fetch_.line;
+    const size_t part = ctx.engine().running_part();
+    if (part >= fetch_.part_lines->size()) return -1;
+    return fetch_.line + (*fetch_.part_lines)[part];
 }
 
 void TMRObject::glob(int32_t gind, vbs::Value& gvar) const {
@@ -102,7 +113,7 @@ const void* TMRObject::member_table() const {
 }
 
 void TMRObject::invoke(int id, vbs::CallKind kind, vbs::CallArgs& args, vbs::Value& result,
-                       vbs::Context&) {
+                       vbs::Context& ctx) {
     (void)result;
     if (kind == vbs::CallKind::Let || kind == vbs::CallKind::Set)
         vbs::raise_error(vbs::kErrNoMember);
@@ -120,7 +131,7 @@ void TMRObject::invoke(int id, vbs::CallKind kind, vbs::CallArgs& args, vbs::Val
             path[n] = to_index(args[static_cast<uint32_t>(2 + n)]);
             ++n;
         }
-        dspx(row, args[1], std::span<const int16_t>(path.data(), n));
+        dspx(row, args[1], std::span<const int16_t>(path.data(), n), fetch_line(ctx));
         return;
     }
     case id_glob:

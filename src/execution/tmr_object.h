@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/source_list_item.h"
 #include "vbscript/object.h"
@@ -27,6 +28,9 @@ enum class fetch_mode : uint8_t {
 struct fetch_context {
     int line = -1;
     fetch_mode mode = fetch_mode::reset;
+    // Value reports of several lines joined into one call: the line of each report, counted
+    // from `line`, by the engine's running part.
+    const std::vector<int>* part_lines = nullptr;
 };
 
 // Rows at or above this are refused with "Subscript out of range": no sheet reports that many
@@ -48,7 +52,8 @@ public:
         : doc_(doc), fetch_(fetch), globals_(globals) {}
 
     // The methods as C++ calls; `invoke` converts the script's arguments and lands here.
-    void dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path);
+    // dspx stores on `line` (the fetch line of the call, see fetch_line).
+    void dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path, int line);
     // gvar becomes Empty, then a copy of global gind when that index is in the list.
     void glob(int32_t gind, vbs::Value& gvar) const;
     // Hands `value` to the next `MR.take variable` call, which assigns it to the variable.
@@ -68,6 +73,10 @@ public:
 
 private:
     mondrel_doc& doc_;
+    // The line whose values a call from script reports: the fetch line, or in a joined call
+    // the line of the running part.
+    int fetch_line(vbs::Context& ctx) const;
+
     const fetch_context& fetch_;
     const global_list& globals_;
     vbs::Value pending_;

@@ -98,6 +98,7 @@ namespace vbs {
     X(EACHNEXT) /* a b c  next item into variable (kind a, slot c) or jump to next word  */        \
     X(ONERR)    /* a      On Error: a = 1 Resume Next, 0 GoTo 0                          */        \
     X(EXEC)     /* a      pop text: a = 0 Execute, 1 ExecuteGlobal                       */        \
+    X(PART)     /* c      text c of joined texts begins: a time limit of its own         */        \
     X(RET)      /*        return from the function                                       */        \
     X(DATA)     /* c      operand word of the instruction before                        */
 
@@ -203,6 +204,8 @@ struct Unit {
     std::vector<std::shared_ptr<ClassDef>> classes;
     std::vector<std::pair<int, Function*>> proc_slots;  // global slot -> procedure
     std::vector<std::pair<int, ClassDef*>> class_slots; // global slot -> class
+    // Joined texts (compile_parts): where the main code of each text starts.
+    std::vector<uint32_t> part_starts;
     bool defines_names() const { return !proc_slots.empty() || !class_slots.empty(); }
 };
 

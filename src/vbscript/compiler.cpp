@@ -111,6 +111,38 @@ public:
         finish();
     }
 
+    // Joined texts: PART marks where each text begins. Each text must start with a statement
+    // of its own at script level on its first line: a text that leaves a block open for the
+    // next to close, or that is empty, cannot be joined. Nor can a text whose meaning depends
+    // on running alone: On Error (it would cover the texts after it), Execute (it may define
+    // names the later texts were compiled without) and declarations of built-in names (the
+    // later texts would be compiled before the name is declared).
+    void compile_parts(const Block& body, const std::vector<int>& part_lines) {
+        f_.name = "<main>";
+        reserve(body);
+        std::vector<uint32_t>& starts = u_.unit.part_starts;
+        starts.reserve(part_lines.size());
+        size_t next = 0;
+        for (const Stmt* s : body) {
+            if (next < part_lines.size() && s->line >= part_lines[next]) {
+                if (s->line != part_lines[next]) fail(1002, s->line, s->col);
+                starts.push_back(uint32_t(here()));
+                emit(Op::PART, 0, 0, int32_t(next));
+                ++next;
+            }
+            if (s->kind == StmtKind::Dim || s->kind == StmtKind::Const)
+                for (const DimItem& it : s->items)
+                    if (find_builtin_constant(it.name) || builtin_index(it.name) >= 0)
+                        fail(1002, it.line, it.col);
+            statement(*s);
+        }
+        if (next != part_lines.size()) fail(1002, 0, 0);
+        for (const Instr& in : f_.code)
+            if (in.op == Op::ONERR || in.op == Op::EXEC) fail(1002, 0, 0);
+        emit(Op::RET);
+        finish();
+    }
+
     void compile_expr_main(Expr& e) {
         f_.name = "<eval>";
         f_.result_slot = new_hidden();
@@ -1130,6 +1162,21 @@ std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, Compi
         }
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
         fc.compile_main(prog.body);
+    } catch (const CompileFailure& f) {
+        err = f.err;
+        return nullptr;
+    }
+    return unit;
+}
+
+std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
+                                    const std::vector<int>& part_lines, SyntaxError& err) {
+    auto unit = std::make_unique<Unit>();
+    UnitContext u{globals, CompileTarget{}, *unit, {}, false};
+    try {
+        if (prog.option_explicit || !prog.procs.empty() || !prog.classes.empty()) fail(1002, 0, 0);
+        FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
+        fc.compile_parts(prog.body, part_lines);
     } catch (const CompileFailure& f) {
         err = f.err;
         return nullptr;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vbs {
 
@@ -38,6 +39,13 @@ struct CompileTarget {
 // statement, 1041 Name redefined, ...).
 std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, CompileTarget target,
                                       SyntaxError& err);
+
+// Compiles texts joined into one (`prog`), each starting on the line given in `part_lines`
+// (ascending, 1-based), to run one after another in one call; the unit's part_starts tell where
+// each begins. Fails (nullptr, err set) on a compile error and also when the texts cannot be
+// joined without changing what they do: see FnCompiler::compile_parts.
+std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
+                                    const std::vector<int>& part_lines, SyntaxError& err);
 
 // Compiles one expression into a unit whose main function leaves the value in its result slot.
 std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,

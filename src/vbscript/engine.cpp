@@ -20,9 +20,6 @@ constexpr size_t kStackSlots = size_t(1) << 18; // values on the VM stack (4 MB)
 constexpr int kMaxDepth = 4000;                 // nested script calls
 constexpr ptrdiff_t kNativeBudget = 1 << 20;    // bytes of native stack the VM may use
 constexpr int32_t kTicksPerPoll = 20000;
-// A call reads the clock only once it has run this many steps: the short calls a sheet makes
-// for each line never do, and a long one starts its time limit this far in.
-constexpr int32_t kTicksBeforeClock = 1000;
 
 thread_local Engine::Impl* g_active = nullptr;
 
@@ -176,14 +173,15 @@ Value Engine::Impl::run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Objec
     return run_main(unit->main.get(), up, me);
 }
 
-Value Engine::Impl::run_main(Function* main, Frame* up, Object* me) {
+Value Engine::Impl::run_main(Function* main, Frame* up, Object* me, uint32_t start) {
     Value* base = reserve_top_;
-    call_function(main, base, 0, me, up);
+    call_function(main, base, 0, me, up, start);
     Value result = std::move(base[0]);
     return result;
 }
 
-void Engine::Impl::call_function(Function* f, Value* base, int argc, Object* me, Frame* up) {
+void Engine::Impl::call_function(Function* f, Value* base, int argc, Object* me, Frame* up,
+                                 uint32_t start) {
     if (argc != f->nparams) raise_error(kErrWrongArgs);
     char probe;
     if (depth_ >= kMaxDepth || base + f->nlocals + f->max_stack + 8 >= stack_end_ ||
@@ -206,6 +204,7 @@ void Engine::Impl::call_function(Function* f, Value* base, int argc, Object* me,
     fr.me = me;
     fr.up = up;
     fr.caller = current_;
+    fr.start = start;
     current_ = &fr;
     ++depth_;
     try {
@@ -417,7 +416,7 @@ namespace {
 // failure is written to `error`, which is left alone otherwise. `plain_main`, when given, is
 // that main code of a unit that defines no names: it runs without a look at the unit.
 void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Function* plain_main,
-                   Value* value, ScriptError& error) {
+                   Value* value, ScriptError& error, uint32_t start = 0) {
     ActiveGuard g(&im);
     bool outer = im.current_ == nullptr;
     char probe;
@@ -426,7 +425,7 @@ void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Function
         im.native_base_ = &probe;
     }
     try {
-        Value result = plain_main ? im.run_main(plain_main, nullptr, nullptr)
+        Value result = plain_main ? im.run_main(plain_main, nullptr, nullptr, start)
                                   : im.run_unit(unit, nullptr, nullptr);
         if (value) *value = std::move(result);
     } catch (const ScriptException& e) {
@@ -554,6 +553,66 @@ std::string Engine::dump_code(std::string_view text) {
     }
     Impl& im = *impl_;
     return disassemble(*unit, [&im](int slot) { return im.globals_[size_t(slot)].name; });
+}
+
+// --- joined texts ---------------------------------------------------------------------------
+
+JoinedTexts::JoinedTexts(const std::vector<std::string_view>& texts) {
+    size_t total = 0;
+    for (std::string_view t : texts)
+        total += t.size() + 2;
+    text_.reserve(total);
+    starts_.reserve(texts.size() + 1);
+    ends_.reserve(texts.size());
+    for (std::string_view t : texts) {
+        starts_.push_back(uint32_t(text_.size()));
+        text_.append(t);
+        ends_.push_back(uint32_t(text_.size()));
+        if (t.empty() || t.back() != '\n') text_.append("\r\n");
+    }
+    starts_.push_back(uint32_t(text_.size()));
+    // Lines counted as the lexer counts them: CR LF, CR and LF each end one.
+    lines_.reserve(texts.size());
+    int line = 1;
+    size_t at = 0;
+    for (size_t k = 0; k + 1 < starts_.size(); ++k) {
+        for (; at < starts_[k]; ++at)
+            if (text_[at] == '\n' || (text_[at] == '\r' && text_[at + 1] != '\n')) ++line;
+        lines_.push_back(line);
+    }
+}
+
+size_t Engine::running_part() const {
+    return size_t(impl_->part_);
+}
+
+bool Engine::execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t& failed) {
+    Impl& im = *impl_;
+    if (texts.refused_) return false;
+    if (!texts.unit_ || texts.engine_ != im.serial_ || texts.generation_ != im.code_generation_) {
+        texts.unit_.reset();
+        SyntaxError err;
+        Program prog;
+        ++im.compile_count_;
+        std::unique_ptr<Unit> unit;
+        if (parse_program(texts.text_, prog, err))
+            unit = compile_parts(prog, im, texts.lines_, err);
+        if (!unit) {
+            texts.refused_ = true;
+            return false;
+        }
+        texts.unit_ = std::move(unit);
+        texts.engine_ = im.serial_;
+        texts.generation_ = im.code_generation_;
+    }
+    result = ExecResult{};
+    failed = from;
+    if (from >= texts.size()) return true;
+    im.part_ = int32_t(from);
+    run_host_call(im, texts.unit_, texts.unit_->main.get(), nullptr, result.error,
+                  texts.unit_->part_starts[from]);
+    if (!result.ok()) failed = size_t(im.part_);
+    return true;
 }
 
 } // namespace vbs

@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vbs {
 
@@ -77,6 +78,33 @@ private:
     uint64_t generation_ = 0;        // that engine's code generation then
 };
 
+// Texts a caller runs one after another, again and again, in one call (the plain lines of a
+// sheet): joined, they cost one call instead of one each. Each text keeps what it would do in a
+// call of its own: a failure ends the call and names the text it happened in, a call may start
+// at any text (so the caller can go on after a failure), and each text has the time limit of a
+// call of its own. Texts that would behave differently joined are refused (see
+// Engine::execute); the caller then runs them one by one.
+class JoinedTexts {
+public:
+    JoinedTexts() = default;
+    explicit JoinedTexts(const std::vector<std::string_view>& texts);
+    size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+    // The i-th text as it was given.
+    std::string_view text(size_t i) const {
+        return std::string_view(text_).substr(starts_[i], ends_[i] - starts_[i]);
+    }
+
+private:
+    friend class Engine;
+    std::string text_;             // the texts, each ending in a line break
+    std::vector<uint32_t> starts_; // where each text begins in text_, then text_'s size
+    std::vector<uint32_t> ends_;   // where each text as given ends
+    std::vector<int> lines_;       // the first line of each text (1-based)
+    std::shared_ptr<Unit> unit_;
+    uint64_t engine_ = 0, generation_ = 0;
+    bool refused_ = false;
+};
+
 class Engine {
 public:
     Engine();
@@ -101,6 +129,15 @@ public:
     // The same for a prepared text: statements or an expression, as it was made.
     ExecResult execute(Prepared& code);
     EvalResult eval(Prepared& code);
+
+    // Runs texts [from, size()) of `texts` in one call. Returns false, running nothing, when the
+    // texts cannot be joined: one holds On Error, Option Explicit, Execute, a procedure or class
+    // or a declaration of a built-in name; one leaves a block open for the next to close, or is
+    // empty; or the joined text has a syntax error. (The answer stays with `texts`.) Otherwise
+    // returns true; on a failure `result` holds the error and `failed` the text it happened in.
+    bool execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t& failed);
+    // The text of JoinedTexts that runs now (for a host object called from it).
+    size_t running_part() const;
 
     // The dialogs for MsgBox/InputBox; nullptr restores the console default. Not owned.
     void set_host_ui(HostUI* ui);

@@ -48,12 +48,17 @@ private:
     size_t size_ = 0;
 };
 
+// A call reads the clock only once it has run this many steps: the short calls a sheet makes
+// for each line never do, and a long one starts its time limit this far in.
+inline constexpr int32_t kTicksBeforeClock = 1000;
+
 struct Frame {
     Function* fn = nullptr;
     Value* locals = nullptr;
     Object* me = nullptr;
     Frame* up = nullptr; // for Execute/Eval code: the procedure frame whose locals it reaches
     Frame* caller = nullptr;
+    uint32_t start = 0; // where the code starts running (a later text of joined texts)
     bool resume_next = false;
 };
 
@@ -101,7 +106,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     // with `up` as the frame its up-scope names reach. Returns the main's result slot value.
     Value run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Object* me);
     // The same for main code whose unit defines no names.
-    Value run_main(Function* main, Frame* up, Object* me);
+    Value run_main(Function* main, Frame* up, Object* me, uint32_t start = 0);
     bool unit_running(const Unit& unit) const; // a procedure of the unit has a frame
     void clear_caches();
     // Runs Execute/ExecuteGlobal/Eval text from the running code.
@@ -112,7 +117,8 @@ struct Engine::Impl : public Context, public GlobalTable {
 
     // Calls a compiled function. The arguments are base[0..argc) (references for ByRef);
     // the result replaces base[0].
-    void call_function(Function* f, Value* base, int argc, Object* me, Frame* up);
+    void call_function(Function* f, Value* base, int argc, Object* me, Frame* up,
+                       uint32_t start = 0);
     // Calls a function from native code (object dispatch, Terminate, GetRef).
     void invoke_function(Function* f, Object* me, CallArgs& args, Value& result);
     void execute(Frame& fr); // the dispatch loop (vm.cpp)
@@ -158,6 +164,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     bool deadline_set_ = false; // the clock is read once a call has run a while
     std::atomic<bool> interrupt_{false};
     int32_t ticks_ = 0;
+    int32_t part_ = 0; // the text of joined texts that runs (set by PART)
 
     HostUI* ui_ = nullptr;
     ConsoleHostUI console_ui_;

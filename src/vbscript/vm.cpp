@@ -394,7 +394,7 @@ void Engine::Impl::execute(Frame& fr) {
     Value* const stack_base = L + fn->nlocals;
     Value* sp = stack_base;
     const Instr* const code = fn->code.data();
-    const Instr* ip = code;
+    const Instr* ip = code + fr.start;
     for (;;) {
         try {
             for (;;) {
@@ -946,6 +946,12 @@ void Engine::Impl::execute(Frame& fr) {
                     exec_text(text, in.a != 0);
                     break;
                 }
+                case Op::PART:
+                    // Each text of joined texts has the time limit of a call of its own.
+                    part_ = in.c;
+                    deadline_set_ = false;
+                    ticks_ = kTicksBeforeClock;
+                    break;
                 case Op::RET:
                     while (sp > stack_base)
                         (--sp)->clear();

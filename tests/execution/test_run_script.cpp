@@ -76,6 +76,73 @@ TEST(ScriptRun, EditedAndMovedLinesRunTheirNewText) {
         EXPECT_EQ(f.doc.line(i).status, status_ok) << i << " " << f.doc.line(i).error_text;
 }
 
+// Lines the walk decides nothing between run as one script call, yet fail, stop and report
+// line by line.
+TEST(ScriptRun, PlainLinesFailOneByOneAndTheRestRun) {
+    real_fixture f({{0, cw_expression, "a", "1"},
+                    {0, cw_expression, "b", "1/0"},
+                    {0, cw_expression, "c", "a+1"},
+                    {0, cw_let, "", "x = c * 2"},
+                    {0, cw_expression, "d", "x"},
+                    {0, cw_expression, "e", "NoSuchFunction(1)"},
+                    {0, cw_expression, "g", "d+1"}});
+    f.run->run_all();
+    EXPECT_EQ(f.run->lines_executed(), 7);
+    const std::vector<std::string> errors = {
+        "", "Division by zero", "", "", "", "Type mismatch: 'NoSuchFunction'", ""};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(f.doc.line(i).error_text, errors[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(f.text(2, 0), "2");
+    EXPECT_EQ(f.text(4, 0), "4");
+    EXPECT_EQ(f.text(6, 0), "5");
+}
+
+// Texts that would mean something else in one call run line by line, as they always did.
+TEST(ScriptRun, LetLinesKeepTheirMeaningWhenTheyCannotJoin) {
+    real_fixture on_error({{0, cw_let, "", "z = 1 : On Error Resume Next"},
+                           {0, cw_expression, "a", "1/0"},
+                           {0, cw_expression, "b", "2"}});
+    on_error.run->run_all();
+    EXPECT_EQ(on_error.doc.line(0).status, status_ok);
+    EXPECT_EQ(on_error.doc.line(1).error_text, "Division by zero"); // not covered by line 0
+    EXPECT_EQ(on_error.text(2, 0), "2");
+
+    real_fixture block({{0, cw_let, "", "If x = 2 Then"},
+                        {0, cw_let, "", "x = 5"},
+                        {0, cw_let, "", "x = x : End If"},
+                        {0, cw_expression, "y", "x"}});
+    block.run->run_all();
+    EXPECT_EQ(block.doc.line(0).status, status_runtime_error);
+    EXPECT_EQ(block.doc.line(2).status, status_runtime_error);
+    EXPECT_EQ(block.text(3, 0), "5");
+}
+
+// More lines than one call joins: a breakpoint in the second stretch pauses there with every
+// line before it reported; an edit far down is seen by the next run.
+TEST(ScriptRun, LongSheetsPauseAtBreakpointsAndSeeEdits) {
+    std::vector<test::sheet_line> lines;
+    for (int k = 0; k < 600; ++k)
+        lines.push_back({0, cw_expression, "v" + std::to_string(k),
+                         k ? "v" + std::to_string(k - 1) + "+1" : "0"});
+    real_fixture f(lines);
+    f.doc.line(300).flags |= flag_breakpoint;
+    f.run->run_all();
+    EXPECT_EQ(f.run->state(), run_state::paused);
+    EXPECT_EQ(f.run->current_line(), 300);
+    EXPECT_EQ(f.text(299, 0), "299");
+    EXPECT_EQ(f.text(300, 0), "(no value)");
+    f.run->run_all();
+    EXPECT_EQ(f.text(599, 0), "599");
+
+    f.doc.line(300).flags &= ~flag_breakpoint;
+    f.doc.replace_line(450, make_line(f.doc, 1, cw_expression, "v450", "v449+1000"));
+    f.run->reset();
+    f.run->run_all();
+    EXPECT_EQ(f.text(449, 0), "449");
+    EXPECT_EQ(f.text(599, 0), "1598");
+    EXPECT_EQ(f.run->lines_executed(), 1200);
+}
+
 TEST(ScriptRun, ArrAndBraceListsAndVbBlocks) {
     real_fixture f({{0, cw_arr, "a", "2,3"},
                     {0, cw_expression, "ar2", "{}"},

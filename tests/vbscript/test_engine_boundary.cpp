@@ -300,4 +300,76 @@ TEST_F(EngineBoundary, TokenAndCodeListings) {
     EXPECT_NE(engine.dump_code("If").find("compilation error"), std::string::npos);
 }
 
+// Joined texts run as one call, yet each keeps what it would do in a call of its own.
+TEST_F(EngineBoundary, JoinedTextsRunInOrderAndGoOnAfterAFailure) {
+    JoinedTexts texts({"Dim a\r\na=1\r\n", "b = a + 1", "c = 1 / 0\r\n", "d = b * 10"});
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts.text(1), "b = a + 1");
+    ExecResult r;
+    size_t failed = 99;
+    ASSERT_TRUE(engine.execute(texts, 0, r, failed));
+    EXPECT_EQ(r.error.number, kErrDivByZero);
+    EXPECT_EQ(failed, 2u);
+    EXPECT_EQ(value_of("b"), "Integer:2");
+    EXPECT_EQ(value_of("IsEmpty(d)"), "Boolean:True"); // nothing after the failure ran
+    ASSERT_TRUE(engine.execute(texts, failed + 1, r, failed));
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(value_of("d"), "Integer:20");
+    // Compiled once, run again from the start after a reset.
+    const size_t compiled = engine.compile_count();
+    engine.reset();
+    ASSERT_TRUE(engine.execute(texts, 0, r, failed));
+    EXPECT_EQ(failed, 2u);
+    EXPECT_EQ(engine.compile_count(), compiled);
+}
+
+// Texts that would do something else joined are refused, and nothing of them runs.
+TEST_F(EngineBoundary, JoinedTextsThatWouldChangeMeaningAreRefused) {
+    const std::vector<std::vector<std::string_view>> refused = {
+        {"ran = 1", "On Error Resume Next", "x = 1 / 0"}, // would cover the next text
+        {"ran = 1", "Option Explicit"},
+        {"ran = 1", "Sub S : End Sub"},
+        {"ran = 1", "Execute \"y = 1\""},
+        {"ran = 1", "If ran = 2 Then", "x = 5", "End If"}, // a block across texts
+        {"ran = 1", "x = 1 + _", "2"},                     // a continued line
+        {"ran = 1", "' only a note"},
+        {"ran = 1", ""},
+        {"ran = 1", "Dim Len", "Len = 3"}, // a built-in's name declared
+        {"ran = 1", "x = (1"},
+    };
+    for (const auto& parts : refused) {
+        JoinedTexts texts(parts);
+        ExecResult r;
+        size_t failed = 0;
+        EXPECT_FALSE(engine.execute(texts, 0, r, failed)) << parts[1];
+        EXPECT_FALSE(engine.execute(texts, 0, r, failed)) << parts[1]; // the answer stays
+        EXPECT_EQ(value_of("IsEmpty(ran)"), "Boolean:True") << parts[1];
+    }
+    // Several statements on a text's lines are fine, as are single-line blocks.
+    JoinedTexts fine({"a = 1 : b = 2", "If a = 1 Then c = 3", "For k = 1 To 3 : d = d + k : Next"});
+    ExecResult r;
+    size_t failed = 0;
+    ASSERT_TRUE(engine.execute(fine, 0, r, failed));
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(value_of("b + c + d"), "Integer:11");
+}
+
+// Each text has the time limit of a call of its own: three texts of 120 ms pass a 250 ms
+// limit together, and a runaway text is stopped and named.
+TEST_F(EngineBoundary, JoinedTextsHaveATimeLimitEach) {
+    engine.set_time_limit(std::chrono::milliseconds(250));
+    const std::string_view busy = "t = Timer : Do While Timer - t < 0.12 And Timer >= t : Loop";
+    JoinedTexts slow({busy, busy, busy, "done = 1"});
+    ExecResult r;
+    size_t failed = 0;
+    ASSERT_TRUE(engine.execute(slow, 0, r, failed));
+    EXPECT_TRUE(r.ok()) << r.error.description;
+    EXPECT_EQ(value_of("done"), "Integer:1");
+    JoinedTexts runaway({"x = 1", "Do : Loop", "y = 1"});
+    ASSERT_TRUE(engine.execute(runaway, 0, r, failed));
+    EXPECT_EQ(r.error.description, "Script timed out");
+    EXPECT_EQ(failed, 1u);
+    EXPECT_EQ(value_of("IsEmpty(y)"), "Boolean:True");
+}
+
 } // namespace

@@ -238,6 +238,7 @@ run_engine::line_code& run_engine::code_of(int i) {
         c.stamp = line.stamp;
         c.script = {};
         c.display = {};
+        c.decide = {};
     }
     return c;
 }
@@ -376,7 +377,14 @@ bool run_engine::fetch_joined(int first, int end) {
     }
     for (int k = first; k < end; ++k) {
         source_list_item& line = doc_.line(k);
-        if (line.status != status_syntax_error) line.results.count = 0;
+        if (line.status == status_syntax_error) continue;
+        line.results.count = 0;
+        // The reports write the first value and format of every line: asking for them now
+        // lets the memory system fetch many at once instead of one per report.
+        if (!line.results.values.empty()) {
+            __builtin_prefetch(line.results.values.data(), 1);
+            __builtin_prefetch(line.results.formats.data(), 1);
+        }
     }
     fetch_.line = first;
     fetch_.mode = fetch_mode::reset;
@@ -425,6 +433,46 @@ bool run_engine::fetch(int i, fetch_mode mode) {
     fetch_.line = -1;
     restore_opens(r);
     return ok;
+}
+
+// execute(i) and, when it succeeds, fetch(i, reset) in one script call: the lines the walk
+// decides on (IF, WHILE, FOR) need their value right after their script. The script part
+// reports nothing, as outside a fetch.
+bool run_engine::execute_and_report(int i) {
+    source_list_item& line = doc_.line(i);
+    line_code& code = code_of(i);
+    if (line.script.empty() || line.display_text.empty() || !fetches_values(line.code_word) ||
+        line.status == status_syntax_error)
+        return execute(i) && fetch(i, fetch_mode::reset);
+    if (code.decide.size() == 0) code.decide = vbs::JoinedTexts({line.script, line.display_text});
+    static const std::vector<int> report_lines = {-1, 0}; // the script part has no fetch line
+    line_results& r = line.results;
+    const int32_t count = r.count;
+    r.count = 0;
+    fetch_.line = i;
+    fetch_.mode = fetch_mode::reset;
+    fetch_.part_lines = &report_lines;
+    vbs::ExecResult e;
+    size_t failed = 0;
+    const bool joined = engine_->execute_joined(code.decide, 0, e, failed);
+    fetch_.line = -1;
+    fetch_.part_lines = nullptr;
+    if (!joined) {
+        r.count = count;
+        return execute(i) && fetch(i, fetch_mode::reset);
+    }
+    if (e.ok()) {
+        restore_opens(r);
+        return true;
+    }
+    if (failed == 0) {
+        r.count = count; // as when the script fails before any fetch
+        set_error(i, e.error.description);
+        return false;
+    }
+    if (line.status == status_ok) set_error(i, "Data fetch error: " + e.error.description);
+    restore_opens(r);
+    return false;
 }
 
 void run_engine::execute_line() {
@@ -497,7 +545,7 @@ void run_engine::execute_condition(int i) {
         else
             error_advance();
     };
-    if (!execute(i) || !fetch(i, fetch_mode::reset)) return failed();
+    if (!execute_and_report(i)) return failed();
     if (!doc_.line(i).has_children()) return advance(1);
     bool truth = false;
     if (!value_is_true(i, truth)) return failed();
@@ -506,7 +554,7 @@ void run_engine::execute_condition(int i) {
 }
 
 void run_engine::execute_for(int i) {
-    if (!execute(i) || !fetch(i, fetch_mode::reset)) return error_advance();
+    if (!execute_and_report(i)) return error_advance();
     if (!doc_.line(i).has_children()) return advance(1);
     enter(); // no test before the first pass
 }
@@ -642,7 +690,7 @@ bool run_engine::count_pass(int p) {
 bool run_engine::loop_again(int p) {
     source_list_item& line = doc_.line(p);
     if (line.code_word == cw_while) {
-        if (!execute(p) || !fetch(p, fetch_mode::reset)) return false;
+        if (!execute_and_report(p)) return false;
         bool truth = false;
         if (!value_is_true(p, truth) || !truth) return false;
         return count_pass(p);

@@ -96,6 +96,7 @@ public:
 
 private:
     bool execute(int i);
+    bool execute_and_report(int i);
     bool run_plain_lines();
     bool fetch(int i, fetch_mode mode);
     void set_error(int i, std::string text);
@@ -178,6 +179,7 @@ private:
     struct line_code {
         uint64_t stamp = 0; // the line's stamp when script and display were prepared
         vbs::Prepared script, display;
+        vbs::JoinedTexts decide; // script and display in one call (execute_and_report)
         std::unique_ptr<loop_code> loop;
         std::unique_ptr<plain_run> plain;
         std::unique_ptr<fetch_run> fetches;

@@ -29,7 +29,8 @@ struct fetch_context {
     int line = -1;
     fetch_mode mode = fetch_mode::reset;
     // Value reports of several lines joined into one call: the line of each report, counted
-    // from `line`, by the engine's running part.
+    // from `line`, by the engine's running part (a negative entry: a part that reports on no
+    // line).
     const std::vector<int>* part_lines = nullptr;
 };
 

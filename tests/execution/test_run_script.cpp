@@ -117,6 +117,27 @@ TEST(ScriptRun, LetLinesKeepTheirMeaningWhenTheyCannotJoin) {
     EXPECT_EQ(block.text(3, 0), "5");
 }
 
+// An IF's condition and value report are one call; what the condition itself reports through
+// the host object lands on no line, as it does outside a fetch.
+TEST(ScriptRun, ConditionsReportOnlyTheirOwnValue) {
+    real_fixture f({{0, cw_if, "", "MR.dspx(3, 99) = 0"},
+                    {1, cw_expression, "a", "1"},
+                    {0, cw_if, "", "1/0 > 1"},
+                    {1, cw_expression, "b", "2"},
+                    {0, cw_while, "", "w < 3"},
+                    {1, cw_let, "", "w = w + 1"}});
+    f.run->run_all();
+    const line_results& r = f.doc.line(0).results;
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(f.text(0, 0), "True");
+    EXPECT_TRUE(r.values.size() < 4 || r.values[3].is_empty());
+    EXPECT_EQ(f.text(1, 0), "1");
+    EXPECT_EQ(f.doc.line(2).error_text, "Division by zero");
+    EXPECT_EQ(f.text(3, 0), "2"); // a failed IF goes on into its children
+    EXPECT_EQ(f.text(4, 0), "False");
+    EXPECT_EQ(f.doc.line(4).status, status_ok);
+}
+
 // More lines than one call joins: a breakpoint in the second stretch pauses there with every
 // line before it reported; an edit far down is seen by the next run.
 TEST(ScriptRun, LongSheetsPauseAtBreakpointsAndSeeEdits) {

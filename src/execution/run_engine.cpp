@@ -1,6 +1,7 @@
 #include "execution/run_engine.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
@@ -88,6 +89,11 @@ bool is_exit_form(const source_list_item& line) {
 // rather than built as a literal of that size.
 constexpr int64_t max_arr_elements = 1'000'000;
 
+uint64_t next_engine_serial() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 // Plain lines run as one call at most this many at a time: an edit of one of them compiles
 // this many lines again, and a failing line's error position is found among this many.
 constexpr int max_plain_run = 256;
@@ -96,7 +102,8 @@ constexpr int max_plain_run = 256;
 
 run_engine::run_engine(mondrel_doc& doc, std::unique_ptr<script_engine> engine,
                        global_list& globals)
-    : doc_(doc), engine_(std::move(engine)), globals_(globals), includes_(&file_includes()) {
+    : doc_(doc), engine_(std::move(engine)), globals_(globals), includes_(&file_includes()),
+      serial_(next_engine_serial()) {
     engine_->set_time_limit(script_time_limit());
 }
 
@@ -687,6 +694,81 @@ bool run_engine::count_pass(int p) {
     return false;
 }
 
+// The step of a FOR loop at line p, the counter's value report and the loop's stop and step.
+// One script call makes the whole pass; which part failed is told by the line of the text the
+// error is on. False after a failure, which is on the line.
+bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step) {
+    source_list_item& line = doc_.line(p);
+    if (code.counter != line.name || code.stop != line.temp1 || code.by != line.temp2 ||
+        code.display != line.display_text) {
+        code.counter = line.name;
+        code.stop = line.temp1;
+        code.by = line.temp2;
+        code.display = line.display_text;
+        std::string step_text;
+        step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
+        step_text.append(crlf);
+        std::string report = line.display_text;
+        if (!report.empty() && report.back() != '\n') report.append(crlf);
+        code.display_end = 1 + text_lines(line.display_text);
+        report.append("MR.bounds ").append(line.temp1).append(",").append(line.temp2);
+        report.append(crlf);
+        code.pass = vbs::Prepared(step_text + report, false);
+        code.direct = line.display_text == "MR.dspx 0," + line.name + std::string(crlf);
+        code.step = vbs::Prepared(std::move(step_text), false);
+        code.report = vbs::Prepared(std::move(report), false);
+        code.engine = 0;
+    }
+    if (code.direct && code.engine != serial_) {
+        code.slots[0] = engine_->global_slot(line.name);
+        code.slots[1] = engine_->global_slot(line.temp1);
+        code.slots[2] = engine_->global_slot(line.temp2);
+        code.engine = serial_;
+    }
+    if (code.direct && code.slots[0] >= 0 && code.slots[1] >= 0 && code.slots[2] >= 0) {
+        vbs::ExecResult r = engine_->execute_prepared(code.step);
+        if (!r.ok()) {
+            set_error(p, r.error.description);
+            return false;
+        }
+        vbs::Value counter;
+        if (engine_->global_value(code.slots[0], counter) &&
+            engine_->global_value(code.slots[1], stop) &&
+            engine_->global_value(code.slots[2], step)) {
+            store_result(line, 0, counter, {}, fetch_mode::update);
+            restore_opens(line.results);
+            return true;
+        }
+        // Not variables now (a script made them something else): the report as written.
+        fetch_.line = p;
+        fetch_.mode = fetch_mode::update;
+        r = engine_->execute_prepared(code.report);
+        fetch_.line = -1;
+        restore_opens(line.results);
+        if (!r.ok()) {
+            if (r.error.line > code.display_end - 1)
+                set_error(p, r.error.description);
+            else if (line.status == status_ok)
+                set_error(p, "Data fetch error: " + r.error.description);
+            return false;
+        }
+        return host_->take_bounds(stop, step);
+    }
+    fetch_.line = p;
+    fetch_.mode = fetch_mode::update;
+    vbs::ExecResult r = engine_->execute_prepared(code.pass);
+    fetch_.line = -1;
+    restore_opens(line.results);
+    if (!r.ok()) {
+        if (r.error.line <= 1 || r.error.line > code.display_end)
+            set_error(p, r.error.description);
+        else if (line.status == status_ok)
+            set_error(p, "Data fetch error: " + r.error.description);
+        return false;
+    }
+    return host_->take_bounds(stop, step);
+}
+
 bool run_engine::loop_again(int p) {
     source_list_item& line = doc_.line(p);
     if (line.code_word == cw_while) {
@@ -697,40 +779,10 @@ bool run_engine::loop_again(int p) {
     }
     if (line.code_word != cw_for) return false;
 
-    // One script call makes the whole pass: the step, the counter's value report and the
-    // hand-over of the loop's stop and step values. Which part failed is told by the line of
-    // the text the error is on.
     std::unique_ptr<loop_code>& code = code_of(p).loop;
     if (!code) code = std::make_unique<loop_code>();
-    if (code->counter != line.name || code->stop != line.temp1 || code->by != line.temp2 ||
-        code->display != line.display_text) {
-        code->counter = line.name;
-        code->stop = line.temp1;
-        code->by = line.temp2;
-        code->display = line.display_text;
-        std::string pass;
-        pass.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
-        pass.append(crlf).append(line.display_text);
-        if (!line.display_text.empty() && line.display_text.back() != '\n') pass.append(crlf);
-        code->display_end = 1 + text_lines(line.display_text);
-        pass.append("MR.bounds ").append(line.temp1).append(",").append(line.temp2);
-        pass.append(crlf);
-        code->pass = vbs::Prepared(std::move(pass), false);
-    }
-    fetch_.line = p;
-    fetch_.mode = fetch_mode::update;
-    vbs::ExecResult r = engine_->execute_prepared(code->pass);
-    fetch_.line = -1;
-    restore_opens(line.results);
     vbs::Value stop, step;
-    if (!r.ok()) {
-        if (r.error.line <= 1 || r.error.line > code->display_end)
-            set_error(p, r.error.description);
-        else if (line.status == status_ok)
-            set_error(p, "Data fetch error: " + r.error.description);
-        return false;
-    }
-    if (!host_->take_bounds(stop, step)) return false;
+    if (!for_pass(p, *code, stop, step)) return false;
     if (line.results.values.empty()) return false;
     try {
         const double value = vbs::to_double(line.results.values[0]);

@@ -146,6 +146,7 @@ private:
     // The document's shape when the run paused; a different shape on resume means the sheet
     // was edited and the stack is checked against it.
     uint64_t paused_shape_ = 0;
+    const uint64_t serial_; // unique for the life of the process
     int64_t lines_executed_ = 0;
     std::atomic<bool> interrupted_{false};
 
@@ -157,6 +158,14 @@ private:
         std::string counter, stop, by, display;
         int display_end = 0;
         vbs::Prepared pass;
+        // A loop that reports just its counter, with an engine that reads variables directly:
+        // the pass is the step alone, and the walk reads counter, stop and step itself (at
+        // these slots of the engine of run_engine `engine`). `report` is the rest of `pass`,
+        // for when a read finds no variable.
+        bool direct = false;
+        vbs::Prepared step, report;
+        uint64_t engine = 0;
+        int slots[3] = {-1, -1, -1};
     };
     // Plain lines one after another (expressions and LETs without children, the last of them
     // may end its parent's children): the walk decides nothing between them, so their scripts
@@ -187,6 +196,7 @@ private:
     bool same_lines(int first, const std::vector<line_stamp>& lines) const;
     bool fetch_joined(int first, int end);
     line_code& code_of(int i);
+    bool for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
     bool is_plain(int i) const;
     int plain_run_end(int i) const;
     bool plain_run_current(int i, const plain_run& run) const;

@@ -586,6 +586,17 @@ size_t Engine::running_part() const {
     return size_t(impl_->part_);
 }
 
+int Engine::global_slot(std::string_view name) {
+    return impl_->slot(name);
+}
+
+const Value* Engine::global_variable(int slot) const {
+    const Impl& im = *impl_;
+    if (slot < 0 || size_t(slot) >= im.globals_.size()) return nullptr;
+    const Global& g = im.globals_[size_t(slot)];
+    return g.kind == GKind::Variable ? &g.value : nullptr;
+}
+
 bool Engine::execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t& failed) {
     Impl& im = *impl_;
     if (texts.refused_) return false;
@@ -609,8 +620,9 @@ bool Engine::execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t
     failed = from;
     if (from >= texts.size()) return true;
     im.part_ = int32_t(from);
+    // The first text starts the code; only a call that goes on after a failure looks up where.
     run_host_call(im, texts.unit_, texts.unit_->main.get(), nullptr, result.error,
-                  texts.unit_->part_starts[from]);
+                  from ? texts.unit_->part_starts[from] : 0);
     if (!result.ok()) failed = size_t(im.part_);
     return true;
 }

@@ -139,6 +139,12 @@ public:
     // The text of JoinedTexts that runs now (for a host object called from it).
     size_t running_part() const;
 
+    // Direct reads of script-level variables, for a host that needs a few values after every
+    // call: the slot of `name` (found or made; it stays that name's for the engine's life), and
+    // the variable there, or nullptr when that name is not a variable now.
+    int global_slot(std::string_view name);
+    const Value* global_variable(int slot) const;
+
     // The dialogs for MsgBox/InputBox; nullptr restores the console default. Not owned.
     void set_host_ui(HostUI* ui);
 

@@ -36,17 +36,17 @@ enum line_status : int32_t {
 struct line_results {
     int32_t count = 0;     // set back to 0 when a run starts
     int32_t capacity = 10; // all arrays are grown together to an index plus 10
-    std::vector<vbs::Value> values;
-    std::vector<const prop_list*> formats;
-    std::vector<si_array> indexes;
-    std::vector<bo_array> opens;
-    std::vector<bo_array> saved_opens;
     // Some value came with an index path (an array spread over rows). Only then can there be
     // open flags to keep from run to run; the walk skips them for every other line.
     bool has_paths = false;
     // Some value may be an object or an array, which must be let go before the script engine
     // is reset; other values are simply overwritten by the next run.
     bool has_objects = false;
+    std::vector<vbs::Value> values;
+    std::vector<const prop_list*> formats;
+    std::vector<si_array> indexes;
+    std::vector<bo_array> opens;
+    std::vector<bo_array> saved_opens;
 };
 
 struct source_list_item {
@@ -57,34 +57,32 @@ struct source_list_item {
     source_list_item(const source_list_item&) = delete;
     source_list_item& operator=(const source_list_item&) = delete;
 
+    // The fields a run reads for every line come first, so that a run touches few of the
+    // record's cache lines.
     int32_t count = 1; // one plus the number of direct children; 0 or less acts as a leaf
     int32_t flags = 0;
     int32_t code_word = 0;
-    int32_t status = status_ok; // next to the fields every step of a run reads
+    int32_t status = status_ok;
     // Changes whenever `script` or `display_text` of this line change (a new line has a stamp
     // no other line ever had): compiled forms of the texts are checked against it, which does
     // not read the texts. Code that changes the texts of a line in a document uses the setters.
     uint64_t stamp;
-    std::string code; // leading blanks are the line's indentation and belong to the code
-    std::string name;
+    // The run engine's compiled form of this line's texts. It stays with the line when lines
+    // around it are added, removed or moved; the run engine checks it against the stamp.
+    std::shared_ptr<void> run_code;
+    line_results results;
 
     // Translation, filled by make_line.
     std::string script;
-    std::string aux_text; // fmt format, incl file, cmd path, or the vb line's own script
-
-    std::unique_ptr<prop_list> format; // never null once the line is in a document
-
     std::string display_text; // MR.dspx calls, each ending in CR LF
+    std::string aux_text;     // fmt format, incl file, cmd path, or the vb line's own script
     std::string temp1;        // for stop / arr dimensions
     std::string temp2;        // for step
 
-    line_results results;
-
+    std::string code; // leading blanks are the line's indentation and belong to the code
+    std::string name;
+    std::unique_ptr<prop_list> format; // never null once the line is in a document
     std::string error_text;
-
-    // The run engine's compiled form of this line's texts. It stays with the line when lines
-    // around it are added, removed or moved; the run engine checks it against the texts.
-    std::shared_ptr<void> run_code;
 
     // Set a translation text; the stamp changes when the text does.
     void set_script(std::string_view text);

@@ -291,70 +291,137 @@ int run_engine::plain_run_end(int i) const {
     return j;
 }
 
-// The lines from i on are still those `run` was made of, with the same scripts, and no more of
+// A line the walk decides on by its value right after its script (IF, WHILE, FOR): a run of
+// plain lines may end with it, its script and value report then joining theirs.
+bool run_engine::is_decider(int i) const {
+    const source_list_item& line = doc_.line(i);
+    return (line.code_word == cw_if || line.code_word == cw_while || line.code_word == cw_for) &&
+           line.status != status_syntax_error && !line.script.empty() &&
+           !line.display_text.empty() && !is_exit_form(line);
+}
+
+// The lines from i on are still those `run` was made of, with the same texts, and no more of
 // them would join it now.
 bool run_engine::plain_run_current(int i, const plain_run& run) const {
     if (!same_lines(i, run.lines)) return false;
     const int end = i + static_cast<int>(run.lines.size());
+    const int plain_end = end - (run.decides ? 1 : 0);
     const line_tree& tree = doc_.tree();
     for (int k = i; k < end; ++k) {
         const source_list_item& line = doc_.line(k);
-        if (line.has_children() || (k > i && line.has_flag(flag_breakpoint))) return false;
+        if (k < plain_end && line.has_children()) return false;
+        if (k > i && line.has_flag(flag_breakpoint)) return false;
         if (k + 1 < end && tree.is_last_child(k)) return false;
     }
-    // No more lines would join it now.
+    if (run.decides) return true;
     return end - i == max_plain_run || end == doc_.line_count() || tree.is_last_child(end - 1) ||
-           !is_plain(end) || doc_.line(end).has_flag(flag_breakpoint);
+           doc_.line(end).has_flag(flag_breakpoint) || (!is_plain(end) && !is_decider(end));
 }
 
-// Runs the plain lines from the current one on as one script call and advances past them, as
-// execute_line would for each; a line that fails keeps its error and the rest still run.
-// False when the current line does not start two or more plain lines.
+// Runs the plain lines from the current one on, and the IF, WHILE or FOR line right after them,
+// as one script call, and goes on from there as execute_line would for each: a line that fails
+// keeps its error and the rest still run; the last line's script and value report behave as in
+// execute_and_report. False when the current line does not start two or more such lines.
 bool run_engine::run_plain_lines() {
     const int i = current_;
     if (!is_plain(i)) return false;
     std::unique_ptr<plain_run>& run = code_of(i).plain;
     if (!run || !plain_run_current(i, *run)) {
         const int end = plain_run_end(i);
-        if (end - i < 2) {
+        const bool decides = end - i < max_plain_run && end < doc_.line_count() &&
+                             !doc_.tree().is_last_child(end - 1) && is_decider(end) &&
+                             !doc_.line(end).has_flag(flag_breakpoint);
+        if (end - i + (decides ? 1 : 0) < 2) {
             run.reset();
             return false;
         }
         run = std::make_unique<plain_run>();
-        std::vector<std::string_view> scripts;
-        for (int k = i; k < end; ++k) {
+        run->decides = decides;
+        std::vector<std::string_view> texts;
+        for (int k = i; k < end + (decides ? 1 : 0); ++k) {
             const source_list_item& line = doc_.line(k);
             run->lines.push_back({&line, line.stamp});
-            scripts.push_back(line.script);
+            texts.push_back(line.script);
         }
-        run->scripts = vbs::JoinedTexts(scripts);
+        if (decides) {
+            texts.push_back(doc_.line(end).display_text);
+            // Only the last part reports, on the last line.
+            run->report_lines.assign(texts.size() - 1, -1);
+            run->report_lines.push_back(0);
+        }
+        run->scripts = vbs::JoinedTexts(texts);
     }
-    const size_t count = run->lines.size();
+    const size_t plain = run->lines.size() - (run->decides ? 1 : 0);
+    const size_t parts = run->scripts.size();
+    const int last = i + static_cast<int>(plain); // the deciding line, when there is one
+    int32_t count = 0;
+    if (run->decides) {
+        line_results& r = doc_.line(last).results;
+        count = r.count;
+        r.count = 0;
+        fetch_.line = last;
+        fetch_.mode = fetch_mode::reset;
+        fetch_.part_lines = &run->report_lines;
+    }
     size_t from = 0;
-    size_t ran = count; // lines carried out, from the first
-    while (from < count) {
+    size_t ran = plain; // plain lines carried out
+    enum { not_run, script_failed, report_failed, reported } decided = not_run;
+    while (from < parts) {
         vbs::ExecResult r;
         size_t failed = 0;
         if (!engine_->execute_joined(run->scripts, from, r, failed)) {
-            // Texts the engine cannot join run one by one.
-            while (from < count) {
+            // Texts the engine cannot join run one by one; the deciding line is left to the
+            // walk. (The engine refuses before anything runs.)
+            fetch_.line = -1;
+            fetch_.part_lines = nullptr;
+            while (from < plain) {
                 execute(i + static_cast<int>(from++));
                 if (interrupted_) break;
             }
             ran = from;
             break;
         }
-        if (r.ok()) break;
-        set_error(i + static_cast<int>(failed), r.error.description);
-        from = failed + 1;
-        if (interrupted_) { // the walk ends after the line the interrupt stopped
-            ran = from;
+        if (r.ok()) {
+            if (run->decides) decided = reported;
             break;
         }
+        if (failed < plain) {
+            set_error(i + static_cast<int>(failed), r.error.description);
+            from = failed + 1;
+            if (interrupted_) { // the walk ends after the line the interrupt stopped
+                ran = from;
+                break;
+            }
+            continue;
+        }
+        if (failed == plain) {
+            decided = script_failed;
+            set_error(last, r.error.description);
+        } else {
+            decided = report_failed;
+            if (doc_.line(last).status == status_ok)
+                set_error(last, "Data fetch error: " + r.error.description);
+        }
+        break;
+    }
+    fetch_.line = -1;
+    fetch_.part_lines = nullptr;
+    if (run->decides) {
+        line_results& r = doc_.line(last).results;
+        if (decided == not_run || decided == script_failed)
+            r.count = count; // its value report never ran
+        else
+            restore_opens(r);
     }
     lines_executed_ += static_cast<int64_t>(ran);
-    current_ = i + static_cast<int>(ran) - 1;
-    advance(1);
+    if (decided == not_run) {
+        current_ = i + static_cast<int>(ran) - 1;
+        advance(1);
+        return true;
+    }
+    ++lines_executed_;
+    current_ = last;
+    decide(last, decided == reported);
     return true;
 }
 
@@ -543,27 +610,36 @@ bool run_engine::value_is_true(int i, bool& truth) {
 }
 
 void run_engine::execute_condition(int i) {
-    const bool is_if = doc_.line(i).code_word == cw_if;
+    decide(i, execute_and_report(i));
+}
+
+void run_engine::execute_for(int i) {
+    decide(i, execute_and_report(i));
+}
+
+// The walk after an IF, WHILE or FOR line ran its script and value report (`reported`: both
+// without failure).
+void run_engine::decide(int i, bool reported) {
+    const int32_t word = doc_.line(i).code_word;
+    if (word == cw_for) {
+        if (!reported) return error_advance();
+        if (!doc_.line(i).has_children()) return advance(1);
+        return enter(); // no test before the first pass
+    }
     // IF moves on into its children after a failure; WHILE treats it as an error-advance.
     // Both reach the first child: the difference is the end-of-children check IF may start.
     auto failed = [&] {
-        if (is_if)
+        if (word == cw_if)
             advance(1);
         else
             error_advance();
     };
-    if (!execute_and_report(i)) return failed();
+    if (!reported) return failed();
     if (!doc_.line(i).has_children()) return advance(1);
     bool truth = false;
     if (!value_is_true(i, truth)) return failed();
     if (!truth) return advance(doc_.tree().subtree_size(i));
     enter();
-}
-
-void run_engine::execute_for(int i) {
-    if (!execute_and_report(i)) return error_advance();
-    if (!doc_.line(i).has_children()) return advance(1);
-    enter(); // no test before the first pass
 }
 
 void run_engine::execute_exit(int i) {

@@ -110,6 +110,7 @@ private:
     void execute_cmd(int i);
     void execute_condition(int i); // if and while
     void execute_for(int i);
+    void decide(int i, bool reported); // the walk after an IF, WHILE or FOR line's own call
     void execute_exit(int i);
 
     // The advances of the walk.
@@ -177,6 +178,10 @@ private:
     struct plain_run {
         std::vector<line_stamp> lines;
         vbs::JoinedTexts scripts;
+        // The last line is an IF, WHILE or FOR line: its script and value report are the last
+        // two texts, and report_lines tells the host object that only the last one reports.
+        bool decides = false;
+        std::vector<int> report_lines;
     };
     // The value reports of a stretch of lines as one call, kept on its first line: the lines
     // it was made of, and the line of each report counted from the first.
@@ -198,6 +203,7 @@ private:
     line_code& code_of(int i);
     bool for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
     bool is_plain(int i) const;
+    bool is_decider(int i) const;
     int plain_run_end(int i) const;
     bool plain_run_current(int i, const plain_run& run) const;
 };

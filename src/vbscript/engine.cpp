@@ -375,20 +375,27 @@ void Engine::reset() {
     ActiveGuard g(&im);
     // Script values go first, while the host objects are still reachable from the
     // Class_Terminate handlers that releasing them may run; then the host objects go.
+    // Values that cannot hold an object run no script when let go: they go at once.
     std::vector<Value> old;
+    std::vector<size_t> hosts;
     for (size_t i = 0; i < im.globals_.size(); ++i) {
         Global& gl = im.globals_[i];
-        if (gl.kind == GKind::Host) continue;
-        old.push_back(std::move(gl.value));
+        if (gl.kind == GKind::Host) {
+            hosts.push_back(i);
+            continue;
+        }
+        if (gl.value.tag() == Tag::Object || gl.value.tag() == Tag::Array)
+            old.push_back(std::move(gl.value));
+        else
+            gl.value.clear();
         gl.kind = GKind::Undeclared;
         gl.proc = nullptr;
         gl.cls.reset();
         gl.unit.reset();
     }
     old.clear();
-    for (size_t i = 0; i < im.globals_.size(); ++i) {
+    for (size_t i : hosts) {
         Global& gl = im.globals_[i];
-        if (gl.kind != GKind::Host) continue;
         old.push_back(std::move(gl.value));
         gl.kind = GKind::Undeclared;
     }

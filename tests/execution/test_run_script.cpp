@@ -138,6 +138,51 @@ TEST(ScriptRun, ConditionsReportOnlyTheirOwnValue) {
     EXPECT_EQ(f.doc.line(4).status, status_ok);
 }
 
+// Plain lines and the IF, WHILE or FOR line after them run as one call; the walk still decides
+// on that line's value, a failure anywhere stays on its own line, and the lines still count.
+TEST(ScriptRun, PlainLinesThenADecidingLine) {
+    real_fixture f({{0, cw_expression, "a", "1"},
+                    {0, cw_expression, "b", "1/0"},
+                    {0, cw_if, "", "a > 0"},
+                    {1, cw_expression, "c", "5"},
+                    {0, cw_expression, "d", "2"},
+                    {0, cw_if, "", "d/0 > 1"},
+                    {1, cw_expression, "e", "7"},
+                    {0, cw_expression, "g", "3"},
+                    {0, cw_if, "", "g > 5"},
+                    {1, cw_expression, "h", "8"},
+                    {0, cw_let, "", "w = 0"},
+                    {0, cw_while, "", "w < 2"},
+                    {1, cw_let, "", "w = w + 1"},
+                    {0, cw_let, "", "s = 0"},
+                    {0, cw_for, "i", "1 to 3"},
+                    {1, cw_let, "", "s = s + i"},
+                    {0, cw_expression, "t", "s"}});
+    f.run->run_all();
+    const std::vector<std::string> errors = {"", "Division by zero",
+                                             "", "",
+                                             "", "Division by zero",
+                                             "", "",
+                                             "", "",
+                                             "", "",
+                                             "", "",
+                                             "", "",
+                                             ""};
+    for (int i = 0; i < f.doc.line_count(); ++i)
+        EXPECT_EQ(f.doc.line(i).error_text, errors[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(f.text(2, 0), "True");
+    EXPECT_EQ(f.text(3, 0), "5");
+    EXPECT_EQ(f.text(5, 0), "");  // its script failed; the end of the run reports Empty
+    EXPECT_EQ(f.text(6, 0), "7"); // a failed IF goes on into its children
+    EXPECT_EQ(f.text(8, 0), "False");
+    EXPECT_EQ(f.text(9, 0), ""); // not run: its variable is Empty
+    EXPECT_EQ(f.text(11, 0), "False");
+    EXPECT_EQ(f.text(14, 0), "4");
+    EXPECT_EQ(f.text(16, 0), "6");
+    // 17 lines; h skipped; the WHILE's child ran twice; the FOR's child three times.
+    EXPECT_EQ(f.run->lines_executed(), 16 + 1 + 2);
+}
+
 // More lines than one call joins: a breakpoint in the second stretch pauses there with every
 // line before it reported; an edit far down is seen by the next run.
 TEST(ScriptRun, LongSheetsPauseAtBreakpointsAndSeeEdits) {

@@ -279,16 +279,29 @@ bool run_engine::is_plain(int i) const {
 }
 
 // The end of the plain lines from i on that run as one call: each but the last is followed by
-// its next sibling, and none after the first stops the run at a breakpoint. At most
-// max_plain_run lines, so an edit compiles a bounded text again.
-int run_engine::plain_run_end(int i) const {
+// its next sibling, or (once) is the last child of an IF with a next sibling, where the walk
+// leaves the IF and goes on with that sibling (`cross` is then that line, counted from i, else
+// -1); none after the first stops the run at a breakpoint. At most max_plain_run lines, so an
+// edit compiles a bounded text again.
+int run_engine::plain_run_end(int i, int& cross) const {
     const int n = doc_.line_count();
     const line_tree& tree = doc_.tree();
+    cross = -1;
     int j = i + 1;
-    while (j < n && j - i < max_plain_run && !tree.is_last_child(j - 1) && is_plain(j) &&
-           !doc_.line(j).has_flag(flag_breakpoint))
-        ++j;
+    for (; j < n && j - i < max_plain_run && is_plain(j) && !doc_.line(j).has_flag(flag_breakpoint);
+         ++j) {
+        if (!tree.is_last_child(j - 1)) continue;
+        if (cross >= 0 || !leaves_if(j - 1)) break;
+        cross = j - 1 - i;
+    }
     return j;
+}
+
+// Line k is the last child of an IF that has a next sibling: after k the walk leaves the IF.
+bool run_engine::leaves_if(int k) const {
+    const line_tree& tree = doc_.tree();
+    const int p = tree.parent_of(k);
+    return p >= 0 && doc_.line(p).code_word == cw_if && !tree.is_last_child(p);
 }
 
 // A line the walk decides on by its value right after its script (IF, WHILE, FOR): a run of
@@ -311,11 +324,17 @@ bool run_engine::plain_run_current(int i, const plain_run& run) const {
         const source_list_item& line = doc_.line(k);
         if (k < plain_end && line.has_children()) return false;
         if (k > i && line.has_flag(flag_breakpoint)) return false;
-        if (k + 1 < end && tree.is_last_child(k)) return false;
+        if (k + 1 >= end) continue;
+        const bool crossing = k - i == run.cross;
+        if (tree.is_last_child(k) != crossing || (crossing && !leaves_if(k))) return false;
     }
     if (run.decides) return true;
-    return end - i == max_plain_run || end == doc_.line_count() || tree.is_last_child(end - 1) ||
-           doc_.line(end).has_flag(flag_breakpoint) || (!is_plain(end) && !is_decider(end));
+    // No more lines would join it now: where the run was made it stopped for one of these.
+    const int n = doc_.line_count();
+    if (end - i == max_plain_run || end == n || doc_.line(end).has_flag(flag_breakpoint))
+        return true;
+    if (tree.is_last_child(end - 1)) return run.cross >= 0 || !leaves_if(end - 1) || !is_plain(end);
+    return !is_plain(end) && !is_decider(end);
 }
 
 // Runs the plain lines from the current one on, and the IF, WHILE or FOR line right after them,
@@ -327,7 +346,8 @@ bool run_engine::run_plain_lines() {
     if (!is_plain(i)) return false;
     std::unique_ptr<plain_run>& run = code_of(i).plain;
     if (!run || !plain_run_current(i, *run)) {
-        const int end = plain_run_end(i);
+        int cross = -1;
+        const int end = plain_run_end(i, cross);
         const bool decides = end - i < max_plain_run && end < doc_.line_count() &&
                              !doc_.tree().is_last_child(end - 1) && is_decider(end) &&
                              !doc_.line(end).has_flag(flag_breakpoint);
@@ -337,6 +357,7 @@ bool run_engine::run_plain_lines() {
         }
         run = std::make_unique<plain_run>();
         run->decides = decides;
+        run->cross = cross;
         std::vector<std::string_view> texts;
         for (int k = i; k < end + (decides ? 1 : 0); ++k) {
             const source_list_item& line = doc_.line(k);
@@ -350,6 +371,14 @@ bool run_engine::run_plain_lines() {
             run->report_lines.push_back(0);
         }
         run->scripts = vbs::JoinedTexts(texts);
+    }
+    // Leaving an IF inside the run: the walk would end the IF's children there, which, with
+    // the IF innermost on the stack, takes it off and goes on with the next line. (An empty
+    // stack goes on just the same; another innermost line leaves the lines to execute_line.)
+    bool leaves = false;
+    if (run->cross >= 0 && !stack_.empty()) {
+        if (stack_.back().line != doc_.tree().parent_of(i + run->cross)) return false;
+        leaves = true;
     }
     const size_t plain = run->lines.size() - (run->decides ? 1 : 0);
     const size_t parts = run->scripts.size();
@@ -414,6 +443,7 @@ bool run_engine::run_plain_lines() {
             restore_opens(r);
     }
     lines_executed_ += static_cast<int64_t>(ran);
+    if (leaves && ran > static_cast<size_t>(run->cross) + 1) stack_.pop_back();
     if (decided == not_run) {
         current_ = i + static_cast<int>(ran) - 1;
         advance(1);

@@ -182,6 +182,9 @@ private:
         // two texts, and report_lines tells the host object that only the last one reports.
         bool decides = false;
         std::vector<int> report_lines;
+        // The line (counted from the first) that is the last child of an IF the run leaves;
+        // -1: none.
+        int cross = -1;
     };
     // The value reports of a stretch of lines as one call, kept on its first line: the lines
     // it was made of, and the line of each report counted from the first.
@@ -204,7 +207,8 @@ private:
     bool for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
     bool is_plain(int i) const;
     bool is_decider(int i) const;
-    int plain_run_end(int i) const;
+    int plain_run_end(int i, int& cross) const;
+    bool leaves_if(int k) const;
     bool plain_run_current(int i, const plain_run& run) const;
 };
 

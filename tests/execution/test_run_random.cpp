@@ -3,6 +3,7 @@
 // must reach the same values as running whole.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 
 #include "display/prop_stuff.h"
@@ -10,7 +11,9 @@
 #include "execution/debugging.h"
 #include "execution/globals.h"
 #include "execution/run_engine.h"
+#include "execution/run_engine_vbs.h"
 #include "test_run_support.h"
+#include "vbscript/convert.h"
 
 namespace mondrel {
 namespace {
@@ -90,6 +93,66 @@ TEST(RandomSheets, EveryRunEndsInsideTheSheetAndSteppingAgreesWithRunningWhole) 
                 << "round " << round << " line " << i;
         }
         EXPECT_EQ(test::value0(stepped, 0), test::value0(whole, 0)) << "round " << round;
+    }
+    set_max_loop_count(1000);
+}
+
+// The project's engine with every way of joining lines into one call turned off: each line is
+// a call of its own, as the walk describes it.
+class line_by_line_engine final : public script_engine {
+public:
+    line_by_line_engine() : inner_(make_vbs_engine()) {}
+    void reset() override { inner_->reset(); }
+    void add_object(std::string_view name, vbs::Ptr<vbs::Object> object) override {
+        inner_->add_object(name, std::move(object));
+    }
+    vbs::ExecResult execute_statement(std::string_view text) override {
+        return inner_->execute_statement(text);
+    }
+    vbs::EvalResult eval(std::string_view expression) override { return inner_->eval(expression); }
+    void interrupt() override { inner_->interrupt(); }
+    void set_time_limit(std::chrono::milliseconds limit) override { inner_->set_time_limit(limit); }
+
+private:
+    std::unique_ptr<script_engine> inner_;
+};
+
+std::string shown(const line_results& r) {
+    std::string text = std::to_string(r.count) + ":";
+    for (int k = 0; k < r.count && k < static_cast<int>(r.values.size()); ++k)
+        text += vbs::to_string(r.values[static_cast<size_t>(k)]) + ";";
+    return text;
+}
+
+// Lines joined into one call (runs of plain lines, the IF/WHILE/FOR line after them, leaving
+// an IF, value reports of many lines, FOR passes that read their variables) must give exactly
+// what running every line on its own gives: values, errors, where the walk ends, lines run.
+TEST(RandomSheets, JoinedCallsAgreeWithLineByLineCalls) {
+    set_max_loop_count(20);
+    std::mt19937 rng(777);
+    for (int round = 0; round < 300; ++round) {
+        auto lines = random_sheet(rng, 6 + static_cast<int>(rng() % 40));
+        mondrel_doc joined, single;
+        test::fill_sheet(joined, lines);
+        test::fill_sheet(single, lines);
+        global_list globals;
+        run_engine a(joined, make_vbs_engine(), globals);
+        run_engine b(single, std::make_unique<line_by_line_engine>(), globals);
+        for (int run = 0; run < 2; ++run) { // the second run finds its joined code made
+            a.run_all();
+            b.run_all();
+            ASSERT_EQ(a.state(), b.state()) << "round " << round;
+            EXPECT_EQ(a.current_line(), b.current_line()) << "round " << round;
+            EXPECT_EQ(a.lines_executed(), b.lines_executed()) << "round " << round;
+            for (int i = 0; i < joined.line_count(); ++i) {
+                EXPECT_EQ(joined.line(i).error_text, single.line(i).error_text)
+                    << "round " << round << " line " << i;
+                EXPECT_EQ(shown(joined.line(i).results), shown(single.line(i).results))
+                    << "round " << round << " line " << i;
+            }
+            a.reset();
+            b.reset();
+        }
     }
     set_max_loop_count(1000);
 }

@@ -183,6 +183,35 @@ TEST(ScriptRun, PlainLinesThenADecidingLine) {
     EXPECT_EQ(f.run->lines_executed(), 16 + 1 + 2);
 }
 
+// A run of plain lines may leave an IF: its last child and the lines after the IF run as one
+// call, and the walk carries on outside the IF, also inside a loop.
+TEST(ScriptRun, PlainLinesLeavingAnIf) {
+    real_fixture f({{0, cw_if, "", "1 = 1"},
+                    {1, cw_expression, "a", "1"},
+                    {1, cw_expression, "b", "a + 1"},
+                    {0, cw_expression, "c", "b + 1"},
+                    {0, cw_let, "", "s = 0 : t = 0"},
+                    {0, cw_for, "i", "1 to 3"},
+                    {1, cw_if, "", "i > 1"},
+                    {2, cw_let, "", "s = s + i"},
+                    {1, cw_let, "", "t = t + 1"},
+                    {1, cw_expression, "u", "s * 100 + t"},
+                    {0, cw_for, "k", "1 to 2"},
+                    {1, cw_let, "", "m = m + 1"},
+                    {1, cw_if, "", "k = 2"},
+                    {2, cw_let, "", "q = 7"},
+                    {0, cw_expression, "r", "m * 10 + q"}});
+    for (int run = 0; run < 2; ++run) {
+        f.run->reset();
+        f.run->run_all();
+        EXPECT_EQ(f.text(3, 0), "3") << run;
+        EXPECT_EQ(f.text(9, 0), "503") << run;
+        EXPECT_EQ(f.text(14, 0), "27") << run;
+        for (int i = 0; i < f.doc.line_count(); ++i)
+            EXPECT_EQ(f.doc.line(i).error_text, "") << run << " " << i;
+    }
+}
+
 // More lines than one call joins: a breakpoint in the second stretch pauses there with every
 // line before it reported; an edit far down is seen by the next run.
 TEST(ScriptRun, LongSheetsPauseAtBreakpointsAndSeeEdits) {

@@ -16,8 +16,8 @@ uint64_t new_stamp() {
 } // namespace
 
 source_list_item::source_list_item(int32_t count_, std::string name_, std::string code_)
-    : count(count_), stamp(new_stamp()), code(std::move(code_)), name(std::move(name_)),
-      format(std::make_unique<prop_list>()) {}
+    : count(count_), stamp(new_stamp()), format(std::make_unique<prop_list>()),
+      code(std::move(code_)), name(std::move(name_)) {}
 
 void source_list_item::set_script(std::string_view text) {
     if (script == text) return;

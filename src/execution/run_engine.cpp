@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
@@ -92,6 +93,18 @@ constexpr int64_t max_arr_elements = 1'000'000;
 uint64_t next_engine_serial() {
     static std::atomic<uint64_t> next{1};
     return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+// The variable a value report hands to row 0 of its line, when that is all it does
+// (`MR.dspx 0,name` and a line break); empty otherwise.
+std::string_view reported_variable(std::string_view report) {
+    constexpr std::string_view head = "MR.dspx 0,";
+    if (!report.starts_with(head) || !report.ends_with("\r\n")) return {};
+    const std::string_view name = report.substr(head.size(), report.size() - head.size() - 2);
+    if (name.empty() || !std::isalpha(static_cast<unsigned char>(name.front()))) return {};
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return {};
+    return name;
 }
 
 // Plain lines run as one call at most this many at a time: an edit of one of them compiles
@@ -473,6 +486,12 @@ bool run_engine::fetch_joined(int first, int end) {
             reports.push_back(line.display_text);
         }
         run->reports = vbs::JoinedTexts(reports);
+        run->names.reserve(reports.size());
+        run->all_plain = true;
+        for (std::string_view report : reports) {
+            run->names.emplace_back(reported_variable(report));
+            run->all_plain = run->all_plain && !run->names.back().empty();
+        }
     }
     if (run->part_lines.empty()) {
         for (int k = first; k < end; ++k)
@@ -489,6 +508,11 @@ bool run_engine::fetch_joined(int first, int end) {
             __builtin_prefetch(line.results.values.data(), 1);
             __builtin_prefetch(line.results.formats.data(), 1);
         }
+    }
+    if (run->all_plain && read_reports(first, *run)) {
+        for (int k = first; k < end; ++k)
+            restore_opens(doc_.line(k).results);
+        return true;
     }
     fetch_.line = first;
     fetch_.mode = fetch_mode::reset;
@@ -513,6 +537,29 @@ bool run_engine::fetch_joined(int first, int end) {
     if (!joined) return false;
     for (int k = first; k < end; ++k)
         restore_opens(doc_.line(k).results);
+    return true;
+}
+
+// Reports that hand one variable's value to row 0 of their line (`MR.dspx 0,name`, what the
+// line maker writes for most lines) are read straight from the variables, when every one of
+// them is a variable now: no script runs, and what each line gets is what its report would
+// have stored. False, having stored nothing, when one is not.
+bool run_engine::read_reports(int first, fetch_run& run) {
+    if (run.engine != serial_) {
+        run.slots.clear();
+        for (const std::string& name : run.names)
+            run.slots.push_back(engine_->global_slot(name));
+        run.engine = serial_;
+    }
+    report_values_.clear();
+    for (int slot : run.slots) {
+        const vbs::Value* value = engine_->global_variable(slot);
+        if (!value) return false;
+        report_values_.push_back(value);
+    }
+    for (size_t k = 0; k < report_values_.size(); ++k)
+        store_result(doc_.line(first + run.part_lines[k]), 0, *report_values_[k], {},
+                     fetch_mode::reset);
     return true;
 }
 
@@ -837,11 +884,13 @@ bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& 
             set_error(p, r.error.description);
             return false;
         }
-        vbs::Value counter;
-        if (engine_->global_value(code.slots[0], counter) &&
-            engine_->global_value(code.slots[1], stop) &&
-            engine_->global_value(code.slots[2], step)) {
-            store_result(line, 0, counter, {}, fetch_mode::update);
+        const vbs::Value* counter = engine_->global_variable(code.slots[0]);
+        const vbs::Value* stop_value = engine_->global_variable(code.slots[1]);
+        const vbs::Value* step_value = engine_->global_variable(code.slots[2]);
+        if (counter && stop_value && step_value) {
+            stop = *stop_value;
+            step = *step_value;
+            store_result(line, 0, *counter, {}, fetch_mode::update);
             restore_opens(line.results);
             return true;
         }

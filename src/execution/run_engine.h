@@ -192,6 +192,12 @@ private:
         std::vector<line_stamp> lines;
         std::vector<int> part_lines;
         vbs::JoinedTexts reports;
+        // Every report hands one variable to row 0 (see read_reports): their names, and their
+        // slots in the engine of run_engine `engine`.
+        bool all_plain = false;
+        std::vector<std::string> names;
+        uint64_t engine = 0;
+        std::vector<int> slots;
     };
     struct line_code {
         uint64_t stamp = 0; // the line's stamp when script and display were prepared
@@ -203,6 +209,8 @@ private:
     };
     bool same_lines(int first, const std::vector<line_stamp>& lines) const;
     bool fetch_joined(int first, int end);
+    bool read_reports(int first, fetch_run& run);
+    std::vector<const vbs::Value*> report_values_; // read_reports' scratch
     line_code& code_of(int i);
     bool for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
     bool is_plain(int i) const;

@@ -21,12 +21,7 @@ public:
         return engine_.execute(texts, from, result, failed);
     }
     int global_slot(std::string_view name) override { return engine_.global_slot(name); }
-    bool global_value(int slot, vbs::Value& out) override {
-        const vbs::Value* v = engine_.global_variable(slot);
-        if (!v) return false;
-        out = *v;
-        return true;
-    }
+    const vbs::Value* global_variable(int slot) override { return engine_.global_variable(slot); }
     void interrupt() override { engine_.interrupt(); }
     void set_time_limit(std::chrono::milliseconds limit) override { engine_.set_time_limit(limit); }
 

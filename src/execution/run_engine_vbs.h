@@ -33,9 +33,9 @@ public:
         return false;
     }
     // Direct reads of script-level variables (see vbs::Engine::global_slot): -1 when the
-    // engine offers none; false when the name is not a variable now.
+    // engine offers none; nullptr when the name is not a variable now.
     virtual int global_slot(std::string_view /*name*/) { return -1; }
-    virtual bool global_value(int /*slot*/, vbs::Value& /*out*/) { return false; }
+    virtual const vbs::Value* global_variable(int /*slot*/) { return nullptr; }
     // Ends the call in progress with an error; safe from another thread.
     virtual void interrupt() = 0;
     // The longest a single call may run before it fails (zero: no limit).

@@ -594,6 +594,8 @@ size_t Engine::running_part() const {
 }
 
 int Engine::global_slot(std::string_view name) {
+    // A built-in's name may read as the built-in in script: it gets no direct reads.
+    if (find_builtin_constant(name) || find_builtin(name)) return -1;
     return impl_->slot(name);
 }
 

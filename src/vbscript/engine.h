@@ -140,8 +140,9 @@ public:
     size_t running_part() const;
 
     // Direct reads of script-level variables, for a host that needs a few values after every
-    // call: the slot of `name` (found or made; it stays that name's for the engine's life), and
-    // the variable there, or nullptr when that name is not a variable now.
+    // call: the slot of `name` (found or made; it stays that name's for the engine's life; -1
+    // for the name of a built-in function or constant), and the variable there, or nullptr
+    // when that name is not a variable now.
     int global_slot(std::string_view name);
     const Value* global_variable(int slot) const;
 

@@ -61,12 +61,9 @@ int mondrel_doc::walk_subtree(int i) const {
     return size;
 }
 
-const line_tree& mondrel_doc::tree() const {
-    if (tree_version_ != structure_version_ || tree_.size() != line_count()) {
-        tree_.rebuild(counts());
-        tree_version_ = structure_version_;
-    }
-    return tree_;
+void mondrel_doc::rebuild_tree() const {
+    tree_.rebuild(counts());
+    tree_version_ = structure_version_;
 }
 
 // ---- Document operations -------------------------------------------------------------------

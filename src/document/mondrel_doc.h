@@ -59,7 +59,10 @@ public:
     // Every tree answer for every line, rebuilt on demand after a structural change (lines
     // added, removed or moved, or a count changed). Callers that change `count` directly on a
     // line must call structure_changed().
-    const line_tree& tree() const;
+    const line_tree& tree() const {
+        if (tree_version_ != structure_version_ || tree_.size() != line_count()) rebuild_tree();
+        return tree_;
+    }
     void structure_changed() { ++structure_version_; }
     uint64_t structure_version() const { return structure_version_; }
 
@@ -200,6 +203,7 @@ private:
     undo_list history_;
 
     uint64_t structure_version_ = 0;
+    void rebuild_tree() const;
     mutable uint64_t tree_version_ = ~uint64_t{0};
     mutable line_tree tree_;
     mutable std::vector<int32_t> counts_;

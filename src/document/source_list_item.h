@@ -67,6 +67,7 @@ struct alignas(64) source_list_item {
     // Changes whenever `script` or `display_text` of this line change (a new line has a stamp
     // no other line ever had): compiled forms of the texts are checked against it, which does
     // not read the texts. Code that changes the texts of a line in a document uses the setters.
+    // (`name`, `temp1` and `temp2` never change once make_line has made the line.)
     uint64_t stamp;
     // The run engine's compiled form of this line's texts. It stays with the line when lines
     // around it are added, removed or moved; the run engine checks it against the stamp.

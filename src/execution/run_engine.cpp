@@ -259,6 +259,7 @@ run_engine::line_code& run_engine::code_of(int i) {
         c.script = {};
         c.display = {};
         c.decide = {};
+        c.loop.reset();
     }
     return c;
 }
@@ -852,12 +853,8 @@ bool run_engine::count_pass(int p) {
 // error is on. False after a failure, which is on the line.
 bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step) {
     source_list_item& line = doc_.line(p);
-    if (code.counter != line.name || code.stop != line.temp1 || code.by != line.temp2 ||
-        code.display != line.display_text) {
-        code.counter = line.name;
-        code.stop = line.temp1;
-        code.by = line.temp2;
-        code.display = line.display_text;
+    if (!code.made) { // code_of drops it when the line's texts change
+        code.made = true;
         std::string step_text;
         step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
         step_text.append(crlf);

@@ -155,9 +155,8 @@ private:
     // matches the line's (an edit) is prepared anew. FOR lines carry the text of a pass
     // besides.
     struct loop_code {
-        // The texts the pass was made from, and the last line of the value report in it.
-        std::string counter, stop, by, display;
-        int display_end = 0;
+        bool made = false;
+        int display_end = 0; // the last line of the value report in the pass
         vbs::Prepared pass;
         // A loop that reports just its counter, with an engine that reads variables directly:
         // the pass is the step alone, and the walk reads counter, stop and step itself (at

@@ -260,6 +260,7 @@ run_engine::line_code& run_engine::code_of(int i) {
         c.display = {};
         c.decide = {};
         c.loop.reset();
+        c.report_engine = 0;
     }
     return c;
 }
@@ -324,7 +325,7 @@ bool run_engine::is_decider(int i) const {
     const source_list_item& line = doc_.line(i);
     return (line.code_word == cw_if || line.code_word == cw_while || line.code_word == cw_for) &&
            line.status != status_syntax_error && !line.script.empty() &&
-           !line.display_text.empty() && !is_exit_form(line);
+           !reported_variable(line.display_text).empty() && !is_exit_form(line);
 }
 
 // The lines from i on are still those `run` was made of, with the same texts, and no more of
@@ -378,12 +379,6 @@ bool run_engine::run_plain_lines() {
             run->lines.push_back({&line, line.stamp});
             texts.push_back(line.script);
         }
-        if (decides) {
-            texts.push_back(doc_.line(end).display_text);
-            // Only the last part reports, on the last line.
-            run->report_lines.assign(texts.size() - 1, -1);
-            run->report_lines.push_back(0);
-        }
         run->scripts = vbs::JoinedTexts(texts);
     }
     // Leaving an IF inside the run: the walk would end the IF's children there, which, with
@@ -397,26 +392,15 @@ bool run_engine::run_plain_lines() {
     const size_t plain = run->lines.size() - (run->decides ? 1 : 0);
     const size_t parts = run->scripts.size();
     const int last = i + static_cast<int>(plain); // the deciding line, when there is one
-    int32_t count = 0;
-    if (run->decides) {
-        line_results& r = doc_.line(last).results;
-        count = r.count;
-        r.count = 0;
-        fetch_.line = last;
-        fetch_.mode = fetch_mode::reset;
-        fetch_.part_lines = &run->report_lines;
-    }
     size_t from = 0;
     size_t ran = plain; // plain lines carried out
-    enum { not_run, script_failed, report_failed, reported } decided = not_run;
+    enum { not_run, failed_line, ran_line } decided = not_run;
     while (from < parts) {
         vbs::ExecResult r;
         size_t failed = 0;
         if (!engine_->execute_joined(run->scripts, from, r, failed)) {
             // Texts the engine cannot join run one by one; the deciding line is left to the
             // walk. (The engine refuses before anything runs.)
-            fetch_.line = -1;
-            fetch_.part_lines = nullptr;
             while (from < plain) {
                 execute(i + static_cast<int>(from++));
                 if (interrupted_) break;
@@ -425,7 +409,7 @@ bool run_engine::run_plain_lines() {
             break;
         }
         if (r.ok()) {
-            if (run->decides) decided = reported;
+            if (run->decides) decided = ran_line;
             break;
         }
         if (failed < plain) {
@@ -437,24 +421,9 @@ bool run_engine::run_plain_lines() {
             }
             continue;
         }
-        if (failed == plain) {
-            decided = script_failed;
-            set_error(last, r.error.description);
-        } else {
-            decided = report_failed;
-            if (doc_.line(last).status == status_ok)
-                set_error(last, "Data fetch error: " + r.error.description);
-        }
+        decided = failed_line;
+        set_error(last, r.error.description);
         break;
-    }
-    fetch_.line = -1;
-    fetch_.part_lines = nullptr;
-    if (run->decides) {
-        line_results& r = doc_.line(last).results;
-        if (decided == not_run || decided == script_failed)
-            r.count = count; // its value report never ran
-        else
-            restore_opens(r);
     }
     lines_executed_ += static_cast<int64_t>(ran);
     if (leaves && ran > static_cast<size_t>(run->cross) + 1) stack_.pop_back();
@@ -465,7 +434,8 @@ bool run_engine::run_plain_lines() {
     }
     ++lines_executed_;
     current_ = last;
-    decide(last, decided == reported);
+    // As execute_and_report: the value report follows a script that succeeded.
+    decide(last, decided == ran_line && report(last));
     return true;
 }
 
@@ -596,6 +566,7 @@ bool run_engine::execute_and_report(int i) {
     if (line.script.empty() || line.display_text.empty() || !fetches_values(line.code_word) ||
         line.status == status_syntax_error)
         return execute(i) && fetch(i, fetch_mode::reset);
+    if (!reported_variable(line.display_text).empty()) return execute(i) && report(i);
     if (code.decide.size() == 0) code.decide = vbs::JoinedTexts({line.script, line.display_text});
     static const std::vector<int> report_lines = {-1, 0}; // the script part has no fetch line
     line_results& r = line.results;
@@ -625,6 +596,27 @@ bool run_engine::execute_and_report(int i) {
     if (line.status == status_ok) set_error(i, "Data fetch error: " + e.error.description);
     restore_opens(r);
     return false;
+}
+
+// fetch(i, reset); a report that only hands one variable to row 0 is read from the variable
+// when it is one (as read_reports does for many lines).
+bool run_engine::report(int i) {
+    source_list_item& line = doc_.line(i);
+    line_code& code = code_of(i);
+    if (code.report_engine != serial_) {
+        const std::string_view name = reported_variable(line.display_text);
+        code.report_slot = name.empty() ? -1 : engine_->global_slot(name);
+        code.report_engine = serial_;
+    }
+    if (code.report_slot < 0 || line.status == status_syntax_error ||
+        !fetches_values(line.code_word))
+        return fetch(i, fetch_mode::reset);
+    const vbs::Value* value = engine_->global_variable(code.report_slot);
+    if (!value) return fetch(i, fetch_mode::reset);
+    line.results.count = 0;
+    store_result(line, 0, *value, {}, fetch_mode::reset);
+    restore_opens(line.results);
+    return true;
 }
 
 void run_engine::execute_line() {

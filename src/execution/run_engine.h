@@ -97,6 +97,7 @@ public:
 private:
     bool execute(int i);
     bool execute_and_report(int i);
+    bool report(int i);
     bool run_plain_lines();
     bool fetch(int i, fetch_mode mode);
     void set_error(int i, std::string text);
@@ -177,10 +178,9 @@ private:
     struct plain_run {
         std::vector<line_stamp> lines;
         vbs::JoinedTexts scripts;
-        // The last line is an IF, WHILE or FOR line: its script and value report are the last
-        // two texts, and report_lines tells the host object that only the last one reports.
+        // The last line is an IF, WHILE or FOR line whose script is the last text; its value
+        // report, one variable, is read after the call (report()).
         bool decides = false;
-        std::vector<int> report_lines;
         // The line (counted from the first) that is the last child of an IF the run leaves;
         // -1: none.
         int cross = -1;
@@ -202,6 +202,10 @@ private:
         uint64_t stamp = 0; // the line's stamp when script and display were prepared
         vbs::Prepared script, display;
         vbs::JoinedTexts decide; // script and display in one call (execute_and_report)
+        // The slot of the variable the display reports alone, in the engine of run_engine
+        // `report_engine` (-1: the display does more, see report()).
+        int report_slot = -1;
+        uint64_t report_engine = 0;
         std::unique_ptr<loop_code> loop;
         std::unique_ptr<plain_run> plain;
         std::unique_ptr<fetch_run> fetches;

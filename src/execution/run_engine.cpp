@@ -344,6 +344,11 @@ bool run_engine::plain_run_current(int i, const plain_run& run) const {
         if (tree.is_last_child(k) != crossing || (crossing && !leaves_if(k))) return false;
     }
     if (run.decides) return true;
+    if (run.loop.line) {
+        const int p = tree.parent_of(end - 1);
+        if (p < 0 || &doc_.line(p) != run.loop.line || doc_.line(p).stamp != run.loop.stamp)
+            return false;
+    }
     // No more lines would join it now: where the run was made it stopped for one of these.
     const int n = doc_.line_count();
     if (end - i == max_plain_run || end == n || doc_.line(end).has_flag(flag_breakpoint))
@@ -366,7 +371,15 @@ bool run_engine::run_plain_lines() {
         const bool decides = end - i < max_plain_run && end < doc_.line_count() &&
                              !doc_.tree().is_last_child(end - 1) && is_decider(end) &&
                              !doc_.line(end).has_flag(flag_breakpoint);
-        if (end - i + (decides ? 1 : 0) < 2) {
+        // A run that ends the children of a FOR loop with a direct pass takes in its step.
+        int loop = -1;
+        if (!decides && cross < 0 && doc_.tree().is_last_child(end - 1)) {
+            const int p = doc_.tree().parent_of(end - 1);
+            if (p >= 0 && doc_.line(p).code_word == cw_for && !is_exit_form(doc_.line(p)) &&
+                doc_.line(p).status != status_syntax_error && steps_directly(loop_code_of(p)))
+                loop = p;
+        }
+        if (end - i + (decides || loop >= 0 ? 1 : 0) < 2) {
             run.reset();
             return false;
         }
@@ -378,6 +391,10 @@ bool run_engine::run_plain_lines() {
             const source_list_item& line = doc_.line(k);
             run->lines.push_back({&line, line.stamp});
             texts.push_back(line.script);
+        }
+        if (loop >= 0) {
+            run->loop = {&doc_.line(loop), doc_.line(loop).stamp};
+            texts.push_back(loop_code_of(loop).step.text());
         }
         run->scripts = vbs::JoinedTexts(texts);
     }
@@ -391,7 +408,14 @@ bool run_engine::run_plain_lines() {
     }
     const size_t plain = run->lines.size() - (run->decides ? 1 : 0);
     const size_t parts = run->scripts.size();
-    const int last = i + static_cast<int>(plain); // the deciding line, when there is one
+    // The line whose text comes last, after the plain lines' scripts: the deciding line, or
+    // the FOR line whose step that is (which must be the innermost line entered, as the walk
+    // takes the end of its children to be).
+    int last = i + static_cast<int>(plain);
+    if (run->loop.line) {
+        last = doc_.tree().parent_of(last - 1);
+        if (stack_.empty() || stack_.back().line != last) return false;
+    }
     size_t from = 0;
     size_t ran = plain; // plain lines carried out
     enum { not_run, failed_line, ran_line } decided = not_run;
@@ -409,7 +433,7 @@ bool run_engine::run_plain_lines() {
             break;
         }
         if (r.ok()) {
-            if (run->decides) decided = ran_line;
+            if (parts > plain) decided = ran_line;
             break;
         }
         if (failed < plain) {
@@ -432,10 +456,21 @@ bool run_engine::run_plain_lines() {
         advance(1);
         return true;
     }
-    ++lines_executed_;
-    current_ = last;
-    // As execute_and_report: the value report follows a script that succeeded.
-    decide(last, decided == ran_line && report(last));
+    if (run->decides) {
+        ++lines_executed_;
+        current_ = last;
+        // As execute_and_report: the value report follows a script that succeeded.
+        decide(last, decided == ran_line && report(last));
+        return true;
+    }
+    // The FOR loop's step ran: the rest of its pass, then the end of its children.
+    bool again = false;
+    if (decided == ran_line) {
+        vbs::Value stop, step;
+        again = after_step(last, loop_code_of(last), stop, step) && for_continues(last, stop, step);
+    }
+    current_ = i + static_cast<int>(plain) - 1;
+    end_of_children(current_, 1, &again);
     return true;
 }
 
@@ -817,11 +852,13 @@ void run_engine::advance(int step) {
         current_ += step;
 }
 
-void run_engine::end_of_children(int finished, int step) {
+void run_engine::end_of_children(int finished, int step, const bool* first_again) {
     const line_tree& tree = doc_.tree();
     for (;;) {
         const int p = stack_.back().line;
-        if (loop_again(p)) {
+        const bool again = first_again ? *first_again : loop_again(p);
+        first_again = nullptr;
+        if (again) {
             current_ = p + 1;
             return;
         }
@@ -843,9 +880,14 @@ bool run_engine::count_pass(int p) {
 // The step of a FOR loop at line p, the counter's value report and the loop's stop and step.
 // One script call makes the whole pass; which part failed is told by the line of the text the
 // error is on. False after a failure, which is on the line.
-bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step) {
-    source_list_item& line = doc_.line(p);
-    if (!code.made) { // code_of drops it when the line's texts change
+// The code of the FOR line p's passes, made when missing (code_of drops it when the line's
+// texts change), with the slots of its variables in this engine.
+run_engine::loop_code& run_engine::loop_code_of(int p) {
+    std::unique_ptr<loop_code>& made = code_of(p).loop;
+    if (!made) made = std::make_unique<loop_code>();
+    loop_code& code = *made;
+    const source_list_item& line = doc_.line(p);
+    if (!code.made) {
         code.made = true;
         std::string step_text;
         step_text.append(line.name).append("=").append(line.name).append("+").append(line.temp2);
@@ -867,36 +909,26 @@ bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& 
         code.slots[2] = engine_->global_slot(line.temp2);
         code.engine = serial_;
     }
-    if (code.direct && code.slots[0] >= 0 && code.slots[1] >= 0 && code.slots[2] >= 0) {
+    return code;
+}
+
+// A direct pass: the step alone runs as a script, and the walk reads counter, stop and step.
+bool run_engine::steps_directly(const loop_code& code) {
+    return code.direct && code.slots[0] >= 0 && code.slots[1] >= 0 && code.slots[2] >= 0;
+}
+
+// The step of a FOR loop at line p, the counter's value report and the loop's stop and step.
+// One script call makes the whole pass; which part failed is told by the line of the text the
+// error is on. False after a failure, which is on the line.
+bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step) {
+    source_list_item& line = doc_.line(p);
+    if (steps_directly(code)) {
         vbs::ExecResult r = engine_->execute_prepared(code.step);
         if (!r.ok()) {
             set_error(p, r.error.description);
             return false;
         }
-        const vbs::Value* counter = engine_->global_variable(code.slots[0]);
-        const vbs::Value* stop_value = engine_->global_variable(code.slots[1]);
-        const vbs::Value* step_value = engine_->global_variable(code.slots[2]);
-        if (counter && stop_value && step_value) {
-            stop = *stop_value;
-            step = *step_value;
-            store_result(line, 0, *counter, {}, fetch_mode::update);
-            restore_opens(line.results);
-            return true;
-        }
-        // Not variables now (a script made them something else): the report as written.
-        fetch_.line = p;
-        fetch_.mode = fetch_mode::update;
-        r = engine_->execute_prepared(code.report);
-        fetch_.line = -1;
-        restore_opens(line.results);
-        if (!r.ok()) {
-            if (r.error.line > code.display_end - 1)
-                set_error(p, r.error.description);
-            else if (line.status == status_ok)
-                set_error(p, "Data fetch error: " + r.error.description);
-            return false;
-        }
-        return host_->take_bounds(stop, step);
+        return after_step(p, code, stop, step);
     }
     fetch_.line = p;
     fetch_.mode = fetch_mode::update;
@@ -913,20 +945,39 @@ bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& 
     return host_->take_bounds(stop, step);
 }
 
-bool run_engine::loop_again(int p) {
+// The rest of a direct pass once its step ran: the counter's value report, and the loop's
+// stop and step, read from the variables.
+bool run_engine::after_step(int p, loop_code& code, vbs::Value& stop, vbs::Value& step) {
     source_list_item& line = doc_.line(p);
-    if (line.code_word == cw_while) {
-        if (!execute_and_report(p)) return false;
-        bool truth = false;
-        if (!value_is_true(p, truth) || !truth) return false;
-        return count_pass(p);
+    const vbs::Value* counter = engine_->global_variable(code.slots[0]);
+    const vbs::Value* stop_value = engine_->global_variable(code.slots[1]);
+    const vbs::Value* step_value = engine_->global_variable(code.slots[2]);
+    if (counter && stop_value && step_value) {
+        stop = *stop_value;
+        step = *step_value;
+        store_result(line, 0, *counter, {}, fetch_mode::update);
+        restore_opens(line.results);
+        return true;
     }
-    if (line.code_word != cw_for) return false;
+    // Not variables now (a script made them something else): the report as written.
+    fetch_.line = p;
+    fetch_.mode = fetch_mode::update;
+    vbs::ExecResult r = engine_->execute_prepared(code.report);
+    fetch_.line = -1;
+    restore_opens(line.results);
+    if (!r.ok()) {
+        if (r.error.line > code.display_end - 1)
+            set_error(p, r.error.description);
+        else if (line.status == status_ok)
+            set_error(p, "Data fetch error: " + r.error.description);
+        return false;
+    }
+    return host_->take_bounds(stop, step);
+}
 
-    std::unique_ptr<loop_code>& code = code_of(p).loop;
-    if (!code) code = std::make_unique<loop_code>();
-    vbs::Value stop, step;
-    if (!for_pass(p, *code, stop, step)) return false;
+// After a pass of the FOR line p: does the counter still lie within the stop?
+bool run_engine::for_continues(int p, const vbs::Value& stop, const vbs::Value& step) {
+    const source_list_item& line = doc_.line(p);
     if (line.results.values.empty()) return false;
     try {
         const double value = vbs::to_double(line.results.values[0]);
@@ -939,6 +990,19 @@ bool run_engine::loop_again(int p) {
         return false;
     }
     return count_pass(p);
+}
+
+bool run_engine::loop_again(int p) {
+    source_list_item& line = doc_.line(p);
+    if (line.code_word == cw_while) {
+        if (!execute_and_report(p)) return false;
+        bool truth = false;
+        if (!value_is_true(p, truth) || !truth) return false;
+        return count_pass(p);
+    }
+    if (line.code_word != cw_for) return false;
+    vbs::Value stop, step;
+    return for_pass(p, loop_code_of(p), stop, step) && for_continues(p, stop, step);
 }
 
 } // namespace mondrel

@@ -118,7 +118,9 @@ private:
     void enter();
     void error_advance() { ++current_; }
     void advance(int step); // next (step 1) and skip (the subtree size)
-    void end_of_children(int finished, int step);
+    // `first_again`, when given, answers loop_again for the innermost line (its pass already
+    // ran, joined to its children's scripts).
+    void end_of_children(int finished, int step, const bool* first_again = nullptr);
     bool loop_again(int p); // one more pass of the loop line p?
     bool count_pass(int p); // false when p has reached the loop limit
     bool value_is_true(int i, bool& truth);
@@ -184,6 +186,8 @@ private:
         // The line (counted from the first) that is the last child of an IF the run leaves;
         // -1: none.
         int cross = -1;
+        // The FOR line whose children the run ends, when its step is the last text.
+        line_stamp loop{nullptr, 0};
     };
     // The value reports of a stretch of lines as one call, kept on its first line: the lines
     // it was made of, and the line of each report counted from the first.
@@ -215,7 +219,11 @@ private:
     bool read_reports(int first, fetch_run& run);
     std::vector<const vbs::Value*> report_values_; // read_reports' scratch
     line_code& code_of(int i);
+    loop_code& loop_code_of(int p);
+    static bool steps_directly(const loop_code& code);
     bool for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
+    bool after_step(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
+    bool for_continues(int p, const vbs::Value& stop, const vbs::Value& step);
     bool is_plain(int i) const;
     bool is_decider(int i) const;
     int plain_run_end(int i, int& cross) const;

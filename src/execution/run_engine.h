@@ -9,6 +9,13 @@
 // One run_engine belongs to one document and keeps that document's run state. The tree
 // questions of the walk (parent, last child, subtree size) come from the document's one-pass
 // tree index, so a run costs time in proportion to the lines it executes.
+//
+// Where the walk would decide nothing between lines, their scripts go to the engine as one call
+// (run_engine_joined.cpp): plain lines one after another, with the IF, WHILE or FOR line after
+// them or the step of the FOR loop whose children they end; and the value reports of whole
+// stretches of lines at the end of a run. Each line still fails, stops at its breakpoint and
+// reports as it would in a call of its own; texts that would mean something else joined run
+// one by one.
 
 #include <atomic>
 #include <chrono>

@@ -354,12 +354,12 @@ TEST_F(EngineBoundary, JoinedTextsThatWouldChangeMeaningAreRefused) {
     EXPECT_EQ(value_of("b + c + d"), "Integer:11");
 }
 
-// Each text has the time limit of a call of its own: three texts of 120 ms pass a 250 ms
-// limit together, and a runaway text is stopped and named.
+// Each text has the time limit of a call of its own: five texts of 100 ms pass a 400 ms limit
+// together, and a runaway text is stopped and named.
 TEST_F(EngineBoundary, JoinedTextsHaveATimeLimitEach) {
-    engine.set_time_limit(std::chrono::milliseconds(250));
-    const std::string_view busy = "t = Timer : Do While Timer - t < 0.12 And Timer >= t : Loop";
-    JoinedTexts slow({busy, busy, busy, "done = 1"});
+    engine.set_time_limit(std::chrono::milliseconds(400));
+    const std::string_view busy = "t = Timer : Do While Timer - t < 0.1 And Timer >= t : Loop";
+    JoinedTexts slow({busy, busy, busy, busy, busy, "done = 1"});
     ExecResult r;
     size_t failed = 0;
     ASSERT_TRUE(engine.execute(slow, 0, r, failed));

@@ -54,8 +54,9 @@ bool run_engine::leaves_if(int k) const {
     return p >= 0 && doc_.line(p).code_word == cw_if && !tree.is_last_child(p);
 }
 
-// A line the walk decides on by its value right after its script (IF, WHILE, FOR): a run of
-// plain lines may end with it, its script and value report then joining theirs.
+// A line the walk decides on by its value right after its script (IF, WHILE, FOR) whose value
+// report hands over one variable: a run of plain lines may end with its script, and the report
+// is read after the call.
 bool run_engine::is_decider(int i) const {
     const source_list_item& line = doc_.line(i);
     return (line.code_word == cw_if || line.code_word == cw_while || line.code_word == cw_for) &&
@@ -92,10 +93,11 @@ bool run_engine::plain_run_current(int i, const plain_run& run) const {
     return !is_plain(end) && !is_decider(end);
 }
 
-// Runs the plain lines from the current one on, and the IF, WHILE or FOR line right after them,
-// as one script call, and goes on from there as execute_line would for each: a line that fails
-// keeps its error and the rest still run; the last line's script and value report behave as in
-// execute_and_report. False when the current line does not start two or more such lines.
+// Runs the plain lines from the current one on as one script call, together with the script of
+// the IF, WHILE or FOR line right after them or the step of the FOR loop whose children they
+// end, and goes on from there as the walk would line by line: a line that fails keeps its error
+// and the rest still run; the deciding line behaves as in execute_and_report, the loop as in
+// loop_again. False when the current line does not start two or more such texts.
 bool run_engine::run_plain_lines() {
     const int i = current_;
     if (!is_plain(i)) return false;

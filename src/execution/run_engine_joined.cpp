@@ -241,6 +241,13 @@ bool run_engine::fetch_joined(int first, int end) {
             fetch(k, fetch_mode::reset);
         return true;
     }
+    // Lines without a report keep the count 0 the run started with, so the reports read from
+    // variables need no pass over the other lines.
+    if (run->all_plain && read_reports(first, *run)) {
+        for (int k = first; k < end; ++k)
+            restore_opens(doc_.line(k).results);
+        return true;
+    }
     for (int k = first; k < end; ++k) {
         source_list_item& line = doc_.line(k);
         if (line.status == status_syntax_error) continue;
@@ -251,11 +258,6 @@ bool run_engine::fetch_joined(int first, int end) {
             __builtin_prefetch(line.results.values.data(), 1);
             __builtin_prefetch(line.results.formats.data(), 1);
         }
-    }
-    if (run->all_plain && read_reports(first, *run)) {
-        for (int k = first; k < end; ++k)
-            restore_opens(doc_.line(k).results);
-        return true;
     }
     fetch_.line = first;
     fetch_.mode = fetch_mode::reset;
@@ -295,10 +297,16 @@ bool run_engine::read_reports(int first, fetch_run& run) {
         run.engine = serial_;
     }
     report_values_.clear();
-    for (int slot : run.slots) {
-        const vbs::Value* value = engine_->global_variable(slot);
+    for (size_t k = 0; k < run.slots.size(); ++k) {
+        const vbs::Value* value = engine_->global_variable(run.slots[k]);
         if (!value) return false;
         report_values_.push_back(value);
+        // Ask for the value and format blocks the stores below write, many at once.
+        const line_results& r = doc_.line(first + run.part_lines[k]).results;
+        if (!r.values.empty()) {
+            __builtin_prefetch(r.values.data(), 1);
+            __builtin_prefetch(r.formats.data(), 1);
+        }
     }
     for (size_t k = 0; k < report_values_.size(); ++k)
         store_result(doc_.line(first + run.part_lines[k]), 0, *report_values_[k], {},

@@ -337,17 +337,27 @@ bool run_engine::execute_and_report(int i) {
 // fetch(i, reset); a report that only hands one variable to row 0 is read from the variable
 // when it is one (as read_reports does for many lines).
 bool run_engine::report(int i) {
-    source_list_item& line = doc_.line(i);
     line_code& code = code_of(i);
     if (code.report_engine != serial_) {
-        const std::string_view name = reported_variable(line.display_text);
-        code.report_slot = name.empty() ? -1 : engine_->global_slot(name);
+        code.report_slot = report_slot(i);
         code.report_engine = serial_;
     }
-    if (code.report_slot < 0 || line.status == status_syntax_error ||
-        !fetches_values(line.code_word))
+    return report(i, code.report_slot);
+}
+
+// The engine slot of the variable line i's value report hands over alone; -1 when the report
+// does more (or the engine reads no variables).
+int run_engine::report_slot(int i) {
+    const std::string_view name = reported_variable(doc_.line(i).display_text);
+    return name.empty() ? -1 : engine_->global_slot(name);
+}
+
+// report(i) with the slot of the line's reported variable given (-1: none).
+bool run_engine::report(int i, int slot) {
+    source_list_item& line = doc_.line(i);
+    if (slot < 0 || line.status == status_syntax_error || !fetches_values(line.code_word))
         return fetch(i, fetch_mode::reset);
-    const vbs::Value* value = engine_->global_variable(code.report_slot);
+    const vbs::Value* value = engine_->global_variable(slot);
     if (!value) return fetch(i, fetch_mode::reset);
     line.results.count = 0;
     store_result(line, 0, *value, {}, fetch_mode::reset);

@@ -105,6 +105,8 @@ private:
     bool execute(int i);
     bool execute_and_report(int i);
     bool report(int i);
+    bool report(int i, int slot);
+    int report_slot(int i);
     bool run_plain_lines();
     bool fetch(int i, fetch_mode mode);
     void set_error(int i, std::string text);
@@ -190,6 +192,8 @@ private:
         // The last line is an IF, WHILE or FOR line whose script is the last text; its value
         // report, one variable, is read after the call (report()).
         bool decides = false;
+        int report_slot = -1; // its reported variable in the engine of run_engine report_engine
+        uint64_t report_engine = 0;
         // The line (counted from the first) that is the last child of an IF the run leaves;
         // -1: none.
         int cross = -1;

@@ -197,7 +197,11 @@ bool run_engine::run_plain_lines() {
         ++lines_executed_;
         current_ = last;
         // As execute_and_report: the value report follows a script that succeeded.
-        decide(last, decided == ran_line && report(last));
+        if (run->report_engine != serial_) {
+            run->report_slot = report_slot(last);
+            run->report_engine = serial_;
+        }
+        decide(last, decided == ran_line && report(last, run->report_slot));
         return true;
     }
     // The FOR loop's step ran: the rest of its pass, then the end of its children.

@@ -245,22 +245,6 @@ void run_engine::snapshot() {
 
 // --- one line ----------------------------------------------------------------------------
 
-run_engine::line_code& run_engine::code_of(int i) {
-    source_list_item& line = doc_.line(i);
-    std::shared_ptr<void>& code = line.run_code;
-    if (!code) code = std::make_shared<line_code>();
-    line_code& c = *static_cast<line_code*>(code.get());
-    if (c.stamp != line.stamp) {
-        c.stamp = line.stamp;
-        c.script = {};
-        c.display = {};
-        c.decide = {};
-        c.loop.reset();
-        c.report_engine = 0;
-    }
-    return c;
-}
-
 bool run_engine::execute(int i) {
     source_list_item& line = doc_.line(i);
     if (!executes_script(line.code_word) || line.script.empty()) return true;

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "document/mondrel_doc.h"
 #include "document/source_list_item.h"
+#include "execution/run_engine.h"
 
 namespace mondrel {
 
@@ -27,5 +29,23 @@ std::string_view reported_variable(std::string_view report);
 // Plain lines run as one call at most this many at a time: an edit of one of them compiles
 // this many lines again, and a failing line's error position is found among this many.
 inline constexpr int max_plain_run = 256;
+
+// The compiled forms kept on line i, made when missing; those of its own texts are dropped when
+// the line's stamp has changed. (Here so that both files of the run engine can inline it.)
+inline run_engine::line_code& run_engine::code_of(int i) {
+    source_list_item& line = doc_.line(i);
+    std::shared_ptr<void>& code = line.run_code;
+    if (!code) code = std::make_shared<line_code>();
+    line_code& c = *static_cast<line_code*>(code.get());
+    if (c.stamp != line.stamp) {
+        c.stamp = line.stamp;
+        c.script = {};
+        c.display = {};
+        c.decide = {};
+        c.loop.reset();
+        c.report_engine = 0;
+    }
+    return c;
+}
 
 } // namespace mondrel

@@ -616,7 +616,6 @@ bool run_engine::steps_directly(const loop_code& code) {
 // One script call makes the whole pass; which part failed is told by the line of the text the
 // error is on. False after a failure, which is on the line.
 bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step) {
-    source_list_item& line = doc_.line(p);
     if (steps_directly(code)) {
         vbs::ExecResult r = engine_->execute_prepared(code.step);
         if (!r.ok()) {
@@ -625,13 +624,22 @@ bool run_engine::for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& 
         }
         return after_step(p, code, stop, step);
     }
+    // The report is lines 2 to display_end of the pass.
+    return run_pass_text(p, code.pass, 2, code.display_end, stop, step);
+}
+
+// Runs a text of the FOR line p's pass whose lines `first` to `last` report the counter and
+// which then hands over stop and step (MR.bounds). An error in the report is a fetch error.
+bool run_engine::run_pass_text(int p, vbs::Prepared& text, int first, int last, vbs::Value& stop,
+                               vbs::Value& step) {
+    source_list_item& line = doc_.line(p);
     fetch_.line = p;
     fetch_.mode = fetch_mode::update;
-    vbs::ExecResult r = engine_->execute_prepared(code.pass);
+    vbs::ExecResult r = engine_->execute_prepared(text);
     fetch_.line = -1;
     restore_opens(line.results);
     if (!r.ok()) {
-        if (r.error.line <= 1 || r.error.line > code.display_end)
+        if (r.error.line < first || r.error.line > last)
             set_error(p, r.error.description);
         else if (line.status == status_ok)
             set_error(p, "Data fetch error: " + r.error.description);
@@ -654,20 +662,9 @@ bool run_engine::after_step(int p, loop_code& code, vbs::Value& stop, vbs::Value
         restore_opens(line.results);
         return true;
     }
-    // Not variables now (a script made them something else): the report as written.
-    fetch_.line = p;
-    fetch_.mode = fetch_mode::update;
-    vbs::ExecResult r = engine_->execute_prepared(code.report);
-    fetch_.line = -1;
-    restore_opens(line.results);
-    if (!r.ok()) {
-        if (r.error.line > code.display_end - 1)
-            set_error(p, r.error.description);
-        else if (line.status == status_ok)
-            set_error(p, "Data fetch error: " + r.error.description);
-        return false;
-    }
-    return host_->take_bounds(stop, step);
+    // Not variables now (a script made them something else): the report as written, lines 1
+    // to display_end - 1 of its text (an error of unknown line counts as the report's).
+    return run_pass_text(p, code.report, 0, code.display_end - 1, stop, step);
 }
 
 // After a pass of the FOR line p: does the counter still lie within the stop?

@@ -234,6 +234,8 @@ private:
     static bool steps_directly(const loop_code& code);
     bool for_pass(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
     bool after_step(int p, loop_code& code, vbs::Value& stop, vbs::Value& step);
+    bool run_pass_text(int p, vbs::Prepared& text, int first, int last, vbs::Value& stop,
+                       vbs::Value& step);
     bool for_continues(int p, const vbs::Value& stop, const vbs::Value& step);
     bool is_plain(int i) const;
     bool is_decider(int i) const;

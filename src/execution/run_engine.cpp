@@ -277,45 +277,10 @@ bool run_engine::fetch(int i, fetch_mode mode) {
     return ok;
 }
 
-// execute(i) and, when it succeeds, fetch(i, reset) in one script call: the lines the walk
-// decides on (IF, WHILE, FOR) need their value right after their script. The script part
-// reports nothing, as outside a fetch.
+// execute(i) and, when it succeeds, the reset fetch of its values: the lines the walk decides
+// on (IF, WHILE, FOR) need their value right after their script.
 bool run_engine::execute_and_report(int i) {
-    source_list_item& line = doc_.line(i);
-    line_code& code = code_of(i);
-    if (line.script.empty() || line.display_text.empty() || !fetches_values(line.code_word) ||
-        line.status == status_syntax_error)
-        return execute(i) && fetch(i, fetch_mode::reset);
-    if (!reported_variable(line.display_text).empty()) return execute(i) && report(i);
-    if (code.decide.size() == 0) code.decide = vbs::JoinedTexts({line.script, line.display_text});
-    static const std::vector<int> report_lines = {-1, 0}; // the script part has no fetch line
-    line_results& r = line.results;
-    const int32_t count = r.count;
-    r.count = 0;
-    fetch_.line = i;
-    fetch_.mode = fetch_mode::reset;
-    fetch_.part_lines = &report_lines;
-    vbs::ExecResult e;
-    size_t failed = 0;
-    const bool joined = engine_->execute_joined(code.decide, 0, e, failed);
-    fetch_.line = -1;
-    fetch_.part_lines = nullptr;
-    if (!joined) {
-        r.count = count;
-        return execute(i) && fetch(i, fetch_mode::reset);
-    }
-    if (e.ok()) {
-        restore_opens(r);
-        return true;
-    }
-    if (failed == 0) {
-        r.count = count; // as when the script fails before any fetch
-        set_error(i, e.error.description);
-        return false;
-    }
-    if (line.status == status_ok) set_error(i, "Data fetch error: " + e.error.description);
-    restore_opens(r);
-    return false;
+    return execute(i) && report(i);
 }
 
 // fetch(i, reset); a report that only hands one variable to row 0 is read from the variable

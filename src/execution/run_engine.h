@@ -216,7 +216,6 @@ private:
     struct line_code {
         uint64_t stamp = 0; // the line's stamp when script and display were prepared
         vbs::Prepared script, display;
-        vbs::JoinedTexts decide; // script and display in one call (execute_and_report)
         // The slot of the variable the display reports alone, in the engine of run_engine
         // `report_engine` (-1: the display does more, see report()).
         int report_slot = -1;

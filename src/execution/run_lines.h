@@ -41,7 +41,6 @@ inline run_engine::line_code& run_engine::code_of(int i) {
         c.stamp = line.stamp;
         c.script = {};
         c.display = {};
-        c.decide = {};
         c.loop.reset();
         c.report_engine = 0;
     }

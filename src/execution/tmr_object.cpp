@@ -93,7 +93,7 @@ void TMRObject::dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t
 int TMRObject::fetch_line(vbs::Context& ctx) const {
     if (!fetch_.part_lines) return fetch_.line;
     const size_t part = ctx.engine().running_part();
-    if (part >= fetch_.part_lines->size() || (*fetch_.part_lines)[part] < 0) return -1;
+    if (part >= fetch_.part_lines->size()) return -1;
     return fetch_.line + (*fetch_.part_lines)[part];
 }
 

@@ -29,8 +29,7 @@ struct fetch_context {
     int line = -1;
     fetch_mode mode = fetch_mode::reset;
     // Value reports of several lines joined into one call: the line of each report, counted
-    // from `line`, by the engine's running part (a negative entry: a part that reports on no
-    // line).
+    // from `line`, by the engine's running part.
     const std::vector<int>* part_lines = nullptr;
 };
 

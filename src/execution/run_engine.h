@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "execution/results.h"
@@ -180,8 +181,10 @@ private:
         int slots[3] = {-1, -1, -1};
     };
     // Plain lines one after another (expressions and LETs without children, the last of them
-    // may end its parent's children): the walk decides nothing between them, so their scripts
-    // run as one call. Kept on the first of them; checked against the lines before each use.
+    // may end its parent's children), and IF lines whose children are all plain lines: the
+    // walk decides nothing between them (the engine tests such an IF's value itself), so their
+    // scripts run as one call. Kept on the first of them; checked against the lines before
+    // each use.
     struct line_stamp {
         const source_list_item* line;
         uint64_t stamp;
@@ -189,14 +192,20 @@ private:
     struct plain_run {
         std::vector<line_stamp> lines;
         vbs::JoinedTexts scripts;
+        // The IF lines the call decides on, counted from the first line, each with its
+        // children (the size of its subtree).
+        std::vector<std::pair<int, int>> ifs;
+        // The head of the last of the run's own lines that follow one another (a plain line or
+        // an IF with its children), counted from the first line.
+        int last = 0;
         // The last line is an IF, WHILE or FOR line whose script is the last text; its value
         // report, one variable, is read after the call (report()).
         bool decides = false;
         int report_slot = -1; // its reported variable in the engine of run_engine report_engine
         uint64_t report_engine = 0;
-        // The line (counted from the first) that is the last child of an IF the run leaves;
-        // -1: none.
-        int cross = -1;
+        // Where the run leaves an IF the walk entered: the head and the last line (counted
+        // from the first) of what ends the IF's children; -1: none.
+        int cross = -1, cross_end = -1;
         // The FOR line whose children the run ends, when its step is the last text.
         line_stamp loop{nullptr, 0};
     };
@@ -238,9 +247,12 @@ private:
     bool for_continues(int p, const vbs::Value& stop, const vbs::Value& step);
     bool is_plain(int i) const;
     bool is_decider(int i) const;
-    int plain_run_end(int i, int& cross) const;
+    int inline_if_size(int i) const;
+    int unit_size(int i) const;
+    int plain_run_end(int i, plain_run& run) const;
     bool leaves_if(int k) const;
     bool plain_run_current(int i, const plain_run& run) const;
+    void after_plain_run(int i, const plain_run& run, int handled);
 };
 
 // The run port of the editing commands (command_ports::run): after a change to a document

@@ -28,22 +28,54 @@ bool run_engine::is_plain(int i) const {
            line.status != status_syntax_error && !line.script.empty();
 }
 
-// The end of the plain lines from i on that run as one call: each but the last is followed by
-// its next sibling, or (once) is the last child of an IF with a next sibling, where the walk
-// leaves the IF and goes on with that sibling (`cross` is then that line, counted from i, else
-// -1); none after the first stops the run at a breakpoint. At most max_plain_run lines, so an
-// edit compiles a bounded text again.
-int run_engine::plain_run_end(int i, int& cross) const {
+// An IF line whose children are all plain lines without breakpoints (and fit in one run), whose
+// value the engine can test between two texts: the size of its subtree; 0 for any other line.
+int run_engine::inline_if_size(int i) const {
+    const source_list_item& line = doc_.line(i);
+    if (line.code_word != cw_if || !line.has_children() || line.count > max_plain_run ||
+        !is_decider(i))
+        return 0;
+    // Children without children of their own: the subtree is the line and its count - 1
+    // children.
+    for (int k = i + 1; k < i + line.count; ++k)
+        if (!is_plain(k) || doc_.line(k).has_flag(flag_breakpoint)) return 0;
+    return line.count;
+}
+
+// What one step of a run takes from line i on: 1 for a plain line, the subtree of an IF the
+// engine decides on, 0 for a line that cannot join.
+int run_engine::unit_size(int i) const {
+    return is_plain(i) ? 1 : inline_if_size(i);
+}
+
+// The end of the lines from i on that run as one call, one after another as the walk goes:
+// plain lines and IF lines with their plain children. Each but the last is followed by its
+// next sibling, or (once) ends the children of an IF with a next sibling, where the walk leaves
+// the IF and goes on with that sibling (`run.cross`); none after the first stops the run at a
+// breakpoint. At most max_plain_run lines, so an edit compiles a bounded text again. Fills
+// run.ifs, run.last and run.cross.
+int run_engine::plain_run_end(int i, plain_run& run) const {
     const int n = doc_.line_count();
     const line_tree& tree = doc_.tree();
-    cross = -1;
-    int j = i + 1;
-    for (; j < n && j - i < max_plain_run && is_plain(j) && !doc_.line(j).has_flag(flag_breakpoint);
-         ++j) {
-        if (!tree.is_last_child(j - 1)) continue;
-        if (cross >= 0 || !leaves_if(j - 1)) break;
-        cross = j - 1 - i;
+    run.cross = run.cross_end = -1;
+    run.ifs.clear();
+    int head = i;
+    int size = unit_size(i);
+    if (size > 1) run.ifs.emplace_back(0, size);
+    int j = i + size;
+    while (j < n && !doc_.line(j).has_flag(flag_breakpoint)) {
+        const int next = unit_size(j);
+        if (next == 0 || j + next - i > max_plain_run) break;
+        if (tree.is_last_child(head)) {
+            if (run.cross >= 0 || !leaves_if(head)) break;
+            run.cross = head - i;
+            run.cross_end = j - 1 - i;
+        }
+        if (next > 1) run.ifs.emplace_back(j - i, next);
+        head = j;
+        j += next;
     }
+    run.last = head - i;
     return j;
 }
 
@@ -64,54 +96,71 @@ bool run_engine::is_decider(int i) const {
            !reported_variable(line.display_text).empty() && !is_exit_form(line);
 }
 
-// The lines from i on are still those `run` was made of, with the same texts, and no more of
-// them would join it now.
+// The lines from i on are still those `run` was made of, with the same texts and shape, and no
+// more of them would join it now.
 bool run_engine::plain_run_current(int i, const plain_run& run) const {
     if (!same_lines(i, run.lines)) return false;
-    const int end = i + static_cast<int>(run.lines.size());
-    const int plain_end = end - (run.decides ? 1 : 0);
+    const int end = i + static_cast<int>(run.lines.size()) - (run.decides ? 1 : 0);
     const line_tree& tree = doc_.tree();
-    for (int k = i; k < end; ++k) {
+    size_t next_if = 0;
+    for (int k = i; k < end;) {
+        int size = 1;
+        if (next_if < run.ifs.size() && run.ifs[next_if].first == k - i)
+            size = run.ifs[next_if++].second;
         const source_list_item& line = doc_.line(k);
-        if (k < plain_end && line.has_children()) return false;
+        if (size == 1 ? line.has_children() : line.count != size) return false;
         if (k > i && line.has_flag(flag_breakpoint)) return false;
-        if (k + 1 >= end) continue;
-        const bool crossing = k - i == run.cross;
-        if (tree.is_last_child(k) != crossing || (crossing && !leaves_if(k))) return false;
+        for (int c = k + 1; c < k + size; ++c)
+            if (doc_.line(c).has_children() || doc_.line(c).has_flag(flag_breakpoint)) return false;
+        if (k + size < end) {
+            const bool crossing = k - i == run.cross;
+            if (tree.is_last_child(k) != crossing || (crossing && !leaves_if(k))) return false;
+        }
+        k += size;
     }
     if (run.decides) return true;
+    const int head = i + run.last;
     if (run.loop.line) {
-        const int p = tree.parent_of(end - 1);
+        const int p = tree.parent_of(head);
         if (p < 0 || &doc_.line(p) != run.loop.line || doc_.line(p).stamp != run.loop.stamp)
             return false;
     }
     // No more lines would join it now: where the run was made it stopped for one of these.
     const int n = doc_.line_count();
-    if (end - i == max_plain_run || end == n || doc_.line(end).has_flag(flag_breakpoint))
-        return true;
-    if (tree.is_last_child(end - 1)) return run.cross >= 0 || !leaves_if(end - 1) || !is_plain(end);
-    return !is_plain(end) && !is_decider(end);
+    if (end == n || doc_.line(end).has_flag(flag_breakpoint)) return true;
+    const int next = unit_size(end);
+    const bool fits = next > 0 && end + next - i <= max_plain_run;
+    if (tree.is_last_child(head)) return run.cross >= 0 || !leaves_if(head) || !fits;
+    return !fits && !(end - i < max_plain_run && is_decider(end));
 }
 
-// Runs the plain lines from the current one on as one script call, together with the script of
-// the IF, WHILE or FOR line right after them or the step of the FOR loop whose children they
-// end, and goes on from there as the walk would line by line: a line that fails keeps its error
-// and the rest still run; the deciding line behaves as in execute_and_report, the loop as in
-// loop_again. False when the current line does not start two or more such texts.
+// Runs the lines from the current one on that join (plain lines, and IF lines with plain
+// children whose values the engine tests) as one script call, together with the script of the
+// IF, WHILE or FOR line right after them or the step of the FOR loop whose children they end,
+// and goes on from there as the walk would line by line: a line that fails keeps its error and
+// the rest still run; an IF whose script fails, or whose value is not True or False, is left
+// to the walk; the deciding line behaves as in execute_and_report, the loop as in loop_again.
+// False when the current line does not start two or more such texts.
 bool run_engine::run_plain_lines() {
     const int i = current_;
-    if (!is_plain(i)) return false;
+    const source_list_item& first = doc_.line(i);
+    if (!is_plain(i) && first.code_word != cw_if) return false;
     std::unique_ptr<plain_run>& run = code_of(i).plain;
     if (!run || !plain_run_current(i, *run)) {
-        int cross = -1;
-        const int end = plain_run_end(i, cross);
+        if (!unit_size(i)) {
+            run.reset();
+            return false;
+        }
+        auto made = std::make_unique<plain_run>();
+        const int end = plain_run_end(i, *made);
+        const int head = i + made->last;
         const bool decides = end - i < max_plain_run && end < doc_.line_count() &&
-                             !doc_.tree().is_last_child(end - 1) && is_decider(end) &&
+                             !doc_.tree().is_last_child(head) && is_decider(end) &&
                              !doc_.line(end).has_flag(flag_breakpoint);
         // A run that ends the children of a FOR loop with a direct pass takes in its step.
         int loop = -1;
-        if (!decides && cross < 0 && doc_.tree().is_last_child(end - 1)) {
-            const int p = doc_.tree().parent_of(end - 1);
+        if (!decides && made->cross < 0 && doc_.tree().is_last_child(head)) {
+            const int p = doc_.tree().parent_of(head);
             if (p >= 0 && doc_.line(p).code_word == cw_for && !is_exit_form(doc_.line(p)) &&
                 doc_.line(p).status != status_syntax_error && steps_directly(loop_code_of(p)))
                 loop = p;
@@ -120,9 +169,8 @@ bool run_engine::run_plain_lines() {
             run.reset();
             return false;
         }
-        run = std::make_unique<plain_run>();
+        run = std::move(made);
         run->decides = decides;
-        run->cross = cross;
         std::vector<std::string_view> texts;
         for (int k = i; k < end + (decides ? 1 : 0); ++k) {
             const source_list_item& line = doc_.line(k);
@@ -134,6 +182,10 @@ bool run_engine::run_plain_lines() {
             texts.push_back(loop_code_of(loop).step.text());
         }
         run->scripts = vbs::JoinedTexts(texts);
+        for (const auto& [at, size] : run->ifs)
+            run->scripts.skip_unless(static_cast<size_t>(at),
+                                     reported_variable(doc_.line(i + at).display_text),
+                                     static_cast<size_t>(at + size));
     }
     // Leaving an IF inside the run: the walk would end the IF's children there, which, with
     // the IF innermost on the stack, takes it off and goes on with the next line. (An empty
@@ -150,51 +202,81 @@ bool run_engine::run_plain_lines() {
     // takes the end of its children to be).
     int last = i + static_cast<int>(plain);
     if (run->loop.line) {
-        last = doc_.tree().parent_of(last - 1);
+        last = doc_.tree().parent_of(i + run->last);
         if (stack_.empty() || stack_.back().line != last) return false;
     }
+    auto is_if = [&](size_t part) {
+        for (const auto& [at, size] : run->ifs)
+            if (static_cast<size_t>(at) == part) return true;
+        return false;
+    };
     size_t from = 0;
-    size_t ran = plain; // plain lines carried out
+    int64_t begun = 0;
+    size_t handled = plain; // lines (counted from i) the call has dealt with
+    int walk_if = -1;       // an IF (counted from i) whose value the walk decides on
+    bool if_failed = false; // ... after its script failed
     enum { not_run, failed_line, ran_line } decided = not_run;
     while (from < parts) {
-        vbs::ExecResult r;
-        size_t failed = 0;
-        if (!engine_->execute_joined(run->scripts, from, r, failed)) {
-            // Texts the engine cannot join run one by one; the deciding line is left to the
-            // walk. (The engine refuses before anything runs.)
-            while (from < plain) {
+        vbs::JoinedRun r;
+        if (!engine_->execute_joined(run->scripts, from, r)) {
+            // Texts the engine cannot join run one by one up to the first IF, which is left to
+            // the walk, as is the deciding line. (The engine refuses before anything runs.)
+            const size_t until = run->ifs.empty() ? plain : static_cast<size_t>(run->ifs[0].first);
+            if (until == 0) return false;
+            while (from < until) {
                 execute(i + static_cast<int>(from++));
+                ++begun;
                 if (interrupted_) break;
             }
-            ran = from;
+            handled = from;
             break;
         }
-        if (r.ok()) {
-            if (parts > plain) decided = ran_line;
+        begun += static_cast<int64_t>(r.begun);
+        if (r.result.ok()) {
+            if (r.at < plain) {
+                walk_if = static_cast<int>(r.at); // its value is neither True nor False
+                handled = r.at;
+            } else if (parts > plain) {
+                decided = ran_line;
+            }
             break;
         }
-        if (failed < plain) {
-            set_error(i + static_cast<int>(failed), r.error.description);
-            from = failed + 1;
+        if (r.at < plain) {
+            set_error(i + static_cast<int>(r.at), r.result.error.description);
+            if (is_if(r.at)) {
+                walk_if = static_cast<int>(r.at);
+                if_failed = true;
+                handled = r.at;
+                break;
+            }
+            from = r.at + 1;
             if (interrupted_) { // the walk ends after the line the interrupt stopped
-                ran = from;
+                handled = from;
                 break;
             }
             continue;
         }
         decided = failed_line;
-        set_error(last, r.error.description);
+        set_error(last, r.result.error.description);
         break;
     }
-    lines_executed_ += static_cast<int64_t>(ran);
-    if (leaves && ran > static_cast<size_t>(run->cross) + 1) stack_.pop_back();
+    // The step of a FOR loop is not a line.
+    lines_executed_ += begun - (run->loop.line && decided != not_run ? 1 : 0);
+    // The walk has left the IF it entered once it is past the lines that end its children:
+    // at an IF it decides on after them, or after a line that follows them.
+    if (leaves && (walk_if >= 0 ? walk_if > run->cross_end
+                                : handled > static_cast<size_t>(run->cross_end) + 1))
+        stack_.pop_back();
+    if (walk_if >= 0) {
+        current_ = i + walk_if;
+        decide(current_, !if_failed && report(current_));
+        return true;
+    }
     if (decided == not_run) {
-        current_ = i + static_cast<int>(ran) - 1;
-        advance(1);
+        after_plain_run(i, *run, static_cast<int>(handled));
         return true;
     }
     if (run->decides) {
-        ++lines_executed_;
         current_ = last;
         // As execute_and_report: the value report follows a script that succeeded.
         if (run->report_engine != serial_) {
@@ -213,6 +295,21 @@ bool run_engine::run_plain_lines() {
     current_ = i + static_cast<int>(plain) - 1;
     end_of_children(current_, 1, &again);
     return true;
+}
+
+// The walk's place after a run dealt with its lines up to `handled` (counted from i), the last
+// of them having run: the walk goes on from that line, with the IF it is a child of entered
+// when the call decided on that IF.
+void run_engine::after_plain_run(int i, const plain_run& run, int handled) {
+    const int line = handled - 1;
+    for (const auto& [at, size] : run.ifs)
+        if (line > at && line < at + size) {
+            current_ = i + at;
+            enter();
+            break;
+        }
+    current_ = i + line;
+    advance(1);
 }
 
 // The reset fetch of lines [first, end) as one call, line by line the same as fetch; false,
@@ -269,17 +366,16 @@ bool run_engine::fetch_joined(int first, int end) {
     const size_t count = run->part_lines.size();
     bool joined = true;
     for (size_t from = 0; from < count;) {
-        vbs::ExecResult r;
-        size_t failed = 0;
-        if (!engine_->execute_joined(run->reports, from, r, failed)) {
+        vbs::JoinedRun r;
+        if (!engine_->execute_joined(run->reports, from, r)) {
             joined = false; // refused before anything ran
             break;
         }
-        if (r.ok()) break;
-        const int i = first + run->part_lines[failed];
+        if (r.result.ok()) break;
+        const int i = first + run->part_lines[r.at];
         if (doc_.line(i).status == status_ok)
-            set_error(i, "Data fetch error: " + r.error.description);
-        from = failed + 1;
+            set_error(i, "Data fetch error: " + r.result.error.description);
+        from = r.at + 1;
     }
     fetch_.line = -1;
     fetch_.part_lines = nullptr;

@@ -16,9 +16,8 @@ public:
     vbs::EvalResult eval(std::string_view expression) override { return engine_.eval(expression); }
     vbs::ExecResult execute_prepared(vbs::Prepared& code) override { return engine_.execute(code); }
     vbs::EvalResult eval_prepared(vbs::Prepared& code) override { return engine_.eval(code); }
-    bool execute_joined(vbs::JoinedTexts& texts, size_t from, vbs::ExecResult& result,
-                        size_t& failed) override {
-        return engine_.execute(texts, from, result, failed);
+    bool execute_joined(vbs::JoinedTexts& texts, size_t from, vbs::JoinedRun& run) override {
+        return engine_.execute(texts, from, run);
     }
     int global_slot(std::string_view name) override { return engine_.global_slot(name); }
     const vbs::Value* global_variable(int slot) override { return engine_.global_variable(slot); }

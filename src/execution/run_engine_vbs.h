@@ -28,8 +28,7 @@ public:
     virtual vbs::EvalResult eval_prepared(vbs::Prepared& code) { return eval(code.text()); }
     // Runs texts [from, size()) in one call (see vbs::Engine::execute for JoinedTexts); false
     // when the engine does not join them, and the caller runs them one by one.
-    virtual bool execute_joined(vbs::JoinedTexts&, size_t /*from*/, vbs::ExecResult&,
-                                size_t& /*failed*/) {
+    virtual bool execute_joined(vbs::JoinedTexts&, size_t /*from*/, vbs::JoinedRun&) {
         return false;
     }
     // Direct reads of script-level variables (see vbs::Engine::global_slot): -1 when the

@@ -99,6 +99,8 @@ namespace vbs {
     X(ONERR)    /* a      On Error: a = 1 Resume Next, 0 GoTo 0                          */        \
     X(EXEC)     /* a      pop text: a = 0 Execute, 1 ExecuteGlobal                       */        \
     X(PART)     /* c      text c of joined texts begins: a time limit of its own         */        \
+    X(SKIPF)    /* c      global c False: jump to the next word's target; True: go on;   */        \
+                /*        other values end the call (joined texts)                       */        \
     X(RET)      /*        return from the function                                       */        \
     X(DATA)     /* c      operand word of the instruction before                        */
 

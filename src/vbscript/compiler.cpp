@@ -1,6 +1,7 @@
 // The compiler: one FnCompiler per procedure (and one for a text's main code).
 #include "vbscript/compiler.h"
 
+#include "vbscript/engine.h"
 #include "vbscript/object.h"
 #include "vbscript/registry.h"
 
@@ -117,15 +118,39 @@ public:
     // on running alone: On Error (it would cover the texts after it), Execute (it may define
     // names the later texts were compiled without) and declarations of built-in names (the
     // later texts would be compiled before the name is declared).
-    void compile_parts(const Block& body, const std::vector<int>& part_lines) {
+    //
+    // A skip test goes after the code of its text: SKIPF on the tested variable and a
+    // word whose target, the start of the text it skips to, is filled in when that text begins.
+    void compile_parts(const Block& body, const std::vector<int>& part_lines,
+                       const std::vector<PartSkip>& skips) {
         f_.name = "<main>";
         reserve(body);
+        for (size_t k = 0; k < skips.size(); ++k)
+            if (skips[k].part >= skips[k].to || skips[k].to > part_lines.size() ||
+                (k && skips[k].part <= skips[k - 1].part))
+                fail(1002, 0, 0);
+        std::vector<std::pair<size_t, size_t>> jumps; // (text, word to patch with its start)
+        size_t next_skip = 0;
+        auto text_ends = [&](size_t part) {
+            for (; next_skip < skips.size() && skips[next_skip].part == part; ++next_skip) {
+                const Resolved r = resolve(skips[next_skip].name);
+                if (r.kind != NameKind::Var || r.var != VarKind::Global) fail(1002, 0, 0);
+                emit(Op::SKIPF, 0, 0, r.c);
+                jumps.emplace_back(skips[next_skip].to, emit(Op::DATA));
+            }
+        };
+        auto text_begins = [&](size_t part) {
+            for (auto& [to, word] : jumps)
+                if (to == part) patch(word, here());
+        };
         std::vector<uint32_t>& starts = u_.unit.part_starts;
         starts.reserve(part_lines.size());
         size_t next = 0;
         for (const Stmt* s : body) {
             if (next < part_lines.size() && s->line >= part_lines[next]) {
                 if (s->line != part_lines[next]) fail(1002, s->line, s->col);
+                if (next) text_ends(next - 1);
+                text_begins(next);
                 starts.push_back(uint32_t(here()));
                 emit(Op::PART, 0, 0, int32_t(next));
                 ++next;
@@ -139,6 +164,8 @@ public:
         if (next != part_lines.size()) fail(1002, 0, 0);
         for (const Instr& in : f_.code)
             if (in.op == Op::ONERR || in.op == Op::EXEC) fail(1002, 0, 0);
+        if (next) text_ends(next - 1);
+        text_begins(next);
         emit(Op::RET);
         finish();
     }
@@ -1170,13 +1197,14 @@ std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, Compi
 }
 
 std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
-                                    const std::vector<int>& part_lines, SyntaxError& err) {
+                                    const std::vector<int>& part_lines,
+                                    const std::vector<PartSkip>& skips, SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
     UnitContext u{globals, CompileTarget{}, *unit, {}, false};
     try {
         if (prog.option_explicit || !prog.procs.empty() || !prog.classes.empty()) fail(1002, 0, 0);
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
-        fc.compile_parts(prog.body, part_lines);
+        fc.compile_parts(prog.body, part_lines, skips);
     } catch (const CompileFailure& f) {
         err = f.err;
         return nullptr;

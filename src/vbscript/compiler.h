@@ -12,6 +12,8 @@
 
 namespace vbs {
 
+struct PartSkip;
+
 // The global names the compiler resolves against. Slots are permanent: a slot handed out once
 // keeps its index for the life of the engine (reset only empties it).
 class GlobalTable {
@@ -45,7 +47,8 @@ std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, Compi
 // each begins. Fails (nullptr, err set) on a compile error and also when the texts cannot be
 // joined without changing what they do: see FnCompiler::compile_parts.
 std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
-                                    const std::vector<int>& part_lines, SyntaxError& err);
+                                    const std::vector<int>& part_lines,
+                                    const std::vector<PartSkip>& skips, SyntaxError& err);
 
 // Compiles one expression into a unit whose main function leaves the value in its result slot.
 std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,

@@ -606,7 +606,12 @@ const Value* Engine::global_variable(int slot) const {
     return g.kind == GKind::Variable ? &g.value : nullptr;
 }
 
-bool Engine::execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t& failed) {
+void JoinedTexts::skip_unless(size_t part, std::string_view name, size_t skip_to) {
+    skips_.push_back({part, std::string(name), skip_to});
+    unit_.reset();
+}
+
+bool Engine::execute(JoinedTexts& texts, size_t from, JoinedRun& run) {
     Impl& im = *impl_;
     if (texts.refused_) return false;
     if (!texts.unit_ || texts.engine_ != im.serial_ || texts.generation_ != im.code_generation_) {
@@ -616,7 +621,7 @@ bool Engine::execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t
         ++im.compile_count_;
         std::unique_ptr<Unit> unit;
         if (parse_program(texts.text_, prog, err))
-            unit = compile_parts(prog, im, texts.lines_, err);
+            unit = compile_parts(prog, im, texts.lines_, texts.skips_, err);
         if (!unit) {
             texts.refused_ = true;
             return false;
@@ -625,14 +630,18 @@ bool Engine::execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t
         texts.engine_ = im.serial_;
         texts.generation_ = im.code_generation_;
     }
-    result = ExecResult{};
-    failed = from;
+    run.result = ExecResult{};
+    run.at = texts.size();
+    run.begun = 0;
     if (from >= texts.size()) return true;
     im.part_ = int32_t(from);
+    im.parts_begun_ = 0;
+    im.skip_ended_ = false;
     // The first text starts the code; only a call that goes on after a failure looks up where.
-    run_host_call(im, texts.unit_, texts.unit_->main.get(), nullptr, result.error,
+    run_host_call(im, texts.unit_, texts.unit_->main.get(), nullptr, run.result.error,
                   from ? texts.unit_->part_starts[from] : 0);
-    if (!result.ok()) failed = size_t(im.part_);
+    run.begun = size_t(im.parts_begun_);
+    if (!run.result.ok() || im.skip_ended_) run.at = size_t(im.part_);
     return true;
 }
 

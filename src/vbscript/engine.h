@@ -84,11 +84,32 @@ private:
 // at any text (so the caller can go on after a failure), and each text has the time limit of a
 // call of its own. Texts that would behave differently joined are refused (see
 // Engine::execute); the caller then runs them one by one.
+// A skip_unless test of joined texts.
+struct PartSkip {
+    size_t part;      // the text after which the test is made
+    std::string name; // the variable tested
+    size_t to;        // where False goes on
+};
+
+// How a call of joined texts ended.
+struct JoinedRun {
+    ExecResult result;
+    // The text that failed; or, after success, the text after which a skip_unless test ended
+    // the call; size() when the call ran to the end.
+    size_t at = 0;
+    size_t begun = 0; // texts that began to run (skipped texts did not)
+};
+
 class JoinedTexts {
 public:
     JoinedTexts() = default;
     explicit JoinedTexts(const std::vector<std::string_view>& texts);
     size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+    // After text `part` the call looks at the script-level variable `name`: False goes on at
+    // text `skip_to` (the texts between do not run), True goes on with the next text, and any
+    // other value (or no such variable) ends the call there, for the caller to decide. Set
+    // before the texts first run; `part` < `skip_to` <= size().
+    void skip_unless(size_t part, std::string_view name, size_t skip_to);
     // The i-th text as it was given.
     std::string_view text(size_t i) const {
         return std::string_view(text_).substr(starts_[i], ends_[i] - starts_[i]);
@@ -100,6 +121,7 @@ private:
     std::vector<uint32_t> starts_; // where each text begins in text_, then text_'s size
     std::vector<uint32_t> ends_;   // where each text as given ends
     std::vector<int> lines_;       // the first line of each text (1-based)
+    std::vector<PartSkip> skips_;
     std::shared_ptr<Unit> unit_;
     uint64_t engine_ = 0, generation_ = 0;
     bool refused_ = false;
@@ -133,9 +155,9 @@ public:
     // Runs texts [from, size()) of `texts` in one call. Returns false, running nothing, when the
     // texts cannot be joined: one holds On Error, Option Explicit, Execute, a procedure or class
     // or a declaration of a built-in name; one leaves a block open for the next to close, or is
-    // empty; or the joined text has a syntax error. (The answer stays with `texts`.) Otherwise
-    // returns true; on a failure `result` holds the error and `failed` the text it happened in.
-    bool execute(JoinedTexts& texts, size_t from, ExecResult& result, size_t& failed);
+    // empty; a skip_unless names no variable; or the joined text has a syntax error. (The answer
+    // stays with `texts`.) Otherwise returns true and tells in `run` how the call ended.
+    bool execute(JoinedTexts& texts, size_t from, JoinedRun& run);
     // The text of JoinedTexts that runs now (for a host object called from it).
     size_t running_part() const;
 

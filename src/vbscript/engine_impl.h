@@ -164,7 +164,9 @@ struct Engine::Impl : public Context, public GlobalTable {
     bool deadline_set_ = false; // the clock is read once a call has run a while
     std::atomic<bool> interrupt_{false};
     int32_t ticks_ = 0;
-    int32_t part_ = 0; // the text of joined texts that runs (set by PART)
+    int32_t part_ = 0;        // the text of joined texts that runs (set by PART)
+    int32_t parts_begun_ = 0; // PARTs passed in this call of joined texts
+    bool skip_ended_ = false; // a SKIPF test ended the call
 
     HostUI* ui_ = nullptr;
     ConsoleHostUI console_ui_;

@@ -949,9 +949,23 @@ void Engine::Impl::execute(Frame& fr) {
                 case Op::PART:
                     // Each text of joined texts has the time limit of a call of its own.
                     part_ = in.c;
+                    ++parts_begun_;
                     deadline_set_ = false;
                     ticks_ = kTicksBeforeClock;
                     break;
+                case Op::SKIPF: {
+                    const Instr data = *ip++;
+                    const Global& g = globals_[size_t(in.c)];
+                    if (g.kind == GKind::Variable && g.value.tag() == Tag::Boolean) {
+                        if (!g.value.bool_val()) ip = code + data.c;
+                        break;
+                    }
+                    // Only the caller knows what other values mean: the call ends here.
+                    skip_ended_ = true;
+                    while (sp > stack_base)
+                        (--sp)->clear();
+                    return;
+                }
                 case Op::RET:
                     while (sp > stack_base)
                         (--sp)->clear();

@@ -31,9 +31,12 @@ std::vector<test::sheet_line> random_sheet(std::mt19937& rng, int n) {
         case 1:
             lines.push_back({depth, cw_while, "", "n<" + std::to_string(rng() % 30)});
             break;
-        case 2:
-            lines.push_back({depth, cw_if, "", "n>" + std::to_string(rng() % 10)});
+        case 2: { // a comparison, a number (the walk decides) or a condition that may fail
+            const std::string k = std::to_string(rng() % 10);
+            const std::string conditions[] = {"n>" + k, "n>" + k, "n-" + k, "1/(n-" + k + ")>0"};
+            lines.push_back({depth, cw_if, "", conditions[rng() % 4]});
             break;
+        }
         case 3:
             lines.push_back({depth, rng() % 2 ? cw_for : cw_while, "", "exit"});
             break;

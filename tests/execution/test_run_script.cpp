@@ -183,6 +183,51 @@ TEST(ScriptRun, PlainLinesThenADecidingLine) {
     EXPECT_EQ(f.run->lines_executed(), 16 + 1 + 2);
 }
 
+// IF lines whose children are all plain lines are decided inside the call: the children run or
+// are skipped as the walk would, and a condition that is neither True nor False, or that
+// fails, is left to the walk. Where a run leaves an IF the walk had entered, the walk goes on
+// outside it: at a breakpoint after it, nothing is entered.
+TEST(ScriptRun, IfsTheCallDecidesOn) {
+    real_fixture f({{0, cw_let, "", "n = 3 : w = 0"},
+                    {0, cw_if, "", "n > 1"}, // 1: True
+                    {1, cw_expression, "a", "1"},
+                    {1, cw_expression, "b", "1/0"},
+                    {1, cw_expression, "c", "a + 1"},
+                    {0, cw_if, "", "n > 5"}, // 5: False
+                    {1, cw_expression, "d", "4"},
+                    {0, cw_if, "", "n - 3"}, // 7: a number, 0
+                    {1, cw_expression, "e", "5"},
+                    {0, cw_if, "", "n / 0 > 1"}, // 9: fails, and goes on into its children
+                    {1, cw_expression, "g", "6"},
+                    {0, cw_if, "", "n = 3"}, // 11: entered by the walk (a WHILE inside)
+                    {1, cw_while, "", "w < 2"},
+                    {2, cw_let, "", "w = w + 1"},
+                    {1, cw_expression, "h", "w * 10"},
+                    {0, cw_if, "", "n"}, // 15: a number, 3
+                    {1, cw_expression, "k", "7"},
+                    {0, cw_expression, "m", "8"}});
+    toggle_breakpoint(f.doc, 17);
+    f.run->run_all();
+    ASSERT_EQ(f.run->state(), run_state::paused);
+    EXPECT_EQ(f.run->current_line(), 17);
+    EXPECT_EQ(f.run->stack_depth(), 0);
+    const std::vector<std::pair<int, std::string>> shown = {
+        {1, "True"}, {2, "1"},  {4, "2"},   {5, "False"}, {6, ""},   {7, "0"},
+        {8, ""},     {10, "6"}, {14, "20"}, {15, "3"},    {16, "7"}, {17, "(no value)"}};
+    for (const auto& [line, text] : shown)
+        EXPECT_EQ(f.text(line, 0), text) << line;
+    for (int i = 0; i < f.doc.line_count(); ++i)
+        EXPECT_EQ(f.doc.line(i).error_text, i == 3 || i == 9 ? "Division by zero" : "") << i;
+    // Lines 0-5, 7, 9-16, with the WHILE's child twice.
+    EXPECT_EQ(f.run->lines_executed(), 6 + 1 + 8 + 1);
+    // Run again, the joined code made: the same.
+    f.run->reset();
+    f.run->run_all();
+    EXPECT_EQ(f.run->stack_depth(), 0);
+    EXPECT_EQ(f.text(16, 0), "7");
+    EXPECT_EQ(f.run->lines_executed(), 2 * 16);
+}
+
 // A run of plain lines may leave an IF: its last child and the lines after the IF run as one
 // call, and the walk carries on outside the IF, also inside a loop.
 TEST(ScriptRun, PlainLinesLeavingAnIf) {

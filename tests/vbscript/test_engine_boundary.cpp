@@ -305,22 +305,67 @@ TEST_F(EngineBoundary, JoinedTextsRunInOrderAndGoOnAfterAFailure) {
     JoinedTexts texts({"Dim a\r\na=1\r\n", "b = a + 1", "c = 1 / 0\r\n", "d = b * 10"});
     ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts.text(1), "b = a + 1");
-    ExecResult r;
-    size_t failed = 99;
-    ASSERT_TRUE(engine.execute(texts, 0, r, failed));
-    EXPECT_EQ(r.error.number, kErrDivByZero);
-    EXPECT_EQ(failed, 2u);
+    JoinedRun run;
+    ASSERT_TRUE(engine.execute(texts, 0, run));
+    EXPECT_EQ(run.result.error.number, kErrDivByZero);
+    EXPECT_EQ(run.at, 2u);
+    EXPECT_EQ(run.begun, 3u);
     EXPECT_EQ(value_of("b"), "Integer:2");
     EXPECT_EQ(value_of("IsEmpty(d)"), "Boolean:True"); // nothing after the failure ran
-    ASSERT_TRUE(engine.execute(texts, failed + 1, r, failed));
-    EXPECT_TRUE(r.ok());
+    ASSERT_TRUE(engine.execute(texts, run.at + 1, run));
+    EXPECT_TRUE(run.result.ok());
+    EXPECT_EQ(run.at, 4u);
+    EXPECT_EQ(run.begun, 1u);
     EXPECT_EQ(value_of("d"), "Integer:20");
     // Compiled once, run again from the start after a reset.
     const size_t compiled = engine.compile_count();
     engine.reset();
-    ASSERT_TRUE(engine.execute(texts, 0, r, failed));
-    EXPECT_EQ(failed, 2u);
+    ASSERT_TRUE(engine.execute(texts, 0, run));
+    EXPECT_EQ(run.at, 2u);
     EXPECT_EQ(engine.compile_count(), compiled);
+}
+
+// A skip test after a text: False skips the texts up to its target, True goes on, and any other
+// value ends the call after the tested text so that the caller decides.
+TEST_F(EngineBoundary, JoinedTextsSkipOnFalseAndStopOnOtherValues) {
+    struct test_case {
+        std::string_view condition;
+        std::string_view expect_inside, expect_after; // "x" and "y" afterwards
+        size_t at, begun;
+    };
+    const test_case cases[] = {
+        {"c = (n > 1)", "Integer:1", "Integer:2", 5, 5}, // True: the texts between run
+        {"c = (n > 5)", "Empty:", "Integer:2", 5, 3},    // False: they are skipped
+        {"c = n", "Empty:", "Empty:", 1, 2},             // a number: the caller decides
+        {"c = Null", "Empty:", "Empty:", 1, 2},          //
+        {"c = 1 / 0", "Empty:", "Empty:", 1, 2},         // a failure is a failure
+    };
+    for (const test_case& c : cases) {
+        engine.reset();
+        JoinedTexts texts({"Dim n : n = 3", c.condition, "x = 1", "Dim z : z = 0", "y = 2"});
+        texts.skip_unless(1, "c", 4);
+        JoinedRun run;
+        ASSERT_TRUE(engine.execute(texts, 0, run)) << c.condition;
+        EXPECT_EQ(run.at, c.at) << c.condition;
+        EXPECT_EQ(run.begun, c.begun) << c.condition;
+        EXPECT_EQ(value_of("x"), c.expect_inside) << c.condition;
+        EXPECT_EQ(value_of("y"), c.expect_after) << c.condition;
+    }
+    // Skipping to the end, and a test whose name is no variable of script level refuses the
+    // texts.
+    engine.reset();
+    JoinedTexts to_end({"c = False", "x = 1"});
+    to_end.skip_unless(0, "c", 2);
+    JoinedRun run;
+    ASSERT_TRUE(engine.execute(to_end, 0, run));
+    EXPECT_EQ(run.at, 2u);
+    EXPECT_EQ(value_of("x"), "Empty:");
+    JoinedTexts builtin({"x = 1", "y = 2"});
+    builtin.skip_unless(0, "Len", 1);
+    EXPECT_FALSE(engine.execute(builtin, 0, run));
+    JoinedTexts backwards({"x = 1", "y = 2"});
+    backwards.skip_unless(1, "x", 1);
+    EXPECT_FALSE(engine.execute(backwards, 0, run));
 }
 
 // Texts that would do something else joined are refused, and nothing of them runs.
@@ -339,18 +384,16 @@ TEST_F(EngineBoundary, JoinedTextsThatWouldChangeMeaningAreRefused) {
     };
     for (const auto& parts : refused) {
         JoinedTexts texts(parts);
-        ExecResult r;
-        size_t failed = 0;
-        EXPECT_FALSE(engine.execute(texts, 0, r, failed)) << parts[1];
-        EXPECT_FALSE(engine.execute(texts, 0, r, failed)) << parts[1]; // the answer stays
+        JoinedRun run;
+        EXPECT_FALSE(engine.execute(texts, 0, run)) << parts[1];
+        EXPECT_FALSE(engine.execute(texts, 0, run)) << parts[1]; // the answer stays
         EXPECT_EQ(value_of("IsEmpty(ran)"), "Boolean:True") << parts[1];
     }
     // Several statements on a text's lines are fine, as are single-line blocks.
     JoinedTexts fine({"a = 1 : b = 2", "If a = 1 Then c = 3", "For k = 1 To 3 : d = d + k : Next"});
-    ExecResult r;
-    size_t failed = 0;
-    ASSERT_TRUE(engine.execute(fine, 0, r, failed));
-    EXPECT_TRUE(r.ok());
+    JoinedRun run;
+    ASSERT_TRUE(engine.execute(fine, 0, run));
+    EXPECT_TRUE(run.result.ok());
     EXPECT_EQ(value_of("b + c + d"), "Integer:11");
 }
 
@@ -360,15 +403,14 @@ TEST_F(EngineBoundary, JoinedTextsHaveATimeLimitEach) {
     engine.set_time_limit(std::chrono::milliseconds(400));
     const std::string_view busy = "t = Timer : Do While Timer - t < 0.1 And Timer >= t : Loop";
     JoinedTexts slow({busy, busy, busy, busy, busy, "done = 1"});
-    ExecResult r;
-    size_t failed = 0;
-    ASSERT_TRUE(engine.execute(slow, 0, r, failed));
-    EXPECT_TRUE(r.ok()) << r.error.description;
+    JoinedRun run;
+    ASSERT_TRUE(engine.execute(slow, 0, run));
+    EXPECT_TRUE(run.result.ok()) << run.result.error.description;
     EXPECT_EQ(value_of("done"), "Integer:1");
     JoinedTexts runaway({"x = 1", "Do : Loop", "y = 1"});
-    ASSERT_TRUE(engine.execute(runaway, 0, r, failed));
-    EXPECT_EQ(r.error.description, "Script timed out");
-    EXPECT_EQ(failed, 1u);
+    ASSERT_TRUE(engine.execute(runaway, 0, run));
+    EXPECT_EQ(run.result.error.description, "Script timed out");
+    EXPECT_EQ(run.at, 1u);
     EXPECT_EQ(value_of("IsEmpty(y)"), "Boolean:True");
 }
 

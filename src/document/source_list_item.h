@@ -31,8 +31,10 @@ enum line_status : int32_t {
     status_syntax_error = 2,
 };
 
-// Values a run stored on the line. The host object fills them; the arrays are grown together
-// to an index plus 10 and may be shorter than `capacity` until the first value arrives.
+// Values a run stored on the line. The host object fills them; values and formats are grown
+// together to an index plus 10 and may be shorter than `capacity` until the first value
+// arrives. Index paths and open flags are grown the same way once a value comes with a path,
+// and are empty until then (most lines never have one).
 struct line_results {
     int32_t count = 0;     // set back to 0 when a run starts
     int32_t capacity = 10; // all arrays are grown together to an index plus 10

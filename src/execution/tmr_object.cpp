@@ -41,12 +41,19 @@ constexpr std::array<member_row, 5> members{{
 
 constexpr int max_indexes = 10;
 
-// Grows the five per-value arrays of a line to its capacity.
+// Grows the values and formats of a line to its capacity.
 void fit_arrays(line_results& r) {
     const auto n = static_cast<size_t>(r.capacity);
     if (r.values.size() >= n) return;
     r.values.resize(n);
     r.formats.resize(n, nullptr);
+}
+
+// Grows the index paths and open flags of a line to its capacity: only a line whose values
+// come with paths has them, which most lines never do.
+void fit_paths(line_results& r) {
+    const auto n = static_cast<size_t>(r.capacity);
+    if (r.indexes.size() >= n) return;
     r.indexes.resize(n);
     r.opens.resize(n);
     r.saved_opens.resize(n);
@@ -77,6 +84,7 @@ void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
     r.formats[row] = line.format.get();
     // Without any path so far every index path and open flag list of the line is empty.
     if (!path.empty() || r.has_paths) {
+        fit_paths(r);
         r.indexes[row].assign(path.begin(), path.end());
         r.opens[row].assign(path.size(), 0);
         if (!path.empty()) r.has_paths = true;

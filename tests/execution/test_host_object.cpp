@@ -41,7 +41,7 @@ TEST(HostDspx, OneValueWithoutIndexes) {
     ASSERT_TRUE(h.run("MR.dspx 0,42").ok());
     EXPECT_EQ(h.results().count, 1);
     EXPECT_EQ(vbs::to_double(h.results().values[0]), 42);
-    EXPECT_TRUE(h.results().indexes[0].empty());
+    EXPECT_TRUE(h.results().indexes.empty()); // no paths: none are kept
     EXPECT_EQ(h.results().formats[0], h.doc.line(0).format.get());
     EXPECT_EQ(h.results().capacity, 10);
 }
@@ -71,7 +71,13 @@ TEST(HostDspx, ResetGrowsByTenUpdateNeverGrows) {
     EXPECT_EQ(h.results().capacity, 22);
     EXPECT_EQ(h.results().count, 13);
     EXPECT_EQ(h.results().values.size(), 22u);
-    EXPECT_EQ(h.results().opens.size(), 22u);
+    EXPECT_TRUE(h.results().opens.empty());
+    ASSERT_TRUE(h.run("MR.dspx 24,7,1").ok()); // a path: the paths and flags grow too
+    EXPECT_EQ(h.results().capacity, 34);
+    EXPECT_EQ(h.results().values.size(), 34u);
+    EXPECT_EQ(h.results().indexes.size(), 34u);
+    EXPECT_EQ(h.results().opens.size(), 34u);
+    EXPECT_EQ(h.results().saved_opens.size(), 34u);
 
     host_fixture u;
     ASSERT_TRUE(u.run("MR.dspx 12,7", fetch_mode::update).ok());

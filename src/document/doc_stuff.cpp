@@ -182,6 +182,7 @@ bool swap_flag(mondrel_doc& doc, change_item& r) {
     if (!in_lines(doc, r.index)) return false;
     source_list_item& l = doc.line(r.index);
     const bool now = l.has_flag(r.second);
+    if (r.second & flag_breakpoint) doc.set_breakpoint(r.index, r.value);
     l.flags = r.value ? (l.flags | r.second) : (l.flags & ~r.second);
     r.value = now;
     return true;

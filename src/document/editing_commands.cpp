@@ -297,7 +297,8 @@ void editing_commands::collapse_all() {
 
 bool editing_commands::toggle_breakpoint(line_selection selected) {
     if (selected.size() != 1 || !doc_.valid_line(selected.front())) return false;
-    doc_.line(selected.front()).flags ^= flag_breakpoint;
+    const int i = selected.front();
+    doc_.set_breakpoint(i, !doc_.line(i).has_flag(flag_breakpoint));
     if (ports_.ui) ports_.ui->refresh();
     return true;
 }

@@ -341,11 +341,19 @@ void mondrel_doc::changed_fmt(int i, std::unique_ptr<prop_list> format) {
     }
 }
 
+void mondrel_doc::set_breakpoint(int i, bool on) {
+    if (!valid_line(i)) return;
+    source_list_item& l = *lines_[i];
+    l.flags = on ? (l.flags | flag_breakpoint) : (l.flags & ~flag_breakpoint);
+    ++lines_version_;
+}
+
 void mondrel_doc::flag_set(int i, int32_t mask, bool value) {
     if (!valid_line(i)) return;
     source_list_item& l = *lines_[i];
     const bool old = l.has_flag(mask);
     l.flags = value ? (l.flags | mask) : (l.flags & ~mask);
+    if (mask & flag_breakpoint) ++lines_version_;
     if (history_.wants_records()) {
         change_item item = change_item(change_kind::flag_set, i, mask);
         item.value = old;
@@ -447,6 +455,7 @@ std::vector<line_ptr> mondrel_doc::take_lines(int i, int k) {
 
 line_ptr mondrel_doc::replace_line_record(int i, line_ptr line) {
     if (line->count != lines_[i]->count) structure_changed();
+    ++lines_version_;
     std::swap(lines_[i], line);
     return line;
 }

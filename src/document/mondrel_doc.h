@@ -63,8 +63,18 @@ public:
         if (tree_version_ != structure_version_ || tree_.size() != line_count()) rebuild_tree();
         return tree_;
     }
-    void structure_changed() { ++structure_version_; }
+    void structure_changed() {
+        ++structure_version_;
+        ++lines_version_;
+    }
     uint64_t structure_version() const { return structure_version_; }
+    // Changes whenever a line is added, removed, moved or replaced, a count changes or a
+    // breakpoint is set or cleared. Together with the stamps of the lines' texts
+    // (latest_stamp()) it tells that nothing a run's compiled forms of many lines rest on has
+    // changed. Breakpoints change through set_breakpoint (or flag_set).
+    uint64_t lines_version() const { return lines_version_; }
+    // Sets or clears the breakpoint of line i (not recorded: a breakpoint is no edit).
+    void set_breakpoint(int i, bool on);
 
     // Document operations. Each records its change (see doc_stuff.h) while recording is on and
     // a group is open. Indexes outside the array are ignored (nothing changes, nothing is
@@ -203,6 +213,7 @@ private:
     undo_list history_;
 
     uint64_t structure_version_ = 0;
+    uint64_t lines_version_ = 0;
     void rebuild_tree() const;
     mutable uint64_t tree_version_ = ~uint64_t{0};
     mutable line_tree tree_;

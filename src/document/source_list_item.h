@@ -2,8 +2,10 @@
 // One codesheet line. The document keeps its lines in one array in tree pre-order; `count`
 // is the only thing that encodes the shape of the tree (see line_tree.h).
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,10 +62,15 @@ struct alignas(64) source_list_item {
     ~source_list_item();
     source_list_item(const source_list_item&) = delete;
     source_list_item& operator=(const source_list_item&) = delete;
+    // Records come from the line pool (line_pool.h), next to the lines made before them.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, std::align_val_t);
+    static void operator delete(void* room) noexcept;
+    static void operator delete(void* room, std::align_val_t) noexcept;
 
     // The fields a run reads for every line come first.
     int32_t count = 1; // one plus the number of direct children; 0 or less acts as a leaf
-    int32_t flags = 0;
+    int32_t flags = 0; // breakpoints change through mondrel_doc::set_breakpoint
     int32_t code_word = 0;
     int32_t status = status_ok;
     // Changes whenever `script` or `display_text` of this line change (a new line has a stamp
@@ -99,5 +106,9 @@ struct alignas(64) source_list_item {
 };
 
 using line_ptr = std::unique_ptr<source_list_item>;
+
+// The newest stamp any line has had: while it stays the same, no line's texts have changed and
+// no line was made.
+uint64_t latest_stamp();
 
 } // namespace mondrel

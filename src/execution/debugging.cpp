@@ -33,12 +33,13 @@ void set_script_time_limit(std::chrono::milliseconds limit) {
 }
 
 void toggle_breakpoint(mondrel_doc& doc, int i) {
-    if (i >= 0 && i < doc.line_count()) doc.line(i).flags ^= flag_breakpoint;
+    if (i >= 0 && i < doc.line_count())
+        doc.set_breakpoint(i, !doc.line(i).has_flag(flag_breakpoint));
 }
 
 void clear_breakpoints(mondrel_doc& doc) {
     for (int i = 0; i < doc.line_count(); ++i)
-        doc.line(i).flags &= ~flag_breakpoint;
+        if (doc.line(i).has_flag(flag_breakpoint)) doc.set_breakpoint(i, false);
 }
 
 // --- run_engine's debugging commands --------------------------------------------------------

@@ -189,8 +189,16 @@ private:
         const source_list_item* line;
         uint64_t stamp;
     };
+    // The sheet as a whole: while neither part changes, no line's text, place, count or
+    // breakpoint has changed, and compiled forms of many lines checked then are still good.
+    struct sheet_mark {
+        uint64_t lines = ~uint64_t{0}, stamps = ~uint64_t{0};
+        bool operator==(const sheet_mark&) const = default;
+    };
+    sheet_mark sheet_now() const;
     struct plain_run {
         std::vector<line_stamp> lines;
+        sheet_mark checked; // when the lines were last found to be those of the run
         vbs::JoinedTexts scripts;
         // The IF lines the call decides on, counted from the first line, each with its
         // children (the size of its subtree).
@@ -213,6 +221,7 @@ private:
     // it was made of, and the line of each report counted from the first.
     struct fetch_run {
         std::vector<line_stamp> lines;
+        sheet_mark checked; // when the lines were last found to be those of the stretch
         std::vector<int> part_lines;
         vbs::JoinedTexts reports;
         // Every report hands one variable to row 0 (see read_reports): their names, and their

@@ -11,6 +11,10 @@
 
 namespace mondrel {
 
+run_engine::sheet_mark run_engine::sheet_now() const {
+    return {doc_.lines_version(), latest_stamp()};
+}
+
 // The lines from `first` on are still the ones in `lines`, with the same texts.
 bool run_engine::same_lines(int first, const std::vector<line_stamp>& lines) const {
     if (first + static_cast<int64_t>(lines.size()) > doc_.line_count()) return false;
@@ -146,7 +150,8 @@ bool run_engine::run_plain_lines() {
     const source_list_item& first = doc_.line(i);
     if (!is_plain(i) && first.code_word != cw_if) return false;
     std::unique_ptr<plain_run>& run = code_of(i).plain;
-    if (!run || !plain_run_current(i, *run)) {
+    const sheet_mark now = sheet_now();
+    if (!run || (run->checked != now && !plain_run_current(i, *run))) {
         if (!unit_size(i)) {
             run.reset();
             return false;
@@ -187,6 +192,7 @@ bool run_engine::run_plain_lines() {
                                      reported_variable(doc_.line(i + at).display_text),
                                      static_cast<size_t>(at + size));
     }
+    run->checked = now;
     // Leaving an IF inside the run: the walk would end the IF's children there, which, with
     // the IF innermost on the stack, takes it off and goes on with the next line. (An empty
     // stack goes on just the same; another innermost line leaves the lines to execute_line.)
@@ -316,8 +322,9 @@ void run_engine::after_plain_run(int i, const plain_run& run, int handled) {
 // having done nothing, when the engine does not join their value reports.
 bool run_engine::fetch_joined(int first, int end) {
     std::unique_ptr<fetch_run>& run = code_of(first).fetches;
+    const sheet_mark now = sheet_now();
     if (!run || static_cast<int>(run->lines.size()) != end - first ||
-        !same_lines(first, run->lines)) {
+        (run->checked != now && !same_lines(first, run->lines))) {
         run = std::make_unique<fetch_run>();
         std::vector<std::string_view> reports;
         for (int k = first; k < end; ++k) {
@@ -337,6 +344,7 @@ bool run_engine::fetch_joined(int first, int end) {
             run->all_plain = run->all_plain && !run->names.back().empty();
         }
     }
+    run->checked = now;
     if (run->part_lines.empty()) {
         for (int k = first; k < end; ++k)
             fetch(k, fetch_mode::reset);

@@ -1,0 +1,79 @@
+#include "document/line_pool.h"
+
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "document/source_list_item.h"
+
+namespace mondrel::line_pool {
+
+namespace {
+
+constexpr std::size_t record_size = sizeof(source_list_item);
+constexpr std::size_t records_per_block = 256;
+
+struct free_room {
+    free_room* next;
+};
+
+struct pool {
+    std::mutex lock;
+    free_room* freed = nullptr;
+    std::byte* next = nullptr; // the unused rest of the newest block
+    std::byte* end = nullptr;
+    struct block_deleter {
+        void operator()(std::byte* b) const {
+            ::operator delete (b, std::align_val_t{alignof(source_list_item)});
+        }
+    };
+    std::vector<std::unique_ptr<std::byte, block_deleter>> blocks;
+};
+
+pool& the_pool() {
+    static pool p;
+    return p;
+}
+
+} // namespace
+
+// Under AddressSanitizer every record is a block of its own, so that a record used after it
+// was freed is caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool pooled = false;
+#else
+constexpr bool pooled = true;
+#endif
+
+void* take(std::size_t size) {
+    if (size > record_size) throw std::bad_alloc();
+    if (!pooled) return ::operator new (size, std::align_val_t{alignof(source_list_item)});
+    pool& p = the_pool();
+    std::lock_guard<std::mutex> guard(p.lock);
+    if (p.freed) {
+        free_room* room = p.freed;
+        p.freed = room->next;
+        return room;
+    }
+    if (p.next == p.end) {
+        auto* block = static_cast<std::byte*>(::operator new (
+            record_size* records_per_block, std::align_val_t{alignof(source_list_item)}));
+        p.blocks.emplace_back(block);
+        p.next = block;
+        p.end = block + record_size * records_per_block;
+    }
+    void* room = p.next;
+    p.next += record_size;
+    return room;
+}
+
+void give(void* room) noexcept {
+    if (!room) return;
+    if (!pooled) return ::operator delete (room, std::align_val_t{alignof(source_list_item)});
+    pool& p = the_pool();
+    std::lock_guard<std::mutex> guard(p.lock);
+    p.freed = new (room) free_room{p.freed};
+}
+
+} // namespace mondrel::line_pool

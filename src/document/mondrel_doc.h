@@ -75,6 +75,10 @@ public:
     uint64_t lines_version() const { return lines_version_; }
     // Sets or clears the breakpoint of line i (not recorded: a breakpoint is no edit).
     void set_breakpoint(int i, bool on);
+    // The serial of the run engine that last started a run of the document: another run
+    // engine cannot know what that run left on the lines.
+    uint64_t last_runner() const { return last_runner_; }
+    void set_last_runner(uint64_t serial) { last_runner_ = serial; }
 
     // Document operations. Each records its change (see doc_stuff.h) while recording is on and
     // a group is open. Indexes outside the array are ignored (nothing changes, nothing is
@@ -214,6 +218,7 @@ private:
 
     uint64_t structure_version_ = 0;
     uint64_t lines_version_ = 0;
+    uint64_t last_runner_ = 0;
     void rebuild_tree() const;
     mutable uint64_t tree_version_ = ~uint64_t{0};
     mutable line_tree tree_;

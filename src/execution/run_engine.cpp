@@ -129,6 +129,7 @@ void run_engine::release_values() {
 
 void run_engine::set_error(int i, std::string text) {
     source_list_item& line = doc_.line(i);
+    lines_touched_ = true;
     line.status = status_runtime_error;
     line.error_text = std::move(text);
 }
@@ -137,9 +138,14 @@ void run_engine::set_error(int i, std::string text) {
 
 void run_engine::prepare() {
     // One pass over the lines: it is the part of a run that touches every line. It also finds
-    // out which of the later steps have anything to do.
+    // out which of the later steps have anything to do. After a run that left nothing on the
+    // lines to undo, of an unchanged sheet, there is nothing for it to do (the end of the run
+    // sets the counts of the lines it reports, and those of the lines after).
+    const bool untouched = !lines_touched_ && !fetch_.kept_more && prepared_mark_ == sheet_now() &&
+                           doc_.last_runner() == serial_;
+    doc_.set_last_runner(serial_);
     bool includes = false, vb_lines = false, lists = false;
-    for (int i = 0; i < doc_.line_count(); ++i) {
+    for (int i = 0; !untouched && i < doc_.line_count(); ++i) {
         source_list_item& line = doc_.line(i);
         line.flags &= ~flag_block_head;
         line.results.count = 0;
@@ -162,6 +168,9 @@ void run_engine::prepare() {
         vb_lines = lists = true; // the loaded lines were not looked at
     if (vb_lines) rewrite_vb_blocks(doc_);
     if (lists) rewrite_brace_lists(doc_);
+    lines_touched_ = includes || vb_lines || lists;
+    fetch_.kept_more = false;
+    prepared_mark_ = sheet_now();
     fmt_results_.clear();
     engine_->set_time_limit(script_time_limit());
     engine_->reset();
@@ -175,7 +184,7 @@ void run_engine::run_all(int chain_depth) {
     chain_depth_ = chain_depth;
     interrupted_ = false;
     if (state_ == run_state::idle) {
-        prepare(); // sets every line's result count to 0, as reset() does
+        prepare(); // the values of the last run go by its end (finish sets every count)
         state_ = run_state::running;
         current_ = 0;
         stack_.clear();
@@ -227,6 +236,9 @@ void run_engine::finish() {
         state_ = run_state::paused;
     paused_shape_ = doc_.structure_version();
     const int end = std::min(current_, n);
+    // The lines the run did not reach show no values (run start may have left them alone).
+    for (int i = std::max(end, 0); i < n; ++i)
+        doc_.line(i).results.count = 0;
     // Whole stretches of max_plain_run lines (the last may be shorter when it ends the sheet)
     // report their values in one call; a stretch the run did not finish reports line by line.
     for (int first = 0; first < end; first += max_plain_run) {
@@ -309,7 +321,7 @@ bool run_engine::report(int i, int slot) {
     const vbs::Value* value = engine_->global_variable(slot);
     if (!value) return fetch(i, fetch_mode::reset);
     line.results.count = 0;
-    store_result(line, 0, *value, {}, fetch_mode::reset);
+    if (store_result(line, 0, *value, {}, fetch_mode::reset)) fetch_.kept_more = true;
     restore_opens(line.results);
     return true;
 }
@@ -623,7 +635,7 @@ bool run_engine::after_step(int p, loop_code& code, vbs::Value& stop, vbs::Value
     if (counter && stop_value && step_value) {
         stop = *stop_value;
         step = *step_value;
-        store_result(line, 0, *counter, {}, fetch_mode::update);
+        if (store_result(line, 0, *counter, {}, fetch_mode::update)) fetch_.kept_more = true;
         restore_opens(line.results);
         return true;
     }

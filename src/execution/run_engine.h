@@ -196,6 +196,11 @@ private:
         bool operator==(const sheet_mark&) const = default;
     };
     sheet_mark sheet_now() const;
+    // Run start passes over every line only when the last run may have left something there
+    // to undo (an error, a value holding an object or with a path, a rewrite of block heads
+    // or lists, loaded include files) or the sheet changed since.
+    sheet_mark prepared_mark_;
+    bool lines_touched_ = true;
     struct plain_run {
         std::vector<line_stamp> lines;
         sheet_mark checked; // when the lines were last found to be those of the run

@@ -416,9 +416,11 @@ bool run_engine::read_reports(int first, fetch_run& run) {
             __builtin_prefetch(r.formats.data(), 1);
         }
     }
-    for (size_t k = 0; k < report_values_.size(); ++k)
-        store_result(doc_.line(first + run.part_lines[k]), 0, *report_values_[k], {},
-                     fetch_mode::reset);
+    for (size_t k = 0; k < report_values_.size(); ++k) {
+        if (store_result(doc_.line(first + run.part_lines[k]), 0, *report_values_[k], {},
+                         fetch_mode::reset))
+            fetch_.kept_more = true;
+    }
     return true;
 }
 

@@ -66,16 +66,16 @@ int16_t to_index(const vbs::Value& v) {
 
 } // namespace
 
-void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
+bool store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
                   std::span<const int16_t> path, fetch_mode mode) {
-    if (row < 0) return;
     line_results& r = line.results;
+    if (row < 0) return r.has_objects || r.has_paths;
     if (mode == fetch_mode::update) {
-        if (row >= r.capacity) return;
+        if (row >= r.capacity) return r.has_objects || r.has_paths;
         fit_arrays(r);
         r.values[row] = dat;
         if (dat.tag() == vbs::Tag::Object || dat.tag() == vbs::Tag::Array) r.has_objects = true;
-        return;
+        return r.has_objects || r.has_paths;
     }
     if (row >= r.capacity) r.capacity = row + 10;
     fit_arrays(r);
@@ -90,12 +90,13 @@ void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
         if (!path.empty()) r.has_paths = true;
     }
     r.count = row + 1;
+    return r.has_objects || r.has_paths;
 }
 
 void TMRObject::dspx(int32_t row, const vbs::Value& dat, std::span<const int16_t> path, int line) {
     if (row >= max_result_row) vbs::raise_error(vbs::kErrSubscript);
     if (line < 0 || line >= doc_.line_count()) return;
-    store_result(doc_.line(line), row, dat, path, fetch_.mode);
+    if (store_result(doc_.line(line), row, dat, path, fetch_.mode)) fetch_.kept_more = true;
 }
 
 int TMRObject::fetch_line(vbs::Context& ctx) const {

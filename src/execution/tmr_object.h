@@ -31,6 +31,8 @@ struct fetch_context {
     // Value reports of several lines joined into one call: the line of each report, counted
     // from `line`, by the engine's running part.
     const std::vector<int>* part_lines = nullptr;
+    // A value stored since the run started holds an object or an array, or came with a path.
+    bool kept_more = false;
 };
 
 // Rows at or above this are refused with "Subscript out of range": no sheet reports that many
@@ -40,15 +42,16 @@ inline constexpr int32_t max_result_row = 1 << 24;
 // Stores one value on a line. Reset mode grows the arrays to row + 10 when needed and stores
 // the value with the line's own format, the index path and closed open flags, making the
 // count row + 1; update mode replaces the value of an existing slot and changes nothing else.
-// Negative rows are ignored.
-void store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
+// Negative rows are ignored. True when the line holds an object, an array or an index path
+// afterwards: what the next run has to undo before it starts.
+bool store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
                   std::span<const int16_t> path, fetch_mode mode);
 
 class TMRObject final : public vbs::Object {
 public:
     // Both references must outlive the object's use by the engine; the run engine that makes
     // the object owns them.
-    TMRObject(mondrel_doc& doc, const fetch_context& fetch, const global_list& globals)
+    TMRObject(mondrel_doc& doc, fetch_context& fetch, const global_list& globals)
         : doc_(doc), fetch_(fetch), globals_(globals) {}
 
     // The methods as C++ calls; `invoke` converts the script's arguments and lands here.
@@ -77,7 +80,7 @@ private:
     // the line of the running part.
     int fetch_line(vbs::Context& ctx) const;
 
-    const fetch_context& fetch_;
+    fetch_context& fetch_; // read, but for kept_more
     const global_list& globals_;
     vbs::Value pending_;
     vbs::Value bounds_[2];

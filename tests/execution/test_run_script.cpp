@@ -228,6 +228,33 @@ TEST(ScriptRun, IfsTheCallDecidesOn) {
     EXPECT_EQ(f.run->lines_executed(), 2 * 16);
 }
 
+// What a run leaves on the lines (errors, values of lines it no longer reaches) is gone after
+// the next run even when the sheet did not change, only a global value it reads.
+TEST(ScriptRun, WhatTheLastRunLeftGoesWithoutAnEdit) {
+    real_fixture f({{0, cw_expression, "a", "1 / g"},
+                    {0, cw_if, "", "g = 2"},
+                    {1, cw_cmd, "", "stop"},
+                    {0, cw_expression, "c", "a + 1"}});
+    ASSERT_TRUE(f.globals.add("g"));
+    for (int g : {1, 0, 1, 2}) {
+        f.globals.set_value(0, vbs::Value::long_(g));
+        f.run->run_all();
+        EXPECT_EQ(f.doc.line(0).error_text, g == 0 ? "Division by zero" : "") << g;
+        EXPECT_EQ(f.doc.line(0).status, g == 0 ? status_runtime_error : status_ok) << g;
+        EXPECT_EQ(f.text(3, 0), g == 2 ? "(no value)" : g == 0 ? "1" : "2") << g;
+    }
+    // Another run engine's run of the same sheet in between: its error goes too.
+    f.globals.set_value(0, vbs::Value::long_(1));
+    f.run->run_all();
+    run_engine other(f.doc, make_vbs_engine(), f.globals);
+    f.globals.set_value(0, vbs::Value::long_(0));
+    other.run_all();
+    EXPECT_EQ(f.doc.line(0).error_text, "Division by zero");
+    f.globals.set_value(0, vbs::Value::long_(1));
+    f.run->run_all();
+    EXPECT_EQ(f.doc.line(0).error_text, "");
+}
+
 // A run of plain lines may leave an IF: its last child and the lines after the IF run as one
 // call, and the walk carries on outside the IF, also inside a loop.
 TEST(ScriptRun, PlainLinesLeavingAnIf) {

@@ -250,6 +250,7 @@ private:
     bool same_lines(int first, const std::vector<line_stamp>& lines) const;
     bool fetch_joined(int first, int end);
     bool read_reports(int first, fetch_run& run);
+    void prefetch_record(int i) const;
     std::vector<const vbs::Value*> report_values_; // read_reports' scratch
     line_code& code_of(int i);
     loop_code& loop_code_of(int p);

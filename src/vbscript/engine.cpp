@@ -75,7 +75,7 @@ int Engine::Impl::slot(std::string_view name) {
     auto it = global_index_.find(name);
     if (it != global_index_.end()) return it->second;
     int idx = int(globals_.size());
-    globals_.emplace_back().name = std::string(name);
+    globals_.emplace_back(std::string(name));
     global_index_.emplace(std::string(name), idx);
     return idx;
 }
@@ -149,7 +149,8 @@ Value Engine::Impl::run_unit(const std::shared_ptr<Unit>& unit, Frame* up, Objec
     for (auto& [slot_index, fn] : unit->proc_slots) {
         Global& g = globals_[size_t(slot_index)];
         if (g.kind == GKind::Proc && g.proc == fn) continue;
-        if (find_builtin(g.name) || find_builtin_constant(g.name)) builtin_shadowed_ = true;
+        const std::string& name = globals_.name(size_t(slot_index));
+        if (find_builtin(name) || find_builtin_constant(name)) builtin_shadowed_ = true;
         // The procedure being replaced may be running (it redefined itself): then its code
         // stays alive until reset.
         if (g.unit && unit_running(*g.unit)) live_units_.push_back(std::move(g.unit));
@@ -559,7 +560,7 @@ std::string Engine::dump_code(std::string_view text) {
         return line;
     }
     Impl& im = *impl_;
-    return disassemble(*unit, [&im](int slot) { return im.globals_[size_t(slot)].name; });
+    return disassemble(*unit, [&im](int slot) { return im.globals_.name(size_t(slot)); });
 }
 
 // --- joined texts ---------------------------------------------------------------------------

@@ -20,13 +20,14 @@ namespace vbs {
 
 enum class GKind : uint8_t { Undeclared, Variable, Const, Proc, Class, Host };
 
-struct Global {
+// One cache line: the value and kind the code reads, and what reset() lets go. The name is
+// kept apart (GlobalStore::name), as only messages and dumps read it.
+struct alignas(64) Global {
     Value value;
     GKind kind = GKind::Undeclared;
     Function* proc = nullptr;
     std::shared_ptr<ClassDef> cls;
     std::shared_ptr<Unit> unit; // owner of proc
-    std::string name;
 };
 
 // The global table's entries, in chunks of 256: an entry never moves once made (the virtual
@@ -37,14 +38,17 @@ public:
     Global& operator[](size_t i) { return chunks_[i >> kShift][i & kMask]; }
     const Global& operator[](size_t i) const { return chunks_[i >> kShift][i & kMask]; }
     size_t size() const { return size_; }
-    Global& emplace_back() {
+    const std::string& name(size_t i) const { return names_[i]; }
+    Global& emplace_back(std::string name) {
         if ((size_ & kMask) == 0) chunks_.push_back(std::make_unique<Global[]>(kMask + 1));
+        names_.push_back(std::move(name));
         return (*this)[size_++];
     }
 
 private:
     static constexpr size_t kShift = 8, kMask = (size_t(1) << kShift) - 1;
     std::vector<std::unique_ptr<Global[]>> chunks_;
+    std::vector<std::string> names_;
     size_t size_ = 0;
 };
 

@@ -78,7 +78,7 @@ static Value* global_for_write(Engine::Impl& im, Frame& fr, int c) {
         g.kind = GKind::Variable;
         return &g.value;
     default:
-        raise_error(kErrIllegalAssign, "Illegal assignment: '" + g.name + "'");
+        raise_error(kErrIllegalAssign, "Illegal assignment: '" + im.globals_.name(size_t(c)) + "'");
     }
 }
 
@@ -92,7 +92,9 @@ static Value* var_slot(Engine::Impl& im, Frame& fr, VarKind k, int b, int c, boo
         Global& g = im.globals_[size_t(c)];
         if (g.kind == GKind::Variable) return &g.value;
         if (g.kind != GKind::Undeclared) {
-            if (write) raise_error(kErrIllegalAssign, "Illegal assignment: '" + g.name + "'");
+            if (write)
+                raise_error(kErrIllegalAssign,
+                            "Illegal assignment: '" + im.globals_.name(size_t(c)) + "'");
             return &g.value;
         }
         // Under Option Explicit a name that is neither local nor global is undeclared.
@@ -565,7 +567,8 @@ void Engine::Impl::execute(Frame& fr) {
                         call_function(g.proc, base, in.a, nullptr, nullptr);
                     } else if (g.kind == GKind::Undeclared) {
                         if (fr.fn->option_explicit) raise_error(kErrUndefined);
-                        raise_error(kErrTypeMismatch, "Type mismatch: '" + g.name + "'");
+                        raise_error(kErrTypeMismatch,
+                                    "Type mismatch: '" + globals_.name(size_t(in.c)) + "'");
                     } else {
                         Value r;
                         index_or_call(*this, g.value, base, in.a, CallKind::Get, r);

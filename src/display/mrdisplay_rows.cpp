@@ -173,9 +173,7 @@ void mrdisplay_rows::make_display_lines(mondrel_doc& doc, bool force_open, int p
                     e.expanded = opens && j < opens->size() ? (*opens)[j] : 0;
                 }
             }
-            const prop_list* own =
-                k < static_cast<int>(res.formats.size()) ? res.formats[k] : nullptr;
-            if (!own) own = src.format.get();
+            const prop_list* own = value_format(src, static_cast<size_t>(k));
             item.format = use_formats && own ? own : &default_format_;
             item.text = value_text(value, *item.format);
             dl.values.push_back(std::move(item));

@@ -33,10 +33,11 @@ enum line_status : int32_t {
     status_syntax_error = 2,
 };
 
-// Values a run stored on the line. The host object fills them; values and formats are grown
-// together to an index plus 10 and may be shorter than `capacity` until the first value
-// arrives. Index paths and open flags are grown the same way once a value comes with a path,
-// and are empty until then (most lines never have one).
+// Values a run stored on the line. The host object fills them; values are grown to an index
+// plus 10 and may be shorter than `capacity` until the first value arrives. Index paths and
+// open flags are grown the same way once a value comes with a path, and formats once a FMT
+// result gives a value a format of its own; until then they are empty (most lines never have
+// either). A value without a format (null, or none) shows in the line's own format.
 struct line_results {
     int32_t count = 0;     // set back to 0 when a run starts
     int32_t capacity = 10; // all arrays are grown together to an index plus 10
@@ -47,7 +48,7 @@ struct line_results {
     // is reset; other values are simply overwritten by the next run.
     bool has_objects = false;
     std::vector<vbs::Value> values;
-    std::vector<const prop_list*> formats;
+    std::vector<const prop_list*> formats; // see value_format
     std::vector<si_array> indexes;
     std::vector<bo_array> opens;
     std::vector<bo_array> saved_opens;
@@ -106,6 +107,13 @@ struct alignas(64) source_list_item {
 };
 
 using line_ptr = std::unique_ptr<source_list_item>;
+
+// The format value k of a line shows in: one a FMT result gave it, else the line's own.
+inline const prop_list* value_format(const source_list_item& line, size_t k) {
+    const std::vector<const prop_list*>& formats = line.results.formats;
+    const prop_list* own = k < formats.size() ? formats[k] : nullptr;
+    return own ? own : line.format.get();
+}
 
 // The newest stamp any line has had: while it stays the same, no line's texts have changed and
 // no line was made.

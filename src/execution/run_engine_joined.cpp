@@ -362,12 +362,9 @@ bool run_engine::fetch_joined(int first, int end) {
         source_list_item& line = doc_.line(k);
         if (line.status == status_syntax_error) continue;
         line.results.count = 0;
-        // The reports write the first value and format of every line: asking for them now
+        // The reports write the first value of every line: asking for them now
         // lets the memory system fetch many at once instead of one per report.
-        if (!line.results.values.empty()) {
-            __builtin_prefetch(line.results.values.data(), 1);
-            __builtin_prefetch(line.results.formats.data(), 1);
-        }
+        if (!line.results.values.empty()) __builtin_prefetch(line.results.values.data(), 1);
     }
     fetch_.line = first;
     fetch_.mode = fetch_mode::reset;
@@ -422,12 +419,9 @@ bool run_engine::read_reports(int first, fetch_run& run) {
         const vbs::Value* value = engine_->global_variable(run.slots[k]);
         if (!value) return false;
         report_values_.push_back(value);
-        // Ask for the value and format blocks the stores below write, many at once.
+        // Ask for the value blocks the stores below write, many at once.
         const line_results& r = doc_.line(first + run.part_lines[k]).results;
-        if (!r.values.empty()) {
-            __builtin_prefetch(r.values.data(), 1);
-            __builtin_prefetch(r.formats.data(), 1);
-        }
+        if (!r.values.empty()) __builtin_prefetch(r.values.data(), 1);
     }
     for (size_t k = 0; k < report_values_.size(); ++k) {
         if (store_result(doc_.line(first + run.part_lines[k]), 0, *report_values_[k], {},

@@ -41,12 +41,10 @@ constexpr std::array<member_row, 5> members{{
 
 constexpr int max_indexes = 10;
 
-// Grows the values and formats of a line to its capacity.
+// Grows the values of a line to its capacity.
 void fit_arrays(line_results& r) {
     const auto n = static_cast<size_t>(r.capacity);
-    if (r.values.size() >= n) return;
-    r.values.resize(n);
-    r.formats.resize(n, nullptr);
+    if (r.values.size() < n) r.values.resize(n);
 }
 
 // Grows the index paths and open flags of a line to its capacity: only a line whose values
@@ -81,7 +79,7 @@ bool store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
     fit_arrays(r);
     r.values[row] = dat;
     if (dat.tag() == vbs::Tag::Object || dat.tag() == vbs::Tag::Array) r.has_objects = true;
-    r.formats[row] = line.format.get();
+    if (static_cast<size_t>(row) < r.formats.size()) r.formats[row] = nullptr; // its own again
     // Without any path so far every index path and open flag list of the line is empty.
     if (!path.empty() || r.has_paths) {
         fit_paths(r);

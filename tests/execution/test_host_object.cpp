@@ -42,7 +42,7 @@ TEST(HostDspx, OneValueWithoutIndexes) {
     EXPECT_EQ(h.results().count, 1);
     EXPECT_EQ(vbs::to_double(h.results().values[0]), 42);
     EXPECT_TRUE(h.results().indexes.empty()); // no paths: none are kept
-    EXPECT_EQ(h.results().formats[0], h.doc.line(0).format.get());
+    EXPECT_EQ(value_format(h.doc.line(0), 0), h.doc.line(0).format.get());
     EXPECT_EQ(h.results().capacity, 10);
 }
 
@@ -151,8 +151,14 @@ TEST(FormatResults, FmtLineDuringARunFormatsItsTarget) {
     EXPECT_EQ(run.fmt_results()[0]->index, 1);
     EXPECT_EQ(doc.line(2).error_text, "Error in FMT stmt");
     apply_fmt_results(doc, run.fmt_results());
-    EXPECT_EQ(doc.line(0).results.formats[1], &run.fmt_results()[0]->format);
-    EXPECT_EQ(doc.line(0).results.formats[0], doc.line(0).format.get());
+    EXPECT_EQ(value_format(doc.line(0), 1), &run.fmt_results()[0]->format);
+    EXPECT_EQ(value_format(doc.line(0), 0), doc.line(0).format.get());
+    // The next run's values show in the line's own format again, until FMT results are laid
+    // over them once more.
+    run.run_all();
+    EXPECT_EQ(value_format(doc.line(0), 1), doc.line(0).format.get());
+    apply_fmt_results(doc, run.fmt_results());
+    EXPECT_EQ(value_format(doc.line(0), 1), &run.fmt_results()[0]->format);
 }
 
 TEST(Globals, NamesAreCheckedAndStartAtZero) {

@@ -39,7 +39,7 @@ enum line_status : int32_t {
 // result gives a value a format of its own; until then they are empty (most lines never have
 // either). A value without a format (null, or none) shows in the line's own format.
 struct line_results {
-    int32_t count = 0;     // set back to 0 when a run starts
+    int32_t count = 0;     // 0 until the run reports the line
     int32_t capacity = 10; // all arrays are grown together to an index plus 10
     // Some value came with an index path (an array spread over rows). Only then can there be
     // open flags to keep from run to run; the walk skips them for every other line.
@@ -54,8 +54,8 @@ struct line_results {
     std::vector<bo_array> saved_opens;
 };
 
-// Each line starts a cache line, so that the fields a run reads for every line (the first
-// ones) cost one memory access.
+// Each line starts a cache line, and what the end of a run writes for every line (the result
+// count, flags, and where the values are) comes first: one memory access per line.
 struct alignas(64) source_list_item {
     // Lines are made by make_line, which fills the translation fields; this constructor only
     // sets the given fields and the defaults of a new line.
@@ -69,7 +69,8 @@ struct alignas(64) source_list_item {
     static void operator delete(void* room) noexcept;
     static void operator delete(void* room, std::align_val_t) noexcept;
 
-    // The fields a run reads for every line come first.
+    line_results results;
+    // The fields the walk reads for a line.
     int32_t count = 1; // one plus the number of direct children; 0 or less acts as a leaf
     int32_t flags = 0; // breakpoints change through mondrel_doc::set_breakpoint
     int32_t code_word = 0;
@@ -83,7 +84,6 @@ struct alignas(64) source_list_item {
     // around it are added, removed or moved; the run engine checks it against the stamp.
     std::shared_ptr<void> run_code;
     std::unique_ptr<prop_list> format; // never null once the line is in a document
-    line_results results;
 
     // Translation, filled by make_line.
     std::string script;

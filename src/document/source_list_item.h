@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/value_list.h"
 #include "vbscript/variant.h"
 
 namespace mondrel {
@@ -33,22 +34,24 @@ enum line_status : int32_t {
     status_syntax_error = 2,
 };
 
-// Values a run stored on the line. The host object fills them; values are grown to an index
-// plus 10 and may be shorter than `capacity` until the first value arrives. Index paths and
-// open flags are grown the same way once a value comes with a path, and formats once a FMT
-// result gives a value a format of its own; until then they are empty (most lines never have
-// either). A value without a format (null, or none) shows in the line's own format.
+// Values a run stored on the line. The host object fills them. `capacity` is the number of
+// value slots a line has (grown to an index plus 10); values are kept up to the highest one
+// stored. Index paths and open flags are grown to the capacity once a value comes with a
+// path, and formats once a FMT result gives a value a format of its own; until then they are
+// empty (most lines never have either). A value without a format (null, or none) shows in the
+// line's own format.
 struct line_results {
     int32_t count = 0;     // 0 until the run reports the line
-    int32_t capacity = 10; // all arrays are grown together to an index plus 10
+    int32_t capacity = 10; // the value slots: grown to an index plus 10
     // Some value came with an index path (an array spread over rows). Only then can there be
     // open flags to keep from run to run; the walk skips them for every other line.
     bool has_paths = false;
     // Some value may be an object or an array, which must be let go before the script engine
     // is reset; other values are simply overwritten by the next run.
     bool has_objects = false;
-    std::vector<vbs::Value> values;
-    std::vector<const prop_list*> formats; // see value_format
+    bool has_formats = false; // a FMT result gave some value a format (see value_format)
+    value_list values;
+    std::vector<const prop_list*> formats;
     std::vector<si_array> indexes;
     std::vector<bo_array> opens;
     std::vector<bo_array> saved_opens;

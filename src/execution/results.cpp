@@ -32,6 +32,7 @@ void apply_fmt_results(mondrel_doc& doc, const fmt_result_list& results) {
         if (r.formats.size() < static_cast<size_t>(r.capacity))
             r.formats.resize(r.capacity, nullptr);
         r.formats[item->index] = &item->format;
+        r.has_formats = true;
     }
 }
 

@@ -123,8 +123,7 @@ run_engine::~run_engine() {
 
 void run_engine::release_values() {
     for (int i = 0; i < doc_.line_count(); ++i)
-        for (vbs::Value& v : doc_.line(i).results.values)
-            v.clear();
+        doc_.line(i).results.values.release();
 }
 
 void run_engine::set_error(int i, std::string text) {
@@ -159,8 +158,7 @@ void run_engine::prepare() {
         line_results& r = line.results;
         snapshot_opens(r);
         if (r.has_objects) {
-            for (vbs::Value& v : r.values)
-                v.clear();
+            r.values.release();
             r.has_objects = false;
         }
     }

@@ -362,9 +362,6 @@ bool run_engine::fetch_joined(int first, int end) {
         source_list_item& line = doc_.line(k);
         if (line.status == status_syntax_error) continue;
         line.results.count = 0;
-        // The reports write the first value of every line: asking for them now
-        // lets the memory system fetch many at once instead of one per report.
-        if (!line.results.values.empty()) __builtin_prefetch(line.results.values.data(), 1);
     }
     fetch_.line = first;
     fetch_.mode = fetch_mode::reset;
@@ -395,10 +392,9 @@ bool run_engine::fetch_joined(int first, int end) {
 // line maker writes for most lines) are read straight from the variables, when every one of
 // them is a variable now: no script runs, and what each line gets is what its report would
 // have stored. False, having stored nothing, when one is not.
+// The first cache line of line i's record, where its results are (see source_list_item).
 void run_engine::prefetch_record(int i) const {
-    const auto* record = reinterpret_cast<const char*>(&doc_.line(i));
-    __builtin_prefetch(record);
-    __builtin_prefetch(record + 64);
+    __builtin_prefetch(&doc_.line(i), 1);
 }
 
 bool run_engine::read_reports(int first, fetch_run& run) {
@@ -409,21 +405,18 @@ bool run_engine::read_reports(int first, fetch_run& run) {
         run.engine = serial_;
     }
     report_values_.clear();
-    // Records a few reports ahead are asked for before they are read.
-    constexpr size_t ahead = 8;
     const size_t count = run.slots.size();
+    for (size_t k = 0; k < count; ++k) {
+        const vbs::Value* value = engine_->global_variable(run.slots[k]);
+        if (!value) return false;
+        report_values_.push_back(value);
+    }
+    // The records a few stores ahead are asked for before they are written.
+    constexpr size_t ahead = 8;
     for (size_t k = 0; k < std::min(ahead, count); ++k)
         prefetch_record(first + run.part_lines[k]);
     for (size_t k = 0; k < count; ++k) {
         if (k + ahead < count) prefetch_record(first + run.part_lines[k + ahead]);
-        const vbs::Value* value = engine_->global_variable(run.slots[k]);
-        if (!value) return false;
-        report_values_.push_back(value);
-        // Ask for the value blocks the stores below write, many at once.
-        const line_results& r = doc_.line(first + run.part_lines[k]).results;
-        if (!r.values.empty()) __builtin_prefetch(r.values.data(), 1);
-    }
-    for (size_t k = 0; k < report_values_.size(); ++k) {
         if (store_result(doc_.line(first + run.part_lines[k]), 0, *report_values_[k], {},
                          fetch_mode::reset))
             fetch_.kept_more = true;

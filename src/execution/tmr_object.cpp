@@ -41,9 +41,9 @@ constexpr std::array<member_row, 5> members{{
 
 constexpr int max_indexes = 10;
 
-// Grows the values of a line to its capacity.
-void fit_arrays(line_results& r) {
-    const auto n = static_cast<size_t>(r.capacity);
+// Makes room for value `row` of a line.
+void fit_values(line_results& r, int32_t row) {
+    const auto n = static_cast<size_t>(row) + 1;
     if (r.values.size() < n) r.values.resize(n);
 }
 
@@ -70,16 +70,17 @@ bool store_result(source_list_item& line, int32_t row, const vbs::Value& dat,
     if (row < 0) return r.has_objects || r.has_paths;
     if (mode == fetch_mode::update) {
         if (row >= r.capacity) return r.has_objects || r.has_paths;
-        fit_arrays(r);
+        fit_values(r, row);
         r.values[row] = dat;
         if (dat.tag() == vbs::Tag::Object || dat.tag() == vbs::Tag::Array) r.has_objects = true;
         return r.has_objects || r.has_paths;
     }
     if (row >= r.capacity) r.capacity = row + 10;
-    fit_arrays(r);
+    fit_values(r, row);
     r.values[row] = dat;
     if (dat.tag() == vbs::Tag::Object || dat.tag() == vbs::Tag::Array) r.has_objects = true;
-    if (static_cast<size_t>(row) < r.formats.size()) r.formats[row] = nullptr; // its own again
+    if (r.has_formats && static_cast<size_t>(row) < r.formats.size())
+        r.formats[row] = nullptr; // its own again
     // Without any path so far every index path and open flag list of the line is empty.
     if (!path.empty() || r.has_paths) {
         fit_paths(r);

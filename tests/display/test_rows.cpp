@@ -42,7 +42,9 @@ void store(mondrel_doc& doc, int i, const std::vector<vbs::Value>& values,
     line_results& r = doc.line(i).results;
     r.count = static_cast<int32_t>(values.size());
     r.capacity = r.count + 10;
-    r.values = values;
+    r.values.resize(values.size());
+    for (size_t k = 0; k < values.size(); ++k)
+        r.values[k] = values[k];
     r.formats.assign(values.size(), doc.line(i).format.get());
     r.indexes.assign(values.size(), {});
     r.opens.assign(values.size(), {});

@@ -1,6 +1,5 @@
 #include "document/line_pool.h"
 
-#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -23,16 +22,13 @@ struct pool {
     free_room* freed = nullptr;
     std::byte* next = nullptr; // the unused rest of the newest block
     std::byte* end = nullptr;
-    struct block_deleter {
-        void operator()(std::byte* b) const {
-            ::operator delete (b, std::align_val_t{alignof(source_list_item)});
-        }
-    };
-    std::vector<std::unique_ptr<std::byte, block_deleter>> blocks;
+    std::vector<std::byte*> blocks; // kept for the life of the process
 };
 
+// Never destroyed: a line may outlive every other static object (one held by a static
+// document freed at exit).
 pool& the_pool() {
-    static pool p;
+    static pool& p = *new pool;
     return p;
 }
 

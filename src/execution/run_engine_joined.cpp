@@ -1,6 +1,7 @@
 // Joining a sheet's lines into fewer script calls, line by line the same as the walk: runs of
-// plain lines (with the IF, WHILE or FOR line after them, or the step of the FOR loop whose
-// children they end), and the value reports of whole stretches of lines at the end of a run.
+// plain lines and of IF lines with plain children, whose values the engine tests between texts
+// (with the IF, WHILE or FOR line after them, or the step of the FOR loop whose children they
+// end), and the value reports of whole stretches of lines at the end of a run.
 #include <algorithm>
 #include <string_view>
 #include <vector>

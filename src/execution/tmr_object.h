@@ -39,9 +39,10 @@ struct fetch_context {
 // values, and growing the arrays to such a row would only exhaust memory.
 inline constexpr int32_t max_result_row = 1 << 24;
 
-// Stores one value on a line. Reset mode grows the arrays to row + 10 when needed and stores
-// the value with the line's own format, the index path and closed open flags, making the
-// count row + 1; update mode replaces the value of an existing slot and changes nothing else.
+// Stores one value on a line. Reset mode grows the capacity to row + 10 when needed and stores
+// the value in the line's own format (undoing a format a FMT result gave that slot), with the
+// index path and closed open flags, making the count row + 1; update mode replaces the value
+// of an existing slot and changes nothing else.
 // Negative rows are ignored. True when the line holds an object, an array or an index path
 // afterwards: what the next run has to undo before it starts.
 bool store_result(source_list_item& line, int32_t row, const vbs::Value& dat,

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "display/prop_stuff.h"
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
+#include "execution/make_line.h"
+#include "vbscript/convert.h"
 
 namespace mondrel {
 namespace {
@@ -44,6 +47,55 @@ TEST(line_records, a_made_line_starts_with_the_defaults_of_a_new_line) {
     EXPECT_EQ(line->results.capacity, 10);
     ASSERT_NE(line->format, nullptr);
     EXPECT_EQ(line->format->full_text(), prop_list().full_text());
+}
+
+// A line's values: the first in the record, the rest in a block; growing keeps what is there,
+// shrinking drops what is beyond, release empties them all and keeps the size.
+TEST(line_records, values_stay_where_they_are_put) {
+    value_list v;
+    EXPECT_TRUE(v.empty());
+    v.resize(3);
+    for (size_t k = 0; k < 3; ++k)
+        v[k] = vbs::Value::long_(static_cast<int32_t>(10 + k));
+    v.resize(5);
+    EXPECT_EQ(v.size(), 5u);
+    EXPECT_EQ(vbs::to_long(v[0]), 10);
+    EXPECT_EQ(vbs::to_long(v[2]), 12);
+    EXPECT_TRUE(v[4].is_empty());
+    v.resize(1);
+    EXPECT_EQ(v.size(), 1u);
+    EXPECT_EQ(vbs::to_long(v[0]), 10);
+    v.resize(0);
+    v.resize(2);
+    EXPECT_TRUE(v[0].is_empty()); // what went does not come back
+    EXPECT_TRUE(v[1].is_empty());
+    v[1] = vbs::Value::string("text");
+    v.release();
+    EXPECT_EQ(v.size(), 2u);
+    EXPECT_TRUE(v[1].is_empty());
+}
+
+// Line records come from a pool: many alive at once never share memory, and records freed
+// are used again, across the pool's blocks.
+TEST(line_records, records_alive_together_never_overlap) {
+    mondrel_doc doc;
+    std::vector<line_ptr> lines;
+    for (int k = 0; k < 9000; ++k)
+        lines.push_back(make_line(doc, 1, cw_expression, "v" + std::to_string(k), "1"));
+    for (size_t k = 0; k < lines.size(); k += 2)
+        lines[k].reset();
+    for (size_t k = 0; k < lines.size(); k += 2)
+        lines[k] = make_line(doc, 1, cw_expression, "w" + std::to_string(k), "2");
+    for (size_t k = 0; k < lines.size(); ++k) {
+        lines[k]->results.count = static_cast<int32_t>(k);
+        lines[k]->results.values.resize(1);
+        lines[k]->results.values[0] = vbs::Value::long_(static_cast<int32_t>(k));
+    }
+    for (size_t k = 0; k < lines.size(); ++k) {
+        ASSERT_EQ(lines[k]->name, (k % 2 ? "v" : "w") + std::to_string(k)) << k;
+        ASSERT_EQ(lines[k]->results.count, static_cast<int32_t>(k)) << k;
+        ASSERT_EQ(vbs::to_long(lines[k]->results.values[0]), static_cast<int32_t>(k)) << k;
+    }
 }
 
 } // namespace

@@ -405,6 +405,29 @@ TEST(ScriptRun, InterruptFromAnotherThreadEndsTheRun) {
     EXPECT_EQ(f.doc.line(1).results.count, 0);
 }
 
+// An interrupt that stops a call inside the children of an IF the call decided on leaves the
+// walk inside that IF: it pauses at the next child, and going on leaves the IF as usual.
+TEST(ScriptRun, InterruptInsideAnIfTheCallDecidedOn) {
+    real_fixture f({{0, cw_if, "", "1 = 1"},
+                    {1, cw_let, "", "w = 1 : Do : Loop"},
+                    {1, cw_let, "", "z = 2"},
+                    {0, cw_expression, "after", "z + 3"}});
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        f.run->interrupt();
+    });
+    f.run->run_all();
+    stopper.join();
+    EXPECT_EQ(f.doc.line(1).status, status_runtime_error);
+    EXPECT_EQ(f.run->state(), run_state::paused);
+    EXPECT_EQ(f.run->current_line(), 2);
+    EXPECT_EQ(f.run->stack_depth(), 1);
+    f.run->run_all();
+    EXPECT_EQ(f.run->state(), run_state::idle);
+    EXPECT_EQ(f.run->stack_depth(), 0);
+    EXPECT_EQ(f.text(3, 0), "5");
+}
+
 TEST(ScriptRun, DirNamesReachTheScriptExactly) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / "mondrel_dir_script_test" / "F";

@@ -389,14 +389,19 @@ TEST(ScriptRun, RunawayVbLineEndsAtTheTimeLimitAndTheWalkGoesOn) {
     EXPECT_EQ(f.run->state(), run_state::idle);
 }
 
-TEST(ScriptRun, InterruptFromAnotherThreadEndsTheRun) {
-    real_fixture f({{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}});
+// Runs the sheet while another thread interrupts it after a short while.
+void run_interrupted(real_fixture& f) {
     std::thread stopper([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         f.run->interrupt();
     });
     f.run->run_all();
     stopper.join();
+}
+
+TEST(ScriptRun, InterruptFromAnotherThreadEndsTheRun) {
+    real_fixture f({{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}});
+    run_interrupted(f);
     EXPECT_EQ(f.doc.line(0).status, status_runtime_error);
     EXPECT_NE(f.doc.line(0).error_text, "");
     // The walk stopped at the next line: paused there, nothing after it ran.
@@ -412,12 +417,7 @@ TEST(ScriptRun, InterruptInsideAnIfTheCallDecidedOn) {
                     {1, cw_let, "", "w = 1 : Do : Loop"},
                     {1, cw_let, "", "z = 2"},
                     {0, cw_expression, "after", "z + 3"}});
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        f.run->interrupt();
-    });
-    f.run->run_all();
-    stopper.join();
+    run_interrupted(f);
     EXPECT_EQ(f.doc.line(1).status, status_runtime_error);
     EXPECT_EQ(f.run->state(), run_state::paused);
     EXPECT_EQ(f.run->current_line(), 2);

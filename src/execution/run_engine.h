@@ -245,6 +245,9 @@ private:
         uint64_t report_engine = 0;
         std::unique_ptr<loop_code> loop;
         std::unique_ptr<plain_run> plain;
+        // When the line was last found to start no run: until the sheet changes, the walk
+        // does not look again (a loop comes back to the line on every pass).
+        sheet_mark no_run;
         std::unique_ptr<fetch_run> fetches;
     };
     bool same_lines(int first, const std::vector<line_stamp>& lines) const;

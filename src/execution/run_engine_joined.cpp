@@ -151,11 +151,14 @@ bool run_engine::run_plain_lines() {
     const int i = current_;
     const source_list_item& first = doc_.line(i);
     if (!is_plain(i) && first.code_word != cw_if) return false;
-    std::unique_ptr<plain_run>& run = code_of(i).plain;
+    line_code& code = code_of(i);
+    std::unique_ptr<plain_run>& run = code.plain;
     const sheet_mark now = sheet_now();
+    if (!run && code.no_run == now) return false;
     if (!run || (run->checked != now && !plain_run_current(i, *run))) {
         if (!unit_size(i)) {
             run.reset();
+            code.no_run = now;
             return false;
         }
         auto made = std::make_unique<plain_run>();
@@ -174,6 +177,7 @@ bool run_engine::run_plain_lines() {
         }
         if (end - i + (decides || loop >= 0 ? 1 : 0) < 2) {
             run.reset();
+            code.no_run = now;
             return false;
         }
         run = std::move(made);

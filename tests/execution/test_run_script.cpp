@@ -117,8 +117,8 @@ TEST(ScriptRun, LetLinesKeepTheirMeaningWhenTheyCannotJoin) {
     EXPECT_EQ(block.text(3, 0), "5");
 }
 
-// An IF's condition and value report are one call; what the condition itself reports through
-// the host object lands on no line, as it does outside a fetch.
+// An IF's value report is its own: what the condition itself reports through the host object
+// lands on no line, as it does outside a fetch.
 TEST(ScriptRun, ConditionsReportOnlyTheirOwnValue) {
     real_fixture f({{0, cw_if, "", "MR.dspx(3, 99) = 0"},
                     {1, cw_expression, "a", "1"},

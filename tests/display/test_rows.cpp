@@ -124,15 +124,30 @@ TEST(display_numbering, closed_head_hides_open_descendants_and_numbering_goes_on
 }
 
 TEST(display_numbering, blanks_follow_the_digits_and_stop_at_six) {
-    // A head in 12th place: its children are indented by three blanks.
-    std::vector<line_spec> specs(11, {1, false});
-    specs.push_back({2, true});
-    specs.push_back({1, false});
-    auto doc = make_doc(specs);
-    mrdisplay_rows d;
-    d.refresh(*doc);
-    EXPECT_EQ(d.rows()[11].line_text, "12.1");
-    EXPECT_EQ(d.rows()[12].line_text, "   2");
+    // A head at top-level place `place` is the first element of its group; the child after it
+    // is indented by one blank more than the head's number has digits, but never by more than
+    // six.
+    struct {
+        int place;
+        std::string head, child;
+    } cases[] = {
+        {12, "12.1", "   2"},
+        {9999, "9999.1", "     2"},
+        {10000, "10000.1", "      2"},  // six blanks: the last width that is not cut
+        {100000, "100000.1", "      2"}, // seven would follow the digits; six is the most
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.place);
+        std::vector<line_spec> specs(c.place - 1, {1, false});
+        specs.push_back({2, true});
+        specs.push_back({1, false});
+        auto doc = make_doc(specs);
+        mrdisplay_rows d;
+        d.refresh(*doc);
+        ASSERT_EQ(d.grid_row_count(), c.place + 1);
+        EXPECT_EQ(d.rows()[c.place - 1].line_text, c.head);
+        EXPECT_EQ(d.rows()[c.place].line_text, c.child);
+    }
 }
 
 TEST(display_numbering, any_depth_of_nesting) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "display/prop_stuff.h"
 #include "document/code_words.h"
+#include "document/line_pool.h"
 #include "document/mondrel_doc.h"
 #include "execution/make_line.h"
 #include "vbscript/convert.h"
@@ -77,6 +80,33 @@ TEST(line_records, values_stay_where_they_are_put) {
 
 // Line records come from a pool: many alive at once never share memory, and records freed
 // are used again, across the pool's blocks.
+TEST(line_pool, freed_rooms_are_used_again_before_new_ones) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "under AddressSanitizer every record is a block of its own";
+#endif
+    const std::size_t size = sizeof(source_list_item);
+    std::vector<void*> rooms;
+    for (int k = 0; k < 20000; ++k) // more than one block of records
+        rooms.push_back(line_pool::take(size));
+    std::set<void*> freed;
+    for (std::size_t k = 0; k < rooms.size(); k += 3) {
+        freed.insert(rooms[k]);
+        line_pool::give(rooms[k]);
+    }
+    std::set<void*> again;
+    for (std::size_t k = 0; k < freed.size(); ++k)
+        again.insert(line_pool::take(size));
+    EXPECT_EQ(again, freed) << "every freed room is handed out again, and each once";
+    void* fresh = line_pool::take(size);
+    EXPECT_EQ(freed.count(fresh), 0u);
+    EXPECT_EQ(std::count(rooms.begin(), rooms.end(), fresh), 0) << "a live room is never given";
+    for (void* room : again)
+        line_pool::give(room);
+    line_pool::give(fresh);
+    for (std::size_t k = 0; k < rooms.size(); ++k)
+        if (k % 3) line_pool::give(rooms[k]);
+}
+
 TEST(line_records, records_alive_together_never_overlap) {
     mondrel_doc doc;
     std::vector<line_ptr> lines;

@@ -2,9 +2,11 @@
 """Runs the runner's whole-output cases: each output/NAME.case.json holds steps run in order,
   {"steps": [{"args": [...], "status": 0, "stdout": "NAME.out"}, ...]}
 with the arguments given to the runner as they are (file names relative to the case folder,
-which is the working folder). "status" is the expected exit status; "stdout", when given, names
-a file whose text the standard output must equal exactly; "stdout_empty": true asks for no
-output at all. Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
+which is the working folder). "status", the expected exit status, is required of every step;
+"stdout", when given, names a file whose text the standard output must equal exactly;
+"stdout_empty": true asks for no output at all; "writes" maps each file the step must write to
+the file its bytes must equal (the written file is removed before the step, so an old copy cannot
+pass for a new one). Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
 """
 import json, os, subprocess, sys
 
@@ -12,12 +14,19 @@ def run_case(runner, case_dir, name):
     with open(os.path.join(case_dir, name), encoding="utf-8") as f:
         case = json.load(f)
     for n, step in enumerate(case["steps"]):
+        if "status" not in step:
+            return f"step {n}: no expected exit status"
+        writes = step.get("writes", {})
+        for written in writes:
+            path = os.path.join(case_dir, written)
+            if os.path.exists(path):
+                os.remove(path)
         try:
             out = subprocess.run([runner] + step["args"], capture_output=True, timeout=60,
                                  cwd=case_dir)
         except Exception as e:
             return f"step {n}: runner failed: {e}"
-        if "status" in step and out.returncode != step["status"]:
+        if out.returncode != step["status"]:
             return (f"step {n}: exit status {out.returncode}, expected {step['status']}\n"
                     f"stderr: {out.stderr.decode('utf-8', 'replace')}")
         if step.get("stdout_empty") and out.stdout:
@@ -29,6 +38,22 @@ def run_case(runner, case_dir, name):
                 return (f"step {n}: output differs from {step['stdout']}\n--- got\n"
                         f"{out.stdout.decode('utf-8', 'replace')}--- expected\n"
                         f"{want.decode('utf-8', 'replace')}")
+        for written, expected in writes.items():
+            problem = compare_file(case_dir, written, expected)
+            if problem:
+                return f"step {n}: {problem}"
+    return None
+
+def compare_file(case_dir, written, expected):
+    path = os.path.join(case_dir, written)
+    if not os.path.isfile(path):
+        return f"{written} was not written"
+    with open(path, "rb") as got, open(os.path.join(case_dir, expected), "rb") as want:
+        got_bytes, want_bytes = got.read(), want.read()
+    if got_bytes != want_bytes:
+        return (f"{written} differs from {expected}\n--- got\n"
+                f"{got_bytes.decode('utf-8', 'replace')}--- expected\n"
+                f"{want_bytes.decode('utf-8', 'replace')}")
     return None
 
 def main():

@@ -47,6 +47,34 @@ TEST(value_text, kinds_by_type_code) {
     EXPECT_EQ(text(vbs::Value::ref(&target), "number:0.0; number-:(0.0)"), "(3.5)");
 }
 
+// A zero format without a main number format: exact zeros of every numeric kind take the zero
+// format, anything else keeps the general form.
+TEST(value_text, zero_format_alone) {
+    locale_scope us("en-US");
+    const char* only_zero = "number0:-";
+    const struct {
+        vbs::Value value;
+        const char* expected;
+    } cases[] = {
+        {vbs::Value::long_(0), "-"},
+        {vbs::Value::integer(0), "-"},
+        {vbs::Value::byte(0), "-"},
+        {vbs::Value::dbl(0.0), "-"},
+        {vbs::Value::dbl(-0.0), "-"},
+        {vbs::Value::single(0.0f), "-"},
+        {vbs::Value::currency_raw(0), "-"},
+        {vbs::Value::long_(7), "7"},
+        {vbs::Value::dbl(2.5 / 7), "0.357142857142857"},
+        {vbs::Value::dbl(1e-300), "1E-300"},
+        {vbs::Value::currency_raw(-35000), "-3.5"},
+        {vbs::Value::string("0"), "0"}, // text stays text
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(text(c.value, only_zero), c.expected) << &c - cases;
+    EXPECT_EQ(text(vbs::Value::dbl(0.0), "number0:0.00"), "0.00");
+    EXPECT_EQ(text(vbs::Value::dbl(-2.0), "number0:0.00; number-:(0)"), "(2)");
+}
+
 TEST(value_text, type_code_table) {
     const std::pair<int, const char*> fixed[] = {
         {0, "Empty"},    {1, "Null"},       {9, "IDispatch"},   {10, "error"},

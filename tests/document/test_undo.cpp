@@ -230,6 +230,29 @@ TEST(undo_history, saved_mark) {
     EXPECT_TRUE(b.doc.is_modified());
 }
 
+TEST(undo_history, saved_mark_survives_a_new_edit_made_at_the_saved_point) {
+    // Saved after one step; a second step is undone (back at the saved point) and a new edit
+    // made there. The saved state is still the first step, so undoing the new edit is clean.
+    command_bench b;
+    build(b.doc, {{1}, {1}});
+    const std::vector<int> first{0};
+    b.commands.paste_format(first, "style:bold");
+    b.doc.mark_saved();
+    b.commands.paste_format(first, "style:italic");
+    b.commands.undo();
+    ASSERT_FALSE(b.doc.is_modified());
+    b.commands.paste_format(first, "colour:$0000FF");
+    EXPECT_TRUE(b.doc.is_modified()) << "the new edit";
+    EXPECT_FALSE(b.commands.redo()) << "the undone step is gone";
+    b.commands.undo();
+    EXPECT_FALSE(b.doc.is_modified()) << "the saved state again";
+    b.commands.undo();
+    EXPECT_TRUE(b.doc.is_modified());
+    b.commands.redo();
+    b.commands.redo();
+    EXPECT_TRUE(b.doc.is_modified()) << "the new edit redone";
+}
+
 TEST(undo_history, nested_groups_make_one_step) {
     mondrel_doc doc;
     build(doc, {{1}});

@@ -113,11 +113,10 @@ TEST(Include, LoadingAndRemovingForgetTheStepsTheyWouldShift) {
 TEST(Include, SheetWithoutFolderUsesTheDefaultIncludeFolder) {
     temp_folder dir;
     write_sheet(dir / "rates.mdr", {{0, cw_expression, "rate", "7"}});
-    set_def_incl_dir(dir.path.string());
+    auto folder = test::incl_dir_scope(dir.path.string());
     incl_fixture f({{0, cw_incl, "", "\"rates\""}, {0, cw_expression, "due", "rate"}});
     EXPECT_EQ(include_path(f.doc, "rates"), dir / "rates.mdr");
     f.run->run_all();
-    set_def_incl_dir("");
     EXPECT_EQ(test::value0(f.doc, 3), 7);
 }
 

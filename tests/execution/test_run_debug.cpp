@@ -138,13 +138,12 @@ class LoopLimit : public ::testing::TestWithParam<limit_case> {};
 
 TEST_P(LoopLimit, EndsTheLoopWithTheLimitInItsText) {
     const limit_case& c = GetParam();
-    set_max_loop_count(c.setting);
+    auto limit = test::loop_limit_scope(c.setting);
     debug_fixture f({{0, cw_expression, "n", "0"},
                      {0, cw_while, "", "true"},
                      {1, cw_let, "", "n=n+1"},
                      {0, cw_expression, "", ""}});
     f.run->run_all();
-    set_max_loop_count(1000);
     EXPECT_EQ(f.run->state(), run_state::idle);
     EXPECT_EQ(test::value0(f.doc, 0), c.passes);
     EXPECT_EQ(f.doc.line(1).error_text, c.text);

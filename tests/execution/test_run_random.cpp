@@ -64,7 +64,7 @@ std::vector<test::sheet_line> random_sheet(std::mt19937& rng, int n) {
 }
 
 TEST(RandomSheets, EveryRunEndsInsideTheSheetAndSteppingAgreesWithRunningWhole) {
-    set_max_loop_count(20);
+    auto limit = test::loop_limit_scope(20);
     std::mt19937 rng(12345);
     for (int round = 0; round < 300; ++round) {
         const auto lines = random_sheet(rng, 6 + static_cast<int>(rng() % 30));
@@ -97,7 +97,6 @@ TEST(RandomSheets, EveryRunEndsInsideTheSheetAndSteppingAgreesWithRunningWhole) 
         }
         EXPECT_EQ(test::value0(stepped, 0), test::value0(whole, 0)) << "round " << round;
     }
-    set_max_loop_count(1000);
 }
 
 // The project's engine with every way of joining lines into one call turned off: each line is
@@ -131,7 +130,7 @@ std::string shown(const line_results& r) {
 // an IF, value reports of many lines, FOR passes that read their variables) must give exactly
 // what running every line on its own gives: values, errors, where the walk ends, lines run.
 TEST(RandomSheets, JoinedCallsAgreeWithLineByLineCalls) {
-    set_max_loop_count(20);
+    auto limit = test::loop_limit_scope(20);
     std::mt19937 rng(777);
     for (int round = 0; round < 300; ++round) {
         auto lines = random_sheet(rng, 6 + static_cast<int>(rng() % 40));
@@ -157,7 +156,6 @@ TEST(RandomSheets, JoinedCallsAgreeWithLineByLineCalls) {
             b.reset();
         }
     }
-    set_max_loop_count(1000);
 }
 
 } // namespace

@@ -379,10 +379,9 @@ TEST(ScriptRun, GlobalsReachTheScriptByReference) {
 }
 
 TEST(ScriptRun, RunawayVbLineEndsAtTheTimeLimitAndTheWalkGoesOn) {
-    set_script_time_limit(std::chrono::milliseconds(200));
+    auto limit = test::time_limit_scope(std::chrono::milliseconds(200));
     real_fixture f({{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}});
     f.run->run_all();
-    set_script_time_limit(std::chrono::seconds(10));
     EXPECT_EQ(f.doc.line(0).status, status_runtime_error);
     EXPECT_EQ(f.doc.line(0).error_text, "Script timed out");
     EXPECT_EQ(test::value0(f.doc, 1), 5);

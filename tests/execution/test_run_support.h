@@ -10,10 +10,13 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "document/mondrel_doc.h"
+#include "execution/debugging.h"
 #include "execution/globals.h"
+#include "execution/incl_dir_cmd.h"
 #include "execution/make_line.h"
 #include "execution/run_engine.h"
 #include "execution/run_engine_vbs.h"
@@ -369,6 +372,34 @@ inline double value0(mondrel_doc& doc, int i) {
     const line_results& r = doc.line(i).results;
     if (r.count < 1) return -1e300;
     return vbs::to_double(r.values[0]);
+}
+
+// Sets a process-wide setting for one scope and puts the old value back however the scope is
+// left, so a failed assertion cannot hand a changed setting to the tests after it.
+template <class Get, class Set>
+class setting_scope {
+public:
+    template <class V>
+    setting_scope(Get get, Set set, V value) : set_(set), saved_(get()) {
+        set_(value);
+    }
+    ~setting_scope() { set_(saved_); }
+    setting_scope(const setting_scope&) = delete;
+    setting_scope& operator=(const setting_scope&) = delete;
+
+private:
+    Set set_;
+    std::decay_t<std::invoke_result_t<Get>> saved_;
+};
+
+inline auto loop_limit_scope(int32_t limit) {
+    return setting_scope(max_loop_count, set_max_loop_count, limit);
+}
+inline auto time_limit_scope(std::chrono::milliseconds limit) {
+    return setting_scope(script_time_limit, set_script_time_limit, limit);
+}
+inline auto incl_dir_scope(std::string folder) {
+    return setting_scope(def_incl_dir, set_def_incl_dir, std::move(folder));
 }
 
 } // namespace mondrel::test

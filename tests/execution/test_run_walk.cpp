@@ -31,11 +31,15 @@ struct walk_case {
     std::vector<error_on> errors; // every other line must be free of errors
 };
 
+// A failing case is named by its title.
+void PrintTo(const walk_case& c, std::ostream* os) { *os << '"' << c.title << '"'; }
+
 class RunWalk : public ::testing::TestWithParam<walk_case> {};
 
 // Each sheet runs twice: on the stand-in engine, which keeps the walk's own logic apart, and on
 // the project's VBScript engine.
 void check_walk(const walk_case& c, std::unique_ptr<script_engine> engine) {
+    SCOPED_TRACE(c.title);
     mondrel_doc doc;
     test::fill_sheet(doc, c.sheet);
     global_list globals;

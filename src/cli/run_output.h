@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,5 +44,12 @@ std::string json_string(const std::string& text);
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string csv_field(const std::string& text);
+
+// Text for a terminal: nothing in it can move the cursor, change colours or break a row. A
+// backslash is doubled; tab, LF and CR become \t, \n and \r; every other control character
+// (C0, DEL) and every byte that is not UTF-8 becomes \x and two hex digits (ESC is \x1b); C1
+// controls and the bidirectional overrides become \u and four hex digits (\u009b). The text and
+// CSV forms pass every cell, file name and message through it; JSON has escapes of its own.
+std::string escape_controls(std::string_view text);
 
 } // namespace mondrel

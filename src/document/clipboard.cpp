@@ -48,6 +48,8 @@ std::string paste_text(std::string text, bool& truncated) {
         if (const std::size_t nl = text.rfind('\n'); nl != std::string::npos) text.resize(nl + 1);
     }
     repair_utf8(text);
+    // A byte-order mark that came along with text from another program is no part of it.
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     return text;
 }
 
@@ -75,9 +77,17 @@ delete_outcome delete_selected_lines(mondrel_doc& doc, int first, int last) {
 
 } // namespace
 
-std::string copy_text(const mondrel_doc& doc, int first, int last) {
+std::string copy_text(const mondrel_doc& doc, int first, int last, int* changed) {
     std::string out;
+    int n = 0;
+    if (changed) *changed = 0;
     if (!clamp_selection(doc, first, last)) return out;
+    auto add = [&](const source_list_item& line, bool whole) {
+        bool c = false;
+        out += text_form(line, whole, &c);
+        out += "\r\n";
+        n += c;
+    };
     const line_tree& tree = doc.tree();
     // A closed list in the last selected row brings its hidden lines into the selection, so a
     // list whose subtree ends there is copied whole too.
@@ -86,35 +96,35 @@ std::string copy_text(const mondrel_doc& doc, int first, int last) {
     for (int j = first; j <= last;) {
         const source_list_item& line = doc.line(j);
         if (!line.has_children()) {
-            out += text_form(line, true);
-            out += "\r\n";
+            add(line, true);
             ++j;
             continue;
         }
         const int size = tree.subtree_size(j);
         if (!line.is_open() || j + size - 1 <= last) {
-            for (int k = j; k < j + size; ++k) {
-                out += text_form(doc.line(k), true);
-                out += "\r\n";
-            }
+            for (int k = j; k < j + size; ++k)
+                add(doc.line(k), true);
             j += size;
         } else {
             // The children are not all selected: the head goes alone, as a leaf.
-            out += text_form(line, false);
-            out += "\r\n";
+            add(line, false);
             ++j;
         }
     }
+    if (changed) *changed = n;
     return out;
 }
 
-void copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard) {
-    clipboard.set_text(copy_text(doc, first, last));
+int copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard) {
+    int changed = 0;
+    clipboard.set_text(copy_text(doc, first, last, &changed));
+    return changed;
 }
 
 void clipboard_copier::copy_lines(const mondrel_doc& doc, line_selection selected) {
+    changed_lines_ = 0;
     if (selected.empty()) return;
-    mondrel::copy_lines(doc, selected.front(), selected.back(), clipboard_);
+    changed_lines_ = mondrel::copy_lines(doc, selected.front(), selected.back(), clipboard_);
 }
 
 paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clipboard& clipboard) {

@@ -151,21 +151,45 @@ std::string json_string(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// True when the character at p is written as an escape (which begins with a backslash).
+bool is_escaped_at(std::string_view text, size_t p) {
+    const auto c = static_cast<unsigned char>(text[p]);
+    if (c < 0x20 || c == 0x7F) return true;
+    if (c < 0x80) return false;
+    const size_t n = utf8_sequence(text, p);
+    return n == 0 || is_invisible_control(code_point(text, p, n));
+}
+
+// A backslash is doubled only where it could be read as the start of an escape: before x, u,
+// t, n or r, before another backslash and before an escape. Elsewhere (comment markup such as
+// \b) it stays single, and the text still reads back one way only.
+bool backslash_needs_doubling(std::string_view text, size_t p) {
+    if (p + 1 >= text.size()) return false;
+    const char next = text[p + 1];
+    return next == 'x' || next == 'u' || next == 't' || next == 'n' || next == 'r' ||
+           next == '\\' || is_escaped_at(text, p + 1);
+}
+
+} // namespace
+
 std::string escape_controls(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t p = 0; p < text.size();) {
         const auto c = static_cast<unsigned char>(text[p]);
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
+        if (c == '\\') {
+            out += backslash_needs_doubling(text, p) ? "\\\\" : "\\";
+            ++p;
+            continue;
+        }
+        if (c >= 0x20 && c < 0x7F) {
             out += static_cast<char>(c);
             ++p;
             continue;
         }
         switch (c) {
-        case '\\':
-            out += "\\\\";
-            ++p;
-            continue;
         case '\t':
             out += "\\t";
             ++p;

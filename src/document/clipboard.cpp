@@ -171,15 +171,28 @@ std::string copy_format(const mondrel_doc& doc, int first) {
     return format_text(*doc.line(first).format);
 }
 
+namespace {
+
+// A CR LF counts as one break, so it becomes one blank.
+void append_cell(std::string& out, std::string_view cell) {
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        const char c = cell[i];
+        if (c == '\r' && i + 1 < cell.size() && cell[i + 1] == '\n') continue;
+        out += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+    }
+}
+
+} // namespace
+
 std::string cells_text(const std::vector<cell_row>& rows) {
     std::string out;
     for (const cell_row& row : rows) {
-        out += row.code;
+        append_cell(out, row.code);
         out += '\t';
-        out += row.name;
+        append_cell(out, row.name);
         for (const std::string& value : row.values) {
             out += '\t';
-            out += value;
+            append_cell(out, value);
         }
         out += "\r\n";
     }

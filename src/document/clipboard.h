@@ -86,7 +86,8 @@ struct cell_row {
     std::vector<std::string> values;
 };
 
-// code TAB name { TAB value } CR LF, for each row in order.
+// code TAB name { TAB value } CR LF, for each row in order. A tab or line break inside a cell
+// becomes a blank, so every row stays one line and every cell in its column.
 std::string cells_text(const std::vector<cell_row>& rows);
 
 // Puts cells_text on the clipboard.

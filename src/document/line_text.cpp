@@ -144,14 +144,9 @@ std::string text_form(const source_list_item& line, bool whole, bool* changed) {
 }
 
 bool line_text_can_carry_name(std::string_view name) {
-    if (name.empty()) return true;
-    if (!is_valid_name(name)) return false;
-    // The reader takes the name as the scanner cuts it: it must be one name token (not a
-    // keyword such as "if" or "to") followed by the ":".
-    const text_source src{std::string(name) + ":"};
-    const token& t = src.at(0);
-    return t.kind == token_kind::name && t.start == 0 && t.end == name.size() &&
-           src.at(1).kind == token_kind::colon;
+    // A valid name is one word of the scanner; the reader takes it as the line's name unless
+    // the word is a keyword ("if", "to", "rem"), which reads as that keyword instead.
+    return name.empty() || (is_valid_name(name) && keyword_kind(name) == token_kind::name);
 }
 
 bool is_text_form_line(std::string_view line) {

@@ -223,5 +223,15 @@ TEST(text_safety, copying_to_the_clipboard_is_as_safe_and_counts_the_changes) {
               "c 1 rem one o 1 vb MsgBox 1 | c 1 x:=1 | c 1 rem a b:dir \".\" | c 1 =");
 }
 
+// Copy cells feeds other programs one row per line and one cell per column: a value holding a
+// tab or a line break (a file name from a DIR line can) must not shift or split the rows.
+TEST(text_safety, copied_cells_keep_their_rows_and_columns) {
+    const std::vector<cell_row> rows = {
+        {"d", "d", {"F", "a\tb.txt", "line1\r\nline2", "cr\ronly\n"}},
+        {"", "", {"plain"}},
+    };
+    EXPECT_EQ(cells_text(rows), "d\td\tF\ta b.txt\tline1 line2\tcr only \r\n\t\tplain\r\n");
+}
+
 } // namespace
 } // namespace mondrel

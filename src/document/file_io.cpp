@@ -174,8 +174,9 @@ std::vector<std::string_view> split_lines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = text.size();
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
         lines.push_back(text.substr(start, end - start));
         std::size_t next = end + 1;
         if (end < text.size() && text[end] == '\r' && next < text.size() && text[next] == '\n')

@@ -1,5 +1,6 @@
 #include "document/line_text.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "display/prop_stuff.h"
@@ -29,11 +30,19 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// The first CR or LF from `from` on, or npos. (find_first_of looks each character up in the
+// set with a call of its own; this runs for every field written.)
+std::size_t find_break(std::string_view text, std::size_t from = 0) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') return i;
+    return std::string_view::npos;
+}
+
 // Appends `field` as part of one text line: a " _" continuation and the break after it join
 // the two lines (the blank before the "_" stays as the separator), any other break (CR LF, LF
 // or a lone CR) becomes one blank. Returns true when the field held a break.
 bool append_one_line(std::string& out, std::string_view field) {
-    std::size_t brk = field.find_first_of("\r\n");
+    std::size_t brk = find_break(field);
     if (brk == std::string_view::npos) {
         out += field;
         return false;
@@ -53,7 +62,7 @@ bool append_one_line(std::string& out, std::string_view field) {
         else
             out += ' ';
         field.remove_prefix(after);
-        brk = field.find_first_of("\r\n");
+        brk = find_break(field);
     }
     out += field;
     return true;
@@ -144,9 +153,15 @@ std::string text_form(const source_list_item& line, bool whole, bool* changed) {
 }
 
 bool line_text_can_carry_name(std::string_view name) {
+    if (name.empty()) return true;
+    if (!is_valid_name(name)) return false;
     // A valid name is one word of the scanner; the reader takes it as the line's name unless
-    // the word is a keyword ("if", "to", "rem"), which reads as that keyword instead.
-    return name.empty() || (is_valid_name(name) && keyword_kind(name) == token_kind::name);
+    // the word is a keyword ("if", "to", "rem"), which reads as that keyword instead. Keywords
+    // are letters only, so a name with a digit or "_" (most of them) needs no look-up.
+    const bool letters_only = std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+    return !letters_only || keyword_kind(name) == token_kind::name;
 }
 
 bool is_text_form_line(std::string_view line) {

@@ -171,6 +171,10 @@ TEST(file_safety, saving_over_what_is_no_regular_file_is_refused) {
     std::error_code ec;
     fs::create_directory_symlink(dir.path / "folder.mdr", dir.path / "to_folder.mdr", ec);
     if (!ec) expect_refused(doc, dir.file("to_folder.mdr"), "not a regular file");
+    // Links that point at each other lead nowhere.
+    fs::create_symlink("loop_b.txt", dir.path / "loop_a.txt", ec);
+    fs::create_symlink("loop_a.txt", dir.path / "loop_b.txt", ec);
+    if (!ec) expect_refused(doc, dir.file("loop_a.txt"), "too many levels of symbolic links");
 }
 
 TEST(file_safety, a_name_ending_in_a_separator_is_no_file_name) {

@@ -390,7 +390,7 @@ save_result write_file(mondrel_doc& doc, std::string_view name) {
     if (name.empty() || name.back() == '/' || name.back() == '\\') {
         result.path = std::string(name);
         result.message = "Could not save the file: " + result.path;
-        log_error(store_where, "not a file name: " + result.path);
+        log_error("mondrel_doc.write_file", "not a file name: " + result.path);
         return result;
     }
     // Included lines never belong to the file; taking them out of the sheet as well makes the

@@ -12,7 +12,7 @@ namespace mondrel {
 namespace {
 
 // Length of the UTF-8 sequence that starts at p, or 0 when the bytes there are not one.
-size_t utf8_sequence(const std::string& s, size_t p) {
+size_t utf8_sequence(std::string_view s, size_t p) {
     const auto b = static_cast<unsigned char>(s[p]);
     size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
     if (n == 0 || p + n > s.size()) return 0;
@@ -58,6 +58,51 @@ std::vector<std::string> row_cells(const table_list_item& row) {
             cells.push_back(t);
     }
     return cells;
+}
+
+// The cells as they may be printed: every one escaped, so names from the disk and values
+// cannot reach the terminal raw or split a row.
+std::vector<std::string> printable_cells(const table_list_item& row) {
+    std::vector<std::string> cells = row_cells(row);
+    for (std::string& c : cells)
+        c = escape_controls(c);
+    return cells;
+}
+
+constexpr char hex_digits[] = "0123456789abcdef";
+
+void append_hex_escape(std::string& out, unsigned char c) {
+    out += "\\x";
+    out += hex_digits[c >> 4];
+    out += hex_digits[c & 15];
+}
+
+void append_u_escape(std::string& out, uint32_t c) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += hex_digits[(c >> shift) & 15];
+}
+
+// The code point of a valid sequence of n bytes at p.
+uint32_t code_point(std::string_view s, size_t p, size_t n) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[p + k]); };
+    switch (n) {
+    case 2:
+        return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    case 3:
+        return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    case 4:
+        return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+    default:
+        return b(0);
+    }
+}
+
+// C1 controls (a terminal may take U+009B as the start of a control sequence) and the marks
+// that reorder the text shown after them.
+bool is_invisible_control(uint32_t c) {
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
 }
 
 } // namespace
@@ -106,6 +151,80 @@ std::string json_string(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// True when the character at p is written as an escape (which begins with a backslash).
+bool is_escaped_at(std::string_view text, size_t p) {
+    const auto c = static_cast<unsigned char>(text[p]);
+    if (c < 0x20 || c == 0x7F) return true;
+    if (c < 0x80) return false;
+    const size_t n = utf8_sequence(text, p);
+    return n == 0 || is_invisible_control(code_point(text, p, n));
+}
+
+// A backslash is doubled only where it could be read as the start of an escape: before x, u,
+// t, n or r, before another backslash and before an escape. Elsewhere (comment markup such as
+// \b) it stays single, and the text still reads back one way only.
+bool backslash_needs_doubling(std::string_view text, size_t p) {
+    if (p + 1 >= text.size()) return false;
+    const char next = text[p + 1];
+    return next == 'x' || next == 'u' || next == 't' || next == 'n' || next == 'r' ||
+           next == '\\' || is_escaped_at(text, p + 1);
+}
+
+} // namespace
+
+std::string escape_controls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t p = 0; p < text.size();) {
+        const auto c = static_cast<unsigned char>(text[p]);
+        if (c == '\\') {
+            out += backslash_needs_doubling(text, p) ? "\\\\" : "\\";
+            ++p;
+            continue;
+        }
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+            ++p;
+            continue;
+        }
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            ++p;
+            continue;
+        case '\n':
+            out += "\\n";
+            ++p;
+            continue;
+        case '\r':
+            out += "\\r";
+            ++p;
+            continue;
+        default:
+            break;
+        }
+        if (c < 0x80) { // the other C0 controls and DEL
+            append_hex_escape(out, c);
+            ++p;
+            continue;
+        }
+        const size_t n = utf8_sequence(text, p);
+        if (n == 0) {
+            append_hex_escape(out, c);
+            ++p;
+        } else if (const uint32_t cp = code_point(text, p, n); is_invisible_control(cp)) {
+            append_u_escape(out, cp);
+            p += n;
+        } else {
+            out.append(text, p, n);
+            p += n;
+        }
+    }
+    return out;
+}
+
 std::string csv_field(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
@@ -121,7 +240,7 @@ void write_text(std::ostream& out, const sheet_report& report) {
     std::vector<std::vector<std::string>> table;
     table.reserve(report.rows->rows().size());
     for (const table_list_item& row : report.rows->rows())
-        table.push_back(row_cells(row));
+        table.push_back(printable_cells(row));
     // Column widths over the rows that have the column. A full-width code and an error text
     // run to the end of their line, so they widen nothing.
     std::vector<size_t> width;
@@ -163,7 +282,7 @@ void write_csv(std::ostream& out, const sheet_report& report, int value_columns)
     if (!report.rows) return;
     std::string text;
     for (const table_list_item& row : report.rows->rows()) {
-        std::vector<std::string> cells = row_cells(row);
+        std::vector<std::string> cells = printable_cells(row);
         // Every record has the header's fields.
         cells.resize(std::max(cells.size(), static_cast<size_t>(5 + value_columns)));
         for (size_t c = 0; c < cells.size(); ++c) {

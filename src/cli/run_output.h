@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,5 +44,14 @@ std::string json_string(const std::string& text);
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string csv_field(const std::string& text);
+
+// Text for a terminal: nothing in it can move the cursor, change colours or break a row. Tab,
+// LF and CR become \t, \n and \r; every other control character (C0, DEL) and every byte that
+// is not UTF-8 becomes \x and two hex digits (ESC is \x1b); C1 controls and the bidirectional
+// overrides become \u and four hex digits (\u009b). A backslash is doubled where it could be
+// taken for the start of an escape (before x, u, t, n, r, a backslash or an escape) and stays
+// single elsewhere, so "\bTotals\b" and "C:\data" print as they are. The text and CSV forms
+// pass every cell, file name and message through it; JSON has escapes of its own.
+std::string escape_controls(std::string_view text);
 
 } // namespace mondrel

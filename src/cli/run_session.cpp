@@ -60,7 +60,9 @@ private:
 class stream_log : public diagnostic_log {
 public:
     explicit stream_log(std::ostream& err) : err_(err) {}
-    void write(std::string_view line) override { err_ << "mondrel-run: " << line << "\n"; }
+    void write(std::string_view line) override {
+        err_ << "mondrel-run: " << escape_controls(line) << "\n";
+    }
 
 private:
     std::ostream& err_;
@@ -264,7 +266,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
     std::optional<phase_clock> rows_clock(std::in_place, rows_t);
     for (auto& s : sheets) {
         if (!s->loaded) {
-            err << "mondrel-run: Could not open the file: " << s->file << "\n";
+            err << "mondrel-run: Could not open the file: " << escape_controls(s->file) << "\n";
             status = 2;
             continue;
         }
@@ -291,7 +293,8 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
             for (const table_list_item& row : rows) {
                 const source_list_item& line = doc.line(row.line);
                 if (row.has_flag(row_continuation) || line.status != status_syntax_error) continue;
-                out << s->file << ":" << row.full_number << ": " << line.error_text << "\n";
+                out << escape_controls(s->file) << ":" << row.full_number << ": "
+                    << escape_controls(line.error_text) << "\n";
                 any = true;
             }
         }
@@ -325,11 +328,11 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
                 if (s.loaded) write_csv(out, report, csv_columns);
                 break;
             case output_format::text:
-                if (several) out << (k > 0 ? "\n" : "") << "== " << s.file << "\n";
+                if (several) out << (k > 0 ? "\n" : "") << "== " << escape_controls(s.file) << "\n";
                 if (s.loaded)
                     write_text(out, report);
                 else
-                    out << "Could not open the file: " << s.file << "\n";
+                    out << "Could not open the file: " << escape_controls(s.file) << "\n";
                 break;
             }
         }
@@ -343,8 +346,14 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         const fs::path target = fs::absolute(opt.save, ec);
         const save_result saved = write_file(*sheets.front()->doc, ec ? opt.save : target.string());
         if (!saved.ok) {
-            err << "mondrel-run: " << saved.message << "\n";
+            err << "mondrel-run: " << escape_controls(saved.message) << "\n";
             status = 2;
+        } else if (saved.changed_lines > 0) {
+            err << "mondrel-run: note: " << saved.changed_lines
+                << (saved.changed_lines == 1 ? " line was" : " lines were")
+                << " changed to fit line text in " << escape_controls(saved.path)
+                << " (a line break inside a field became a blank; a name line text cannot "
+                   "carry made its line a comment)\n";
         }
     }
     if (timings) {

@@ -48,6 +48,8 @@ std::string paste_text(std::string text, bool& truncated) {
         if (const std::size_t nl = text.rfind('\n'); nl != std::string::npos) text.resize(nl + 1);
     }
     repair_utf8(text);
+    // A byte-order mark that came along with text from another program is no part of it.
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     return text;
 }
 
@@ -75,9 +77,17 @@ delete_outcome delete_selected_lines(mondrel_doc& doc, int first, int last) {
 
 } // namespace
 
-std::string copy_text(const mondrel_doc& doc, int first, int last) {
+std::string copy_text(const mondrel_doc& doc, int first, int last, int* changed) {
     std::string out;
+    int n = 0;
+    if (changed) *changed = 0;
     if (!clamp_selection(doc, first, last)) return out;
+    auto add = [&](const source_list_item& line, bool whole) {
+        bool c = false;
+        out += text_form(line, whole, &c);
+        out += "\r\n";
+        n += c;
+    };
     const line_tree& tree = doc.tree();
     // A closed list in the last selected row brings its hidden lines into the selection, so a
     // list whose subtree ends there is copied whole too.
@@ -86,35 +96,35 @@ std::string copy_text(const mondrel_doc& doc, int first, int last) {
     for (int j = first; j <= last;) {
         const source_list_item& line = doc.line(j);
         if (!line.has_children()) {
-            out += text_form(line, true);
-            out += "\r\n";
+            add(line, true);
             ++j;
             continue;
         }
         const int size = tree.subtree_size(j);
         if (!line.is_open() || j + size - 1 <= last) {
-            for (int k = j; k < j + size; ++k) {
-                out += text_form(doc.line(k), true);
-                out += "\r\n";
-            }
+            for (int k = j; k < j + size; ++k)
+                add(doc.line(k), true);
             j += size;
         } else {
             // The children are not all selected: the head goes alone, as a leaf.
-            out += text_form(line, false);
-            out += "\r\n";
+            add(line, false);
             ++j;
         }
     }
+    if (changed) *changed = n;
     return out;
 }
 
-void copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard) {
-    clipboard.set_text(copy_text(doc, first, last));
+int copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard) {
+    int changed = 0;
+    clipboard.set_text(copy_text(doc, first, last, &changed));
+    return changed;
 }
 
 void clipboard_copier::copy_lines(const mondrel_doc& doc, line_selection selected) {
+    changed_lines_ = 0;
     if (selected.empty()) return;
-    mondrel::copy_lines(doc, selected.front(), selected.back(), clipboard_);
+    changed_lines_ = mondrel::copy_lines(doc, selected.front(), selected.back(), clipboard_);
 }
 
 paste_outcome paste_lines(mondrel_doc& doc, int first, int last, const text_clipboard& clipboard) {
@@ -161,15 +171,28 @@ std::string copy_format(const mondrel_doc& doc, int first) {
     return format_text(*doc.line(first).format);
 }
 
+namespace {
+
+// A CR LF counts as one break, so it becomes one blank.
+void append_cell(std::string& out, std::string_view cell) {
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        const char c = cell[i];
+        if (c == '\r' && i + 1 < cell.size() && cell[i + 1] == '\n') continue;
+        out += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+    }
+}
+
+} // namespace
+
 std::string cells_text(const std::vector<cell_row>& rows) {
     std::string out;
     for (const cell_row& row : rows) {
-        out += row.code;
+        append_cell(out, row.code);
         out += '\t';
-        out += row.name;
+        append_cell(out, row.name);
         for (const std::string& value : row.values) {
             out += '\t';
-            out += value;
+            append_cell(out, value);
         }
         out += "\r\n";
     }

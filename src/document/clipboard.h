@@ -23,10 +23,13 @@ class mondrel_doc;
 // The line-text form of the selection: a leaf, a closed list and an open list whose subtree ends
 // inside the selection are copied whole; an open head whose subtree runs past `last` is copied
 // in the single form ("o 1") and copying goes on with its first child. Each line ends in CR LF.
-std::string copy_text(const mondrel_doc& doc, int first, int last);
+// As in a file, no field of a line can become a text line of its own (see text_form);
+// `changed`, when given, receives the number of lines that had to be changed for that.
+std::string copy_text(const mondrel_doc& doc, int first, int last, int* changed = nullptr);
 
-// Puts copy_text on the clipboard. Changes nothing in the document.
-void copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard);
+// Puts copy_text on the clipboard. Changes nothing in the document. Returns the number of lines
+// whose text form had to be changed, for the window to mention.
+int copy_lines(const mondrel_doc& doc, int first, int last, text_clipboard& clipboard);
 
 // The clipboard side of the cut command (editing_commands): copies the selected lines, given as
 // the lines of the selected rows, onto a text clipboard.
@@ -34,9 +37,12 @@ class clipboard_copier : public line_copier {
 public:
     explicit clipboard_copier(text_clipboard& clipboard) : clipboard_(clipboard) {}
     void copy_lines(const mondrel_doc& doc, line_selection selected) override;
+    // The lines the last copy had to change (see copy_text).
+    int changed_lines() const { return changed_lines_; }
 
 private:
     text_clipboard& clipboard_;
+    int changed_lines_ = 0;
 };
 
 // What pasting over the selected lines did to them.
@@ -80,7 +86,8 @@ struct cell_row {
     std::vector<std::string> values;
 };
 
-// code TAB name { TAB value } CR LF, for each row in order.
+// code TAB name { TAB value } CR LF, for each row in order. A tab or line break inside a cell
+// becomes a blank, so every row stays one line and every cell in its column.
 std::string cells_text(const std::vector<cell_row>& rows);
 
 // Puts cells_text on the clipboard.

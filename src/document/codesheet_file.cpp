@@ -385,15 +385,23 @@ bool read_file(mondrel_doc& doc, std::string_view name, int mode, int position) 
 }
 
 save_result write_file(mondrel_doc& doc, std::string_view name) {
+    save_result result;
+    // "DIR/" would otherwise become "DIR/.mdr", a hidden file inside the folder.
+    if (name.empty() || name.back() == '/' || name.back() == '\\') {
+        result.path = std::string(name);
+        result.message = "Could not save the file: " + result.path;
+        log_error("mondrel_doc.write_file", "not a file name: " + result.path);
+        return result;
+    }
     // Included lines never belong to the file; taking them out of the sheet as well makes the
     // next run load the include files afresh.
     remove_included_lines(doc);
     doc.ensure_trailing_blank();
     const file_choice file = resolve_file_name(doc, name);
-    save_result result;
     result.path = file.path;
     std::string destination = file.path;
-    result.ok = file.xml ? store_xml(doc, destination, true) : write_lines(doc, file.path);
+    result.ok = file.xml ? store_xml(doc, destination, true)
+                         : write_lines(doc, file.path, &result.changed_lines);
     if (result.ok)
         doc.mark_saved();
     else

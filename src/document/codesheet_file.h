@@ -57,12 +57,16 @@ struct save_result {
     bool ok = false;
     std::string path;    // the file written (or not)
     std::string message; // for the user when not ok: "Could not save the file: " and the path
+    // Lines the line-text form had to change so that no field could read back as a line of its
+    // own (see text_form); always 0 for a codesheet file, which carries every text as it is.
+    int changed_lines = 0;
 };
 
 // Writes the document in the format its name chooses. The lines that include files brought in
 // are first taken out of the sheet (the next run loads them again). Only a write that
 // succeeded marks the document saved; after a failure it stays modified and the old file is
-// untouched.
+// untouched. A name that ends in a folder separator names no file and is refused, as are the
+// names replace_file refuses (a folder, a device, a read-only file).
 save_result write_file(mondrel_doc& doc, std::string_view name);
 
 } // namespace mondrel

@@ -77,12 +77,72 @@ std::FILE* open_temporary(const fs::path& target, fs::path& temp) {
 
 } // namespace
 
+namespace {
+
+// Follows symbolic links from `path` to the name they end at, which need not exist yet (a link
+// to a file still to be made). False, with `error`, for a loop or a link that cannot be read.
+bool final_target(const fs::path& path, fs::path& out, std::string& error) {
+    constexpr int max_links = 40;
+    fs::path p = path;
+    for (int hop = 0; hop < max_links; ++hop) {
+        std::error_code ec;
+        const fs::file_status st = fs::symlink_status(p, ec);
+        if (!fs::is_symlink(st)) {
+            out = p;
+            return true;
+        }
+        const fs::path link = fs::read_symlink(p, ec);
+        if (ec) {
+            error = "cannot follow the link " + p.string() + ": " + ec.message();
+            return false;
+        }
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    error = "too many levels of symbolic links: " + path.string();
+    return false;
+}
+
+// True when the file may not be written: no write bit at all, or (on POSIX) not writable by
+// this process. The bits are looked at even for a process that may write anything, so a file
+// made read-only stays as it is.
+bool is_read_only(const fs::path& file, fs::perms perms) {
+    constexpr fs::perms write_bits =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((perms & write_bits) == fs::perms::none) return true;
+#ifndef _WIN32
+    if (::access(file.c_str(), W_OK) != 0) return true;
+#endif
+    return false;
+}
+
+} // namespace
+
 bool replace_file(const std::string& path, std::string_view text, std::string& error) {
-    const fs::path target = fs::u8path(path);
+    const fs::path given = fs::u8path(path);
+    if (given.filename().empty() || given.filename() == "." || given.filename() == "..") {
+        error = "not a regular file: " + path;
+        return false;
+    }
+    fs::path target;
+    if (!final_target(given, target, error)) return false;
+    std::error_code ec;
+    const fs::file_status st = fs::status(target, ec);
+    if (fs::exists(st)) {
+        // Renaming over a folder, a device or a FIFO would replace it with a plain file.
+        if (!fs::is_regular_file(st)) {
+            error = "not a regular file: " + path;
+            return false;
+        }
+        // The rename below needs only the folder's permission; the file's own is asked here.
+        if (is_read_only(target, st.permissions())) {
+            error = "the file is read-only: " + path;
+            return false;
+        }
+    }
     fs::path temp;
     std::FILE* f = open_temporary(target, temp);
     if (!f) {
-        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
+        error = "cannot create a file beside " + target.string() + ": " + std::strerror(errno);
         return false;
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
@@ -93,15 +153,13 @@ bool replace_file(const std::string& path, std::string_view text, std::string& e
 #endif
     const int saved_errno = errno;
     ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
     if (!ok) {
         error = "cannot write " + path + ": " + std::strerror(saved_errno);
         fs::remove(temp, ec);
         return false;
     }
     // The new file keeps the permissions of the one it replaces.
-    if (const auto st = fs::status(target, ec); !ec && fs::exists(st))
-        fs::permissions(temp, st.permissions(), ec);
+    if (fs::exists(st)) fs::permissions(temp, st.permissions(), ec);
     fs::rename(temp, target, ec);
     if (ec) {
         error = "cannot replace " + path + ": " + ec.message();
@@ -116,15 +174,82 @@ std::vector<std::string_view> split_lines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r' && end < text.size()) line.remove_suffix(1);
-        lines.push_back(line);
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        lines.push_back(text.substr(start, end - start));
+        std::size_t next = end + 1;
+        if (end < text.size() && text[end] == '\r' && next < text.size() && text[next] == '\n')
+            ++next;
         start = next;
     }
     return lines;
+}
+
+namespace {
+
+void append_utf8(std::string& out, uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 code units from byte 2 on (past the mark), in the given byte order, as UTF-8.
+std::string utf16_to_utf8(std::string_view bytes, bool big_endian) {
+    constexpr uint32_t replacement = 0xFFFD;
+    auto unit = [&](std::size_t i) -> uint32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return big_endian ? (a << 8 | b) : (b << 8 | a);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 2;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        append_utf8(out, u >= 0xD800 && u <= 0xDFFF ? replacement : u);
+    }
+    if (i < bytes.size()) append_utf8(out, replacement); // an odd last byte
+    return out;
+}
+
+} // namespace
+
+text_encoding decode_text_file(std::string& text) {
+    const auto starts = [&](std::string_view mark) { return text.rfind(mark, 0) == 0; };
+    if (starts("\xEF\xBB\xBF")) {
+        text.erase(0, 3);
+        return text_encoding::utf8_bom;
+    }
+    if (starts("\xFF\xFE")) {
+        text = utf16_to_utf8(text, false);
+        return text_encoding::utf16le;
+    }
+    if (starts("\xFE\xFF")) {
+        text = utf16_to_utf8(text, true);
+        return text_encoding::utf16be;
+    }
+    return text_encoding::utf8;
 }
 
 namespace {

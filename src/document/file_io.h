@@ -23,11 +23,21 @@ bool read_whole_file(const std::string& path, std::string& out, std::string& err
 // Writes `text` to `path` without ever destroying the previous file: the text goes to a new
 // file in the same folder, which is flushed and then renamed over the old one. On failure the
 // old file is untouched, the temporary file is removed, and `error` says why.
+// A symbolic link is followed: the file it points to is replaced (beside itself) and the link
+// stays. A path that names a folder, a device, a FIFO or a socket is refused ("not a regular
+// file"), and so is an existing file without write permission ("the file is read-only"), judged
+// by its permission bits so that a process allowed to write anything still keeps it.
 bool replace_file(const std::string& path, std::string_view text, std::string& error);
 
-// The lines of a text, split at LF with a CR before it dropped, so CR LF and LF texts read
-// alike. A line end that closes the text does not start another (empty) line.
+// The lines of a text, split at CR LF, LF or a lone CR, so texts from any system read alike. A
+// line end that closes the text does not start another (empty) line.
 std::vector<std::string_view> split_lines(std::string_view text);
+
+// The encodings a text file may come in. A UTF-8 byte-order mark is dropped; UTF-16 with its
+// byte-order mark (little or big endian) is turned into UTF-8, an unpaired surrogate or an odd
+// last byte becoming U+FFFD. Text without a mark is taken as it is (UTF-8).
+enum class text_encoding { utf8, utf8_bom, utf16le, utf16be };
+text_encoding decode_text_file(std::string& text);
 
 // Reads an integer the way count and indent are read: leading blanks skipped, an optional
 // sign, then decimal digits, or hexadecimal digits after "$" or "0x", up to the first character

@@ -1,11 +1,13 @@
 #include "document/line_text.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "display/prop_stuff.h"
 #include "document/file_io.h"
 #include "document/mondrel_doc.h"
 #include "execution/text_source.h"
+#include "execution/vb_scanner.h"
 #include "platform/diagnostic_log.h"
 
 namespace mondrel {
@@ -24,7 +26,49 @@ std::string format_text(const prop_list& format) {
 
 namespace {
 
-void append_text_form(std::string& out, const source_list_item& line, bool whole, int32_t count) {
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The first CR or LF from `from` on, or npos. (find_first_of looks each character up in the
+// set with a call of its own; this runs for every field written.)
+std::size_t find_break(std::string_view text, std::size_t from = 0) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') return i;
+    return std::string_view::npos;
+}
+
+// Appends `field` as part of one text line: a " _" continuation and the break after it join
+// the two lines (the blank before the "_" stays as the separator), any other break (CR LF, LF
+// or a lone CR) becomes one blank. Returns true when the field held a break.
+bool append_one_line(std::string& out, std::string_view field) {
+    std::size_t brk = find_break(field);
+    if (brk == std::string_view::npos) {
+        out += field;
+        return false;
+    }
+    const std::size_t field_start = out.size();
+    while (brk != std::string_view::npos) {
+        out += field.substr(0, brk);
+        const std::size_t after =
+            brk + (field[brk] == '\r' && brk + 1 < field.size() && field[brk + 1] == '\n' ? 2 : 1);
+        std::size_t end = out.size();
+        while (end > field_start && is_blank(out[end - 1]))
+            --end;
+        const bool continuation = end >= field_start + 2 && out[end - 1] == '_' &&
+                                  is_blank(out[end - 2]);
+        if (continuation)
+            out.resize(end - 1);
+        else
+            out += ' ';
+        field.remove_prefix(after);
+        brk = find_break(field);
+    }
+    out += field;
+    return true;
+}
+
+bool append_text_form(std::string& out, const source_list_item& line, bool whole, int32_t count) {
     if (whole) {
         out += line.is_open() ? "o " : "c ";
         // A count of 0 or less acts as a leaf and is written as one, so the text stays
@@ -34,25 +78,38 @@ void append_text_form(std::string& out, const source_list_item& line, bool whole
         out += "o 1";
     }
     out += ' ';
-    if (!line.name.empty()) {
+    const std::string_view word = code_word_text(line.code_word);
+    // Read back, a name the reader cannot take would end early, and what follows it could read
+    // as another word ("x:vb ..."): such a line goes as a comment holding its own text, which
+    // never runs.
+    const bool as_comment = !line_text_can_carry_name(line.name);
+    bool changed = as_comment;
+    if (as_comment) out += "rem ";
+    // The marker check below looks from here on: a carried name and the word cannot hold the
+    // marker's letters, and a comment's code holds the name and word too.
+    const std::size_t code_start = out.size();
+    if (as_comment) {
+        append_one_line(out, line.name);
+        out += ':';
+    } else if (!line.name.empty()) {
         out += line.name;
         out += ':';
     }
-    const std::string_view word = code_word_text(line.code_word);
     if (word.empty()) {
         out += '=';
     } else {
         out += word;
         out += ' ';
     }
-    out += line.code;
+    changed |= append_one_line(out, line.code);
     const std::string fmt = format_text(*line.format);
     // A code that holds the marker's letters is always followed by the marker, so the reader,
     // which takes the last marker, never cuts the code.
-    if (!fmt.empty() || line.code.find("''f") != std::string::npos) {
+    if (!fmt.empty() || out.find("''f", code_start) != std::string::npos) {
         out += format_marker;
-        out += fmt;
+        changed |= append_one_line(out, fmt);
     }
+    return changed;
 }
 
 // The code word a token names in a text line: the code words' own keywords, and the word
@@ -88,10 +145,23 @@ void split_format(std::string& code, std::string& format) {
 
 } // namespace
 
-std::string text_form(const source_list_item& line, bool whole) {
+std::string text_form(const source_list_item& line, bool whole, bool* changed) {
     std::string out;
-    append_text_form(out, line, whole, line.count);
+    const bool c = append_text_form(out, line, whole, line.count);
+    if (changed) *changed = c;
     return out;
+}
+
+bool line_text_can_carry_name(std::string_view name) {
+    if (name.empty()) return true;
+    if (!is_valid_name(name)) return false;
+    // A valid name is one word of the scanner; the reader takes it as the line's name unless
+    // the word is a keyword ("if", "to", "rem"), which reads as that keyword instead. Keywords
+    // are letters only, so a name with a digit or "_" (most of them) needs no look-up.
+    const bool letters_only = std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+    return !letters_only || keyword_kind(name) == token_kind::name;
 }
 
 bool is_text_form_line(std::string_view line) {
@@ -185,19 +255,21 @@ line_block read_text_block(mondrel_doc& doc, std::string_view text, bool line_te
     return block;
 }
 
-std::string lines_text(const mondrel_doc& doc) {
+std::string lines_text(const mondrel_doc& doc, int* changed) {
     std::string out;
     out.reserve(static_cast<std::size_t>(doc.line_count()) * 32);
+    int n = 0;
     for_each_stored_line(doc, [&](const source_list_item& line, int32_t count) {
-        append_text_form(out, line, true, count);
+        n += append_text_form(out, line, true, count);
         out += "\r\n";
     });
+    if (changed) *changed = n;
     return out;
 }
 
-bool write_lines(const mondrel_doc& doc, const std::string& file_name) {
+bool write_lines(const mondrel_doc& doc, const std::string& file_name, int* changed) {
     std::string error;
-    if (replace_file(file_name, lines_text(doc), error)) return true;
+    if (replace_file(file_name, lines_text(doc, changed), error)) return true;
     log_error("mondrel_doc.write_lines", error);
     return false;
 }
@@ -208,6 +280,8 @@ bool read_lines(mondrel_doc& doc, const std::string& file_name, int mode, int po
         log_error("mondrel_doc.read_lines", error);
         return false;
     }
+    // A byte-order mark read as text would make the first line unreadable.
+    decode_text_file(text);
     if (repair_utf8(text))
         log_write("WARNING in mondrel_doc.read_lines: " + file_name +
                   " is not valid UTF-8; the bad bytes were replaced");

@@ -32,7 +32,18 @@ inline constexpr std::size_t max_paste_chars = 99999;
 std::string format_text(const prop_list& format);
 
 // The line-text form of one line; whole form when `whole`, single form otherwise.
-std::string text_form(const source_list_item& line, bool whole);
+//
+// The form is always one text line, so no part of a field can ever be read back as a line of
+// its own: inside the code, name and format a " _" continuation and the line break after it
+// join the two lines into one, and any other line break (CR LF, LF or CR) becomes a blank. A
+// line whose name the reader could not take back (see line_text_can_carry_name) is written as
+// a `rem` line holding its name, word and code, so it can never read back as another, running
+// line. `changed`, when given, is set to true when either happened.
+std::string text_form(const source_list_item& line, bool whole, bool* changed = nullptr);
+
+// True when a name survives the line-text form: one name token of the code scanner, no
+// keyword, a letter first, then letters, digits and "_". An empty name needs no carrying.
+bool line_text_can_carry_name(std::string_view name);
 
 // True when one text line has the shape of the format: "c" or "o", a blank, 1 to 7 digits and
 // a blank, so at least 4 characters.
@@ -56,13 +67,16 @@ line_block read_text_block(mondrel_doc& doc, std::string_view text, bool line_te
                            int* repaired = nullptr);
 
 // The whole form of every stored line (see for_each_stored_line), each ended by CR LF.
-std::string lines_text(const mondrel_doc& doc);
+// `changed`, when given, receives the number of lines text_form had to change.
+std::string lines_text(const mondrel_doc& doc, int* changed = nullptr);
 
 // Writes lines_text to the file, safely (see replace_file). On failure logs
-// "ERROR in mondrel_doc.write_lines: " and the reason, and returns false.
-bool write_lines(const mondrel_doc& doc, const std::string& file_name);
+// "ERROR in mondrel_doc.write_lines: " and the reason, and returns false. `changed`, when
+// given, receives the number of lines text_form had to change (on success and failure).
+bool write_lines(const mondrel_doc& doc, const std::string& file_name, int* changed = nullptr);
 
-// Reads a line-text file: mode 1 replaces every line of the document, any other mode inserts
+// Reads a line-text file (UTF-8 with or without a byte-order mark, or UTF-16 with one; lines
+// end in CR LF, LF or CR): mode 1 replaces every line of the document, any other mode inserts
 // the file's lines after the line at `position` keeping their lists' shape. On failure (no
 // such file, too large, a line too long) logs "ERROR in mondrel_doc.read_lines: " and the
 // reason, leaves the document unchanged and returns false.

@@ -175,18 +175,20 @@ void remove_included_lines(mondrel_doc& doc) {
 
 namespace {
 
-// Bounds of one listing: deeper or larger trees fail with "Error reading directory" instead of
-// filling memory.
-constexpr int max_dir_depth = 64;
+// Bounds of one listing: deeper or larger trees fail with "Error reading directory" and the
+// reason instead of filling memory (or the index paths).
 constexpr size_t max_dir_entries = 200'000;
 
-bool scan(const fs::path& dir, dir_node& node, int depth, size_t& entries) {
+bool scan(const fs::path& dir, dir_node& node, int depth, size_t& entries, std::string& reason) {
     std::error_code ec;
     fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
     if (ec) return true; // a folder that cannot be listed holds only its name
     std::vector<fs::path> folders;
     for (const fs::directory_entry& e : it) {
-        if (++entries > max_dir_entries) return false;
+        if (++entries > max_dir_entries) {
+            reason = "more than " + std::to_string(max_dir_entries) + " entries";
+            return false;
+        }
         std::error_code st;
         const fs::file_status s = e.symlink_status(st);
         std::string name = e.path().filename().string();
@@ -195,20 +197,24 @@ bool scan(const fs::path& dir, dir_node& node, int depth, size_t& entries) {
         else
             node.files.push_back(std::move(name));
     }
-    if (!folders.empty() && depth + 1 > max_dir_depth) return false;
+    if (!folders.empty() && depth + 1 > max_dir_depth) {
+        reason = "the folders go deeper than " + std::to_string(max_dir_indexes) + " levels";
+        return false;
+    }
     for (const fs::path& f : folders) {
         dir_node& child = node.folders.emplace_back();
         child.name = f.filename().string();
-        if (!scan(f, child, depth + 1, entries)) return false;
+        if (!scan(f, child, depth + 1, entries, reason)) return false;
     }
     return true;
 }
 
 } // namespace
 
-bool folder_scan(std::string_view path_text, dir_node& out) {
+bool folder_scan(std::string_view path_text, dir_node& out, std::string* reason) {
     const std::string path = native_path(trim(path_text));
     out = dir_node{};
+    if (reason) reason->clear();
     if (path.empty()) return false;
     // The folder's name is the last non-empty part between separators.
     size_t end = path.size();
@@ -219,7 +225,10 @@ bool folder_scan(std::string_view path_text, dir_node& out) {
         --start;
     out.name = path.substr(start, end - start);
     size_t entries = 0;
-    return scan(fs::path(path), out, 0, entries);
+    std::string why;
+    const bool ok = scan(fs::path(path), out, 0, entries, why);
+    if (reason) *reason = std::move(why);
+    return ok;
 }
 
 std::string quote_script_string(std::string_view name) {
@@ -268,9 +277,10 @@ std::string dir_shape_literal(const dir_node& node) {
 void run_engine::execute_dir(int i) {
     source_list_item& line = doc_.line(i);
     // The display text is made anew below; a failed line reports nothing.
-    auto fail = [&] {
+    auto fail = [&](const std::string& reason = {}) {
         line.set_display_text({});
-        set_error(i, "Error reading directory");
+        set_error(i, reason.empty() ? "Error reading directory"
+                                    : "Error reading directory: " + reason);
     };
     std::string_view script = line.script;
     if (script.substr(0, 4) != "REM ") return fail();
@@ -285,7 +295,8 @@ void run_engine::execute_dir(int i) {
     }
     if (!line.name.empty() && !is_valid_global_name(line.name)) return fail();
     dir_node listing;
-    if (!folder_scan(path_text, listing)) return fail();
+    std::string reason;
+    if (!folder_scan(path_text, listing, &reason)) return fail(reason);
     const std::string name = line.name.empty() ? doc_.next_temp_name() : line.name;
     line_ptr made = make_line(doc_, 1, cw_expression, name, dir_shape_literal(listing));
     if (made->status != status_ok) return fail();

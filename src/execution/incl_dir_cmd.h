@@ -74,10 +74,17 @@ struct dir_node {
     std::vector<std::string> files;
 };
 
-// Lists `path` into `out`. False for an empty path or a listing that fails part-way (too deep,
-// too many entries); a folder that does not exist gives a node holding only its name. Symbolic
-// links are listed as plain entries and never followed, so a link loop cannot recurse.
-bool folder_scan(std::string_view path, dir_node& out);
+// The deepest folder a listing reaches below the listed one: each folder level adds an index
+// to its names' paths, and a line reports values with at most max_dir_indexes indexes.
+inline constexpr int max_dir_indexes = 10;
+inline constexpr int max_dir_depth = max_dir_indexes - 1;
+
+// Lists `path` into `out`. False for an empty path or a listing that fails part-way (a tree
+// deeper than max_dir_depth, too many entries); `reason`, when given, then says why for the
+// user (empty for an empty path). A folder that does not exist gives a node holding only its
+// name. Symbolic links are listed as plain entries and never followed, so a link loop cannot
+// recurse.
+bool folder_scan(std::string_view path, dir_node& out, std::string* reason = nullptr);
 
 // The listing as an array literal: {"F",{"S","a.txt"},"b.txt"}. Every name is written as a
 // string literal with each double quote doubled, so any name reads back exactly.

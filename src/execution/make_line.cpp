@@ -58,6 +58,13 @@ struct translation {
     source_list_item& line;
     vb_scanner& in;
 
+    // A name the line keeps must be a name: it becomes script text ("Dim " + name), and a file
+    // may hold any text in it.
+    void check_name() const {
+        if (!line.name.empty() && !is_valid_name(line.name))
+            throw mr_exception("Bad characters in name");
+    }
+
     // expression_line -> nothing | literal | expression
     void expression_line() {
         if (in.at_end()) return; // an empty line does nothing
@@ -97,6 +104,7 @@ struct translation {
 
     // dir_line -> path
     void dir_line() {
+        check_name();
         if (in.at_end()) throw mr_exception("<path> expected");
         line.script = "REM " + in.expression() + std::string(crlf);
     }
@@ -109,6 +117,7 @@ struct translation {
 
     // incl_line -> string
     void incl_line() {
+        check_name();
         if (in.kind() != token_kind::string) throw mr_exception("\"<file>\" expected");
         line.aux_text = std::string(utf8_prefix(in.current_text(), 250));
     }
@@ -147,6 +156,7 @@ struct translation {
             step = in.expression();
         }
         if (line.name.empty()) throw mr_exception("name expected");
+        check_name();
         line.script = dim_and_assign(line.name, start) + dim_and_assign(line.temp1, stop) +
                       dim_and_assign(line.temp2, step);
         line.display_text = dspx_0(line.name);
@@ -160,6 +170,7 @@ struct translation {
         const std::string dims_text = array_text(dims.literal());
         line.temp1 = doc.next_temp_name();
         if (line.name.empty()) throw mr_exception("name expected");
+        check_name();
         line.script =
             "Dim " + line.name + std::string(crlf) + dim_and_assign(line.temp1, dims_text);
     }

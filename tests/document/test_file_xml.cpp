@@ -489,7 +489,10 @@ TEST(file_io, lines_split_at_lf_and_crlf) {
     EXPECT_EQ(split_lines("a\r\nb\nc"), (v{"a", "b", "c"}));
     EXPECT_EQ(split_lines("a\r\n"), (v{"a"}));
     EXPECT_EQ(split_lines("\r\n\r\n"), (v{"", ""}));
-    EXPECT_EQ(split_lines("a\rb"), (v{"a\rb"}));
+    // A lone CR ends a line too (old Macintosh text).
+    EXPECT_EQ(split_lines("a\rb\r"), (v{"a", "b"}));
+    EXPECT_EQ(split_lines("a\r\rb"), (v{"a", "", "b"}));
+    EXPECT_EQ(split_lines("a\n\rb"), (v{"a", "", "b"}));
     EXPECT_EQ(split_lines(""), v{});
 }
 

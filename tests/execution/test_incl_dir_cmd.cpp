@@ -269,7 +269,42 @@ TEST(Dir, FailuresGiveTheFixedText) {
     run_engine run(doc, std::make_unique<test::fake_engine>(), globals);
     run.run_all();
     EXPECT_EQ(doc.line(0).error_text, "Error reading directory");
-    EXPECT_EQ(doc.line(1).error_text, "Error reading directory");
+    // A name that is no name is refused when the line is made: it never reaches the script.
+    EXPECT_EQ(doc.line(1).status, status_syntax_error);
+    EXPECT_EQ(doc.line(1).error_text, "Bad characters in name");
+}
+
+// Each folder level adds an index to the paths of the names inside it, and a line reports at
+// most ten: the tenth level of names still shows, a deeper tree fails and says why.
+TEST(Dir, ATreeDeeperThanTheIndexLevelsFailsWithItsReason) {
+    temp_folder dir;
+    fs::path deepest = dir.path / "F";
+    for (int level = 1; level <= max_dir_depth; ++level)
+        deepest /= "d" + std::to_string(level);
+    fs::create_directories(deepest);
+    touch(deepest / "last.txt");
+    dir_node listing;
+    std::string reason = "stale";
+    ASSERT_TRUE(folder_scan(dir / "F", listing, &reason));
+    EXPECT_EQ(reason, "");
+    const dir_node* node = &listing;
+    for (int level = 1; level <= max_dir_depth; ++level) {
+        ASSERT_EQ(node->folders.size(), 1u) << "level " << level;
+        node = &node->folders[0];
+    }
+    EXPECT_EQ(node->files, std::vector<std::string>{"last.txt"});
+
+    fs::create_directories(deepest / "one_more");
+    EXPECT_FALSE(folder_scan(dir / "F", listing, &reason));
+    EXPECT_EQ(reason, "the folders go deeper than 10 levels");
+
+    global_list globals;
+    mondrel_doc doc;
+    test::fill_sheet(doc, {{0, cw_dir, "d", "\"" + (dir / "F") + "\""}});
+    run_engine run(doc, std::make_unique<test::fake_engine>(), globals);
+    run.run_all();
+    EXPECT_EQ(doc.line(0).error_text,
+              "Error reading directory: the folders go deeper than 10 levels");
 }
 
 // --- CMD run ---------------------------------------------------------------------------------

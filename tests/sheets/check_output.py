@@ -4,9 +4,11 @@
 with the arguments given to the runner as they are (file names relative to the case folder,
 which is the working folder). "status", the expected exit status, is required of every step;
 "stdout", when given, names a file whose text the standard output must equal exactly;
-"stdout_empty": true asks for no output at all; "writes" maps each file the step must write to
-the file its bytes must equal (the written file is removed before the step, so an old copy cannot
-pass for a new one). Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
+"stdout_empty": true asks for no output at all; "stderr_contains", when given, is a text the
+standard error must hold (its control characters already escaped as the runner escapes them);
+"writes" maps each file the step must write to the file its bytes must equal (the written file
+is removed before the step, so an old copy cannot pass for a new one).
+Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
 """
 import json, os, subprocess, sys
 
@@ -28,6 +30,10 @@ def run_case(runner, case_dir, name):
             return f"step {n}: runner failed: {e}"
         if out.returncode != step["status"]:
             return (f"step {n}: exit status {out.returncode}, expected {step['status']}\n"
+                    f"stderr: {out.stderr.decode('utf-8', 'replace')}")
+        if "stderr_contains" in step and step["stderr_contains"] not in out.stderr.decode(
+                "utf-8", "replace"):
+            return (f"step {n}: standard error lacks {step['stderr_contains']!r}\n"
                     f"stderr: {out.stderr.decode('utf-8', 'replace')}")
         if step.get("stdout_empty") and out.stdout:
             return f"step {n}: expected no output, got {out.stdout[:200]!r}"

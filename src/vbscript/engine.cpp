@@ -57,14 +57,53 @@ Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial())
 Engine::Impl::~Impl() {
     ActiveGuard g(this);
     // Release script values while the engine can still run Class_Terminate handlers.
-    for (size_t i = 0; i < globals_.size(); ++i) {
-        Global& gl = globals_[i];
-        Value v = std::move(gl.value);
-        gl.kind = GKind::Undeclared;
-        v.clear();
-    }
+    release_globals();
     for (size_t i = 0; i < kStackSlots; ++i)
         stack_[i].clear();
+}
+
+bool Engine::Impl::release_script_values() {
+    // Every value is taken out of the table and the table made consistent before any of them
+    // goes: a Class_Terminate run by letting one go may read and assign globals.
+    std::vector<Value> old;
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        Global& gl = globals_[i];
+        if (gl.kind == GKind::Host) continue;
+        if (gl.value.tag() == Tag::Object || gl.value.tag() == Tag::Array)
+            old.push_back(std::move(gl.value));
+        else
+            gl.value.clear();
+        gl.kind = GKind::Undeclared;
+        gl.proc = nullptr;
+        gl.cls.reset();
+        gl.unit.reset();
+    }
+    bool ran = !old.empty();
+    old.clear();
+    return ran;
+}
+
+void Engine::Impl::release_globals() {
+    // Script values go first, while the host objects are still reachable from the
+    // Class_Terminate handlers that releasing them may run. Handlers may assign globals again
+    // as they run: a few more passes let those go too, and a last one without handlers ends a
+    // chain of objects that keep making new ones. Then the host objects go.
+    constexpr int kPasses = 4;
+    bool left = true;
+    for (int pass = 0; pass < kPasses && left; ++pass)
+        left = release_script_values();
+    if (left) {
+        terminate_blocked_ = true;
+        release_script_values();
+        terminate_blocked_ = false;
+    }
+    std::vector<Value> hosts;
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        Global& gl = globals_[i];
+        if (gl.kind != GKind::Host) continue;
+        hosts.push_back(std::move(gl.value));
+        gl.kind = GKind::Undeclared;
+    }
 }
 
 const locale_info& Engine::Impl::locale() {
@@ -374,33 +413,7 @@ void Engine::reset() {
     Impl& im = *impl_;
     if (im.current_) return; // not while script runs (a host callback); the caller gets no reset
     ActiveGuard g(&im);
-    // Script values go first, while the host objects are still reachable from the
-    // Class_Terminate handlers that releasing them may run; then the host objects go.
-    // Values that cannot hold an object run no script when let go: they go at once.
-    std::vector<Value> old;
-    std::vector<size_t> hosts;
-    for (size_t i = 0; i < im.globals_.size(); ++i) {
-        Global& gl = im.globals_[i];
-        if (gl.kind == GKind::Host) {
-            hosts.push_back(i);
-            continue;
-        }
-        if (gl.value.tag() == Tag::Object || gl.value.tag() == Tag::Array)
-            old.push_back(std::move(gl.value));
-        else
-            gl.value.clear();
-        gl.kind = GKind::Undeclared;
-        gl.proc = nullptr;
-        gl.cls.reset();
-        gl.unit.reset();
-    }
-    old.clear();
-    for (size_t i : hosts) {
-        Global& gl = im.globals_[i];
-        old.push_back(std::move(gl.value));
-        gl.kind = GKind::Undeclared;
-    }
-    old.clear();
+    im.release_globals();
     im.live_units_.clear();
     im.clear_err();
     if (im.builtin_shadowed_) {

@@ -129,6 +129,10 @@ struct Engine::Impl : public Context, public GlobalTable {
 
     // Runs when the time budget of the countdown is spent: checks interrupt and deadline.
     void poll();
+    // Lets every global value go, host objects last, and leaves the names undeclared,
+    // running the Class_Terminate handlers that releasing them calls for.
+    void release_globals();
+    bool release_script_values(); // one pass; true when a value that can run script went
     void set_err(int32_t number, std::string description, std::string source);
     void clear_err();
     Value new_instance(const std::shared_ptr<ClassDef>& def);
@@ -171,6 +175,8 @@ struct Engine::Impl : public Context, public GlobalTable {
     int32_t part_ = 0;        // the text of joined texts that runs (set by PART)
     int32_t parts_begun_ = 0; // PARTs passed in this call of joined texts
     bool skip_ended_ = false; // a SKIPF test ended the call
+
+    bool terminate_blocked_ = false; // teardown: Class_Terminate handlers no longer run
 
     HostUI* ui_ = nullptr;
     ConsoleHostUI console_ui_;

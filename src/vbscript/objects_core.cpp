@@ -72,7 +72,7 @@ bool inside_class(Engine::Impl& impl, const ClassDef* def) {
 } // namespace
 
 void ClassInstance::last_release() {
-    if (def_->terminate && initialized) {
+    if (def_->terminate && initialized && !impl_.terminate_blocked_) {
         initialized = false;
         run_terminate(impl_, def_->terminate, this);
     }

@@ -104,9 +104,11 @@ public:
         }
         return *this;
     }
+    // The old value is released last, once this value holds the new one: releasing it can run
+    // a Class_Terminate, which may reach (or free) the container this value lives in.
     Value& operator=(Value&& o) noexcept {
         if (this != &o) {
-            drop();
+            Value old(std::move(*this));
             tag_ = o.tag_;
             u_ = o.u_;
             o.tag_ = Tag::Empty;
@@ -221,38 +223,48 @@ public:
     Value& deref() { return tag_ == Tag::Ref ? *u_.ref : *this; }
 
     // --- raw setters used by the virtual machine's fast paths -----------------------------
+    // Like assignment, each one stores the new value before it lets the old one go.
     void set_double(double d) {
-        drop();
+        Value old(take());
         tag_ = Tag::Double;
         u_.d = d;
     }
     void set_long(int32_t v) {
-        drop();
+        Value old(take());
         tag_ = Tag::Long;
         set_i32(v);
     }
     void set_integer(int16_t v) {
-        drop();
+        Value old(take());
         tag_ = Tag::Integer;
         set_i32(v);
     }
     void set_bool(bool b) {
-        drop();
+        Value old(take());
         tag_ = Tag::Boolean;
         set_i32(b ? -1 : 0);
     }
     void clear() {
-        drop();
-        tag_ = Tag::Empty;
+        Value old(take());
         u_.i64 = 0;
     }
 
-    // Releases the reference held by this value and leaves its tag alone; for the VM only.
+    // Releases the reference held by this value and leaves its tag alone. Only for a value the
+    // caller rewrites at once and that no script can reach while the release runs (the
+    // destructor; the operand stack).
     void drop() noexcept {
         if (tag_ >= Tag::String && tag_ <= Tag::Array) slow_drop();
     }
 
 private:
+    // Moves the value out, leaving this one Empty.
+    Value take() noexcept {
+        Value r;
+        r.tag_ = tag_;
+        r.u_ = u_;
+        tag_ = Tag::Empty;
+        return r;
+    }
     static Value make(Tag t) {
         Value r;
         r.tag_ = t;

@@ -323,6 +323,24 @@ static std::vector<int32_t> bounds_from(Value* first, int n) {
     return refslot;
 }
 
+// ReDim Preserve of an array no other value shares changes it in place: only the last
+// dimension may change, and it is the slowest varying, so the elements kept stay where they
+// are and the vector's own growth makes a loop that grows the array one element at a time
+// cost linear time. The vector's size stays the element count; only its capacity runs ahead.
+static void redim_preserve_in_place(ArrayRep& a, std::vector<int32_t>&& counts, size_t total) {
+    if (total < a.data.size()) {
+        // The cut elements go once the array is whole again: letting them go can run a
+        // Class_Terminate that uses this very array.
+        std::vector<Value> cut(std::make_move_iterator(a.data.begin() + ptrdiff_t(total)),
+                               std::make_move_iterator(a.data.end()));
+        a.data.resize(total);
+        a.counts = std::move(counts);
+        return;
+    }
+    a.data.resize(total);
+    a.counts = std::move(counts);
+}
+
 [[gnu::noinline]] static Value* redim(Value* sp, const Instr& in) {
     int n = in.a;
     Value* refslot = sp - n - 1;
@@ -330,23 +348,28 @@ static std::vector<int32_t> bounds_from(Value* first, int n) {
     if (var.tag() == Tag::Array && (var.arr()->fixed || var.arr()->locks))
         raise_error(kErrArrayLocked);
     std::vector<int32_t> counts = bounds_from(refslot + 1, n);
-    ArrayRep* fresh = ArrayRep::make(counts);
-    if (in.b && var.tag() == Tag::Array && var.arr()->dims() > 0) {
+    const bool preserve = in.b && var.tag() == Tag::Array && var.arr()->dims() > 0;
+    if (preserve) {
         ArrayRep& old = *var.arr();
-        if (old.dims() != n) {
-            fresh->release();
-            raise_error(kErrSubscript);
-        }
+        if (old.dims() != n) raise_error(kErrSubscript);
         for (int d = 0; d + 1 < n; ++d)
-            if (old.counts[size_t(d)] != counts[size_t(d)]) {
-                fresh->release();
-                raise_error(kErrSubscript);
-            }
-        size_t keep = std::min(old.data.size(), fresh->data.size());
-        for (size_t i = 0; i < keep; ++i)
-            fresh->data[i] = old.data[i];
+            if (old.counts[size_t(d)] != counts[size_t(d)]) raise_error(kErrSubscript);
+        size_t total = 1;
+        for (int32_t c : counts)
+            total *= size_t(c);
+        if (old.refs == 1) {
+            redim_preserve_in_place(old, std::move(counts), total);
+        } else {
+            // Shared with another value: this variable gets a copy of its own.
+            ArrayRep* fresh = ArrayRep::make(counts);
+            size_t keep = std::min(old.data.size(), fresh->data.size());
+            for (size_t i = 0; i < keep; ++i)
+                fresh->data[i] = old.data[i];
+            var = Value::array(fresh);
+        }
+    } else {
+        var = Value::array(ArrayRep::make(counts));
     }
-    var = Value::array(fresh);
     for (int i = 0; i <= n; ++i)
         refslot[i].clear();
     return refslot;
@@ -358,8 +381,11 @@ static void erase(Value& var) {
     if (var.arr()->fixed) {
         ArrayRep& a = unshare_array(var);
         a.fixed = true;
-        for (Value& v : a.data)
-            v.clear();
+        // The elements go after the array holds its fresh Empty ones: letting them go can run
+        // Class_Terminate handlers that use this array.
+        std::vector<Value> gone(a.data.size());
+        gone.swap(a.data);
+        gone.clear();
     } else {
         ArrayRep* e = ArrayRep::make({});
         e->counts.clear();

@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <new>
+#include <stdexcept>
 
 namespace vbs {
 
@@ -147,14 +149,22 @@ std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool express
     std::unique_ptr<Unit> unit;
     CompileTarget target{scope};
     ++compile_count_;
-    if (expression) {
-        ExprPtr e;
-        if (!parse_expression(text, e, err)) return nullptr;
-        unit = compile_expression(*e, *this, target, err);
-    } else {
-        Program prog;
-        if (!parse_program(text, prog, err)) return nullptr;
-        unit = compile_program(prog, *this, target, err);
+    try {
+        if (expression) {
+            ExprPtr e;
+            if (!parse_expression(text, e, err)) return nullptr;
+            unit = compile_expression(*e, *this, target, err);
+        } else {
+            Program prog;
+            if (!parse_program(text, prog, err)) return nullptr;
+            unit = compile_program(prog, *this, target, err);
+        }
+    } catch (const std::bad_alloc&) {
+        err = SyntaxError{kErrOutOfMemory, 0, 0};
+        return nullptr;
+    } catch (const std::length_error&) {
+        err = SyntaxError{kErrOutOfMemory, 0, 0};
+        return nullptr;
     }
     if (!unit) return nullptr;
     std::shared_ptr<Unit> shared(std::move(unit));
@@ -455,6 +465,8 @@ void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Function
         error = im.make_error(a.number, "", false, im.error_line_, im.error_col_);
     } catch (const std::bad_alloc&) {
         error = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
+    } catch (const std::length_error&) {
+        error = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
     }
     if (outer) im.native_base_ = nullptr;
 }
@@ -634,8 +646,14 @@ bool Engine::execute(JoinedTexts& texts, size_t from, JoinedRun& run) {
         Program prog;
         ++im.compile_count_;
         std::unique_ptr<Unit> unit;
-        if (parse_program(texts.text_, prog, err))
-            unit = compile_parts(prog, im, texts.lines_, texts.skips_, err);
+        try {
+            if (parse_program(texts.text_, prog, err))
+                unit = compile_parts(prog, im, texts.lines_, texts.skips_, err);
+        } catch (const std::bad_alloc&) {
+            unit.reset();
+        } catch (const std::length_error&) {
+            unit.reset();
+        }
         if (!unit) {
             texts.refused_ = true;
             return false;

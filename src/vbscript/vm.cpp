@@ -9,6 +9,8 @@
 #include "vbscript/registry.h"
 
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 namespace vbs {
 
@@ -423,6 +425,19 @@ void Engine::Impl::execute(Frame& fr) {
     Value* sp = stack_base;
     const Instr* const code = fn->code.data();
     const Instr* ip = code + fr.start;
+    // A failed allocation is run-time error 7, which On Error Resume Next traps like any other.
+    auto out_of_memory = [&] {
+        while (sp > stack_base)
+            (--sp)->clear();
+        if (!fr.resume_next)
+            throw ScriptException(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)));
+        set_err(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)), "");
+        size_t pc = size_t(ip - code) - 1;
+        const StmtRange* best = nullptr;
+        for (const StmtRange& r : fn->ranges)
+            if (r.start <= pc && pc < r.end && (!best || r.start >= best->start)) best = &r;
+        ip = code + (best ? best->resume : fn->code.size() - 1);
+    };
     for (;;) {
         try {
             for (;;) {
@@ -1021,16 +1036,9 @@ void Engine::Impl::execute(Frame& fr) {
             error_pos_set_ = false;
             ip = code + (best ? best->resume : fn->code.size() - 1);
         } catch (const std::bad_alloc&) {
-            while (sp > stack_base)
-                (--sp)->clear();
-            if (!fr.resume_next)
-                throw ScriptException(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)));
-            set_err(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)), "");
-            size_t pc = size_t(ip - code) - 1;
-            const StmtRange* best = nullptr;
-            for (const StmtRange& r : fn->ranges)
-                if (r.start <= pc && pc < r.end && (!best || r.start >= best->start)) best = &r;
-            ip = code + (best ? best->resume : fn->code.size() - 1);
+            out_of_memory();
+        } catch (const std::length_error&) {
+            out_of_memory(); // a size past what the library can allocate at all
         }
     }
 }

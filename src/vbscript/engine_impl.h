@@ -236,6 +236,10 @@ private:
 
 // Indexes an array value (args are the subscripts); raises 9 out of range.
 Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n);
+// Replaces each object among subs[0..n) (ByRef references followed) by its default value as
+// a Long. Done before an array is looked at: the default member is script, which may change
+// or free the array.
+void settle_subscripts(Value* subs, uint32_t n);
 // Makes `v` hold an array not shared with any other value, copying it if needed.
 ArrayRep& unshare_array(Value& v);
 

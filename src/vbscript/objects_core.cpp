@@ -90,17 +90,27 @@ void ClassInstance::invoke(int id, CallKind kind, CallArgs& args, Value& result,
         uint32_t nidx =
             (kind == CallKind::Let || kind == CallKind::Set) ? args.size() - 1 : args.size();
         if (nidx > 0) {
-            const Value* subs[256];
-            for (uint32_t i = 0; i < nidx && i < 256; ++i)
-                subs[i] = &args[i];
             if (f.tag() == Tag::Array) {
-                if (kind == CallKind::Let || kind == CallKind::Set) {
-                    Value v = args.assigned();
-                    if (kind == CallKind::Let) v = impl_.let_value(std::move(v));
-                    array_element(unshare_array(f), subs, nidx) = std::move(v);
-                } else {
-                    result = array_element(*f.arr(), subs, nidx);
+                if (nidx > 256) raise_error(kErrSubscript);
+                // Subscripts and value are settled first: an object's default member is
+                // script, which may change the field before the element is reached.
+                Value index[256];
+                const Value* subs[256];
+                for (uint32_t i = 0; i < nidx; ++i) {
+                    index[i] = args[i];
+                    subs[i] = &index[i];
                 }
+                Value v;
+                if (kind == CallKind::Let || kind == CallKind::Set) {
+                    v = args.assigned();
+                    if (kind == CallKind::Let) v = impl_.let_value(std::move(v));
+                }
+                settle_subscripts(index, nidx);
+                if (f.tag() != Tag::Array) raise_error(kErrTypeMismatch);
+                if (kind == CallKind::Let || kind == CallKind::Set)
+                    array_element(unshare_array(f), subs, nidx) = std::move(v);
+                else
+                    result = array_element(*f.arr(), subs, nidx);
                 return;
             }
             if (f.tag() == Tag::Object && f.obj()) {

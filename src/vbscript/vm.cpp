@@ -62,6 +62,13 @@ Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n) {
     return arr.data[index];
 }
 
+void settle_subscripts(Value* subs, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i) {
+        const Value& s = subs[i].deref();
+        if (s.tag() == Tag::Object) subs[i] = Value::long_(to_long(s));
+    }
+}
+
 // --- variables by kind ----------------------------------------------------------------------
 
 static Value* global_for_read(Engine::Impl& im, Frame& fr, int c) {
@@ -134,6 +141,8 @@ static void index_or_call(Engine::Impl& im, const Value& callee0, Value* args, i
                           CallKind kind, Value& out) {
     const Value& callee = callee0.deref();
     if (callee.tag() == Tag::Array) {
+        settle_subscripts(args, uint32_t(argc));
+        if (callee.tag() != Tag::Array) raise_error(kErrTypeMismatch);
         const Value* subs[256];
         for (int i = 0; i < argc; ++i)
             subs[i] = &args[i];
@@ -247,6 +256,9 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
         } else if (val.tag() == Tag::Object) {
             val = im.let_value(val);
         }
+        settle_subscripts(refslot + 1, uint32_t(argc));
+        // The default members run above may have assigned the variable.
+        if (var.tag() != Tag::Array) raise_error(kErrTypeMismatch);
         ArrayRep& arr = unshare_array(var);
         const Value* subs[256];
         for (int i = 0; i < argc; ++i)
@@ -282,6 +294,7 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     Value* refslot = sp - argc - 1;
     Value& var = refslot->tag() == Tag::Ref ? *refslot->ref_target() : *refslot;
     Value out;
+    if (var.tag() == Tag::Array) settle_subscripts(refslot + 1, uint32_t(argc));
     if (var.tag() == Tag::Array) {
         ArrayRep& arr = unshare_array(var);
         const Value* subs[64];
@@ -635,8 +648,10 @@ void Engine::Impl::execute(Frame& fr) {
                         break;
                     }
                     Value* callee = var_slot(*this, fr, k, in.b, in.c, false);
-                    if (in.a == 1 && callee->tag() == Tag::Array && callee->arr()->dims() == 1) {
-                        // Fast path: a(i) on a one-dimensional array.
+                    if (in.a == 1 && callee->tag() == Tag::Array && callee->arr()->dims() == 1 &&
+                        base[0].deref().tag() != Tag::Object) {
+                        // Fast path: a(i) on a one-dimensional array. (An object subscript runs
+                        // its default member, which may change the array: the slow path.)
                         ArrayRep& arr = *callee->arr();
                         const Value& s = base[0].deref();
                         int32_t i = is_int_tag(s.tag()) ? s.int_val() : to_long(s);

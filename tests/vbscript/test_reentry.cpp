@@ -1,6 +1,8 @@
-// Class_Terminate handlers that change the very container whose value is being let go: each
-// container operation must leave the container whole before the handler runs, so the
-// results below are exact, not merely free of crashes (the sanitizer build runs these too).
+// Script that runs in the middle of a container operation and changes that very container:
+// Class_Terminate handlers run by letting a value go, and default members run by using an
+// object as a subscript. Each operation must leave the container whole before such script
+// runs, so the results below are exact, not merely free of crashes (the sanitizer build runs
+// these too).
 #include "vbscript/convert.h"
 #include "vbscript/engine.h"
 
@@ -124,6 +126,53 @@ TEST_P(Reentry, ContainerStaysConsistent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryContainer, Reentry, ::testing::ValuesIn(kCases));
+
+// An object used as a subscript gives its default value, which is script: it may replace or
+// empty the very array being indexed before the element is reached.
+struct SubscriptCase {
+    const char* what;
+    const char* getter; // body of Index's default Property Get V
+    const char* script;
+    const char* expr;
+    const char* expect;
+};
+
+const SubscriptCase kSubscriptCases[] = {
+    {"read after the array is replaced", "a = Array(\"p\", \"q\"): V = 1",
+     "a = Array(\"x\", \"y\", \"z\")\r\nx = a(k)", "x & UBound(a)", "q1"},
+    {"write after the array is replaced", "a = Array(\"p\", \"q\"): V = 1",
+     "a = Array(\"x\", \"y\", \"z\")\r\na(k) = \"w\"", "Join(a)", "p w"},
+    {"write after the array is emptied", "a = Empty: keep = Array(\"s1\"): V = 0",
+     "On Error Resume Next\r\na = Array(\"x\")\r\na(k) = \"w\"\r\nx = Err.Number",
+     "x & keep(0) & IsEmpty(a)", "13s1True"},
+    {"two subscripts after a ReDim", "ReDim a(2, 2): V = 1", "ReDim a(1, 1)\r\na(k, 0) = \"w\"",
+     "UBound(a, 1) & a(1, 0)", "2w"},
+    {"ByRef element after the array is replaced", "a = Array(\"p\", \"q\"): V = 1",
+     "Sub S(e)\r\ne = \"w\"\r\nEnd Sub\r\na = Array(\"x\", \"y\", \"z\")\r\nS a(k)", "Join(a)",
+     "p w"},
+    {"field element after the field is replaced", "o.f = Array(\"p\", \"q\"): V = 1",
+     "Set o = New Holder\r\no.f = Array(\"x\", \"y\", \"z\")\r\no.f(k) = \"w\"\r\n"
+     "x = Join(o.f)\r\nkeep = o.f(k)",
+     "x & keep", "p wq"},
+};
+
+class SubscriptReentry : public ::testing::TestWithParam<SubscriptCase> {};
+
+TEST_P(SubscriptReentry, ElementOfTheArrayAsItIsThen) {
+    const SubscriptCase& c = GetParam();
+    Engine engine;
+    ASSERT_TRUE(engine.execute_statement("Dim a, k, keep, o, x").ok());
+    std::string defs = "Class Index\r\nPublic Default Property Get V\r\n" + std::string(c.getter) +
+                       "\r\nEnd Property\r\nEnd Class\r\nClass Holder\r\nPublic f\r\n"
+                       "End Class\r\nSet k = New Index";
+    ExecResult r = engine.execute_statement(defs);
+    ASSERT_TRUE(r.ok()) << r.error.description;
+    r = engine.execute_statement(c.script);
+    ASSERT_TRUE(r.ok()) << c.what << ": " << r.error.number << " " << r.error.description;
+    EXPECT_EQ(value_text(engine, c.expr), c.expect) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryIndexing, SubscriptReentry, ::testing::ValuesIn(kSubscriptCases));
 
 // Counts the Class_Terminate calls that reach it (`MR.hit`) and hands out the text of a
 // class Phoenix whose handler defines Phoenix again and makes a new instance (`MR.src`): a chain of

@@ -239,7 +239,11 @@ Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n);
 // Replaces each object among subs[0..n) (ByRef references followed) by its default value as
 // a Long. Done before an array is looked at: the default member is script, which may change
 // or free the array.
-void settle_subscripts(Value* subs, uint32_t n);
+void settle_subscript(Value& sub); // one object subscript
+inline void settle_subscripts(Value* subs, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (subs[i].deref().tag() == Tag::Object) settle_subscript(subs[i]);
+}
 // Makes `v` hold an array not shared with any other value, copying it if needed.
 ArrayRep& unshare_array(Value& v);
 

@@ -104,14 +104,14 @@ public:
         }
         return *this;
     }
-    // The old value is released last, once this value holds the new one: releasing it can run
-    // a Class_Terminate, which may reach (or free) the container this value lives in.
+    // The old value is released last, once this value holds the new one (see overwrite).
     Value& operator=(Value&& o) noexcept {
         if (this != &o) {
-            Value old(std::move(*this));
-            tag_ = o.tag_;
-            u_ = o.u_;
-            o.tag_ = Tag::Empty;
+            overwrite([&] {
+                tag_ = o.tag_;
+                u_ = o.u_;
+                o.tag_ = Tag::Empty;
+            });
         }
         return *this;
     }
@@ -225,28 +225,34 @@ public:
     // --- raw setters used by the virtual machine's fast paths -----------------------------
     // Like assignment, each one stores the new value before it lets the old one go.
     void set_double(double d) {
-        Value old(take());
-        tag_ = Tag::Double;
-        u_.d = d;
+        overwrite([&] {
+            tag_ = Tag::Double;
+            u_.d = d;
+        });
     }
     void set_long(int32_t v) {
-        Value old(take());
-        tag_ = Tag::Long;
-        set_i32(v);
+        overwrite([&] {
+            tag_ = Tag::Long;
+            set_i32(v);
+        });
     }
     void set_integer(int16_t v) {
-        Value old(take());
-        tag_ = Tag::Integer;
-        set_i32(v);
+        overwrite([&] {
+            tag_ = Tag::Integer;
+            set_i32(v);
+        });
     }
     void set_bool(bool b) {
-        Value old(take());
-        tag_ = Tag::Boolean;
-        set_i32(b ? -1 : 0);
+        overwrite([&] {
+            tag_ = Tag::Boolean;
+            set_i32(b ? -1 : 0);
+        });
     }
     void clear() {
-        Value old(take());
-        u_.i64 = 0;
+        overwrite([&] {
+            tag_ = Tag::Empty;
+            u_.i64 = 0;
+        });
     }
 
     // Releases the reference held by this value and leaves its tag alone. Only for a value the
@@ -257,14 +263,6 @@ public:
     }
 
 private:
-    // Moves the value out, leaving this one Empty.
-    Value take() noexcept {
-        Value r;
-        r.tag_ = tag_;
-        r.u_ = u_;
-        tag_ = Tag::Empty;
-        return r;
-    }
     static Value make(Tag t) {
         Value r;
         r.tag_ = t;
@@ -275,6 +273,24 @@ private:
     }
     void slow_retain() noexcept;
     void slow_drop() noexcept;
+    union Payload;
+    static bool counted(Tag t) { return t >= Tag::String && t <= Tag::Array; }
+    // Releases the reference of a counted tag that no value holds any more (a value's old
+    // content, taken out of it before it was overwritten).
+    static void release_detached(Tag t, Payload p) noexcept;
+    // Runs `write`, which stores a new content, and then lets the old content go: releasing
+    // it can run a Class_Terminate, which may reach (or free) the container this value lives
+    // in, so nothing may touch this value after that.
+    template <class Write> void overwrite(Write write) {
+        if (!counted(tag_)) {
+            write();
+            return;
+        }
+        const Tag old_tag = tag_;
+        const Payload old = u_;
+        write();
+        release_detached(old_tag, old);
+    }
 
     // A 32-bit payload is written as the whole 8 bytes, so copying the value right after it was
     // made reads back one store rather than stalling on two of different sizes.

@@ -62,11 +62,8 @@ Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n) {
     return arr.data[index];
 }
 
-void settle_subscripts(Value* subs, uint32_t n) {
-    for (uint32_t i = 0; i < n; ++i) {
-        const Value& s = subs[i].deref();
-        if (s.tag() == Tag::Object) subs[i] = Value::long_(to_long(s));
-    }
+void settle_subscript(Value& sub) {
+    sub = Value::long_(to_long(sub.deref()));
 }
 
 // --- variables by kind ----------------------------------------------------------------------
@@ -418,6 +415,22 @@ static bool for_in_range(const Value& var, const Value& limit, const Value& step
     return s >= 0 ? v <= l : v >= l;
 }
 
+// A failed allocation is run-time error 7, which On Error Resume Next traps like any other:
+// throws it, or returns where the code goes on. (Out of line, so that the dispatch loop's
+// state stays in registers.)
+[[gnu::noinline]] static const Instr* after_out_of_memory(Engine::Impl& im, Frame& fr,
+                                                          const Instr* ip) {
+    if (!fr.resume_next)
+        throw ScriptException(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)));
+    im.set_err(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)), "");
+    const Function& fn = *fr.fn;
+    size_t pc = size_t(ip - fn.code.data()) - 1;
+    const StmtRange* best = nullptr;
+    for (const StmtRange& r : fn.ranges)
+        if (r.start <= pc && pc < r.end && (!best || r.start >= best->start)) best = &r;
+    return fn.code.data() + (best ? best->resume : fn.code.size() - 1);
+}
+
 // --- the dispatch loop ----------------------------------------------------------------------
 
 #define BINARY(fast, slow)                                                                         \
@@ -438,19 +451,6 @@ void Engine::Impl::execute(Frame& fr) {
     Value* sp = stack_base;
     const Instr* const code = fn->code.data();
     const Instr* ip = code + fr.start;
-    // A failed allocation is run-time error 7, which On Error Resume Next traps like any other.
-    auto out_of_memory = [&] {
-        while (sp > stack_base)
-            (--sp)->clear();
-        if (!fr.resume_next)
-            throw ScriptException(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)));
-        set_err(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)), "");
-        size_t pc = size_t(ip - code) - 1;
-        const StmtRange* best = nullptr;
-        for (const StmtRange& r : fn->ranges)
-            if (r.start <= pc && pc < r.end && (!best || r.start >= best->start)) best = &r;
-        ip = code + (best ? best->resume : fn->code.size() - 1);
-    };
     for (;;) {
         try {
             for (;;) {
@@ -1051,9 +1051,13 @@ void Engine::Impl::execute(Frame& fr) {
             error_pos_set_ = false;
             ip = code + (best ? best->resume : fn->code.size() - 1);
         } catch (const std::bad_alloc&) {
-            out_of_memory();
-        } catch (const std::length_error&) {
-            out_of_memory(); // a size past what the library can allocate at all
+            while (sp > stack_base)
+                (--sp)->clear();
+            ip = after_out_of_memory(*this, fr, ip);
+        } catch (const std::length_error&) { // a size past what the library allocates at all
+            while (sp > stack_base)
+                (--sp)->clear();
+            ip = after_out_of_memory(*this, fr, ip);
         }
     }
 }

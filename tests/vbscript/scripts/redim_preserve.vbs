@@ -50,3 +50,22 @@ WScript.Echo UBound(a) & IsEmpty(a(1)) ' expect: 3True
 On Error Resume Next
 ReDim Preserve a(20000000)
 WScript.Echo Err.Number & " " & UBound(a) ' expect: 7 3
+On Error GoTo 0
+
+' Growing the array while a loop or a ByRef argument holds on to it: both keep the elements
+' they started with, and the array itself grows.
+Dim e, seen
+a = Array(1, 2, 3)
+seen = 0
+For Each e In a
+    ReDim Preserve a(UBound(a) + 1)
+    seen = seen + e
+Next
+WScript.Echo seen & " " & UBound(a) ' expect: 6 5
+Sub GrowWhileHeld(arr, el)
+    ReDim Preserve arr(1000)
+    el = "written"
+End Sub
+a = Array("kept")
+GrowWhileHeld a, a(0)
+WScript.Echo UBound(a) & " " & a(0) ' expect: 1000 kept

@@ -294,7 +294,7 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     if (var.tag() == Tag::Array) settle_subscripts(refslot + 1, uint32_t(argc));
     if (var.tag() == Tag::Array) {
         ArrayRep& arr = unshare_array(var);
-        const Value* subs[64];
+        const Value* subs[256]; // in.a is at most 255
         for (int i = 0; i < argc; ++i)
             subs[i] = &refslot[1 + i];
         Value& elem = array_element(arr, subs, uint32_t(argc));

@@ -67,6 +67,11 @@ TEST(ParseLimits, ListsLongerThanTheEngineTakesFailAsTheyAreRead) {
     EXPECT_EQ(outcome(engine, "x = UBound(Array(0" + repeat(", 0", 254) + "))"), "254");
     EXPECT_EQ(outcome(engine, "x = Array(0" + repeat(", 0", 255) + ")"), "compile error 1002");
     EXPECT_EQ(outcome(engine, "ReDim y(1" + repeat(", 1", 60) + ")"), "compile error 1002");
+    // As many subscripts as a call takes arguments, on an element passed ByRef: the array
+    // has fewer dimensions, which is all that is wrong.
+    EXPECT_EQ(outcome(engine,
+                      "Sub Take(e)\r\nEnd Sub\r\nDim z(1)\r\nTake z(0" + repeat(", 0", 254) + ")"),
+              "error 9");
     // A fixed array field too large for any instance is refused once, when compiled.
     EXPECT_EQ(outcome(engine, "Class Big\r\nPrivate a(10000000, 10000000)\r\nEnd Class"),
               "compile error 7");

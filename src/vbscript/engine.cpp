@@ -53,6 +53,7 @@ Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial())
     stack_.reset(new Value[kStackSlots]);
     stack_end_ = stack_.get() + kStackSlots;
     reserve_top_ = stack_.get();
+    self_ = std::make_shared<Impl*>(this);
     err_object_ = make_object<ErrObject>(*this);
 }
 
@@ -62,6 +63,7 @@ Engine::Impl::~Impl() {
     release_globals();
     for (size_t i = 0; i < kStackSlots; ++i)
         stack_[i].clear();
+    *self_ = nullptr; // objects the host still holds no longer reach this engine
 }
 
 bool Engine::Impl::release_script_values() {

@@ -84,6 +84,22 @@ using UnitCache = std::unordered_map<std::string, std::shared_ptr<Unit>, TextHas
 
 class ErrObject;
 
+// How the engine's own objects (class instances, Err, GetRef references) reach their engine.
+// The engine clears the link when it goes, so an object that outlives it (a value the host
+// kept) fails with error 462 instead of reaching freed memory, and runs no Class_Terminate.
+class EngineRef {
+public:
+    explicit EngineRef(std::shared_ptr<Engine::Impl*> link) : link_(std::move(link)) {}
+    Engine::Impl* get() const { return *link_; } // nullptr once the engine has gone
+    Engine::Impl& operator*() const {
+        if (!*link_) raise_error(kErrObjectGone);
+        return **link_;
+    }
+
+private:
+    std::shared_ptr<Engine::Impl*> link_;
+};
+
 struct Engine::Impl : public Context, public GlobalTable {
     explicit Impl(Engine& owner);
     ~Impl() override;
@@ -177,6 +193,7 @@ struct Engine::Impl : public Context, public GlobalTable {
     bool skip_ended_ = false; // a SKIPF test ended the call
 
     bool terminate_blocked_ = false; // teardown: Class_Terminate handlers no longer run
+    std::shared_ptr<Impl*> self_;    // the link the engine's objects hold (see EngineRef)
 
     HostUI* ui_ = nullptr;
     ConsoleHostUI console_ui_;
@@ -203,33 +220,33 @@ protected:
     void last_release() override;
 
 private:
-    Engine::Impl& impl_;
+    EngineRef impl_;
     std::shared_ptr<ClassDef> def_;
 };
 
 // The Err object of an engine.
 class ErrObject : public Object {
 public:
-    explicit ErrObject(Engine::Impl& impl) : impl_(impl) {}
+    explicit ErrObject(Engine::Impl& impl) : impl_(impl.self_) {}
     std::string type_name() const override { return "ErrObject"; }
     int find_member(std::string_view name) override;
     void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
 
 private:
-    Engine::Impl& impl_;
+    EngineRef impl_;
 };
 
 // What GetRef returns: calling its default member calls the procedure.
 class ProcRef : public Object {
 public:
     ProcRef(Engine::Impl& impl, Function* fn, std::shared_ptr<Unit> keep)
-        : impl_(impl), fn_(fn), keep_(std::move(keep)) {}
+        : impl_(impl.self_), fn_(fn), keep_(std::move(keep)) {}
     std::string type_name() const override { return "Object"; }
     int find_member(std::string_view name) override { return name.empty() ? 0 : kNoMember; }
     void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
 
 private:
-    Engine::Impl& impl_;
+    EngineRef impl_;
     Function* fn_;
     std::shared_ptr<Unit> keep_;
 };

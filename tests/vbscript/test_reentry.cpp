@@ -233,4 +233,41 @@ TEST(ReentryReset, EngineTeardownEndsAChainOfHandlers) {
     EXPECT_EQ(counter->hits, 5);
 }
 
+// Values the host keeps may outlive the engine that made them (a global variable read back
+// after a run, when the sheet's engine has gone). Using or releasing such an object must not
+// reach the engine's freed memory: calls fail with error 462 and no Class_Terminate runs.
+TEST(ReentryEngineGone, ObjectsOutlivingTheirEngineFailCleanly) {
+    Ptr<Counter> counter = make_object<Counter>();
+    Value instance, err_object, proc_ref;
+    {
+        Engine engine;
+        engine.add_object("MR", counter);
+        ExecResult r = engine.execute_statement(
+            "Class Foo\r\nPublic Default Function V\r\nV = 5\r\nEnd Function\r\n"
+            "Private Sub Class_Terminate\r\nMR.hit\r\nEnd Sub\r\nEnd Class\r\n"
+            "Sub P\r\nEnd Sub\r\nDim keep\r\nSet keep = New Foo");
+        ASSERT_TRUE(r.ok()) << r.error.description;
+        instance = engine.eval("keep").value;
+        err_object = engine.eval("Err").value;
+        proc_ref = engine.eval("GetRef(\"P\")").value;
+        EXPECT_EQ(value_text(engine, "keep + 1"), "6");
+        ASSERT_TRUE(instance.is_object() && instance.obj());
+    }
+    EXPECT_EQ(counter->hits, 0);
+    Engine other;
+    other.add_object("K", Ptr<Object>(instance.obj()));
+    other.add_object("E", Ptr<Object>(err_object.obj()));
+    other.add_object("R", Ptr<Object>(proc_ref.obj()));
+    for (const char* use : {"K.V", "K + 1", "E.Number", "R(1)"}) {
+        EvalResult r = other.eval(use);
+        ASSERT_FALSE(r.ok()) << use;
+        EXPECT_EQ(r.error.number, 462) << use;
+    }
+    other.reset();
+    instance.clear();
+    err_object.clear();
+    proc_ref.clear();
+    EXPECT_EQ(counter->hits, 0);
+}
+
 } // namespace

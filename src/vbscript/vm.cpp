@@ -8,6 +8,7 @@
 #include "vbscript/ops.h"
 #include "vbscript/registry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <stdexcept>
@@ -337,8 +338,8 @@ static std::vector<int32_t> bounds_from(Value* first, int n) {
 
 // ReDim Preserve of an array no other value shares changes it in place: only the last
 // dimension may change, and it is the slowest varying, so the elements kept stay where they
-// are and the vector's own growth makes a loop that grows the array one element at a time
-// cost linear time. The vector's size stays the element count; only its capacity runs ahead.
+// are and doubling the capacity makes a loop that grows the array one element at a time cost
+// linear time. The vector's size stays the element count; only its capacity runs ahead.
 static void redim_preserve_in_place(ArrayRep& a, std::vector<int32_t>&& counts, size_t total) {
     if (total < a.data.size()) {
         // The cut elements go once the array is whole again: letting them go can run a
@@ -349,6 +350,9 @@ static void redim_preserve_in_place(ArrayRep& a, std::vector<int32_t>&& counts, 
         a.counts = std::move(counts);
         return;
     }
+    // Capacity doubles, but never past the largest array the engine makes.
+    if (total > a.data.capacity())
+        a.data.reserve(std::min(std::max(total, a.data.capacity() * 2), kMaxArrayLength));
     a.data.resize(total);
     a.counts = std::move(counts);
 }

@@ -335,6 +335,11 @@ private:
     Expr* root_ = nullptr;
 };
 
+// The most arguments one call takes and the most dimensions an array has. The parser refuses
+// longer lists as it reads them (error 1002), so a huge list never fills memory first.
+constexpr size_t kMaxCallArgs = 255;
+constexpr size_t kMaxArrayDims = 60;
+
 // A compile error: VBScript number (1002 Syntax error, 1025 Expected end of statement, ...)
 // and position.
 struct SyntaxError {

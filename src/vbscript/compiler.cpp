@@ -446,19 +446,39 @@ private:
             else
                 emit(Op::NEG);
             break;
-        case ExprKind::Binary: {
-            expr(*e.lhs);
-            expr(*e.rhs);
-            static const Op ops[] = {Op::POW, Op::MUL,    Op::DIV, Op::IDIV, Op::MOD, Op::ADD,
-                                     Op::SUB, Op::CONCAT, Op::EQ,  Op::NE,   Op::LT,  Op::GT,
-                                     Op::LE,  Op::GE,     Op::IS,  Op::AND,  Op::OR,  Op::XOR,
-                                     Op::EQV, Op::IMP}; // ORDER BINOP
-            emit(ops[int(e.op)], 0, 0, 0, -1);
+        case ExprKind::Binary:
+            binary_chain(e);
             break;
-        }
         case ExprKind::New:
             emit(Op::NEW, 0, 0, name_const(e.name), 1);
             break;
+        }
+    }
+
+    // A chain of binary operators (`a + b * c - d ...`): the left operands are walked in a
+    // loop, so a chain of any length costs the native stack one level, as the parser's depth
+    // of the node says (see set_binary_depth).
+    void binary_chain(Expr& top) {
+        static const Op ops[] = {
+            Op::POW,    Op::MUL, Op::DIV, Op::IDIV, Op::MOD, Op::ADD, Op::SUB,
+            Op::CONCAT, Op::EQ,  Op::NE,  Op::LT,   Op::GT,  Op::LE,  Op::GE,
+            Op::IS,     Op::AND, Op::OR,  Op::XOR,  Op::EQV, Op::IMP}; // ORDER BINOP
+        if (top.lhs->kind != ExprKind::Binary) { // one operator: no list needed
+            expr(*top.lhs);
+            expr(*top.rhs);
+            emit(ops[int(top.op)], 0, 0, 0, -1);
+            return;
+        }
+        const size_t mark = spine_.size();
+        Expr* e = &top;
+        for (; e->kind == ExprKind::Binary; e = e->lhs)
+            spine_.push_back(e);
+        expr(*e);
+        while (spine_.size() > mark) {
+            Expr* b = spine_.back();
+            spine_.pop_back();
+            expr(*b->rhs);
+            emit(ops[int(b->op)], 0, 0, 0, -1);
         }
     }
 
@@ -572,7 +592,7 @@ private:
     void call_inner(Expr& e, bool stmt) {
         Expr& callee = *e.object;
         int argc = int(e.args.size());
-        if (argc > 255) fail(1002, e.line, e.col);
+        if (size_t(argc) > kMaxCallArgs) fail(1002, e.line, e.col);
         uint8_t a = uint8_t(argc);
         CallKind kind = stmt ? CallKind::Call : CallKind::Get;
         if (callee.kind == ExprKind::Name) {
@@ -760,7 +780,7 @@ private:
         case ExprKind::Call: {
             Expr& callee = *t.object;
             int argc = int(t.args.size());
-            if (argc > 255) fail(1002, t.line, t.col);
+            if (size_t(argc) > kMaxCallArgs) fail(1002, t.line, t.col);
             if (callee.kind == ExprKind::Member) {
                 member_object(callee);
                 value_args(t.args);
@@ -839,7 +859,7 @@ private:
             ref_var(r);
             for (Expr* bnd : it.bounds)
                 expr(*bnd);
-            if (it.bounds.size() > 60) fail(1002, it.line, it.col);
+            if (it.bounds.size() > kMaxArrayDims) fail(1002, it.line, it.col);
             emit(Op::REDIM, uint8_t(it.bounds.size()), s.preserve ? 1 : 0, 0,
                  -1 - int(it.bounds.size()));
         }
@@ -1051,7 +1071,8 @@ private:
     const Function* scope_ = nullptr;
     NameMap locals_;
     NameMap implicit_;
-    NameMap string_consts_; // text -> index in f_.consts (see konst)
+    NameMap string_consts_;    // text -> index in f_.consts (see konst)
+    std::vector<Expr*> spine_; // binary_chain's operators still to emit, innermost last
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;
@@ -1082,6 +1103,10 @@ std::vector<int32_t> fixed_bounds(const DimItem& it) {
         if (d < -1 || d > 1e7) fail(1026, it.line, it.col);
         counts.push_back(int32_t(d) + 1);
     }
+    // Every instance makes the array: one too large for the engine is refused here, once.
+    size_t total = 1;
+    for (int32_t c : counts)
+        if ((total *= size_t(c)) > kMaxArrayLength) fail(7, it.line, it.col);
     return counts;
 }
 

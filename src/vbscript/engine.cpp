@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <new>
+#include <stdexcept>
 
 namespace vbs {
 
@@ -51,20 +53,61 @@ Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial())
     stack_.reset(new Value[kStackSlots]);
     stack_end_ = stack_.get() + kStackSlots;
     reserve_top_ = stack_.get();
+    self_ = std::make_shared<Impl*>(this);
     err_object_ = make_object<ErrObject>(*this);
 }
 
 Engine::Impl::~Impl() {
     ActiveGuard g(this);
     // Release script values while the engine can still run Class_Terminate handlers.
-    for (size_t i = 0; i < globals_.size(); ++i) {
-        Global& gl = globals_[i];
-        Value v = std::move(gl.value);
-        gl.kind = GKind::Undeclared;
-        v.clear();
-    }
+    release_globals();
     for (size_t i = 0; i < kStackSlots; ++i)
         stack_[i].clear();
+    *self_ = nullptr; // objects the host still holds no longer reach this engine
+}
+
+bool Engine::Impl::release_script_values() {
+    // Every value is taken out of the table and the table made consistent before any of them
+    // goes: a Class_Terminate run by letting one go may read and assign globals.
+    std::vector<Value> old;
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        Global& gl = globals_[i];
+        if (gl.kind == GKind::Host) continue;
+        if (gl.value.tag() == Tag::Object || gl.value.tag() == Tag::Array)
+            old.push_back(std::move(gl.value));
+        else
+            gl.value.clear();
+        gl.kind = GKind::Undeclared;
+        gl.proc = nullptr;
+        gl.cls.reset();
+        gl.unit.reset();
+    }
+    bool ran = !old.empty();
+    old.clear();
+    return ran;
+}
+
+void Engine::Impl::release_globals() {
+    // Script values go first, while the host objects are still reachable from the
+    // Class_Terminate handlers that releasing them may run. Handlers may assign globals again
+    // as they run: a few more passes let those go too, and a last one without handlers ends a
+    // chain of objects that keep making new ones. Then the host objects go.
+    constexpr int kPasses = 4;
+    bool left = true;
+    for (int pass = 0; pass < kPasses && left; ++pass)
+        left = release_script_values();
+    if (left) {
+        terminate_blocked_ = true;
+        release_script_values();
+        terminate_blocked_ = false;
+    }
+    std::vector<Value> hosts;
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        Global& gl = globals_[i];
+        if (gl.kind != GKind::Host) continue;
+        hosts.push_back(std::move(gl.value));
+        gl.kind = GKind::Undeclared;
+    }
 }
 
 const locale_info& Engine::Impl::locale() {
@@ -108,14 +151,22 @@ std::shared_ptr<Unit> Engine::Impl::unit_for(std::string_view text, bool express
     std::unique_ptr<Unit> unit;
     CompileTarget target{scope};
     ++compile_count_;
-    if (expression) {
-        ExprPtr e;
-        if (!parse_expression(text, e, err)) return nullptr;
-        unit = compile_expression(*e, *this, target, err);
-    } else {
-        Program prog;
-        if (!parse_program(text, prog, err)) return nullptr;
-        unit = compile_program(prog, *this, target, err);
+    try {
+        if (expression) {
+            ExprPtr e;
+            if (!parse_expression(text, e, err)) return nullptr;
+            unit = compile_expression(*e, *this, target, err);
+        } else {
+            Program prog;
+            if (!parse_program(text, prog, err)) return nullptr;
+            unit = compile_program(prog, *this, target, err);
+        }
+    } catch (const std::bad_alloc&) {
+        err = SyntaxError{kErrOutOfMemory, 0, 0};
+        return nullptr;
+    } catch (const std::length_error&) {
+        err = SyntaxError{kErrOutOfMemory, 0, 0};
+        return nullptr;
     }
     if (!unit) return nullptr;
     std::shared_ptr<Unit> shared(std::move(unit));
@@ -374,33 +425,7 @@ void Engine::reset() {
     Impl& im = *impl_;
     if (im.current_) return; // not while script runs (a host callback); the caller gets no reset
     ActiveGuard g(&im);
-    // Script values go first, while the host objects are still reachable from the
-    // Class_Terminate handlers that releasing them may run; then the host objects go.
-    // Values that cannot hold an object run no script when let go: they go at once.
-    std::vector<Value> old;
-    std::vector<size_t> hosts;
-    for (size_t i = 0; i < im.globals_.size(); ++i) {
-        Global& gl = im.globals_[i];
-        if (gl.kind == GKind::Host) {
-            hosts.push_back(i);
-            continue;
-        }
-        if (gl.value.tag() == Tag::Object || gl.value.tag() == Tag::Array)
-            old.push_back(std::move(gl.value));
-        else
-            gl.value.clear();
-        gl.kind = GKind::Undeclared;
-        gl.proc = nullptr;
-        gl.cls.reset();
-        gl.unit.reset();
-    }
-    old.clear();
-    for (size_t i : hosts) {
-        Global& gl = im.globals_[i];
-        old.push_back(std::move(gl.value));
-        gl.kind = GKind::Undeclared;
-    }
-    old.clear();
+    im.release_globals();
     im.live_units_.clear();
     im.clear_err();
     if (im.builtin_shadowed_) {
@@ -441,6 +466,8 @@ void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Function
     } catch (const AbortException& a) {
         error = im.make_error(a.number, "", false, im.error_line_, im.error_col_);
     } catch (const std::bad_alloc&) {
+        error = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
+    } catch (const std::length_error&) {
         error = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
     }
     if (outer) im.native_base_ = nullptr;
@@ -621,8 +648,14 @@ bool Engine::execute(JoinedTexts& texts, size_t from, JoinedRun& run) {
         Program prog;
         ++im.compile_count_;
         std::unique_ptr<Unit> unit;
-        if (parse_program(texts.text_, prog, err))
-            unit = compile_parts(prog, im, texts.lines_, texts.skips_, err);
+        try {
+            if (parse_program(texts.text_, prog, err))
+                unit = compile_parts(prog, im, texts.lines_, texts.skips_, err);
+        } catch (const std::bad_alloc&) {
+            unit.reset();
+        } catch (const std::length_error&) {
+            unit.reset();
+        }
         if (!unit) {
             texts.refused_ = true;
             return false;

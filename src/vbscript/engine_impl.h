@@ -84,6 +84,22 @@ using UnitCache = std::unordered_map<std::string, std::shared_ptr<Unit>, TextHas
 
 class ErrObject;
 
+// How the engine's own objects (class instances, Err, GetRef references) reach their engine.
+// The engine clears the link when it goes, so an object that outlives it (a value the host
+// kept) fails with error 462 instead of reaching freed memory, and runs no Class_Terminate.
+class EngineRef {
+public:
+    explicit EngineRef(std::shared_ptr<Engine::Impl*> link) : link_(std::move(link)) {}
+    Engine::Impl* get() const { return *link_; } // nullptr once the engine has gone
+    Engine::Impl& operator*() const {
+        if (!*link_) raise_error(kErrObjectGone);
+        return **link_;
+    }
+
+private:
+    std::shared_ptr<Engine::Impl*> link_;
+};
+
 struct Engine::Impl : public Context, public GlobalTable {
     explicit Impl(Engine& owner);
     ~Impl() override;
@@ -129,6 +145,10 @@ struct Engine::Impl : public Context, public GlobalTable {
 
     // Runs when the time budget of the countdown is spent: checks interrupt and deadline.
     void poll();
+    // Lets every global value go, host objects last, and leaves the names undeclared,
+    // running the Class_Terminate handlers that releasing them calls for.
+    void release_globals();
+    bool release_script_values(); // one pass; true when a value that can run script went
     void set_err(int32_t number, std::string description, std::string source);
     void clear_err();
     Value new_instance(const std::shared_ptr<ClassDef>& def);
@@ -172,6 +192,9 @@ struct Engine::Impl : public Context, public GlobalTable {
     int32_t parts_begun_ = 0; // PARTs passed in this call of joined texts
     bool skip_ended_ = false; // a SKIPF test ended the call
 
+    bool terminate_blocked_ = false; // teardown: Class_Terminate handlers no longer run
+    std::shared_ptr<Impl*> self_;    // the link the engine's objects hold (see EngineRef)
+
     HostUI* ui_ = nullptr;
     ConsoleHostUI console_ui_;
     uint32_t rnd_seed_ = 0x50000;
@@ -197,39 +220,47 @@ protected:
     void last_release() override;
 
 private:
-    Engine::Impl& impl_;
+    EngineRef impl_;
     std::shared_ptr<ClassDef> def_;
 };
 
 // The Err object of an engine.
 class ErrObject : public Object {
 public:
-    explicit ErrObject(Engine::Impl& impl) : impl_(impl) {}
+    explicit ErrObject(Engine::Impl& impl) : impl_(impl.self_) {}
     std::string type_name() const override { return "ErrObject"; }
     int find_member(std::string_view name) override;
     void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
 
 private:
-    Engine::Impl& impl_;
+    EngineRef impl_;
 };
 
 // What GetRef returns: calling its default member calls the procedure.
 class ProcRef : public Object {
 public:
     ProcRef(Engine::Impl& impl, Function* fn, std::shared_ptr<Unit> keep)
-        : impl_(impl), fn_(fn), keep_(std::move(keep)) {}
+        : impl_(impl.self_), fn_(fn), keep_(std::move(keep)) {}
     std::string type_name() const override { return "Object"; }
     int find_member(std::string_view name) override { return name.empty() ? 0 : kNoMember; }
     void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
 
 private:
-    Engine::Impl& impl_;
+    EngineRef impl_;
     Function* fn_;
     std::shared_ptr<Unit> keep_;
 };
 
 // Indexes an array value (args are the subscripts); raises 9 out of range.
 Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n);
+// Replaces each object among subs[0..n) (ByRef references followed) by its default value as
+// a Long. Done before an array is looked at: the default member is script, which may change
+// or free the array.
+void settle_subscript(Value& sub); // one object subscript
+inline void settle_subscripts(Value* subs, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (subs[i].deref().tag() == Tag::Object) settle_subscript(subs[i]);
+}
 // Makes `v` hold an array not shared with any other value, copying it if needed.
 ArrayRep& unshare_array(Value& v);
 

@@ -35,6 +35,7 @@ enum ErrorNumber : int32_t {
     kErrWrongArgs = 450,       // Wrong number of arguments or invalid property assignment
     kErrNotCollection = 451,   // Object not a collection
     kErrKeyExists = 457,       // This key is already associated with an element of ...
+    kErrObjectGone = 462,      // The remote server machine does not exist or is unavailable
     kErrUndefined = 500,       // Variable is undefined
     kErrIllegalAssign = 501,   // Illegal assignment
     kErrNotAClass = 506,       // Class not defined

@@ -240,9 +240,11 @@ void Dictionary::remove_at(size_t entry, uint64_t hash) {
             break;
         }
     ++removed_slots_;
-    entries_[entry].live = false;
-    entries_[entry].key.clear();
-    entries_[entry].item.clear();
+    Entry& e = entries_[entry];
+    e.live = false;
+    // The key and item go only once the dictionary is whole again: letting them go can run a
+    // Class_Terminate that changes this very dictionary.
+    Value key = std::move(e.key), item = std::move(e.item);
     --live_;
 }
 
@@ -264,10 +266,14 @@ void Dictionary::rebuild(size_t slot_count) {
 }
 
 void Dictionary::clear() {
-    entries_.clear();
+    // The entries are let go after the dictionary is empty (see remove_at): a handler that
+    // adds keys while they go adds them to the empty dictionary.
+    std::vector<Entry> gone;
+    gone.swap(entries_);
     slots_.clear();
     live_ = 0;
     removed_slots_ = 0;
+    gone.clear();
 }
 
 Value Dictionary::keys_array() const {
@@ -326,19 +332,28 @@ void Dictionary::invoke(int id, CallKind kind, CallArgs& args, Value& result, Co
         uint64_t new_hash = hash_key(new_key, text());
         int64_t clash = find(new_key, new_hash);
         if (clash >= 0 && clash != at) raise_error(kErrKeyExists);
-        // Re-index under the new key, keeping the entry's place in the order.
+        // Re-index under the new key, keeping the entry's place in the order. The old slot
+        // becomes a removed one and is counted as such, so that the index is rebuilt before
+        // removed slots take the place of every free one (a look-up ends only at a free slot).
         size_t mask = slots_.size() - 1;
         for (size_t i = old_hash & mask;; i = (i + 1) & mask)
             if (slots_[i] == int32_t(at + 1)) {
                 slots_[i] = -1;
                 break;
             }
+        ++removed_slots_;
         Entry& e = entries_[size_t(at)];
-        e.key = new_key;
         e.hash = new_hash;
+        Value old = std::move(e.key); // an object key may run script as it goes: last
+        e.key = new_key;
+        if ((entries_.size() + removed_slots_) * 4 >= slots_.size() * 3) {
+            rebuild(slots_.size());
+            return;
+        }
         size_t i = new_hash & mask;
         while (slots_[i] > 0)
             i = (i + 1) & mask;
+        if (slots_[i] < 0) --removed_slots_;
         slots_[i] = int32_t(at + 1);
         return;
     }

@@ -15,7 +15,7 @@ std::unique_ptr<Enumerator> Object::enumerate(Context&) {
 // --- class instances --------------------------------------------------------------------------
 
 ClassInstance::ClassInstance(Engine::Impl& impl, std::shared_ptr<ClassDef> def)
-    : impl_(impl), def_(std::move(def)) {
+    : impl_(impl.self_), def_(std::move(def)) {
     fields.resize(def_->fields.size());
     for (size_t i = 0; i < def_->fields.size(); ++i) {
         const FieldInfo& f = def_->fields[i];
@@ -72,9 +72,10 @@ bool inside_class(Engine::Impl& impl, const ClassDef* def) {
 } // namespace
 
 void ClassInstance::last_release() {
-    if (def_->terminate && initialized) {
+    Engine::Impl* im = impl_.get();
+    if (def_->terminate && initialized && im && !im->terminate_blocked_) {
         initialized = false;
-        run_terminate(impl_, def_->terminate, this);
+        run_terminate(*im, def_->terminate, this);
     }
 }
 
@@ -82,7 +83,8 @@ void ClassInstance::invoke(int id, CallKind kind, CallArgs& args, Value& result,
     int index = id == kDefaultMember ? def_->default_member : id - 1;
     if (index < 0 || size_t(index) >= def_->members.size()) raise_error(kErrNoMember);
     ClassMember& m = def_->members[size_t(index)];
-    if (!m.is_public && !inside_class(impl_, def_.get())) raise_error(kErrNoMember);
+    Engine::Impl& im = *impl_;
+    if (!m.is_public && !inside_class(im, def_.get())) raise_error(kErrNoMember);
     Ptr<Object> keep(this);
     switch (m.kind) {
     case MemberKind::Field: {
@@ -90,29 +92,39 @@ void ClassInstance::invoke(int id, CallKind kind, CallArgs& args, Value& result,
         uint32_t nidx =
             (kind == CallKind::Let || kind == CallKind::Set) ? args.size() - 1 : args.size();
         if (nidx > 0) {
-            const Value* subs[256];
-            for (uint32_t i = 0; i < nidx && i < 256; ++i)
-                subs[i] = &args[i];
             if (f.tag() == Tag::Array) {
-                if (kind == CallKind::Let || kind == CallKind::Set) {
-                    Value v = args.assigned();
-                    if (kind == CallKind::Let) v = impl_.let_value(std::move(v));
-                    array_element(unshare_array(f), subs, nidx) = std::move(v);
-                } else {
-                    result = array_element(*f.arr(), subs, nidx);
+                if (nidx > 256) raise_error(kErrSubscript);
+                // Subscripts and value are settled first: an object's default member is
+                // script, which may change the field before the element is reached.
+                Value index[256];
+                const Value* subs[256];
+                for (uint32_t i = 0; i < nidx; ++i) {
+                    index[i] = args[i];
+                    subs[i] = &index[i];
                 }
+                Value v;
+                if (kind == CallKind::Let || kind == CallKind::Set) {
+                    v = args.assigned();
+                    if (kind == CallKind::Let) v = im.let_value(std::move(v));
+                }
+                settle_subscripts(index, nidx);
+                if (f.tag() != Tag::Array) raise_error(kErrTypeMismatch);
+                if (kind == CallKind::Let || kind == CallKind::Set)
+                    array_element(unshare_array(f), subs, nidx) = std::move(v);
+                else
+                    result = array_element(*f.arr(), subs, nidx);
                 return;
             }
             if (f.tag() == Tag::Object && f.obj()) {
                 Object* o = f.obj();
                 Ptr<Object> k2(o);
-                o->invoke(o->find_member(""), kind, args, result, impl_);
+                o->invoke(o->find_member(""), kind, args, result, im);
                 return;
             }
             raise_error(kErrTypeMismatch);
         }
         if (kind == CallKind::Let) {
-            f = impl_.let_value(args.assigned());
+            f = im.let_value(args.assigned());
         } else if (kind == CallKind::Set) {
             if (args.assigned().tag() != Tag::Object) raise_error(kErrObjectRequired);
             f = args.assigned();
@@ -123,14 +135,14 @@ void ClassInstance::invoke(int id, CallKind kind, CallArgs& args, Value& result,
     }
     case MemberKind::Method:
         if (kind == CallKind::Let || kind == CallKind::Set) raise_error(kErrNoMember);
-        impl_.invoke_function(m.method, this, args, result);
+        im.invoke_function(m.method, this, args, result);
         return;
     case MemberKind::Property: {
         Function* fn = kind == CallKind::Let   ? (m.let ? m.let : nullptr)
                        : kind == CallKind::Set ? m.set
                                                : m.get;
         if (!fn) raise_error(kErrNoMember);
-        impl_.invoke_function(fn, this, args, result);
+        im.invoke_function(fn, this, args, result);
         return;
     }
     }
@@ -171,7 +183,7 @@ int ErrObject::find_member(std::string_view name) {
 }
 
 void ErrObject::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) {
-    Engine::Impl& im = impl_;
+    Engine::Impl& im = *impl_;
     bool put = kind == CallKind::Let;
     if (kind == CallKind::Set) raise_error(kErrNoMember);
     switch (id) {
@@ -229,7 +241,7 @@ void ErrObject::invoke(int id, CallKind kind, CallArgs& args, Value& result, Con
 void ProcRef::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) {
     if (id != kDefaultMember || kind == CallKind::Let || kind == CallKind::Set)
         raise_error(kErrNoMember);
-    impl_.invoke_function(fn_, nullptr, args, result);
+    (*impl_).invoke_function(fn_, nullptr, args, result);
 }
 
 // --- console dialogs --------------------------------------------------------------------------

@@ -2,7 +2,9 @@
 #include "vbscript/ast.h"
 #include "vbscript/lexer.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -12,9 +14,27 @@ namespace vbs {
 namespace {
 
 // Nesting beyond these limits fails with "Out of stack space" instead of overflowing the
-// native stack in the parser or the compiler, which both recurse over the tree.
-constexpr int kMaxNesting = 200;    // parse recursion (parentheses, blocks)
-constexpr int kMaxExprDepth = 3000; // height of an expression tree (long operator chains)
+// native stack in the parser or the compiler, which both recurse over nested parts of the
+// tree. A chain of operators of one level (`a + b - c + ...`) is no nesting: the parser
+// reads it in a loop and the compiler walks it in one (see Expr::depth).
+constexpr int kMaxNesting = 1500;   // parse recursion (parentheses, operands, blocks)
+constexpr int kMaxExprDepth = 3000; // the compiler's recursion over an expression
+// The most nodes one tree may have (about 200 MB of them). A text that needs more (several
+// megabytes of dense operators) fails with "Out of memory" long before its tree could
+// exhaust the machine's memory.
+constexpr size_t kMaxNodes = size_t(1) << 21;
+// The native stack one parse may use, measured from where it starts: the count above bounds
+// the recursion of a plain build, this the larger frames of an instrumented one.
+constexpr ptrdiff_t kParseStackBudget = ptrdiff_t(4) << 20;
+
+inline const char* stack_position() {
+#if defined(__GNUC__) || defined(__clang__)
+    return static_cast<const char*>(__builtin_frame_address(0));
+#else
+    char here;
+    return &here;
+#endif
+}
 
 struct ParseFailure {
     SyntaxError err;
@@ -211,7 +231,8 @@ class Parser {
 public:
     Parser(TokenStream& toks, SyntaxNodes& nodes, ParseBuffers& buffers)
         : t_(toks), nodes_(nodes), stmt_stack_(buffers.stmts), expr_stack_(buffers.exprs),
-          item_stack_(buffers.items), arm_stack_(buffers.arms), case_stack_(buffers.cases) {}
+          item_stack_(buffers.items), arm_stack_(buffers.arms), case_stack_(buffers.cases),
+          stack_base_(stack_position()) {}
 
     // program -> {statement_line} EOF
     void program(Program& prog) {
@@ -258,6 +279,9 @@ private:
     [[noreturn]] void fail_at(int number, const Token& at) {
         throw ParseFailure{SyntaxError{number, at.line, at.col}};
     }
+    [[noreturn]] void fail_at(int number, int line, int col) {
+        throw ParseFailure{SyntaxError{number, line, col}};
+    }
     bool at_end_of_statement() {
         T k = cur().kind;
         return k == T::Newline || k == T::Colon || k == T::Eof;
@@ -300,13 +324,19 @@ private:
 
     struct Nest {
         explicit Nest(Parser& p) : p(p) {
-            if (++p.nesting_ > kMaxNesting) p.fail(28);
+            if (++p.nesting_ > kMaxNesting || p.stack_base_ - stack_position() > kParseStackBudget)
+                p.fail(28);
         }
         ~Nest() { --p.nesting_; }
         Parser& p;
     };
 
+    void count_node() {
+        if (++node_count_ > kMaxNodes) fail(7);
+    }
+
     Expr* node(ExprKind k, const Token& at) {
+        count_node();
         Expr* e = nodes_.make<Expr>();
         e->kind = k;
         e->line = at.line;
@@ -318,6 +348,15 @@ private:
         if (a) d = a->depth;
         if (b && b->depth > d) d = b->depth;
         e.depth = d + 1;
+        if (e.depth > kMaxExprDepth) fail(28);
+    }
+    // The compiler walks the left operands of a chain of binary operators in a loop, and
+    // recurses one level into each right operand.
+    void set_binary_depth(Expr& e) {
+        if (e.lhs->kind == ExprKind::Binary)
+            e.depth = std::max(e.lhs->depth, e.rhs->depth + 1);
+        else
+            e.depth = std::max(e.lhs->depth, e.rhs->depth) + 1;
         if (e.depth > kMaxExprDepth) fail(28);
     }
 
@@ -336,9 +375,9 @@ private:
             Expr* rhs = binary(row->prec + 1);
             Expr* b = node(ExprKind::Binary, op);
             b->op = row->op;
-            set_depth(*b, lhs, rhs);
             b->lhs = lhs;
             b->rhs = rhs;
+            set_binary_depth(*b);
             lhs = b;
         }
         return lhs;
@@ -384,7 +423,7 @@ private:
                 const Token& lp = t_[p_++];
                 Expr* c = node(ExprKind::Call, lp);
                 c->has_parens = true;
-                c->args = arguments(T::RParen);
+                c->args = arguments(T::RParen, *c);
                 expect(T::RParen, 1006);
                 int d = e->depth;
                 for (auto& a : c->args)
@@ -408,10 +447,12 @@ private:
     }
 
     // args -> [arg] {',' [arg]}   (an empty position is an omitted argument)
-    ExprList arguments(T closer) {
+    // `call` is the call's node, where a list longer than a call takes is reported.
+    ExprList arguments(T closer, const Expr& call) {
         if (at(closer)) return {};
         Gather<Expr*> args(expr_stack_, nodes_);
         while (true) {
+            if (args.size() == kMaxCallArgs) fail_at(1002, call.line, call.col);
             if (at(T::Comma) || (closer != T::Eof && at(closer))) {
                 args.add(nullptr);
             } else if (closer == T::Eof && at_end_of_statement()) {
@@ -473,8 +514,7 @@ private:
         }
         case T::LParen: {
             ++p_;
-            Nest n(*this);
-            Expr* e = expression();
+            Expr* e = expression(); // nests through binary()
             expect(T::RParen, 1006);
             e->has_parens = true;
             if (e->kind == ExprKind::Name || e->kind == ExprKind::Member) {
@@ -661,6 +701,7 @@ private:
     }
 
     Stmt* make_stmt(StmtKind k, const Token& at) {
+        count_node();
         Stmt* s = nodes_.make<Stmt>();
         s->kind = k;
         s->line = at.line;
@@ -820,7 +861,7 @@ private:
         }
         Expr* call = node(ExprKind::Call, tk);
         call->object = callee;
-        call->args = arguments(T::Eof);
+        call->args = arguments(T::Eof, *call);
         s->target = call;
         return s;
     }
@@ -848,6 +889,7 @@ private:
             if (!at(T::RParen)) {
                 Gather<Expr*> bounds(expr_stack_, nodes_);
                 while (true) {
+                    if (bounds.size() == kMaxArrayDims) fail_at(1002, it.line, it.col);
                     Expr* b = expression();
                     bounds.add(b);
                     if (!accept(T::Comma)) break;
@@ -1093,6 +1135,8 @@ private:
     std::vector<CaseClause>& case_stack_;
     size_t p_ = 0;
     int nesting_ = 0;
+    size_t node_count_ = 0;
+    const char* stack_base_; // where the parse began on the native stack
     int proc_depth_ = 0;
     ExitKind in_proc_ = ExitKind::Sub;
     Program* prog_ = nullptr;

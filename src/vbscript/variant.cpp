@@ -175,6 +175,12 @@ void Value::slow_drop() noexcept {
     }
 }
 
+void Value::release_detached(Tag t, Payload p) noexcept {
+    Value v;
+    v.tag_ = t;
+    v.u_ = p;
+} // v lets its reference go here
+
 ArrayRep* ArrayRep::make(std::vector<int32_t> counts) {
     size_t n = 1;
     for (int32_t c : counts)

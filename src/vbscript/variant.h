@@ -104,12 +104,14 @@ public:
         }
         return *this;
     }
+    // The old value is released last, once this value holds the new one (see overwrite).
     Value& operator=(Value&& o) noexcept {
         if (this != &o) {
-            drop();
-            tag_ = o.tag_;
-            u_ = o.u_;
-            o.tag_ = Tag::Empty;
+            overwrite([&] {
+                tag_ = o.tag_;
+                u_ = o.u_;
+                o.tag_ = Tag::Empty;
+            });
         }
         return *this;
     }
@@ -221,33 +223,41 @@ public:
     Value& deref() { return tag_ == Tag::Ref ? *u_.ref : *this; }
 
     // --- raw setters used by the virtual machine's fast paths -----------------------------
+    // Like assignment, each one stores the new value before it lets the old one go.
     void set_double(double d) {
-        drop();
-        tag_ = Tag::Double;
-        u_.d = d;
+        overwrite([&] {
+            tag_ = Tag::Double;
+            u_.d = d;
+        });
     }
     void set_long(int32_t v) {
-        drop();
-        tag_ = Tag::Long;
-        set_i32(v);
+        overwrite([&] {
+            tag_ = Tag::Long;
+            set_i32(v);
+        });
     }
     void set_integer(int16_t v) {
-        drop();
-        tag_ = Tag::Integer;
-        set_i32(v);
+        overwrite([&] {
+            tag_ = Tag::Integer;
+            set_i32(v);
+        });
     }
     void set_bool(bool b) {
-        drop();
-        tag_ = Tag::Boolean;
-        set_i32(b ? -1 : 0);
+        overwrite([&] {
+            tag_ = Tag::Boolean;
+            set_i32(b ? -1 : 0);
+        });
     }
     void clear() {
-        drop();
-        tag_ = Tag::Empty;
-        u_.i64 = 0;
+        overwrite([&] {
+            tag_ = Tag::Empty;
+            u_.i64 = 0;
+        });
     }
 
-    // Releases the reference held by this value and leaves its tag alone; for the VM only.
+    // Releases the reference held by this value and leaves its tag alone. Only for a value the
+    // caller rewrites at once and that no script can reach while the release runs (the
+    // destructor; the operand stack).
     void drop() noexcept {
         if (tag_ >= Tag::String && tag_ <= Tag::Array) slow_drop();
     }
@@ -263,6 +273,24 @@ private:
     }
     void slow_retain() noexcept;
     void slow_drop() noexcept;
+    union Payload;
+    static bool counted(Tag t) { return t >= Tag::String && t <= Tag::Array; }
+    // Releases the reference of a counted tag that no value holds any more (a value's old
+    // content, taken out of it before it was overwritten).
+    static void release_detached(Tag t, Payload p) noexcept;
+    // Runs `write`, which stores a new content, and then lets the old content go: releasing
+    // it can run a Class_Terminate, which may reach (or free) the container this value lives
+    // in, so nothing may touch this value after that.
+    template <class Write> void overwrite(Write write) {
+        if (!counted(tag_)) {
+            write();
+            return;
+        }
+        const Tag old_tag = tag_;
+        const Payload old = u_;
+        write();
+        release_detached(old_tag, old);
+    }
 
     // A 32-bit payload is written as the whole 8 bytes, so copying the value right after it was
     // made reads back one store rather than stalling on two of different sizes.

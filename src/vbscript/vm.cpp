@@ -8,7 +8,10 @@
 #include "vbscript/ops.h"
 #include "vbscript/registry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 namespace vbs {
 
@@ -58,6 +61,10 @@ Value& array_element(ArrayRep& arr, const Value* const* subs, uint32_t n) {
         scale *= size_t(arr.counts[d]);
     }
     return arr.data[index];
+}
+
+void settle_subscript(Value& sub) {
+    sub = Value::long_(to_long(sub.deref()));
 }
 
 // --- variables by kind ----------------------------------------------------------------------
@@ -132,6 +139,8 @@ static void index_or_call(Engine::Impl& im, const Value& callee0, Value* args, i
                           CallKind kind, Value& out) {
     const Value& callee = callee0.deref();
     if (callee.tag() == Tag::Array) {
+        settle_subscripts(args, uint32_t(argc));
+        if (callee.tag() != Tag::Array) raise_error(kErrTypeMismatch);
         const Value* subs[256];
         for (int i = 0; i < argc; ++i)
             subs[i] = &args[i];
@@ -245,6 +254,9 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
         } else if (val.tag() == Tag::Object) {
             val = im.let_value(val);
         }
+        settle_subscripts(refslot + 1, uint32_t(argc));
+        // The default members run above may have assigned the variable.
+        if (var.tag() != Tag::Array) raise_error(kErrTypeMismatch);
         ArrayRep& arr = unshare_array(var);
         const Value* subs[256];
         for (int i = 0; i < argc; ++i)
@@ -280,9 +292,10 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     Value* refslot = sp - argc - 1;
     Value& var = refslot->tag() == Tag::Ref ? *refslot->ref_target() : *refslot;
     Value out;
+    if (var.tag() == Tag::Array) settle_subscripts(refslot + 1, uint32_t(argc));
     if (var.tag() == Tag::Array) {
         ArrayRep& arr = unshare_array(var);
-        const Value* subs[64];
+        const Value* subs[256]; // in.a is at most 255
         for (int i = 0; i < argc; ++i)
             subs[i] = &refslot[1 + i];
         Value& elem = array_element(arr, subs, uint32_t(argc));
@@ -323,6 +336,27 @@ static std::vector<int32_t> bounds_from(Value* first, int n) {
     return refslot;
 }
 
+// ReDim Preserve of an array no other value shares changes it in place: only the last
+// dimension may change, and it is the slowest varying, so the elements kept stay where they
+// are and doubling the capacity makes a loop that grows the array one element at a time cost
+// linear time. The vector's size stays the element count; only its capacity runs ahead.
+static void redim_preserve_in_place(ArrayRep& a, std::vector<int32_t>&& counts, size_t total) {
+    if (total < a.data.size()) {
+        // The cut elements go once the array is whole again: letting them go can run a
+        // Class_Terminate that uses this very array.
+        std::vector<Value> cut(std::make_move_iterator(a.data.begin() + ptrdiff_t(total)),
+                               std::make_move_iterator(a.data.end()));
+        a.data.resize(total);
+        a.counts = std::move(counts);
+        return;
+    }
+    // Capacity doubles, but never past the largest array the engine makes.
+    if (total > a.data.capacity())
+        a.data.reserve(std::min(std::max(total, a.data.capacity() * 2), kMaxArrayLength));
+    a.data.resize(total);
+    a.counts = std::move(counts);
+}
+
 [[gnu::noinline]] static Value* redim(Value* sp, const Instr& in) {
     int n = in.a;
     Value* refslot = sp - n - 1;
@@ -330,23 +364,28 @@ static std::vector<int32_t> bounds_from(Value* first, int n) {
     if (var.tag() == Tag::Array && (var.arr()->fixed || var.arr()->locks))
         raise_error(kErrArrayLocked);
     std::vector<int32_t> counts = bounds_from(refslot + 1, n);
-    ArrayRep* fresh = ArrayRep::make(counts);
-    if (in.b && var.tag() == Tag::Array && var.arr()->dims() > 0) {
+    const bool preserve = in.b && var.tag() == Tag::Array && var.arr()->dims() > 0;
+    if (preserve) {
         ArrayRep& old = *var.arr();
-        if (old.dims() != n) {
-            fresh->release();
-            raise_error(kErrSubscript);
-        }
+        if (old.dims() != n) raise_error(kErrSubscript);
         for (int d = 0; d + 1 < n; ++d)
-            if (old.counts[size_t(d)] != counts[size_t(d)]) {
-                fresh->release();
-                raise_error(kErrSubscript);
-            }
-        size_t keep = std::min(old.data.size(), fresh->data.size());
-        for (size_t i = 0; i < keep; ++i)
-            fresh->data[i] = old.data[i];
+            if (old.counts[size_t(d)] != counts[size_t(d)]) raise_error(kErrSubscript);
+        size_t total = 1;
+        for (int32_t c : counts)
+            total *= size_t(c);
+        if (old.refs == 1) {
+            redim_preserve_in_place(old, std::move(counts), total);
+        } else {
+            // Shared with another value: this variable gets a copy of its own.
+            ArrayRep* fresh = ArrayRep::make(counts);
+            size_t keep = std::min(old.data.size(), fresh->data.size());
+            for (size_t i = 0; i < keep; ++i)
+                fresh->data[i] = old.data[i];
+            var = Value::array(fresh);
+        }
+    } else {
+        var = Value::array(ArrayRep::make(counts));
     }
-    var = Value::array(fresh);
     for (int i = 0; i <= n; ++i)
         refslot[i].clear();
     return refslot;
@@ -358,8 +397,11 @@ static void erase(Value& var) {
     if (var.arr()->fixed) {
         ArrayRep& a = unshare_array(var);
         a.fixed = true;
-        for (Value& v : a.data)
-            v.clear();
+        // The elements go after the array holds its fresh Empty ones: letting them go can run
+        // Class_Terminate handlers that use this array.
+        std::vector<Value> gone(a.data.size());
+        gone.swap(a.data);
+        gone.clear();
     } else {
         ArrayRep* e = ArrayRep::make({});
         e->counts.clear();
@@ -375,6 +417,22 @@ static bool for_in_range(const Value& var, const Value& limit, const Value& step
                                    : var.int_val() >= limit.int_val();
     double v = to_double(var), l = to_double(limit), s = to_double(step);
     return s >= 0 ? v <= l : v >= l;
+}
+
+// A failed allocation is run-time error 7, which On Error Resume Next traps like any other:
+// throws it, or returns where the code goes on. (Out of line, so that the dispatch loop's
+// state stays in registers.)
+[[gnu::noinline]] static const Instr* after_out_of_memory(Engine::Impl& im, Frame& fr,
+                                                          const Instr* ip) {
+    if (!fr.resume_next)
+        throw ScriptException(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)));
+    im.set_err(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)), "");
+    const Function& fn = *fr.fn;
+    size_t pc = size_t(ip - fn.code.data()) - 1;
+    const StmtRange* best = nullptr;
+    for (const StmtRange& r : fn.ranges)
+        if (r.start <= pc && pc < r.end && (!best || r.start >= best->start)) best = &r;
+    return fn.code.data() + (best ? best->resume : fn.code.size() - 1);
 }
 
 // --- the dispatch loop ----------------------------------------------------------------------
@@ -594,8 +652,10 @@ void Engine::Impl::execute(Frame& fr) {
                         break;
                     }
                     Value* callee = var_slot(*this, fr, k, in.b, in.c, false);
-                    if (in.a == 1 && callee->tag() == Tag::Array && callee->arr()->dims() == 1) {
-                        // Fast path: a(i) on a one-dimensional array.
+                    if (in.a == 1 && callee->tag() == Tag::Array && callee->arr()->dims() == 1 &&
+                        base[0].deref().tag() != Tag::Object) {
+                        // Fast path: a(i) on a one-dimensional array. (An object subscript runs
+                        // its default member, which may change the array: the slow path.)
                         ArrayRep& arr = *callee->arr();
                         const Value& s = base[0].deref();
                         int32_t i = is_int_tag(s.tag()) ? s.int_val() : to_long(s);
@@ -997,14 +1057,11 @@ void Engine::Impl::execute(Frame& fr) {
         } catch (const std::bad_alloc&) {
             while (sp > stack_base)
                 (--sp)->clear();
-            if (!fr.resume_next)
-                throw ScriptException(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)));
-            set_err(kErrOutOfMemory, std::string(error_text(kErrOutOfMemory)), "");
-            size_t pc = size_t(ip - code) - 1;
-            const StmtRange* best = nullptr;
-            for (const StmtRange& r : fn->ranges)
-                if (r.start <= pc && pc < r.end && (!best || r.start >= best->start)) best = &r;
-            ip = code + (best ? best->resume : fn->code.size() - 1);
+            ip = after_out_of_memory(*this, fr, ip);
+        } catch (const std::length_error&) { // a size past what the library allocates at all
+            while (sp > stack_base)
+                (--sp)->clear();
+            ip = after_out_of_memory(*this, fr, ip);
         }
     }
 }

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -412,6 +414,41 @@ TEST_F(EngineBoundary, JoinedTextsHaveATimeLimitEach) {
     EXPECT_EQ(run.result.error.description, "Script timed out");
     EXPECT_EQ(run.at, 1u);
     EXPECT_EQ(value_of("IsEmpty(y)"), "Boolean:True");
+}
+
+// A host object whose calls fail to allocate, as any code under the engine may.
+class AllocationFailure : public Object {
+public:
+    std::string type_name() const override { return "AllocationFailure"; }
+    int find_member(std::string_view name) override {
+        return iequals(name, "alloc") ? 1 : iequals(name, "length") ? 2 : kNoMember;
+    }
+    void invoke(int id, CallKind, CallArgs&, Value&, Context&) override {
+        if (id == 1) throw std::bad_alloc();
+        throw std::length_error("vector");
+    }
+};
+
+// Out of memory is error 7: reported to the host, trappable by On Error Resume Next, and the
+// engine goes on.
+TEST(EngineOutOfMemory, AllocationFailuresAreError7) {
+    Engine engine;
+    engine.add_object("OOM", make_object<AllocationFailure>());
+    for (const char* call : {"OOM.alloc", "OOM.length", "x = OOM.alloc() + 1"}) {
+        ExecResult r = engine.execute_statement(call);
+        ASSERT_FALSE(r.ok()) << call;
+        EXPECT_EQ(r.error.number, 7) << call;
+        EXPECT_EQ(r.error.description, "Out of memory") << call;
+        EXPECT_FALSE(r.error.compile) << call;
+    }
+    EXPECT_EQ(engine.eval("OOM.length").error.number, 7);
+    ASSERT_TRUE(engine
+                    .execute_statement("On Error Resume Next\r\nOOM.alloc\r\nn = Err.Number\r\n"
+                                       "Err.Clear\r\nOOM.length\r\nn = n + Err.Number")
+                    .ok());
+    EvalResult v = engine.eval("n");
+    ASSERT_TRUE(v.ok());
+    EXPECT_EQ(to_string(v.value), "14");
 }
 
 } // namespace

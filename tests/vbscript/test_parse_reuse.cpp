@@ -19,7 +19,7 @@ std::vector<std::string> statement_texts() {
     std::string long_stmt = "a = 1";
     for (int k = 2; k <= 40; ++k)
         long_stmt += " + " + std::to_string(k);
-    std::string deep = "x = " + std::string(300, '(') + "1" + std::string(300, ')');
+    std::string deep = "x = " + std::string(3000, '(') + "1" + std::string(3000, ')');
     std::string literal = "s = \"" + std::string(600, 'q') + "\" & t\r\nu = s";
     return {
         "Dim x5\r\nx5=x4+5\r\n",
@@ -105,7 +105,7 @@ TEST(ParseReuse, TextsComeOutAlikeWhateverTheThreadParsedBefore) {
     // The cases include the errors they are meant to include.
     EXPECT_EQ(fresh[4], "error 1033 at 3:9");
     EXPECT_EQ(fresh[5].substr(0, 15), "error 1025 at 1");
-    EXPECT_EQ(fresh[6], "error 28 at 1:105");
+    EXPECT_EQ(fresh[6], "error 28 at 1:1505");
     EXPECT_EQ(fresh[statement_texts().size() + 1], "error 1023 at 1:4");
     for (int round = 0; round < 3; ++round) {
         EXPECT_EQ(outcomes(false), fresh) << "round " << round;

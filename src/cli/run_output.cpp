@@ -43,19 +43,19 @@ std::string boxes_text(const table_list_item& row) {
 
 // The cells of one row in column order: line, word, code, name, data, then values (or the
 // error text). A full-width row has no cells after the code.
-std::vector<std::string> row_cells(const table_list_item& row) {
+std::vector<std::string> row_cells(const mrdisplay_rows& rows, const table_list_item& row) {
     const bool cont = row.has_flag(row_continuation);
     std::vector<std::string> cells{
         row.line_text, cont ? std::string() : word_column_text(code_word_from_text(row.word)),
-        row.code};
+        std::string(rows.code(row))};
     if (row.has_flag(row_full_width)) return cells;
-    cells.push_back(row.name);
+    cells.emplace_back(rows.name(row));
     cells.push_back(boxes_text(row));
     if (row.has_flag(row_error)) {
-        cells.push_back(row.error_text);
+        cells.emplace_back(rows.error_text(row));
     } else {
-        for (const std::string& t : row.cell_texts)
-            cells.push_back(t);
+        for (int k = 0; k < rows.cell_count(row); ++k)
+            cells.push_back(rows.cell(row, k).text);
     }
     return cells;
 }
@@ -116,25 +116,26 @@ std::string csv_field(const std::string& text) {
     return out + "\"";
 }
 
+// Two passes over the rows, each making one row's cells at a time: the first finds the
+// column widths, the second writes. Holding every cell of a long sheet at once would cost
+// more than the rows themselves.
 void write_text(std::ostream& out, const sheet_report& report) {
     if (!report.rows) return;
-    std::vector<std::vector<std::string>> table;
-    table.reserve(report.rows->rows().size());
-    for (const table_list_item& row : report.rows->rows())
-        table.push_back(row_cells(row));
+    const std::vector<table_list_item>& rows = report.rows->rows();
     // Column widths over the rows that have the column. A full-width code and an error text
     // run to the end of their line, so they widen nothing.
     std::vector<size_t> width;
-    for (size_t r = 0; r < table.size(); ++r) {
-        const auto& cells = table[r];
-        const bool spans = report.rows->rows()[r].has_flag(row_error);
+    for (const table_list_item& row : rows) {
+        const std::vector<std::string> cells = row_cells(*report.rows, row);
+        const bool spans = row.has_flag(row_error);
         const size_t aligned = cells.size() == 3 ? 2 : cells.size() - (spans ? 1 : 0);
         if (width.size() < aligned) width.resize(aligned, 0);
         for (size_t c = 0; c < aligned; ++c)
             width[c] = std::max(width[c], display_width(cells[c]));
     }
     std::string text;
-    for (const auto& cells : table) {
+    for (const table_list_item& row : rows) {
+        const std::vector<std::string> cells = row_cells(*report.rows, row);
         std::string line;
         for (size_t c = 0; c < cells.size(); ++c) {
             const size_t pad =
@@ -148,6 +149,10 @@ void write_text(std::ostream& out, const sheet_report& report) {
             line.pop_back();
         text += line;
         text += '\n';
+        if (text.size() >= (size_t{1} << 20)) {
+            out << text;
+            text.clear();
+        }
     }
     out << text;
 }
@@ -163,7 +168,7 @@ void write_csv(std::ostream& out, const sheet_report& report, int value_columns)
     if (!report.rows) return;
     std::string text;
     for (const table_list_item& row : report.rows->rows()) {
-        std::vector<std::string> cells = row_cells(row);
+        std::vector<std::string> cells = row_cells(*report.rows, row);
         // Every record has the header's fields.
         cells.resize(std::max(cells.size(), static_cast<size_t>(5 + value_columns)));
         for (size_t c = 0; c < cells.size(); ++c) {

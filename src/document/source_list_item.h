@@ -17,6 +17,26 @@ namespace mondrel {
 
 class prop_list;
 
+// Owns a format set, unless the set is one of the shared ones below, which are never freed.
+// Most lines have no format of their own; they all point at one shared set instead of
+// holding a copy each (a set is a few hundred bytes, a long sheet has millions of lines).
+// A line's format is never changed in place, only replaced, so sharing is safe.
+struct format_release {
+    format_release() = default;
+    format_release(std::default_delete<prop_list>) {} // takes over a std::unique_ptr's set
+    void operator()(prop_list* format) const noexcept;
+};
+using format_ptr = std::unique_ptr<prop_list, format_release>;
+
+// The empty placeholder a new line starts with (prop_list()), and the set parsed from the
+// empty text (prop_list::from_text("")), each shared.
+format_ptr placeholder_format();
+format_ptr empty_text_format();
+// The set parsed from `text`; the shared one for the empty text.
+format_ptr format_from_text(std::string_view text);
+// A set equal to `format` for another line: the same shared set, or a copy of an own one.
+format_ptr format_copy(const format_ptr& format);
+
 // Index path of a value inside nested arrays, and per-level open states of a value.
 using si_array = std::vector<int16_t>;
 using bo_array = std::vector<uint8_t>;
@@ -86,7 +106,7 @@ struct alignas(64) source_list_item {
     // The run engine's compiled form of this line's texts. It stays with the line when lines
     // around it are added, removed or moved; the run engine checks it against the stamp.
     std::shared_ptr<void> run_code;
-    std::unique_ptr<prop_list> format; // never null once the line is in a document
+    format_ptr format; // never null once the line is in a document
 
     // Translation, filled by make_line.
     std::string script;

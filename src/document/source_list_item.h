@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/rare_vector.h"
 #include "document/value_list.h"
 #include "vbscript/variant.h"
 
@@ -71,10 +72,11 @@ struct line_results {
     bool has_objects = false;
     bool has_formats = false; // a FMT result gave some value a format (see value_format)
     value_list values;
-    std::vector<const prop_list*> formats;
-    std::vector<si_array> indexes;
-    std::vector<bo_array> opens;
-    std::vector<bo_array> saved_opens;
+    // Empty for most lines, so each is one pointer until it is filled (see rare_vector).
+    rare_vector<const prop_list*> formats;
+    rare_vector<si_array> indexes;
+    rare_vector<bo_array> opens;
+    rare_vector<bo_array> saved_opens;
 };
 
 // Each line starts a cache line, and what the end of a run writes for every line (the result
@@ -133,7 +135,7 @@ using line_ptr = std::unique_ptr<source_list_item>;
 
 // The format value k of a line shows in: one a FMT result gave it, else the line's own.
 inline const prop_list* value_format(const source_list_item& line, size_t k) {
-    const std::vector<const prop_list*>& formats = line.results.formats;
+    const rare_vector<const prop_list*>& formats = line.results.formats;
     const prop_list* own = k < formats.size() ? formats[k] : nullptr;
     return own ? own : line.format.get();
 }

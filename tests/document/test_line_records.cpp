@@ -89,6 +89,46 @@ TEST(line_records, lines_without_a_format_share_one_set) {
     EXPECT_EQ(format_from_text("").get(), shared);
 }
 
+// The vectors most lines leave empty cost one pointer and no block until they are filled, and
+// give the block back when emptied; a copy is a copy, not a second owner of the block.
+TEST(line_records, rare_vectors_hold_what_they_are_given) {
+    rare_vector<si_array> v;
+    EXPECT_TRUE(v.empty());
+    EXPECT_EQ(v.begin(), v.end());
+    v.resize(3);
+    v[2] = si_array{1, 2};
+    v.resize(5, si_array{7});
+    ASSERT_EQ(v.size(), 5u);
+    EXPECT_EQ(v[2], (si_array{1, 2})) << "growing keeps what is there";
+    EXPECT_EQ(v[4], (si_array{7}));
+    rare_vector<si_array> copy = v;
+    copy[2].push_back(3);
+    EXPECT_EQ(v[2], (si_array{1, 2}));
+    EXPECT_EQ(copy[2], (si_array{1, 2, 3}));
+    size_t seen = 0;
+    for (const si_array& path : copy)
+        seen += path.size();
+    EXPECT_EQ(seen, 5u) << "every element is walked: 0 + 0 + 3 + 1 + 1";
+    copy = std::vector<si_array>{{4}, {5}};
+    EXPECT_EQ(copy.size(), 2u);
+    EXPECT_EQ(copy[1], (si_array{5}));
+    copy = v;
+    EXPECT_EQ(copy[4], (si_array{7}));
+    v.assign(2, si_array{9});
+    EXPECT_EQ(v[0], (si_array{9}));
+    v.clear();
+    EXPECT_TRUE(v.empty());
+    copy.resize(0);
+    EXPECT_TRUE(copy.empty());
+    copy = v;
+    EXPECT_TRUE(copy.empty());
+}
+
+// A long sheet holds millions of records; each is kept within six cache lines.
+TEST(line_records, a_record_stays_small) {
+    EXPECT_LE(sizeof(source_list_item), 384u);
+}
+
 // A line's values: the first in the record, the rest in a block; growing keeps what is there,
 // shrinking drops what is beyond, release empties them all and keeps the size.
 TEST(line_records, values_stay_where_they_are_put) {

@@ -60,6 +60,14 @@ std::vector<std::string> row_cells(const mrdisplay_rows& rows, const table_list_
     return cells;
 }
 
+// Writes out what has gathered once it is a megabyte, so that a long sheet's output is never
+// held whole.
+void write_piece(std::ostream& out, std::string& gathered) {
+    if (gathered.size() < (size_t{1} << 20)) return;
+    out << gathered;
+    gathered.clear();
+}
+
 } // namespace
 
 std::string json_string(const std::string& text) {
@@ -149,10 +157,7 @@ void write_text(std::ostream& out, const sheet_report& report) {
             line.pop_back();
         text += line;
         text += '\n';
-        if (text.size() >= (size_t{1} << 20)) {
-            out << text;
-            text.clear();
-        }
+        write_piece(out, text);
     }
     out << text;
 }
@@ -176,6 +181,7 @@ void write_csv(std::ostream& out, const sheet_report& report, int value_columns)
             text += csv_field(cells[c]);
         }
         text += "\r\n";
+        write_piece(out, text);
     }
     out << text;
 }
@@ -218,6 +224,7 @@ void write_json(std::ostream& out, const sheet_report& report) {
             j += "]";
         }
         j += "]}";
+        write_piece(out, j);
     }
     j += "],\n \"globals\": {";
     for (size_t g = 0; g < report.globals.size(); ++g) {

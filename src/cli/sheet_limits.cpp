@@ -1,7 +1,7 @@
 #include "cli/sheet_limits.h"
 
 #include <algorithm>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 #include <vector>
@@ -56,6 +56,9 @@ private:
 } // namespace
 
 int64_t count_sheet_lines(const std::string& path, bool xml) {
+    // Only a regular file can be read twice: a pipe read here would reach the loader empty.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return -1;
     std::ifstream in(path, std::ios::binary);
     if (!in) return -1;
     std::vector<char> buffer(size_t{1} << 20);

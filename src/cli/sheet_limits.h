@@ -15,8 +15,8 @@ namespace mondrel {
 inline constexpr int64_t default_max_sheet_lines = 4'000'000;
 
 // The lines the file would give at most, counted without loading it: the text lines of a
-// line-text file, the <line> elements of a codesheet (`xml`). -1 when the file cannot be read
-// (the loader then says why).
+// line-text file, the <line> elements of a codesheet (`xml`). -1 when the file is not a regular
+// file (a pipe can be read only once, by the loader) or cannot be read (the loader says why).
 int64_t count_sheet_lines(const std::string& path, bool xml);
 
 } // namespace mondrel

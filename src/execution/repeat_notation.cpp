@@ -62,7 +62,7 @@ class measured_output {
 public:
     using position = extent;
     position here() const { return now_; }
-    void put(char c, bool item) {
+    void put(char, bool item) {
         now_.chars = held(now_.chars + 1);
         if (item) now_.items = held(now_.items + 1);
     }

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ namespace {
 
 constexpr const char* usage_text =
     R"(usage: mondrel-run [--format text|csv|json] [--define NAME=VALUE]... [--timeout SECONDS]
-                   [--max-loop-count N] [--check] [--save OUT] [--open-all] FILE...
+                   [--max-loop-count N] [--max-lines N] [--check] [--save OUT] [--open-all]
+                   FILE...
 
 Loads each FILE (".mdr" is a codesheet, any other extension line text), runs it as the
 window's Go command does, and prints it.
@@ -32,6 +34,7 @@ window's Go command does, and prints it.
   --define N=V    a global variable N with the value V (a number when V reads as one)
   --timeout S     stop a run after S seconds (the line running then gets the error)
   --max-loop-count N   passes after which a WHILE or FOR loop ends (default 1000)
+  --max-lines N   refuse a sheet of more than N lines (default 4000000)
   --check         translate only: print each line with a syntax error, exit 1 when any
   --save OUT      after the run write the sheet to OUT (".mdr" codesheet, else line text)
   --open-all      show the children of closed lines too
@@ -83,6 +86,13 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             if (end == v.c_str() || *end != '\0' || n < 1 || n > 2147483647L)
                 return "--max-loop-count needs a whole number from 1: " + v;
             opt.max_loop_count = static_cast<int32_t>(n);
+        } else if (arg == "--max-lines") {
+            if (!value(v)) return "--max-lines needs a number";
+            char* end = nullptr;
+            const long long n = std::strtoll(v.c_str(), &end, 10);
+            if (end == v.c_str() || *end != '\0' || n < 1 || n > 2147483647LL)
+                return "--max-lines needs a whole number from 1: " + v;
+            opt.max_lines = n;
         } else if (arg == "--check") {
             opt.check = true;
         } else if (arg == "--save") {
@@ -118,5 +128,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::ios::sync_with_stdio(false);
-    return mondrel::run_files(opt, std::cout, std::cerr);
+    // Memory that runs out where run_files does not expect it still ends the program with a
+    // message and the status of a sheet that could not be loaded, never with an abort.
+    try {
+        return mondrel::run_files(opt, std::cout, std::cerr);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "mondrel-run: not enough memory\n";
+        return 2;
+    }
 }

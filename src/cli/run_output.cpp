@@ -43,27 +43,27 @@ std::string boxes_text(const table_list_item& row) {
 
 // The cells of one row in column order: line, word, code, name, data, then values (or the
 // error text). A full-width row has no cells after the code.
-std::vector<std::string> row_cells(const table_list_item& row) {
+std::vector<std::string> row_cells(const mrdisplay_rows& rows, const table_list_item& row) {
     const bool cont = row.has_flag(row_continuation);
     std::vector<std::string> cells{
         row.line_text, cont ? std::string() : word_column_text(code_word_from_text(row.word)),
-        row.code};
+        std::string(rows.code(row))};
     if (row.has_flag(row_full_width)) return cells;
-    cells.push_back(row.name);
+    cells.emplace_back(rows.name(row));
     cells.push_back(boxes_text(row));
     if (row.has_flag(row_error)) {
-        cells.push_back(row.error_text);
+        cells.emplace_back(rows.error_text(row));
     } else {
-        for (const std::string& t : row.cell_texts)
-            cells.push_back(t);
+        for (int k = 0; k < rows.cell_count(row); ++k)
+            cells.push_back(rows.cell(row, k).text);
     }
     return cells;
 }
 
 // The cells as they may be printed: every one escaped, so names from the disk and values
 // cannot reach the terminal raw or split a row.
-std::vector<std::string> printable_cells(const table_list_item& row) {
-    std::vector<std::string> cells = row_cells(row);
+std::vector<std::string> printable_cells(const mrdisplay_rows& rows, const table_list_item& row) {
+    std::vector<std::string> cells = row_cells(rows, row);
     for (std::string& c : cells)
         c = escape_controls(c);
     return cells;
@@ -103,6 +103,14 @@ uint32_t code_point(std::string_view s, size_t p, size_t n) {
 bool is_invisible_control(uint32_t c) {
     return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
            (c >= 0x2066 && c <= 0x2069);
+}
+
+// Writes out what has gathered once it is a megabyte, so that a long sheet's output is never
+// held whole.
+void write_piece(std::ostream& out, std::string& gathered) {
+    if (gathered.size() < (size_t{1} << 20)) return;
+    out << gathered;
+    gathered.clear();
 }
 
 } // namespace
@@ -235,25 +243,26 @@ std::string csv_field(const std::string& text) {
     return out + "\"";
 }
 
+// Two passes over the rows, each making one row's cells at a time: the first finds the
+// column widths, the second writes. Holding every cell of a long sheet at once would cost
+// more than the rows themselves.
 void write_text(std::ostream& out, const sheet_report& report) {
     if (!report.rows) return;
-    std::vector<std::vector<std::string>> table;
-    table.reserve(report.rows->rows().size());
-    for (const table_list_item& row : report.rows->rows())
-        table.push_back(printable_cells(row));
+    const std::vector<table_list_item>& rows = report.rows->rows();
     // Column widths over the rows that have the column. A full-width code and an error text
     // run to the end of their line, so they widen nothing.
     std::vector<size_t> width;
-    for (size_t r = 0; r < table.size(); ++r) {
-        const auto& cells = table[r];
-        const bool spans = report.rows->rows()[r].has_flag(row_error);
+    for (const table_list_item& row : rows) {
+        const std::vector<std::string> cells = printable_cells(*report.rows, row);
+        const bool spans = row.has_flag(row_error);
         const size_t aligned = cells.size() == 3 ? 2 : cells.size() - (spans ? 1 : 0);
         if (width.size() < aligned) width.resize(aligned, 0);
         for (size_t c = 0; c < aligned; ++c)
             width[c] = std::max(width[c], display_width(cells[c]));
     }
     std::string text;
-    for (const auto& cells : table) {
+    for (const table_list_item& row : rows) {
+        const std::vector<std::string> cells = printable_cells(*report.rows, row);
         std::string line;
         for (size_t c = 0; c < cells.size(); ++c) {
             const size_t pad =
@@ -267,6 +276,7 @@ void write_text(std::ostream& out, const sheet_report& report) {
             line.pop_back();
         text += line;
         text += '\n';
+        write_piece(out, text);
     }
     out << text;
 }
@@ -282,7 +292,7 @@ void write_csv(std::ostream& out, const sheet_report& report, int value_columns)
     if (!report.rows) return;
     std::string text;
     for (const table_list_item& row : report.rows->rows()) {
-        std::vector<std::string> cells = printable_cells(row);
+        std::vector<std::string> cells = printable_cells(*report.rows, row);
         // Every record has the header's fields.
         cells.resize(std::max(cells.size(), static_cast<size_t>(5 + value_columns)));
         for (size_t c = 0; c < cells.size(); ++c) {
@@ -290,6 +300,7 @@ void write_csv(std::ostream& out, const sheet_report& report, int value_columns)
             text += csv_field(cells[c]);
         }
         text += "\r\n";
+        write_piece(out, text);
     }
     out << text;
 }
@@ -332,6 +343,7 @@ void write_json(std::ostream& out, const sheet_report& report) {
             j += "]";
         }
         j += "]}";
+        write_piece(out, j);
     }
     j += "],\n \"globals\": {";
     for (size_t g = 0; g < report.globals.size(); ++g) {

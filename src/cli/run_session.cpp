@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 #include <time.h>
@@ -126,6 +127,7 @@ struct sheet {
     std::string file; // as given (or as the chain named it)
     fs::path path;    // absolute
     bool loaded = false;
+    std::string problem; // why it was not loaded or printed, when the runner knows
     std::unique_ptr<mondrel_doc> doc;
     std::unique_ptr<run_engine> engine;
     mrdisplay_rows rows;
@@ -145,17 +147,62 @@ vbs::Value define_value(const std::string& text) {
     return vbs::Value::string(text);
 }
 
-bool load_sheet(sheet& s) {
-    s.doc = std::make_unique<mondrel_doc>();
+std::string too_many_lines(const sheet& s, int64_t lines, int64_t limit) {
+    return s.file + ": " + std::to_string(lines) + " lines, more than the " +
+           std::to_string(limit) + " lines mondrel-run takes (see --max-lines)";
+}
+
+// A sheet with more lines than the limit is refused before it is loaded, and again after
+// (the count before is an upper bound only for line text).
+bool load_sheet(sheet& s, int64_t max_lines) {
     std::error_code ec;
     s.path = fs::absolute(s.file, ec).lexically_normal();
     if (ec) return false;
     const std::string path = s.path.string();
-    if (!read_file(*s.doc, path, read_replace, 0)) return false;
+    try {
+        s.doc = std::make_unique<mondrel_doc>();
+        const file_choice choice = resolve_file_name(*s.doc, path);
+        if (const int64_t lines = count_sheet_lines(choice.path, choice.xml); lines > max_lines) {
+            s.problem = too_many_lines(s, lines, max_lines);
+            s.doc.reset();
+            return false;
+        }
+        if (!read_file(*s.doc, path, read_replace, 0)) return false;
+        if (s.doc->line_count() > max_lines) {
+            s.problem = too_many_lines(s, s.doc->line_count(), max_lines);
+            s.doc.reset();
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        s.doc.reset();
+        s.problem = s.file + ": not enough memory to load the sheet";
+        return false;
+    }
     s.doc->set_file_name(path);
     s.doc->mark_saved();
     s.loaded = true;
     return true;
+}
+
+// Builds the rows the output needs. False, with the sheet's memory let go, when there is not
+// enough memory for them.
+bool build_sheet_rows(sheet& s, const run_options& opt) {
+    const fmt_result_list* fmts = s.engine ? &s.engine->fmt_results() : nullptr;
+    try {
+        if (opt.format == output_format::json || opt.check)
+            s.all_lines.refresh(*s.doc, true, -1, fmts);
+        if (opt.format != output_format::json && !opt.check)
+            s.rows.refresh(*s.doc, opt.open_all, -1, fmts);
+        return true;
+    } catch (const std::bad_alloc&) {
+        s.rows = mrdisplay_rows();
+        s.all_lines = mrdisplay_rows();
+        s.engine.reset();
+        s.doc.reset();
+        s.loaded = false;
+        s.problem = s.file + ": not enough memory to show the sheet";
+        return false;
+    }
 }
 
 // Runs a loaded sheet to its end: a breakpoint only pauses a window's run, so the runner goes
@@ -217,7 +264,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         bool ok = false;
         {
             phase_clock clock(load_t);
-            ok = load_sheet(*s);
+            ok = load_sheet(*s, opt.max_lines);
         }
         sheet& first = *s;
         sheets.push_back(std::move(s));
@@ -228,9 +275,15 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         sheet* current = &first;
         int depth = 0;
         while (true) {
-            {
+            try {
                 phase_clock clock(run_t);
                 run_sheet(*current, opt, depth);
+            } catch (const std::bad_alloc&) {
+                current->engine.reset();
+                current->doc.reset();
+                current->loaded = false;
+                current->problem = current->file + ": not enough memory to run the sheet";
+                break;
             }
             if (current->engine->reason() != stop_reason::chain) break;
             fs::path target;
@@ -248,7 +301,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
                 bool chained_ok = false;
                 {
                     phase_clock clock(load_t);
-                    chained_ok = load_sheet(*chained);
+                    chained_ok = load_sheet(*chained, opt.max_lines);
                 }
                 if (!chained_ok) {
                     sheets.push_back(std::move(chained));
@@ -265,16 +318,17 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
     // Rows and the exit status.
     std::optional<phase_clock> rows_clock(std::in_place, rows_t);
     for (auto& s : sheets) {
-        if (!s->loaded) {
-            err << "mondrel-run: Could not open the file: " << escape_controls(s->file) << "\n";
+        if (s->loaded && !build_sheet_rows(*s, opt)) {
+            err << "mondrel-run: " << s->problem << "\n";
             status = 2;
             continue;
         }
-        const fmt_result_list* fmts = s->engine ? &s->engine->fmt_results() : nullptr;
-        if (opt.format == output_format::json || opt.check)
-            s->all_lines.refresh(*s->doc, true, -1, fmts);
-        if (opt.format != output_format::json && !opt.check)
-            s->rows.refresh(*s->doc, opt.open_all, -1, fmts);
+        if (!s->loaded) {
+            err << "mondrel-run: Could not open the file: " << escape_controls(s->file) << "\n";
+            if (!s->problem.empty()) err << "mondrel-run: " << s->problem << "\n";
+            status = 2;
+            continue;
+        }
         if (s->timed_out) {
             err << "mondrel-run: " << s->file << ": stopped after the timeout\n";
             status = std::max(status, 1);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "cli/sheet_limits.h"
+
 namespace mondrel {
 
 enum class output_format { text, csv, json };
@@ -18,6 +20,7 @@ struct run_options {
     std::vector<std::pair<std::string, std::string>> defines; // global name, value text
     std::chrono::milliseconds timeout{0};                     // 0: none
     int32_t max_loop_count = 0;                               // 0: the default
+    int64_t max_lines = default_max_sheet_lines;              // a sheet with more is not loaded
     bool check = false;
     bool open_all = false;
     bool help = false;
@@ -27,7 +30,9 @@ struct run_options {
 
 // Runs every file and writes the results to `out`, diagnostics to `err`. Returns the exit
 // status: 0 sound, 1 some line has an error (or a run was stopped by the timeout), 2 a file
-// could not be loaded or saved, or a --define name is not a valid name.
+// could not be loaded or saved (too many lines, or not enough memory, among the reasons), or a
+// --define name is not a valid name. Memory running out while a sheet loads or its rows are
+// built fails that sheet alone; anywhere else it ends the call with status 2.
 int run_files(const run_options& opt, std::ostream& out, std::ostream& err);
 
 } // namespace mondrel

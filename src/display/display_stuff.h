@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mondrel {
@@ -68,28 +69,22 @@ struct index_box {
     int32_t width = 1;         // in digits; lined up over the rows of one array
 };
 
-// One grid row below the header.
+// One grid row below the header. A sheet of a million lines has a million of these, so a row
+// holds only what is its own: the line's code, name, format and error texts and the values'
+// texts stay in the display line, and the display object hands them out for a row (see
+// mrdisplay_rows: code, name, cell and the others).
 struct table_list_item {
     int32_t line = 0;        // document line, equal to the display line's position
     int32_t first_value = 0; // index of the line's first value shown on this row
     int32_t value_count = 0; // values of the line that start on this row
     uint32_t flags = 0;
+    int32_t height = -1; // pixels; -1 when the display's default row height applies
 
     std::string line_text;   // outline number with blanked repeats, "*" for a closed head
     std::string full_number; // the whole outline number, e.g. "2.3"
-    std::string word;        // the code word as stored, lower case ("" for an expression)
-    std::string code;
-    std::string name;
-    std::string format_text;
-    std::string error_text;
+    std::string_view word;   // the code word as stored, lower case ("" for an expression)
 
     std::vector<index_box> boxes;
-
-    // The value cells shown, at most data_cols of them.
-    std::vector<std::string> cell_texts;
-    std::vector<const prop_list*> cell_formats;
-
-    int32_t height = -1; // pixels; -1 when the display's default row height applies
 
     bool has_flag(uint32_t f) const { return (flags & f) != 0; }
 };

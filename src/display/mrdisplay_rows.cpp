@@ -148,7 +148,7 @@ void mrdisplay_rows::make_display_lines(mondrel_doc& doc, bool force_open, int p
         dl.code_word = src.code_word;
         dl.name = src.name;
         dl.code = src.code;
-        dl.format_text = src.format ? format_text(*src.format) : std::string();
+        dl.format_text = src.format ? mondrel::format_text(*src.format) : std::string();
         if (!src.error_text.empty()) {
             dl.error_text = src.error_text;
             continue;
@@ -223,6 +223,10 @@ void outline_texts(const std::vector<int>& A, const std::vector<int>& B, int dep
 // is a direct child with its subtree; the head counts as the group's first item).
 void mrdisplay_rows::build_rows() {
     rows_.clear();
+    // Most lines have one row: room for them all at once, so that a long sheet's rows are not
+    // copied over and over while they grow (the copy and the original together were the
+    // largest moment of a long sheet).
+    rows_.reserve(lines_.size());
     std::vector<int> A{0}, B{-1}, C{0};
     int depth = 0;
     bool closing = false, hidden = false;
@@ -282,27 +286,35 @@ void mrdisplay_rows::add_line_rows(int line_index, std::string line_text, std::s
     if (dl.has_flag(dl_current)) row.flags |= row_current;
     row.line_text = std::move(line_text);
     row.full_number = std::move(full_number);
-    row.word = std::string(code_word_text(dl.code_word));
-    row.code = dl.code;
-    row.name = dl.name;
-    row.format_text = dl.format_text;
-    row.error_text = dl.error_text;
+    row.word = code_word_text(dl.code_word);
     row.height = full_width ? markup_row_height(dl.code) : -1;
-    const size_t first_row = rows_.size();
     rows_.push_back(std::move(row));
     line_value_rows(dl, line_index);
-    // Copy the shown values of each of the line's rows, at most data_cols of them.
-    for (size_t r = first_row; r < rows_.size(); ++r) {
-        table_list_item& t = rows_[r];
-        const int shown = std::min(t.value_count, data_cols_);
-        t.cell_texts.reserve(shown);
-        t.cell_formats.reserve(shown);
-        for (int k = 0; k < shown; ++k) {
-            const data_list_item& v = dl.values[t.first_value + k];
-            t.cell_texts.push_back(v.text);
-            t.cell_formats.push_back(v.format);
-        }
-    }
+}
+
+std::string_view mrdisplay_rows::code(const table_list_item& row) const {
+    return row.has_flag(row_continuation) ? std::string_view() : lines_[row.line].code;
+}
+
+std::string_view mrdisplay_rows::name(const table_list_item& row) const {
+    return row.has_flag(row_continuation) ? std::string_view() : lines_[row.line].name;
+}
+
+std::string_view mrdisplay_rows::error_text(const table_list_item& row) const {
+    return row.has_flag(row_continuation) ? std::string_view() : lines_[row.line].error_text;
+}
+
+std::string_view mrdisplay_rows::format_text(const table_list_item& row) const {
+    return lines_[row.line].format_text;
+}
+
+int mrdisplay_rows::cell_count(const table_list_item& row) const {
+    const int values = static_cast<int>(lines_[row.line].values.size()) - row.first_value;
+    return std::max(0, std::min({row.value_count, data_cols_, values}));
+}
+
+const data_list_item& mrdisplay_rows::cell(const table_list_item& row, int k) const {
+    return lines_[row.line].values[row.first_value + k];
 }
 
 // Values over rows. A closed array start takes the rest of that array into its row behind a
@@ -327,7 +339,6 @@ void mrdisplay_rows::line_value_rows(const display_list_item& dl, int line_index
             table_list_item cont;
             cont.line = line_index;
             cont.flags = row_continuation;
-            cont.format_text = dl.format_text;
             rows_.push_back(std::move(cont));
             row = &rows_.back();
         }
@@ -384,7 +395,7 @@ mrdisplay_rows::value_ref mrdisplay_rows::value_at(int grid_row, int column) con
     const table_list_item& row = rows_[grid_row - 1];
     ref.line = row.line;
     const int k = column - first_value_column;
-    if (k >= 0 && k < static_cast<int>(row.cell_texts.size())) ref.value = row.first_value + k;
+    if (k >= 0 && k < cell_count(row)) ref.value = row.first_value + k;
     return ref;
 }
 

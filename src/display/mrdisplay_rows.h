@@ -67,6 +67,17 @@ public:
     // Grid rows are numbered from 1 below the header; row entry r - 1 belongs to grid row r.
     int grid_row_count() const { return static_cast<int>(rows_.size()); }
 
+    // What a row shows of its line. A continuation row shows no code, name or error text;
+    // it keeps the line's format text. The views stay valid until the next refresh.
+    std::string_view code(const table_list_item& row) const;
+    std::string_view name(const table_list_item& row) const;
+    std::string_view error_text(const table_list_item& row) const;
+    std::string_view format_text(const table_list_item& row) const;
+    // The value cells a row shows, at most data_cols of them; cell k is the line's value
+    // first_value + k, with its text and format.
+    int cell_count(const table_list_item& row) const;
+    const data_list_item& cell(const table_list_item& row, int k) const;
+
     // The line and value under a grid row and column. value is -1 outside the value columns or
     // past the values shown on that row; line is -1 for row 0 or a row past the end.
     struct value_ref {

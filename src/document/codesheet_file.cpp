@@ -139,7 +139,7 @@ private:
         }
         if (indent > 0) code.insert(0, static_cast<std::size_t>(indent), ' ');
         line_ptr line = make_line(doc_, count, word, std::move(name), std::move(code));
-        line->format = std::make_unique<prop_list>(prop_list::from_text(format));
+        line->format = format_from_text(format);
         if (open) line->flags |= flag_open;
         if (readonly) line->flags |= flag_readonly;
         return line;

@@ -62,7 +62,7 @@ struct change_item {
     line_ptr line;
     std::vector<line_ptr> dropped; // set_count: the lines cut off the end, last kept in order
     int32_t third = 0;
-    std::unique_ptr<prop_list> format;
+    format_ptr format;
     std::string text;
     bool value = false;
 

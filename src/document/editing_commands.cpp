@@ -381,7 +381,7 @@ bool editing_commands::end_edit(end_edit_mode mode) {
         group_scope group(doc_, command::end_edit);
         line_ptr made = make_line(doc_, old.count, word, std::move(name), std::move(code));
         // The edit keeps the line's format and its open state; other flags start afresh.
-        made->format = std::make_unique<prop_list>(*old.format);
+        made->format = format_copy(old.format);
         made->flags = old.flags & flag_open;
         doc_.changed_sli(i, std::move(made));
         doc_.ensure_trailing_blank();

@@ -1,5 +1,6 @@
 #include "document/line_pool.h"
 
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -21,14 +22,29 @@ constexpr std::size_t record_size = sizeof(source_list_item);
 constexpr std::size_t block_bytes = std::size_t(2) << 20;
 constexpr std::size_t records_per_block = block_bytes / record_size;
 
-std::byte* new_block() {
-    auto* block =
-        static_cast<std::byte*>(::operator new (block_bytes, std::align_val_t{block_bytes}));
 #if defined(__linux__)
+// The block is cut out of a mapping twice its size, and the rest is given back: an aligned
+// allocation from the heap would keep the whole double size as address space, which counts
+// against a process's address-space limit (ulimit -v) although it is never touched.
+std::byte* new_block() {
+    void* room =
+        mmap(nullptr, 2 * block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (room == MAP_FAILED) throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(room);
+    const std::uintptr_t aligned = (start + block_bytes - 1) & ~(std::uintptr_t{block_bytes} - 1);
+    if (aligned > start) munmap(room, aligned - start);
+    const std::uintptr_t tail = aligned + block_bytes;
+    if (start + 2 * block_bytes > tail)
+        munmap(reinterpret_cast<void*>(tail), start + 2 * block_bytes - tail);
+    auto* block = reinterpret_cast<std::byte*>(aligned);
     madvise(block, block_bytes, MADV_HUGEPAGE); // a wish: refused, the block has small pages
-#endif
     return block;
 }
+#else
+std::byte* new_block() {
+    return static_cast<std::byte*>(::operator new (block_bytes, std::align_val_t{block_bytes}));
+}
+#endif
 
 struct free_room {
     free_room* next;

@@ -226,7 +226,7 @@ line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
     std::string format;
     split_format(code, format);
     line_ptr line = make_line(doc, count, word, std::move(name), std::move(code));
-    line->format = std::make_unique<prop_list>(prop_list::from_text(format));
+    line->format = format_from_text(format);
     if (open) line->flags |= flag_open;
     return line;
 }
@@ -235,7 +235,7 @@ namespace {
 
 line_ptr rem_line(mondrel_doc& doc, std::string_view text) {
     line_ptr line = make_line(doc, 1, cw_rem, "", std::string(text));
-    line->format = std::make_unique<prop_list>(prop_list::from_text(""));
+    line->format = empty_text_format();
     return line;
 }
 

@@ -331,7 +331,7 @@ void mondrel_doc::moved_lines(int first, int distance, int number) {
     }
 }
 
-void mondrel_doc::changed_fmt(int i, std::unique_ptr<prop_list> format) {
+void mondrel_doc::changed_fmt(int i, format_ptr format) {
     if (!valid_line(i) || !format) return;
     swap_format(i, format);
     if (history_.wants_records()) {
@@ -382,7 +382,7 @@ void mondrel_doc::changed_cnt(int i, int32_t count) {
     put_count(i, count);
 }
 
-void mondrel_doc::changed_display_fmt(int k, std::unique_ptr<prop_list> format) {
+void mondrel_doc::changed_display_fmt(int k, format_ptr format) {
     if (k < 0 || k >= sheet_format_count || !format) return;
     swap_sheet_format(k, format);
     if (history_.wants_records()) {
@@ -479,11 +479,11 @@ bool mondrel_doc::move_block(int first, int distance, int number) {
     return true;
 }
 
-void mondrel_doc::swap_format(int i, std::unique_ptr<prop_list>& format) {
+void mondrel_doc::swap_format(int i, format_ptr& format) {
     std::swap(lines_[i]->format, format);
 }
 
-void mondrel_doc::swap_sheet_format(int k, std::unique_ptr<prop_list>& format) {
+void mondrel_doc::swap_sheet_format(int k, format_ptr& format) {
     std::swap(formats_[k], format);
 }
 

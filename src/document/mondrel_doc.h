@@ -119,7 +119,7 @@ public:
     // start). Counts are left alone.
     void moved_lines(int first, int distance, int number);
     // Gives line i a new format set; the old one goes to the record.
-    void changed_fmt(int i, std::unique_ptr<prop_list> format);
+    void changed_fmt(int i, format_ptr format);
     // Sets or clears flag `mask` of line i.
     void flag_set(int i, int32_t mask, bool value);
     // Opens or closes line i when it is a list; otherwise nothing.
@@ -131,7 +131,7 @@ public:
     // Sets the count of line i, recording the old one (`changed_cnt`).
     void changed_cnt(int i, int32_t count);
     // Sheet-wide settings, each recorded.
-    void changed_display_fmt(int k, std::unique_ptr<prop_list> format);
+    void changed_display_fmt(int k, format_ptr format);
     void changed_grid(int row_height, int data_cols);
     void changed_created_by(std::string text);
     void changed_description(std::string text);
@@ -162,8 +162,8 @@ public:
     // the array.
     bool move_block(int first, int distance, int number);
     // Swaps the format set of line i, or sheet format k, with `format`.
-    void swap_format(int i, std::unique_ptr<prop_list>& format);
-    void swap_sheet_format(int k, std::unique_ptr<prop_list>& format);
+    void swap_format(int i, format_ptr& format);
+    void swap_sheet_format(int k, format_ptr& format);
     // Stores row_height and data_cols; the width array keeps data_cols + 5 entries, existing
     // widths kept and defaults for new columns.
     void put_grid(int row_height, int data_cols);
@@ -213,7 +213,7 @@ private:
     int32_t data_cols_ = default_data_cols;
     int32_t row_height_ = default_row_height;
     std::vector<int> col_widths_;
-    std::array<std::unique_ptr<prop_list>, sheet_format_count> formats_;
+    std::array<format_ptr, sheet_format_count> formats_;
     undo_list history_;
 
     uint64_t structure_version_ = 0;

@@ -10,12 +10,33 @@
 #include <string_view>
 #include <vector>
 
+#include "document/rare_vector.h"
 #include "document/value_list.h"
 #include "vbscript/variant.h"
 
 namespace mondrel {
 
 class prop_list;
+
+// Owns a format set, unless the set is one of the shared ones below, which are never freed.
+// Most lines have no format of their own; they all point at one shared set instead of
+// holding a copy each (a set is a few hundred bytes, a long sheet has millions of lines).
+// A line's format is never changed in place, only replaced, so sharing is safe.
+struct format_release {
+    format_release() = default;
+    format_release(std::default_delete<prop_list>) {} // takes over a std::unique_ptr's set
+    void operator()(prop_list* format) const noexcept;
+};
+using format_ptr = std::unique_ptr<prop_list, format_release>;
+
+// The empty placeholder a new line starts with (prop_list()), and the set parsed from the
+// empty text (prop_list::from_text("")), each shared.
+format_ptr placeholder_format();
+format_ptr empty_text_format();
+// The set parsed from `text`; the shared one for the empty text.
+format_ptr format_from_text(std::string_view text);
+// A set equal to `format` for another line: the same shared set, or a copy of an own one.
+format_ptr format_copy(const format_ptr& format);
 
 // Index path of a value inside nested arrays, and per-level open states of a value.
 using si_array = std::vector<int16_t>;
@@ -51,10 +72,11 @@ struct line_results {
     bool has_objects = false;
     bool has_formats = false; // a FMT result gave some value a format (see value_format)
     value_list values;
-    std::vector<const prop_list*> formats;
-    std::vector<si_array> indexes;
-    std::vector<bo_array> opens;
-    std::vector<bo_array> saved_opens;
+    // Empty for most lines, so each is one pointer until it is filled (see rare_vector).
+    rare_vector<const prop_list*> formats;
+    rare_vector<si_array> indexes;
+    rare_vector<bo_array> opens;
+    rare_vector<bo_array> saved_opens;
 };
 
 // Each line starts a cache line, and what the end of a run writes for every line (the result
@@ -86,7 +108,7 @@ struct alignas(64) source_list_item {
     // The run engine's compiled form of this line's texts. It stays with the line when lines
     // around it are added, removed or moved; the run engine checks it against the stamp.
     std::shared_ptr<void> run_code;
-    std::unique_ptr<prop_list> format; // never null once the line is in a document
+    format_ptr format; // never null once the line is in a document
 
     // Translation, filled by make_line.
     std::string script;
@@ -113,7 +135,7 @@ using line_ptr = std::unique_ptr<source_list_item>;
 
 // The format value k of a line shows in: one a FMT result gave it, else the line's own.
 inline const prop_list* value_format(const source_list_item& line, size_t k) {
-    const std::vector<const prop_list*>& formats = line.results.formats;
+    const rare_vector<const prop_list*>& formats = line.results.formats;
     const prop_list* own = k < formats.size() ? formats[k] : nullptr;
     return own ? own : line.format.get();
 }

@@ -3,11 +3,10 @@
 // line record (the end of a run writes it without touching another block of memory); a line
 // with more keeps the rest in a block of their own.
 
+#include "document/rare_vector.h"
+#include "vbscript/variant.h"
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
-#include "vbscript/variant.h"
 
 namespace mondrel {
 
@@ -32,7 +31,7 @@ public:
 
 private:
     vbs::Value first_;
-    std::vector<vbs::Value> rest_;
+    rare_vector<vbs::Value> rest_;
     uint32_t size_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "execution/repeat_notation.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "execution/mr_exception.h"
@@ -15,17 +16,25 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// One open brace list while copying: where, in the output, the element that a ":" would
-// repeat begins. That is after the list's "{" or its last ",", or at the "{" of the last
-// nested list written since then (so in {{0,0}:12} the element is the pair).
-struct open_list {
-    size_t element_start;
+// Sizes beyond any limit are held at this ceiling, so that sums and products of them never
+// overflow: a product of two held values stays far below 2^64.
+constexpr unsigned long long size_ceiling = 1ULL << 40;
+
+unsigned long long held(unsigned long long n) {
+    return std::min(n, size_ceiling);
+}
+
+// Where the output stands: its length in characters and the list items it holds (every "{"
+// and every "," inside a list begins one more item).
+struct extent {
+    unsigned long long chars = 0;
+    unsigned long long items = 0;
 };
 
 // The count that follows a ":" at `colon`: the run of blanks and digits after it, which never
 // takes the text's last character (that is the closing brace of a well-formed list). Sets
 // `run_end` to one past the run. Returns -1 when the run holds no digit. Counts beyond what
-// any expansion could hold are capped; they are refused later as too large.
+// any expansion could hold are held at the ceiling; they are refused as too large.
 long long read_count(std::string_view text, size_t colon, size_t& run_end) {
     const size_t limit = text.empty() ? 0 : text.size() - 1;
     size_t p = colon + 1;
@@ -41,40 +50,74 @@ long long read_count(std::string_view text, size_t colon, size_t& run_end) {
     long long value = 0;
     for (size_t i = first; i < last; ++i) {
         if (!is_digit(text[i])) throw mr_exception("Bad repeat count");
-        if (value <= static_cast<long long>(max_expanded_length) + 2)
-            value = value * 10 + (text[i] - '0');
+        value = static_cast<long long>(held(static_cast<unsigned long long>(value) * 10 +
+                                            static_cast<unsigned long long>(text[i] - '0')));
     }
     return value;
 }
 
-// Replaces the output from `from` to its end by `count` copies of that element joined by ",";
-// a count below 2 leaves the one copy there is.
-void repeat_tail(std::string& out, size_t from, long long count) {
-    if (count < 2) return;
-    const size_t element = out.size() - from;
-    // Each further copy adds the element and a comma; check before building anything.
-    const unsigned long long added =
-        static_cast<unsigned long long>(count - 1) * (static_cast<unsigned long long>(element) + 1);
-    if (added > max_expanded_length || out.size() + added > max_expanded_length)
-        throw mr_exception("Repeat count too large");
-    out.reserve(out.size() + added);
-    for (long long k = 1; k < count; ++k) {
-        out.push_back(',');
-        out.append(out, from, element);
+// The output of the expansion when it is only measured: nothing is written, the length and
+// the items are counted. Element starts are positions in this count.
+class measured_output {
+public:
+    using position = extent;
+    position here() const { return now_; }
+    void put(char, bool item) {
+        now_.chars = held(now_.chars + 1);
+        if (item) now_.items = held(now_.items + 1);
     }
-}
+    void put_text(std::string_view s) { now_.chars = held(now_.chars + s.size()); }
+    // The element from `from` to the end repeated: count - 1 more copies, each after a ",".
+    void repeat_tail(position from, long long count) {
+        if (count < 2) return;
+        const auto more = static_cast<unsigned long long>(count - 1);
+        now_.chars = held(now_.chars + more * (now_.chars - from.chars + 1));
+        now_.items = held(now_.items + more * (now_.items - from.items + 1));
+    }
+    // The start of the last copy of an element that began at `from`.
+    position last_copy(position from, position before) const {
+        return {now_.chars - (before.chars - from.chars), now_.items - (before.items - from.items)};
+    }
 
-} // namespace
+private:
+    extent now_;
+};
+
+// The output written: the expanded text itself. The measuring pass has made sure it fits.
+class text_output {
+public:
+    using position = size_t;
+    explicit text_output(size_t room) { out_.reserve(room); }
+    position here() const { return out_.size(); }
+    void put(char c, bool) { out_.push_back(c); }
+    void put_text(std::string_view s) { out_.append(s); }
+    void repeat_tail(position from, long long count) {
+        const size_t element = out_.size() - from;
+        for (long long k = 1; k < count; ++k) {
+            out_.push_back(',');
+            out_.append(out_, from, element);
+        }
+    }
+    position last_copy(position from, position before) const {
+        return out_.size() - (before - from);
+    }
+    std::string take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
 
 // The text is copied from left to right. Brace lists are tracked on an explicit stack (so any
 // depth of nesting costs no recursion), strings are copied whole, and each repeat is expanded
 // as soon as its count has been read. A nested list is complete, its own repeats expanded,
 // before a ":" after it can repeat it, so inner repeats are expanded first as they must be.
-std::string expand_repeats(std::string_view text) {
-    if (text.find(':') == std::string_view::npos) return std::string(text);
-    std::string out;
-    out.reserve(text.size());
-    std::vector<open_list> lists;
+// Returns whether any repeat was found.
+template <class Output> bool expand_into(std::string_view text, Output& out) {
+    using position = typename Output::position;
+    // Per open brace list: where the element that a ":" would repeat begins. That is after
+    // the list's "{" or its last ",", or at the "{" of the last nested list written since then
+    // (so in {{0,0}:12} the element is the pair).
+    std::vector<position> lists;
     bool expanded = false;
     size_t i = 0;
     while (i < text.size()) {
@@ -82,44 +125,56 @@ std::string expand_repeats(std::string_view text) {
         if (c == '"') {
             const size_t close = text.find('"', i + 1);
             const size_t end = close == std::string_view::npos ? text.size() : close + 1;
-            out.append(text.substr(i, end - i));
+            out.put_text(text.substr(i, end - i));
             i = end;
             continue;
         }
         if (c == '{') {
-            if (!lists.empty()) lists.back().element_start = out.size();
-            out.push_back(c);
-            lists.push_back({out.size()});
+            if (!lists.empty()) lists.back() = out.here();
+            out.put(c, true);
+            lists.push_back(out.here());
         } else if (c == '}') {
-            out.push_back(c);
+            out.put(c, false);
             if (!lists.empty()) lists.pop_back();
         } else if (c == ',' && !lists.empty()) {
-            out.push_back(c);
-            lists.back().element_start = out.size();
+            out.put(c, true);
+            lists.back() = out.here();
         } else if (c == ':' && !lists.empty()) {
             size_t run_end = i + 1;
             const long long count = read_count(text, i, run_end);
-            if (count < 0) {
-                out.push_back(c);
-            } else {
-                const size_t from = lists.back().element_start;
-                const size_t element = out.size() - from;
-                repeat_tail(out, from, count);
+            if (count >= 0) {
+                const position from = lists.back();
+                const position before = out.here();
+                out.repeat_tail(from, count);
                 // A further ":" in the same element repeats the last copy.
-                lists.back().element_start = out.size() - element;
+                lists.back() = out.last_copy(from, before);
                 expanded = true;
                 i = run_end;
                 continue;
             }
+            out.put(c, false);
         } else {
-            out.push_back(c);
+            out.put(c, false);
         }
         ++i;
-        if (expanded && out.size() > max_expanded_length)
-            throw mr_exception("Repeat count too large");
     }
-    if (expanded && out.size() > max_expanded_length) throw mr_exception("Repeat count too large");
-    return out;
+    return expanded;
+}
+
+} // namespace
+
+// The whole expansion is measured first, with nothing built; only when it fits is the text
+// written. So nested repeats, each small, cannot together build a huge text or list.
+std::string expand_repeats(std::string_view text) {
+    if (text.find(':') == std::string_view::npos) return std::string(text);
+    measured_output measure;
+    if (!expand_into(text, measure)) return std::string(text);
+    const extent size = measure.here();
+    if (size.chars > max_expanded_length || size.items > max_expanded_items)
+        throw mr_exception("Repeat count too large");
+    text_output out(static_cast<size_t>(size.chars));
+    expand_into(text, out);
+    return out.take();
 }
 
 } // namespace mondrel

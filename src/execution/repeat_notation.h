@@ -13,13 +13,19 @@
 
 namespace mondrel {
 
-// An expansion may make the text at most this long (16 MiB).
+// An expansion may make the text at most this long (16 MiB)...
 inline constexpr size_t max_expanded_length = size_t{16} << 20;
+// ...and hold at most this many list items (each "{" and each "," in a list starts one). Every
+// item becomes a value of the line, with its index path, its text and its cell, which costs a
+// kilobyte or more; a million of them would take gigabytes.
+inline constexpr size_t max_expanded_items = 100000;
 
-// The text with every repeat expanded. Raises mr_exception "Repeat count too large" when the
-// expanded text would exceed max_expanded_length, and "Bad repeat count" when the count is
-// two runs of digits separated by blanks. A text without repeats comes back unchanged, however
-// long it is. Runs in time linear in the length of the result.
+// The text with every repeat expanded. The whole expansion is measured before anything is
+// built; raises mr_exception "Repeat count too large" when the expanded text would exceed
+// max_expanded_length or max_expanded_items (nested repeats count with their product), and
+// "Bad repeat count" when the count is two runs of digits separated by blanks. A text without
+// repeats comes back unchanged, however long it is. Runs in time linear in the length of the
+// text and of the result.
 std::string expand_repeats(std::string_view text);
 
 } // namespace mondrel

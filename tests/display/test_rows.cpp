@@ -75,10 +75,10 @@ std::string boxes_of(const table_list_item& row) {
     return s;
 }
 
-std::string cells_of(const table_list_item& row) {
+std::string cells_of(const mrdisplay_rows& d, const table_list_item& row) {
     std::string s;
-    for (const std::string& t : row.cell_texts)
-        s += (s.empty() ? "" : ",") + t;
+    for (int k = 0; k < d.cell_count(row); ++k)
+        s += (s.empty() ? "" : ",") + d.cell(row, k).text;
     return s;
 }
 
@@ -217,8 +217,8 @@ TEST(display_rows, flags_word_and_full_width) {
     EXPECT_EQ(r[2].flags, row_breakpoint);
     EXPECT_EQ(r[2].word, "for");
     EXPECT_EQ(r[3].flags, row_error);
-    EXPECT_EQ(r[3].error_text, "Division by zero");
-    EXPECT_TRUE(r[3].cell_texts.empty()) << "an error line shows no values";
+    EXPECT_EQ(d.error_text(r[3]), "Division by zero");
+    EXPECT_EQ(d.cell_count(r[3]), 0) << "an error line shows no values";
     EXPECT_EQ(r[4].flags, row_current);
     EXPECT_EQ(d.row_height(1), 32);
     EXPECT_EQ(d.row_height(2), default_row_height);
@@ -256,20 +256,23 @@ TEST(display_rows, one_value_and_closed_and_opened_arrays) {
     d.refresh(*doc);
     ASSERT_EQ(d.grid_row_count(), 3);
     EXPECT_EQ(boxes_of(d.rows()[0]), "");
-    EXPECT_EQ(cells_of(d.rows()[0]), "5");
+    EXPECT_EQ(cells_of(d, d.rows()[0]), "5");
     EXPECT_EQ(boxes_of(d.rows()[1]), "[*:1]");
-    EXPECT_EQ(cells_of(d.rows()[1]), "1,2,3");
+    EXPECT_EQ(cells_of(d, d.rows()[1]), "1,2,3");
 
     doc->line(1).results.opens[0][0] = 1;
     d.refresh(*doc);
     ASSERT_EQ(d.grid_row_count(), 5);
     const auto& r = d.rows();
     EXPECT_EQ(boxes_of(r[1]) + boxes_of(r[2]) + boxes_of(r[3]), "[0:1][1:1][2:1]");
-    EXPECT_EQ(cells_of(r[1]) + cells_of(r[2]) + cells_of(r[3]), "123");
+    EXPECT_EQ(cells_of(d, r[1]) + cells_of(d, r[2]) + cells_of(d, r[3]), "123");
     for (int k : {2, 3}) {
         EXPECT_EQ(r[k].flags, row_continuation);
         EXPECT_EQ(r[k].line, 1);
-        EXPECT_EQ(r[k].line_text + r[k].word + r[k].code + r[k].name, "");
+        EXPECT_EQ(r[k].line_text + std::string(r[k].word) + std::string(d.code(r[k])) +
+                      std::string(d.name(r[k])),
+                  "");
+        EXPECT_EQ(d.format_text(r[k]), d.format_text(r[1])) << "the line's format goes on";
     }
     EXPECT_EQ(r[4].line_text, "3");
 }
@@ -300,7 +303,7 @@ TEST(display_rows, nested_arrays_give_one_box_per_level) {
         strings boxes, cells;
         for (const auto& r : d.rows()) {
             boxes.push_back(boxes_of(r));
-            cells.push_back(cells_of(r));
+            cells.push_back(cells_of(d, r));
         }
         EXPECT_EQ(boxes, c.boxes);
         EXPECT_EQ(cells, c.cells);
@@ -336,10 +339,10 @@ TEST(display_rows, values_stop_at_null_and_surplus_is_not_shown) {
     store(*doc, 1, with_null);
     mrdisplay_rows d;
     d.refresh(*doc);
-    EXPECT_EQ(cells_of(d.rows()[0]), "1,2,3,4") << "at most data_cols values on a row";
+    EXPECT_EQ(cells_of(d, d.rows()[0]), "1,2,3,4") << "at most data_cols values on a row";
     EXPECT_EQ(d.rows()[0].value_count, 6);
     EXPECT_EQ(d.lines()[1].values.size(), 1u);
-    EXPECT_EQ(cells_of(d.rows()[1]), "1");
+    EXPECT_EQ(cells_of(d, d.rows()[1]), "1");
 
     // Back from a cell: the line and the value under it.
     EXPECT_EQ(d.value_at(1, first_value_column + 3).value, 3);
@@ -389,10 +392,11 @@ TEST(display_rows, use_formats_off_gives_the_default_format) {
     store(*doc, 0, longs({1}));
     mrdisplay_rows d;
     d.refresh(*doc);
-    EXPECT_EQ(d.rows()[0].cell_formats.at(0), doc->line(0).format.get());
+    ASSERT_EQ(d.cell_count(d.rows()[0]), 1);
+    EXPECT_EQ(d.cell(d.rows()[0], 0).format, doc->line(0).format.get());
     d.use_formats = false;
     d.refresh(*doc);
-    const prop_list* f = d.rows()[0].cell_formats.at(0);
+    const prop_list* f = d.cell(d.rows()[0], 0).format;
     EXPECT_EQ(f, &d.default_format());
     EXPECT_EQ(f->name, "Arial");
     EXPECT_EQ(f->size, 8);
@@ -409,11 +413,11 @@ TEST(display_rows, run_time_formats_are_laid_over_the_values_at_each_refresh) {
     fmts.push_back(make_fmt_res_item("bill", 10, "number:0.000")); // past the capacity
     mrdisplay_rows d;
     d.refresh(*doc, false, -1, &fmts);
-    EXPECT_EQ(cells_of(d.rows()[0]), "1,2,3.00") << "the first line of that name only";
-    EXPECT_EQ(cells_of(d.rows()[1]), "1,2,3");
+    EXPECT_EQ(cells_of(d, d.rows()[0]), "1,2,3.00") << "the first line of that name only";
+    EXPECT_EQ(cells_of(d, d.rows()[1]), "1,2,3");
     d.use_formats = false;
     d.refresh(*doc, false, -1, &fmts);
-    EXPECT_EQ(cells_of(d.rows()[0]), "1,2,3") << "formats off shows the default format";
+    EXPECT_EQ(cells_of(d, d.rows()[0]), "1,2,3") << "formats off shows the default format";
 }
 
 TEST(display_rows, selection_collapses_and_stays_inside_the_rows) {

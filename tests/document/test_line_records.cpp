@@ -8,6 +8,7 @@
 #include "display/prop_stuff.h"
 #include "document/code_words.h"
 #include "document/line_pool.h"
+#include "document/line_text.h"
 #include "document/mondrel_doc.h"
 #include "execution/make_line.h"
 #include "vbscript/convert.h"
@@ -50,6 +51,85 @@ TEST(line_records, a_made_line_starts_with_the_defaults_of_a_new_line) {
     EXPECT_EQ(line->results.capacity, 10);
     ASSERT_NE(line->format, nullptr);
     EXPECT_EQ(line->format->full_text(), prop_list().full_text());
+}
+
+// Lines without a format of their own share one set; a line given a format owns it. Taking
+// the shared set out of a line (a format change kept for undo, a deleted line) never frees it.
+TEST(line_records, lines_without_a_format_share_one_set) {
+    mondrel_doc doc;
+    line_ptr plain1 = read_text_line(doc, "c 1 =1");
+    line_ptr plain2 = read_text_line(doc, "c 1 rem text");
+    line_ptr styled = read_text_line(doc, "c 1 =2      ''f style:bold");
+    EXPECT_EQ(plain1->format.get(), plain2->format.get());
+    EXPECT_EQ(plain1->format.get(), empty_text_format().get());
+    EXPECT_EQ(plain1->format->name, "Arial") << "the set parsed from the empty text";
+    EXPECT_NE(styled->format.get(), plain1->format.get());
+    EXPECT_EQ(styled->format->style, unsigned{style_bold});
+    // A copy for another line shares a shared set and copies an own one.
+    EXPECT_EQ(format_copy(plain1->format).get(), plain1->format.get());
+    const format_ptr copied = format_copy(styled->format);
+    EXPECT_NE(copied.get(), styled->format.get());
+    EXPECT_EQ(copied->source_text, "style:bold");
+
+    const prop_list* shared = plain1->format.get();
+    doc.clear();
+    doc.add_sli(std::move(plain1));
+    doc.add_sli(std::move(plain2));
+    doc.add_sli(std::move(styled));
+    // The shared set goes into the undo record and back.
+    doc.history().begin_group("format");
+    doc.changed_fmt(0, format_from_text("align:right"));
+    doc.history().end_group();
+    EXPECT_EQ(doc.line(0).format->align, prop_align::right);
+    doc.undo();
+    EXPECT_EQ(doc.line(0).format.get(), shared);
+    doc.history().begin_group("format");
+    doc.changed_fmt(1, format_from_text("style:italic"));
+    doc.history().end_group();
+    doc.clear();
+    // Every holder is gone; the shared set is still whole for the next line.
+    EXPECT_EQ(read_text_line(doc, "c 1 =3")->format->name, "Arial");
+    EXPECT_EQ(format_from_text("").get(), shared);
+}
+
+// The vectors most lines leave empty cost one pointer and no block until they are filled, and
+// give the block back when emptied; a copy is a copy, not a second owner of the block.
+TEST(line_records, rare_vectors_hold_what_they_are_given) {
+    rare_vector<si_array> v;
+    EXPECT_TRUE(v.empty());
+    EXPECT_EQ(v.begin(), v.end());
+    v.resize(3);
+    v[2] = si_array{1, 2};
+    v.resize(5, si_array{7});
+    ASSERT_EQ(v.size(), 5u);
+    EXPECT_EQ(v[2], (si_array{1, 2})) << "growing keeps what is there";
+    EXPECT_EQ(v[4], (si_array{7}));
+    rare_vector<si_array> copy = v;
+    copy[2].push_back(3);
+    EXPECT_EQ(v[2], (si_array{1, 2}));
+    EXPECT_EQ(copy[2], (si_array{1, 2, 3}));
+    size_t seen = 0;
+    for (const si_array& path : copy)
+        seen += path.size();
+    EXPECT_EQ(seen, 5u) << "every element is walked: 0 + 0 + 3 + 1 + 1";
+    copy = std::vector<si_array>{{4}, {5}};
+    EXPECT_EQ(copy.size(), 2u);
+    EXPECT_EQ(copy[1], (si_array{5}));
+    copy = v;
+    EXPECT_EQ(copy[4], (si_array{7}));
+    v.assign(2, si_array{9});
+    EXPECT_EQ(v[0], (si_array{9}));
+    v.clear();
+    EXPECT_TRUE(v.empty());
+    copy.resize(0);
+    EXPECT_TRUE(copy.empty());
+    copy = v;
+    EXPECT_TRUE(copy.empty());
+}
+
+// A long sheet holds millions of records; each is kept within six cache lines.
+TEST(line_records, a_record_stays_small) {
+    EXPECT_LE(sizeof(source_list_item), 384u);
 }
 
 // A line's values: the first in the record, the rest in a block; growing keeps what is there,

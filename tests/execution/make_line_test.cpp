@@ -329,8 +329,14 @@ TEST(MakeLine, HostileInputGivesClearErrors) {
         sum += "+1";
     EXPECT_EQ(make_new(cw_expression, "v", sum)->script, "Dim v\r\nv=" + sum + "\r\n");
     // Display texts are bounded: 250,000 leaves each 60 levels deep would take 80 MB.
-    const std::string wide = std::string(59, '{') + "{0:250000}" + std::string(59, '}');
+    std::string leaves = "0";
+    for (int k = 1; k < 250000; ++k)
+        leaves += ",0";
+    const std::string wide = std::string(60, '{') + leaves + std::string(60, '}');
     EXPECT_EQ(make_new(cw_expression, "v", wide)->error_text, "Array too large");
+    // Written with a repeat, the same list is refused before it is built.
+    const std::string repeated = std::string(59, '{') + "{0:250000}" + std::string(59, '}');
+    EXPECT_EQ(make_new(cw_expression, "v", repeated)->error_text, "Repeat count too large");
     // Comments and vb lines do not expand repeats, so they never fail on them.
     EXPECT_EQ(make_new(cw_rem, "", "{0:999999999}")->status, status_ok);
     EXPECT_EQ(make_new(cw_vb, "", "' {0:999999999}")->status, status_ok);

@@ -79,28 +79,52 @@ void expect_error(const std::string& text, const char* message) {
 }
 
 TEST(RepeatNotation, RefusesHugeExpansions) {
-    expect_error("{0:999999999}", "Repeat count too large");
-    expect_error("{0:99999999999999999999999999}", "Repeat count too large");
-    expect_error("{:999999999}", "Repeat count too large"); // empty elements still cost commas
-    expect_error("{{0:4096}:4096}", "Repeat count too large");
-    // 8 Mi copies of "1" joined by "," is 16 MiB less one character, with the braces 16 MiB
-    // and one: just too long.
-    expect_error("{1:8388608}", "Repeat count too large");
-    EXPECT_EQ(expand_repeats("{1:8388607}").size(), max_expanded_length - 1);
+    const char* refused[] = {
+        "{0:999999999}",
+        "{0:99999999999999999999999999}",
+        "{:999999999}", // empty elements still cost commas
+        "{{0:4096}:4096}",
+        // Each repeat is small; together they make nearly a million items.
+        "{{{{{{{0:2}:2}:2}:2}:2}:2}:15000}",
+        "{0:1048576}",
+        // Products of counts that would overflow 64 bits.
+        "{{{{0:99999999999}:99999999999}:99999999999}:99999999999}",
+        "{{{{{{{{{{{{0:10}:10}:10}:10}:10}:10}:10}:10}:10}:10}:10}:10}",
+        // A repeat that fits, in a text with one that does not.
+        "{1:2}+{2:100001}",
+    };
+    for (const char* text : refused)
+        expect_error(text, "Repeat count too large");
     expect_error("{1:2 3}", "Bad repeat count");
 }
 
+TEST(RepeatNotation, LimitsAreExact) {
+    // {1:n} holds n items: its "{" and n - 1 commas.
+    const std::string at_limit = "{1:" + std::to_string(max_expanded_items) + "}";
+    EXPECT_EQ(expand_repeats(at_limit).size(), 2 * max_expanded_items + 1);
+    expect_error("{1:" + std::to_string(max_expanded_items + 1) + "}", "Repeat count too large");
+    // Nested lists count every item at every level: 300 lists of 300 values fit.
+    EXPECT_EQ(expand_repeats("{{0:300}:300}"),
+              "{" + copies("{" + copies("0", 300) + "}", 300) + "}");
+    // Few items, but a text longer than max_expanded_length: each copy of the string below
+    // takes 1,000 characters with its comma, and 17,000 of them are more than 16 MiB.
+    const std::string element = "\"" + std::string(997, 'x') + "\"";
+    expect_error("{" + element + ":17000}", "Repeat count too large");
+    const std::string fits = expand_repeats("{" + element + ":16000}");
+    EXPECT_EQ(fits.size(), 16000 * 1000 + 1);
+}
+
 TEST(RepeatNotation, LongTextsWithManyRepeats) {
-    // Each repeat is expanded in place; a text of 100,000 repeats is one pass.
+    // Each repeat is expanded in place; a text of 30,000 repeats is one pass.
     std::string text = "{";
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < 30000; ++i)
         text += i ? ",7:3" : "7:3";
     text += "}";
     const std::string out = expand_repeats(text);
-    EXPECT_EQ(out.size(), 2 + 300000 * 2 - 1);
+    EXPECT_EQ(out.size(), 2 + 90000 * 2 - 1);
     // Deep nesting needs no recursion.
-    const std::string deep = std::string(100000, '{') + "1:2" + std::string(100000, '}');
-    EXPECT_EQ(expand_repeats(deep), std::string(100000, '{') + "1,1" + std::string(100000, '}'));
+    const std::string deep = std::string(50000, '{') + "1:2" + std::string(50000, '}');
+    EXPECT_EQ(expand_repeats(deep), std::string(50000, '{') + "1,1" + std::string(50000, '}'));
     // A long text without repeats comes back as it was, even past the expansion limit.
     const std::string plain(max_expanded_length + 10, 'a');
     EXPECT_EQ(expand_repeats(plain + ":1").size(), plain.size() + 2);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <time.h>
 
+#include "cli/run_image.h"
 #include "cli/run_output.h"
 #include "display/mrdisplay_rows.h"
 #include "display/value_text.h"
@@ -346,6 +347,13 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
             err << "mondrel-run: " << saved.message << "\n";
             status = 2;
         }
+    }
+    if (!opt.image.empty() && !sheets.empty() && sheets.front()->loaded) {
+        sheet& s = *sheets.front();
+        image_options image{opt.image, opt.image_width, opt.open_all};
+        if (!write_sheet_image(*s.doc, s.engine ? &s.engine->fmt_results() : nullptr,
+                               s.path.parent_path().string(), image, err))
+            status = 2;
     }
     if (timings) {
         auto show = [&](const char* name, const phase_time& t) {

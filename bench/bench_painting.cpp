@@ -110,15 +110,19 @@ void paint_screen(benchmark::State& state, bool comments) {
     state.SetItemsProcessed(state.iterations() * screen_rows);
 }
 
-void typical_rows(benchmark::State& state) { paint_screen(state, false); }
-void markup_comment(benchmark::State& state) { paint_screen(state, true); }
+void typical_rows(benchmark::State& state) {
+    paint_screen(state, false);
+}
+void markup_comment(benchmark::State& state) {
+    paint_screen(state, true);
+}
 
 void reference_plain_text(benchmark::State& state) {
     sheet_view view(1, false);
     const table_list_item& row = view.rows.rows()[0];
-    const std::vector<std::string> texts{row.line_text, "=",         row.code,
-                                         row.name,      "[*]",       row.cell_texts[0],
-                                         row.cell_texts[1], row.cell_texts[2]};
+    const std::vector<std::string> texts{
+        row.line_text,    "=", row.code, row.name, "[*]", row.cell_texts[0], row.cell_texts[1],
+        row.cell_texts[2]};
     const int width = view.painter->total_width();
     QFont font("Arial");
     font.setPointSize(8);
@@ -174,7 +178,12 @@ BENCHMARK(reference_plain_text)->Unit(benchmark::kMillisecond);
 BENCHMARK(typical_rows)->Unit(benchmark::kMillisecond);
 BENCHMARK(markup_comment)->Unit(benchmark::kMillisecond);
 BENCHMARK(scroll_100k)->Unit(benchmark::kMillisecond);
-BENCHMARK(cache_memory)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(cache_memory)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

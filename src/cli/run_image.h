@@ -13,8 +13,8 @@ namespace mondrel {
 class mondrel_doc;
 
 struct image_options {
-    std::string file;   // the PNG to write
-    int width = 0;      // total width the columns are scaled to; 0 keeps the sheet's widths
+    std::string file; // the PNG to write
+    int width = 0;    // total width the columns are scaled to; 0 keeps the sheet's widths
     bool open_all = false;
 };
 

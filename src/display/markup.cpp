@@ -51,9 +51,12 @@ std::optional<colour_value> read_colour(std::string_view v) {
     uint64_t value = 0;
     for (const char c : v) {
         int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
         if (d < 0) return std::nullopt;
         value = value * base + d;
         if (value > 0xFFFFFFFFull) return std::nullopt;

@@ -24,13 +24,13 @@ namespace mondrel {
 class picture_library;
 
 struct markup_request {
-    rect cell;                        // text is clipped at cell.right; \x counts from cell.left
-    font_record font;                 // the starting font, its colour included
+    rect cell;                          // text is clipped at cell.right; \x counts from cell.left
+    font_record font;                   // the starting font, its colour included
     colour_value background = 0xFFFFFF; // behind every drawn character
-    bool markup = true;               // off: every character is drawn as it stands
-    bool draw = true;                 // off: measure only
-    int x = 0;                        // where the text starts
-    int baseline = 0;                 // characters stand on it, pictures end on it
+    bool markup = true;                 // off: every character is drawn as it stands
+    bool draw = true;                   // off: measure only
+    int x = 0;                          // where the text starts
+    int baseline = 0;                   // characters stand on it, pictures end on it
 };
 
 // Measures (and when asked draws) the text; returns its width from the start x and the

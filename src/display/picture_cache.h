@@ -16,9 +16,9 @@ namespace mondrel {
 struct row_picture {
     std::unique_ptr<canvas> pic;
     bool valid = false;
-    bool selected = false;     // the selection state it was painted in
-    rect marker;               // the open/close marker as painted; empty when none
-    std::vector<rect> boxes;   // the index boxes of the data column, as painted
+    bool selected = false;   // the selection state it was painted in
+    rect marker;             // the open/close marker as painted; empty when none
+    std::vector<rect> boxes; // the index boxes of the data column, as painted
 };
 
 class picture_cache {

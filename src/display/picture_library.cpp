@@ -31,19 +31,63 @@ bool starts_with(std::string_view s, std::string_view prefix) {
 const std::vector<std::string_view>& image_set_names() {
     // ORDER: outline markers, the command images of the menus and toolbars, the code-word
     // images, the application icon.
-    static const std::vector<std::string_view> names{
-        "OPEN", "CLOSE",
-        "EDIT_CUT", "EDIT_COPY", "EDIT_PASTE", "FILE_NEW", "FILE_OPEN", "FILE_SAVE",
-        "EDIT_DELETE", "HELP_CONTENTS", "HELP_ABOUT", "RUN_GO", "EDIT_ADD", "EDIT_INSERT",
-        "EDIT_ADD_CHILD", "EDIT_YES", "EDIT_NO", "VIEW_FORMAT", "TOOLS_OPTIONS", "EDIT_FORMAT",
-        "VB", "IF", "EQLS", "FILE_CLOSE", "FILE_CLOSE_ALL", "RIGHT_ARROW", "LEFT_ARROW",
-        "FILE_PRINT", "EDIT_UNDO", "EDIT_REDO", "RUN_PAUSE", "RUN_RESET", "RUN_BREAKPOINT",
-        "RUN_STEP_OVER", "RUN_CLEAR", "RUN_STEP_INTO", "FILE_EXISTING", "RUN_GOGO",
-        "FILE_PROPERTIES", "VIEW_COLLAPSE_ALL", "VIEW_EXPAND_ALL", "FILE_SAVE_ALL", "LINK",
-        "RED_DOT", "GREEN_DOT", "BLUE_DOT", "YELLOW_DOT", "EDIT_TO_CHILDS", "EDIT_FROM_CHILDS",
-        "ZOOM_IN", "ZOOM_OUT",
-        "FOR", "REM", "LET", "INCL", "WHILE",
-        "APP_ICON"};
+    static const std::vector<std::string_view> names{"OPEN",
+                                                     "CLOSE",
+                                                     "EDIT_CUT",
+                                                     "EDIT_COPY",
+                                                     "EDIT_PASTE",
+                                                     "FILE_NEW",
+                                                     "FILE_OPEN",
+                                                     "FILE_SAVE",
+                                                     "EDIT_DELETE",
+                                                     "HELP_CONTENTS",
+                                                     "HELP_ABOUT",
+                                                     "RUN_GO",
+                                                     "EDIT_ADD",
+                                                     "EDIT_INSERT",
+                                                     "EDIT_ADD_CHILD",
+                                                     "EDIT_YES",
+                                                     "EDIT_NO",
+                                                     "VIEW_FORMAT",
+                                                     "TOOLS_OPTIONS",
+                                                     "EDIT_FORMAT",
+                                                     "VB",
+                                                     "IF",
+                                                     "EQLS",
+                                                     "FILE_CLOSE",
+                                                     "FILE_CLOSE_ALL",
+                                                     "RIGHT_ARROW",
+                                                     "LEFT_ARROW",
+                                                     "FILE_PRINT",
+                                                     "EDIT_UNDO",
+                                                     "EDIT_REDO",
+                                                     "RUN_PAUSE",
+                                                     "RUN_RESET",
+                                                     "RUN_BREAKPOINT",
+                                                     "RUN_STEP_OVER",
+                                                     "RUN_CLEAR",
+                                                     "RUN_STEP_INTO",
+                                                     "FILE_EXISTING",
+                                                     "RUN_GOGO",
+                                                     "FILE_PROPERTIES",
+                                                     "VIEW_COLLAPSE_ALL",
+                                                     "VIEW_EXPAND_ALL",
+                                                     "FILE_SAVE_ALL",
+                                                     "LINK",
+                                                     "RED_DOT",
+                                                     "GREEN_DOT",
+                                                     "BLUE_DOT",
+                                                     "YELLOW_DOT",
+                                                     "EDIT_TO_CHILDS",
+                                                     "EDIT_FROM_CHILDS",
+                                                     "ZOOM_IN",
+                                                     "ZOOM_OUT",
+                                                     "FOR",
+                                                     "REM",
+                                                     "LET",
+                                                     "INCL",
+                                                     "WHILE",
+                                                     "APP_ICON"};
     return names;
 }
 
@@ -70,9 +114,9 @@ picture_ptr picture_library::load_picture(std::string_view name, std::string_vie
     for (std::string_view known : image_set_names()) {
         if (known != caps) continue;
         in_set = true;
-        const int size = caps == "APP_ICON" ? app_icon_size
+        const int size = caps == "APP_ICON"                    ? app_icon_size
                          : (caps == "OPEN" || caps == "CLOSE") ? marker_size
-                                                                : image_size;
+                                                               : image_size;
         pic = source_.image(lower(caps), size);
         break;
     }

@@ -78,8 +78,8 @@ void row_painter::grid_line(canvas& cv, const rect& r) {
     cv.draw_line(r.left, r.bottom - 1, r.right - 1, r.bottom - 1, grid_line_colour);
 }
 
-void row_painter::draw_text(canvas& cv, std::string_view text, bool markup,
-                            colour_value background, const prop_list* format, const rect& r) {
+void row_painter::draw_text(canvas& cv, std::string_view text, bool markup, colour_value background,
+                            const prop_list* format, const rect& r) {
     cv.fill_rect(r, background);
     if (!format) return;
     markup_request req;
@@ -203,8 +203,8 @@ void row_painter::paint_line_cell(canvas& cv, const table_list_item& row, row_pi
     const rect r = col_rect(0, height);
     if (r.width() <= 0) return;
     font_record font = formats_[fmt_line_numbers].font();
-    colour_value fill = background == selected_value_colour ? selected_line_colour
-                                                            : plain_background;
+    colour_value fill =
+        background == selected_value_colour ? selected_line_colour : plain_background;
     if (row.has_flag(row_current)) {
         fill = current_line_colour;
         font.style |= style_bold;
@@ -250,15 +250,17 @@ void row_painter::paint_line_cell(canvas& cv, const table_list_item& row, row_pi
     grid_line(cv, r);
 }
 
-void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_item& row,
-                                  int height, colour_value background) {
+void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_item& row, int height,
+                                  colour_value background) {
     const rect r = col_rect(1, height);
     if (r.width() <= 0) return;
     std::string word;
     if (!row.has_flag(row_continuation)) {
         word = upper(grid_row == edit_row ? edit_word : row.word);
-        if (word == "REM") word.clear();
-        else if (word.empty()) word = "= ";
+        if (word == "REM")
+            word.clear();
+        else if (word.empty())
+            word = "= ";
     }
     prop_list format = formats_[fmt_word];
     format.align = prop_align::right;
@@ -283,7 +285,8 @@ void row_painter::paint_boxes(canvas& cv, const table_list_item& row, row_pictur
         const std::string text = box_text(box);
         const text_extent e = cv.measure(text.empty() ? std::string_view("9") : text);
         cv.draw_text(x, top, "[", background);
-        if (!text.empty()) cv.draw_text(x + open_width + (field - e.width) / 2, top, text, background);
+        if (!text.empty())
+            cv.draw_text(x + open_width + (field - e.width) / 2, top, text, background);
         cv.draw_text(x + open_width + field, top, "]", background);
         const int end = x + open_width + field + close_width;
         entry.boxes.push_back({x, top, end, top + e.height});

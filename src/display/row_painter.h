@@ -107,8 +107,7 @@ private:
                          colour_value background);
     void paint_boxes(canvas& cv, const table_list_item& row, row_picture& entry, int height,
                      colour_value background);
-    void paint_values(canvas& cv, const table_list_item& row, int height,
-                      colour_value background);
+    void paint_values(canvas& cv, const table_list_item& row, int height, colour_value background);
     void grid_line(canvas& cv, const rect& r);
     font_record font_of(const prop_list& format, bool with_increment) const;
     canvas& picture_for(row_picture& entry, int width, int height);
@@ -117,7 +116,8 @@ private:
     canvas_factory& factory_;
     picture_library& pictures_;
     std::array<prop_list, 8> formats_;
-    prop_list header_format_ = prop_list::from_text("align:centre; colour:$606060; bcolour:BTNFACE");
+    prop_list header_format_ =
+        prop_list::from_text("align:centre; colour:$606060; bcolour:BTNFACE");
     std::unique_ptr<canvas> header_;
     bool header_painted_ = false;
     picture_cache cache_;

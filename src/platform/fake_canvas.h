@@ -29,11 +29,11 @@ enum class drawn_kind { text, fill, line, image, copy };
 
 struct drawn_item {
     drawn_kind kind = drawn_kind::text;
-    int x = 0, y = 0;     // top left (for a line its first end)
-    int x2 = 0, y2 = 0;   // a line's other end
-    rect area;            // fill: the rectangle; copy: the source rectangle
-    std::string text;     // text: the characters; image: the picture's name
-    font_record font;     // text: the font in force
+    int x = 0, y = 0;        // top left (for a line its first end)
+    int x2 = 0, y2 = 0;      // a line's other end
+    rect area;               // fill: the rectangle; copy: the source rectangle
+    std::string text;        // text: the characters; image: the picture's name
+    font_record font;        // text: the font in force
     colour_value colour = 0; // fill and line: the colour; text: the background
 };
 

@@ -16,7 +16,9 @@ namespace mondrel {
 namespace {
 
 // Arial 8: characters 4 wide and 12 high; bold 5 wide. Size 10: 5 wide, bold 6.
-font_record arial8(unsigned style = 0) { return {"Arial", 8, 0x000000, style}; }
+font_record arial8(unsigned style = 0) {
+    return {"Arial", 8, 0x000000, style};
+}
 
 struct markup_fixture : ::testing::Test {
     fake_canvas cv{1000, 20};
@@ -49,19 +51,15 @@ TEST_F(markup_fixture, escapes_that_are_not_escapes_draw_as_text) {
         const char* text;
         const char* drawn; // all drawn characters, joined
     } cases[] = {
-        {"\\\\b", "\\b"},          // a backslash, then b (not bold)
-        {"ab\\s8", "ab\\s8"},      // one digit short at the end
-        {"\\s8 x", "\\s8 x"},      // blank after the digit
-        {"\\s8x", "\\s8x"},
-        {"\\s08x", "x"},
-        {"\\s 8x", "x"},
-        {"\\c[12", "\\c[12"},      // no closing bracket
-        {"\\c [1]x", "\\c [1]x"},  // bracket not right after the letter
-        {"\\qx", "\\qx"},          // unknown letter
-        {"x\\", "x\\"},            // backslash at the end
-        {"\\t[anything]y", "y"},
-        {"\\h20z", "z"},
-        {"\\x 1 a", "\\x 1 a"},    // blank after a digit
+        {"\\\\b", "\\b"},     // a backslash, then b (not bold)
+        {"ab\\s8", "ab\\s8"}, // one digit short at the end
+        {"\\s8 x", "\\s8 x"}, // blank after the digit
+        {"\\s8x", "\\s8x"},       {"\\s08x", "x"}, {"\\s 8x", "x"},
+        {"\\c[12", "\\c[12"},     // no closing bracket
+        {"\\c [1]x", "\\c [1]x"}, // bracket not right after the letter
+        {"\\qx", "\\qx"},         // unknown letter
+        {"x\\", "x\\"},           // backslash at the end
+        {"\\t[anything]y", "y"},  {"\\h20z", "z"}, {"\\x 1 a", "\\x 1 a"}, // blank after a digit
     };
     for (const auto& c : cases) {
         cv.items.clear();
@@ -102,9 +100,14 @@ TEST_F(markup_fixture, colour_values_apply_only_when_they_read_whole) {
         const char* text;
         colour_value colour;
     } cases[] = {
-        {"\\c[$0000FF]x", 0x0000FF}, {"\\c[255]x", 255},     {"\\c[red]x", 0},
-        {"\\c[$12G]x", 0},           {"\\c[]x", 0},          {"\\c[$]x", 0},
-        {"\\c[99999999999]x", 0},    {"\\c[0x00FF00]x", 0x00FF00},
+        {"\\c[$0000FF]x", 0x0000FF},
+        {"\\c[255]x", 255},
+        {"\\c[red]x", 0},
+        {"\\c[$12G]x", 0},
+        {"\\c[]x", 0},
+        {"\\c[$]x", 0},
+        {"\\c[99999999999]x", 0},
+        {"\\c[0x00FF00]x", 0x00FF00},
     };
     for (const auto& c : cases) {
         cv.items.clear();
@@ -192,9 +195,8 @@ TEST_F(markup_fixture, link_icons_by_target) {
         const char* target;
         const char* icon;
     } cases[] = {
-        {"__back", "left_arrow"},       {"__newfile", "file_new"},
-        {"__examples", "right_arrow"},  {"__backup", "right_arrow"},
-        {"**page", "file_existing"},    {"::http://x", "link"},
+        {"__back", "left_arrow"},       {"__newfile", "file_new"},   {"__examples", "right_arrow"},
+        {"__backup", "right_arrow"},    {"**page", "file_existing"}, {"::http://x", "link"},
         {"sheet.mdr", "file_existing"}, {"", "file_existing"},
     };
     for (const auto& c : cases) {
@@ -237,8 +239,7 @@ TEST(picture_library, image_set_first_then_files_relative_to_the_folder) {
     EXPECT_NE(lib.load_picture("pics\\chart.png"), nullptr);
     EXPECT_NE(lib.load_picture("/abs/x.bmp"), nullptr);
     EXPECT_EQ(lib.load_picture("Pics/Chart.png"), nullptr); // files keep their case
-    EXPECT_EQ(source.file_lookups, (std::vector<std::string>{"/sheets/pics/chart.png",
-                                                             "/abs/x.bmp",
+    EXPECT_EQ(source.file_lookups, (std::vector<std::string>{"/sheets/pics/chart.png", "/abs/x.bmp",
                                                              "/sheets/Pics/Chart.png"}));
     EXPECT_EQ(image_set_names().size(), 2u + 49u + 5u + 1u);
 }

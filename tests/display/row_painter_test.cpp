@@ -114,8 +114,9 @@ TEST_F(painter_fixture, line_numbers_stand_on_a_digit_grid_with_markers) {
     EXPECT_EQ(head.find_text("1")->x, 16 + 2 * 4);
     EXPECT_EQ(head.find_text("1.")->y, 2);
     EXPECT_EQ(painter.painted(1)->marker, (rect{2, 3, 2 + marker_size, 3 + marker_size}));
-    const auto image = std::find_if(head.items.begin(), head.items.end(),
-                                    [](const drawn_item& d) { return d.kind == drawn_kind::image; });
+    const auto image = std::find_if(head.items.begin(), head.items.end(), [](const drawn_item& d) {
+        return d.kind == drawn_kind::image;
+    });
     ASSERT_NE(image, head.items.end());
     EXPECT_EQ(image->text, "close"); // an open line shows the picture that closes it
 
@@ -217,14 +218,13 @@ TEST_F(painter_fixture, index_boxes_and_their_rectangles) {
     rows.refresh(*doc);
     painter.invalidate_all();
     fake_canvas& second = painted(2);
-    EXPECT_NE(second.find_text("1"), nullptr); // the box
+    EXPECT_NE(second.find_text("1"), nullptr);  // the box
     EXPECT_EQ(second.find_text("= "), nullptr); // a continuation row shows no word
     EXPECT_EQ(painter.painted(2)->marker, rect{});
 }
 
 TEST_F(painter_fixture, a_long_last_value_spills_only_when_left_aligned) {
-    auto d = make_doc({{1, false, cw_expression, "x"}, {1, false, cw_expression, "y"},
-                       {1, false}});
+    auto d = make_doc({{1, false, cw_expression, "x"}, {1, false, cw_expression, "y"}, {1, false}});
     store(*d, 0, {"short", "a long text of many characters"}, {{-3}, {1}});
     store(*d, 1, {"a long text of many characters"});
     d->line(1).format = std::make_unique<prop_list>(prop_list::from_text("align:right"));
@@ -248,7 +248,8 @@ TEST_F(painter_fixture, a_long_last_value_spills_only_when_left_aligned) {
 }
 
 TEST_F(painter_fixture, error_rows_and_format_backgrounds) {
-    auto d = make_doc({{1, false, cw_expression, "1/0"}, {1, false, cw_expression, "2"},
+    auto d = make_doc({{1, false, cw_expression, "1/0"},
+                       {1, false, cw_expression, "2"},
                        {1, false, cw_expression, "3"}});
     d->line(0).status = status_runtime_error;
     d->line(0).error_text = "Division by zero";
@@ -285,7 +286,7 @@ TEST_F(painter_fixture, cells_are_copied_from_the_row_picture_when_sizes_agree) 
     painter.draw_cell(grid, 3, 1, {270, 12, 320, 28}, false);
     EXPECT_EQ(painter.paints(), 1); // the same picture
     painter.draw_cell(grid, 3, 1, {270, 12, 320, 28}, true);
-    EXPECT_EQ(painter.paints(), 2); // selection changed
+    EXPECT_EQ(painter.paints(), 2);                          // selection changed
     painter.draw_cell(grid, 3, 1, {270, 12, 330, 28}, true); // a column being resized
     EXPECT_EQ(grid.items.size(), 3u);
     painter.repaint_row(grid, 3, 1, {270, 12, 320, 28}, true);

@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (d.kind != drawn_kind::text) continue;
         int width = 0;
         for (char c : d.text)
-            if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) width += fake_canvas::char_width(d.font);
+            if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+                width += fake_canvas::char_width(d.font);
         check(d.x + width <= req.cell.right);
         check(d.y == req.baseline - fake_canvas::char_height(d.font));
         all += d.text;

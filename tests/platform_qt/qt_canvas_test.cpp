@@ -22,7 +22,9 @@
 namespace mondrel {
 namespace {
 
-QRgb rgb_of(colour_value bbggrr) { return to_qcolor(bbggrr).rgb(); }
+QRgb rgb_of(colour_value bbggrr) {
+    return to_qcolor(bbggrr).rgb();
+}
 
 // Pixels of a rectangle (logical) whose colour satisfies `pred`.
 template <class P> int count(const QImage& img, QRect r, P pred) {
@@ -34,8 +36,12 @@ template <class P> int count(const QImage& img, QRect r, P pred) {
     return n;
 }
 
-bool reddish(QRgb p) { return qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110; }
-bool greenish(QRgb p) { return qGreen(p) > 110 && qRed(p) < 110 && qBlue(p) < 130; }
+bool reddish(QRgb p) {
+    return qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110;
+}
+bool greenish(QRgb p) {
+    return qGreen(p) > 110 && qRed(p) < 110 && qBlue(p) < 130;
+}
 
 struct sheet_paint {
     qt_canvas_factory factory;
@@ -77,8 +83,7 @@ TEST(qt_canvas, row_colours_of_the_current_line_a_breakpoint_and_a_selection) {
     EXPECT_EQ(breakpoint.pixel(s.painter.col_rect(5, 16).left + 2, 2), rgb_of(plain_background));
     const QImage& selected = s.row(1, true);
     EXPECT_EQ(selected.pixel(2, 2), rgb_of(selected_line_colour));
-    EXPECT_EQ(selected.pixel(s.painter.col_rect(6, 16).left + 2, 2),
-              rgb_of(selected_value_colour));
+    EXPECT_EQ(selected.pixel(s.painter.col_rect(6, 16).left + 2, 2), rgb_of(selected_value_colour));
     // Grid lines at the right edge of a cell.
     EXPECT_EQ(selected.pixel(s.painter.col_rect(6, 16).right - 1, 5), rgb_of(grid_line_colour));
 }
@@ -111,16 +116,16 @@ TEST(qt_canvas, every_image_of_the_set_renders_at_1x_and_2x) {
             const picture_ptr pic = pictures.load_picture(name);
             ASSERT_NE(pic, nullptr) << name;
             const auto& q = dynamic_cast<const qt_picture&>(*pic);
-            const int logical = name == "APP_ICON"                     ? app_icon_size
+            const int logical = name == "APP_ICON"                    ? app_icon_size
                                 : (name == "OPEN" || name == "CLOSE") ? marker_size
-                                                                       : image_size;
+                                                                      : image_size;
             EXPECT_EQ(pic->width(), logical) << name;
             EXPECT_EQ(q.image().width(), int(logical * dpr)) << name;
             // Something is drawn, and the corners stay transparent or nearly.
             const QImage& img = q.image();
-            EXPECT_GT(count(img, QRect(0, 0, logical, logical),
-                            [](QRgb p) { return qAlpha(p) > 200; }),
-                      logical)
+            EXPECT_GT(
+                count(img, QRect(0, 0, logical, logical), [](QRgb p) { return qAlpha(p) > 200; }),
+                logical)
                 << name;
         }
     }

@@ -52,12 +52,10 @@ picture_ptr qt_picture_source::image(std::string_view name, int size) {
 picture_ptr qt_picture_source::file(const std::string& path) {
     QImageReader reader(QString::fromStdString(path));
     const QSize size = reader.size();
-    if (size.isValid() &&
-        (size.width() > max_picture_pixels || size.height() > max_picture_pixels))
+    if (size.isValid() && (size.width() > max_picture_pixels || size.height() > max_picture_pixels))
         return nullptr;
     QImage image = reader.read();
-    if (image.isNull() || image.width() > max_picture_pixels ||
-        image.height() > max_picture_pixels)
+    if (image.isNull() || image.width() > max_picture_pixels || image.height() > max_picture_pixels)
         return nullptr;
     // White is the transparent colour of every picture.
     image = image.convertToFormat(QImage::Format_ARGB32);

@@ -88,6 +88,19 @@ TEST(qt_canvas, row_colours_of_the_current_line_a_breakpoint_and_a_selection) {
     EXPECT_EQ(selected.pixel(s.painter.col_rect(6, 16).right - 1, 5), rgb_of(grid_line_colour));
 }
 
+TEST(qt_canvas, rows_painted_for_a_high_density_screen_have_twice_the_pixels) {
+    sheet_paint s(2.0);
+    const QImage& current = s.row(3);
+    EXPECT_EQ(current.width(), 2 * s.painter.total_width());
+    EXPECT_EQ(current.height(), 32);
+    const rect value = s.painter.col_rect(6, 16);
+    EXPECT_EQ(current.pixel(2 * value.left + 2, 2 * 14), rgb_of(current_line_colour));
+    // The grid line stays one logical pixel: two device pixels wide.
+    EXPECT_EQ(current.pixel(2 * value.right - 1, 10), rgb_of(grid_line_colour));
+    EXPECT_EQ(current.pixel(2 * value.right - 2, 10), rgb_of(grid_line_colour));
+    EXPECT_EQ(current.pixel(2 * value.right - 3, 10), rgb_of(current_line_colour));
+}
+
 TEST(qt_canvas, colour_escape_and_picture_escape_paint_real_pixels) {
     qt_picture_source source;
     picture_library pictures(source);

@@ -86,7 +86,7 @@ public:
 
     text_extent run(std::string_view text) {
         size_t p = 0;
-        while (p < text.size()) {
+        while (p < text.size() && !stopped_) {
             if (req_.markup && text[p] == '\\') {
                 if (const size_t used = escape(text, p); used > 0) {
                     p += used;
@@ -197,7 +197,15 @@ private:
         flush();
         x_ = x;
         width_ = x_ - req_.x;
+        check_reach();
     }
+
+    // Pictures and tab steps may carry the pen past the right edge without stopping the walk;
+    // far past it nothing more can be seen, and the walk ends before the sums could overflow.
+    void check_reach() {
+        if (x_ > req_.cell.right + max_reach || width_ > max_reach) stopped_ = true;
+    }
+    static constexpr int max_reach = 1 << 24;
 
     // One drawn character; false when it crosses the cell's right edge (the walk stops).
     bool character(std::string_view ch) {
@@ -234,6 +242,7 @@ private:
         height_ = std::max(height_, pic->height());
         if (req_.draw) cv_.draw_picture(*pic, x_, req_.baseline - pic->height());
         x_ += pic->width();
+        check_reach();
     }
 
     canvas& cv_;

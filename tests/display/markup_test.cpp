@@ -166,6 +166,18 @@ TEST_F(markup_fixture, text_is_cut_at_the_first_character_crossing_the_right_edg
     EXPECT_EQ(cv.texts(), (std::vector<std::string>{"abcdefg"}));
 }
 
+TEST_F(markup_fixture, tab_steps_far_past_the_edge_end_the_walk_before_overflow) {
+    std::string text;
+    for (int k = 0; k < 40000; ++k) // 40 million pixels of tab steps
+        text += "\\g999";
+    text += "\\p[open]x";
+    const text_extent e = draw(text);
+    EXPECT_GT(e.width, 1 << 24);
+    EXPECT_LT(e.width, (1 << 24) + 1000);
+    EXPECT_TRUE(cv.items.empty());
+    EXPECT_TRUE(source.image_lookups.empty());
+}
+
 TEST_F(markup_fixture, measuring_draws_nothing_and_gives_the_same_extent) {
     markup_request req;
     req.cell = {0, 0, 1000, 20};

@@ -172,6 +172,12 @@ TEST(qt_canvas, picture_files_load_with_white_transparent) {
     img.setPixel(1, 1, qRgb(255, 0, 0));
     ASSERT_TRUE(img.save(dir.filePath("pic.png")));
     ASSERT_TRUE(img.save(dir.filePath("pic.bmp")));
+    ASSERT_TRUE(img.scaled(32, 16).save(dir.filePath("pic.jpg"), "JPEG", 100));
+    QFile svg(dir.filePath("pic.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='12' height='6'>"
+              "<rect width='12' height='6' fill='#00ff00'/></svg>");
+    svg.close();
     QFile junk(dir.filePath("junk.png"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a picture");
@@ -188,6 +194,13 @@ TEST(qt_canvas, picture_files_load_with_white_transparent) {
         EXPECT_EQ(qAlpha(q.pixel(0, 0)), 0);
         EXPECT_EQ(q.pixel(1, 1), qRgb(255, 0, 0));
     }
+    const picture_ptr jpeg = lib.load_picture("pic.jpg");
+    ASSERT_NE(jpeg, nullptr);
+    EXPECT_EQ(jpeg->width(), 32);
+    const picture_ptr vector = lib.load_picture("pic.svg");
+    ASSERT_NE(vector, nullptr);
+    EXPECT_EQ(vector->width(), 12);
+    EXPECT_EQ(dynamic_cast<const qt_picture&>(*vector).image().pixel(3, 3), qRgb(0, 255, 0));
     EXPECT_EQ(lib.load_picture("junk.png"), nullptr);
     EXPECT_EQ(lib.load_picture("missing.png"), nullptr);
 }

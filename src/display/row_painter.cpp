@@ -345,7 +345,7 @@ void row_painter::draw_cell(canvas& grid, int column, int grid_row, const rect& 
     if (grid_row == 0) {
         if (!header_painted_) paint_header();
         const rect from = col_rect(column, header_row_height);
-        if (from.width() == cell.width() && from.height() == cell.height() &&
+        if (from.width() > 0 && from.width() == cell.width() && from.height() == cell.height() &&
             from.right <= header_->width())
             grid.copy_from(*header_, from, cell.left, cell.top);
         return;

@@ -71,6 +71,27 @@ TEST_F(sheet_fixture, the_sheet_walk_copies_every_cell_below_the_header) {
     EXPECT_EQ(painter.painted(1)->pic->height(), 32);
 }
 
+TEST_F(sheet_fixture, columns_without_width_and_sheets_without_rows_draw_nothing_amiss) {
+    lines({});
+    EXPECT_EQ(rows.grid_row_count(), 0);
+    EXPECT_EQ(sheet_picture_height(rows), 12);
+    fake_canvas target(painter.total_width(), 12);
+    paint_sheet(painter, rows, target);
+    EXPECT_EQ(target.items.size(), 9u); // the header's cells only
+
+    lines({{cw_expression, "1"}});
+    doc->col_widths().assign(doc->col_widths().size(), 0);
+    rows.refresh(*doc);
+    painter.invalidate_all();
+    EXPECT_EQ(painter.total_width(), 0);
+    target.items.clear();
+    paint_sheet(painter, rows, target);
+    painter.draw_cell(target, 0, 0, {0, 0, 0, 12}, false);
+    painter.draw_cell(target, 0, 1, {0, 0, 0, 16}, false);
+    EXPECT_TRUE(target.items.empty());
+    EXPECT_EQ(painter.paints(), 0);
+}
+
 TEST_F(sheet_fixture, draw_text_aligns_and_adds_the_font_increment) {
     lines({{cw_expression, "1"}});
     fake_canvas cv(300, 20);
@@ -79,7 +100,7 @@ TEST_F(sheet_fixture, draw_text_aligns_and_adds_the_font_increment) {
         const char* format;
         int x;
     } cases[] = {
-        {"", 104},                 // left: 4 pixels in
+        {"", 104}, // left: 4 pixels in
         {"align:right", 200 - 12 - 4},
         {"align:centre", 100 + (100 - 12) / 2},
     };

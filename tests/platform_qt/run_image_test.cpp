@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -91,6 +92,16 @@ TEST_F(image_fixture, image_width_scales_the_columns_and_bad_targets_fail) {
     EXPECT_EQ(img.height(), sheet_size(sheet).height());
 
     EXPECT_EQ(run("--image " + out("no/such/folder/x.png") + " " + sheet), 2);
+    // A sheet too long for one image is refused, not cut short.
+    {
+        QFile tall(dir.filePath("tall.txt"));
+        ASSERT_TRUE(tall.open(QIODevice::WriteOnly));
+        for (int k = 0; k < 2100; ++k)
+            tall.write("o 1 1\n");
+        tall.close();
+        EXPECT_EQ(run("--image " + out("tall.png") + " " + out("tall.txt")), 2);
+        EXPECT_FALSE(QFile::exists(dir.filePath("tall.png")));
+    }
     EXPECT_EQ(run("--image-width 5 --image " + png + " " + sheet), 2);
     EXPECT_EQ(run("--image-width 800 " + sheet), 2);
     EXPECT_EQ(run("--image " + png + " " + sheet + " " + sheet), 2);

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev libpcre2-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   lua5.4 python3
   xvfb xauth fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev

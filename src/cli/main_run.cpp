@@ -24,7 +24,7 @@ namespace {
 constexpr const char* usage_text =
     R"(usage: mondrel-run [--format text|csv|json] [--define NAME=VALUE]... [--timeout SECONDS]
                    [--max-loop-count N] [--max-lines N] [--check] [--save OUT] [--open-all]
-                   FILE...
+                   [--image OUT.png [--image-width N]] FILE...
 
 Loads each FILE (".mdr" is a codesheet, any other extension line text), runs it as the
 window's Go command does, and prints it.
@@ -38,6 +38,9 @@ window's Go command does, and prints it.
   --check         translate only: print each line with a syntax error, exit 1 when any
   --save OUT      after the run write the sheet to OUT (".mdr" codesheet, else line text)
   --open-all      show the children of closed lines too
+  --image OUT.png after the run paint the sheet as the grid shows it (header and every
+                  visible row) into a PNG file
+  --image-width N scale the column widths of the image to a total of N pixels
 Exit status: 0 no line has an error, 1 some line has an error, 2 a file could not be loaded
 or the arguments are wrong.
 )";
@@ -98,6 +101,16 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
         } else if (arg == "--save") {
             if (!value(v) || v.empty()) return "--save needs a file name";
             opt.save = v;
+        } else if (arg == "--image") {
+            if (!value(v) || v.empty()) return "--image needs a file name";
+            opt.image = v;
+        } else if (arg == "--image-width") {
+            if (!value(v)) return "--image-width needs a number of pixels";
+            char* end = nullptr;
+            const long n = std::strtol(v.c_str(), &end, 10);
+            if (end == v.c_str() || *end != '\0' || n < 16 || n > 32767)
+                return "--image-width needs a whole number of pixels from 16 to 32767: " + v;
+            opt.image_width = static_cast<int>(n);
         } else if (arg == "--open-all") {
             opt.open_all = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -114,6 +127,8 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
     if (opt.help) return "";
     if (opt.files.empty()) return "no FILE given";
     if (!opt.save.empty() && opt.files.size() != 1) return "--save takes exactly one FILE";
+    if (!opt.image.empty() && opt.files.size() != 1) return "--image takes exactly one FILE";
+    if (opt.image_width != 0 && opt.image.empty()) return "--image-width needs --image";
     return "";
 }
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <time.h>
 
+#include "cli/run_image.h"
 #include "cli/run_output.h"
 #include "display/mrdisplay_rows.h"
 #include "display/value_text.h"
@@ -409,6 +410,13 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
                 << " (a line break inside a field became a blank; a name line text cannot "
                    "carry made its line a comment)\n";
         }
+    }
+    if (!opt.image.empty() && !sheets.empty() && sheets.front()->loaded) {
+        sheet& s = *sheets.front();
+        image_options image{opt.image, opt.image_width, opt.open_all};
+        if (!write_sheet_image(*s.doc, s.engine ? &s.engine->fmt_results() : nullptr,
+                               s.path.parent_path().string(), image, err))
+            status = 2;
     }
     if (timings) {
         auto show = [&](const char* name, const phase_time& t) {

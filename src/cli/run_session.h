@@ -25,6 +25,8 @@ struct run_options {
     bool open_all = false;
     bool help = false;
     std::string save;
+    std::string image;   // --image: the PNG of the first sheet after its run
+    int image_width = 0; // --image-width: total width the columns are scaled to
     std::vector<std::string> files;
 };
 

@@ -61,6 +61,9 @@ public:
     virtual Value eval(std::string_view expression) = 0;
     // Calls a callable object or procedure reference with the given arguments.
     virtual Value call_value(const Value& callee, ArgList args) = 0;
+    // Ends the call with its time-out or interrupt when one is due (it throws, as raise_error
+    // does). Library loops that may run long call it every so often; it costs one load.
+    virtual void check_interrupt() {}
 };
 
 // A built-in function receives the argument values (never ByRef) and returns its result;

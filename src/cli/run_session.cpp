@@ -157,17 +157,27 @@ bool load_sheet(sheet& s) {
 }
 
 // Runs a loaded sheet to its end: a breakpoint only pauses a window's run, so the runner goes
-// on from it.
-void run_sheet(sheet& s, const run_options& opt, int chain_depth) {
+// on from it. `deadline` (when there is a timeout) ends the run, include loading too; a sheet
+// handed over to after it has passed does not run at all.
+void run_sheet(sheet& s, int chain_depth,
+               std::optional<clock_type::time_point> deadline) {
     static const file_include_source include_files;
     s.engine = std::make_unique<run_engine>(*s.doc, make_vbs_engine(), process_globals());
     s.engine->set_include_source(&include_files);
+    std::chrono::milliseconds left{0};
+    if (deadline) {
+        left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - clock_type::now());
+        if (left.count() <= 0) {
+            s.timed_out = true;
+            return;
+        }
+    }
     folder_scope in_folder(s.path.parent_path());
-    watchdog guard(*s.engine, opt.timeout);
+    watchdog guard(*s.engine, left);
     s.engine->run_all(chain_depth);
     while (s.engine->state() == run_state::paused && !guard.fired())
         s.engine->run_all(chain_depth);
-    s.timed_out = guard.fired();
+    s.timed_out = guard.fired() || s.engine->timed_out();
 }
 
 bool has_error_line(const mondrel_doc& doc) {
@@ -222,15 +232,18 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         if (!ok || opt.check) continue;
 
         // A `cmd run` line hands over to another sheet, which runs next; a sheet already run
-        // in this chain runs again (the chain depth bounds A runs B runs A).
+        // in this chain runs again (the chain depth bounds A runs B runs A). The timeout
+        // covers the whole chain.
+        std::optional<clock_type::time_point> deadline;
+        if (opt.timeout.count() > 0) deadline = clock_type::now() + opt.timeout;
         sheet* current = &first;
         int depth = 0;
         while (true) {
             {
                 phase_clock clock(run_t);
-                run_sheet(*current, opt, depth);
+                run_sheet(*current, depth, deadline);
             }
-            if (current->engine->reason() != stop_reason::chain) break;
+            if (!current->engine || current->engine->reason() != stop_reason::chain) break;
             fs::path target;
             {
                 folder_scope in_folder(current->path.parent_path());

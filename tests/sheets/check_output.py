@@ -4,19 +4,24 @@
 with the arguments given to the runner as they are (file names relative to the case folder,
 which is the working folder). "status" is the expected exit status; "stdout", when given, names
 a file whose text the standard output must equal exactly; "stdout_empty": true asks for no
-output at all. Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
+output at all; "max_seconds" bounds the step's wall time (for runs cut short by --timeout).
+Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
 """
-import json, os, subprocess, sys
+import json, os, subprocess, sys, time
 
 def run_case(runner, case_dir, name):
     with open(os.path.join(case_dir, name), encoding="utf-8") as f:
         case = json.load(f)
     for n, step in enumerate(case["steps"]):
         try:
+            start = time.monotonic()
             out = subprocess.run([runner] + step["args"], capture_output=True, timeout=60,
                                  cwd=case_dir)
+            took = time.monotonic() - start
         except Exception as e:
             return f"step {n}: runner failed: {e}"
+        if "max_seconds" in step and took > step["max_seconds"]:
+            return f"step {n}: took {took:.1f} s, expected at most {step['max_seconds']} s"
         if "status" in step and out.returncode != step["status"]:
             return (f"step {n}: exit status {out.returncode}, expected {step['status']}\n"
                     f"stderr: {out.stderr.decode('utf-8', 'replace')}")

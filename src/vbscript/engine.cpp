@@ -519,7 +519,9 @@ void Engine::set_host_ui(HostUI* ui) {
     impl_->ui_ = ui;
 }
 void Engine::set_time_limit(std::chrono::milliseconds limit) {
-    const int64_t ns = std::max<int64_t>(limit.count(), 0) * 1'000'000;
+    // Beyond about 30 years a limit is none in practice; the clamp keeps the product in range.
+    const int64_t ms = std::clamp<int64_t>(limit.count(), 0, int64_t(1) << 40);
+    const int64_t ns = ms * 1'000'000;
     impl_->clock_.limit.store(ns, std::memory_order_relaxed);
     limit_changed();
 }

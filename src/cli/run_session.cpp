@@ -66,8 +66,8 @@ private:
     std::ostream& err_;
 };
 
-// Interrupts a run that goes on longer than the timeout. The watchdog thread only calls the
-// engine's interrupt, which is safe from another thread.
+// Ends a run that goes on longer than the timeout. The watchdog thread only calls the run
+// engine's time_out, which is safe from another thread.
 class watchdog {
 public:
     watchdog(run_engine& engine, std::chrono::milliseconds limit) {
@@ -76,7 +76,7 @@ public:
             std::unique_lock lock(mutex_);
             if (!done_cv_.wait_for(lock, limit, [this] { return done_; })) {
                 fired_ = true;
-                engine.interrupt();
+                engine.time_out();
             }
         });
     }

@@ -90,4 +90,9 @@ void run_engine::interrupt() {
     engine_->interrupt();
 }
 
+void run_engine::time_out() {
+    interrupted_ = true;
+    engine_->time_out();
+}
+
 } // namespace mondrel

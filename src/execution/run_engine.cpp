@@ -668,6 +668,8 @@ bool run_engine::for_continues(int p, const vbs::Value& stop, const vbs::Value& 
 }
 
 bool run_engine::loop_again(int p) {
+    // After a time-out the run ends where it is: no loop runs its test or step again.
+    if (runaway_->timed_out()) return false;
     source_list_item& line = doc_.line(p);
     if (line.code_word == cw_while) {
         if (!execute_and_report(p)) return false;

@@ -71,6 +71,10 @@ public:
     // Asks a run in progress to stop: the script call in progress fails and the walk ends at
     // the next line. Loading include files at run start stops too. Safe from another thread.
     void interrupt();
+    // Ends a run in progress as a script call that runs past its time limit does: the line
+    // running gets "Script timed out" and the run ends. For a host's limit over a whole run;
+    // safe from another thread.
+    void time_out();
     // The last run or step ended because a script call ran past the time limit.
     bool timed_out() const;
 

@@ -45,6 +45,7 @@ public:
     int global_slot(std::string_view name) override { return inner_->global_slot(name); }
     const vbs::Value* global_variable(int slot) override { return inner_->global_variable(slot); }
     void interrupt() override { inner_->interrupt(); }
+    void time_out() override { inner_->time_out(); }
     void set_time_limit(std::chrono::milliseconds limit) override {
         inner_->set_time_limit(limit);
     }

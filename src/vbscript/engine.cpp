@@ -263,7 +263,7 @@ void Engine::Impl::poll() {
     // again and is seen at the next check.
     attention_.store(false, std::memory_order_seq_cst);
     int32_t why = abort_;
-    if (!why && interrupt_.load(std::memory_order_seq_cst)) why = kErrInterrupted;
+    if (!why) why = interrupt_.load(std::memory_order_seq_cst);
     if (!why) {
         const int64_t limit = clock_.limit.load(std::memory_order_relaxed);
         const int64_t started = clock_.started.load(std::memory_order_relaxed);
@@ -350,7 +350,7 @@ ScriptError Engine::Impl::make_error(int32_t number, std::string description, bo
 }
 
 void Engine::Impl::begin_call() {
-    interrupt_.store(false, std::memory_order_relaxed);
+    interrupt_.store(0, std::memory_order_relaxed);
     attention_.store(false, std::memory_order_relaxed);
     abort_ = 0;
     start_clock();
@@ -526,7 +526,11 @@ void Engine::set_time_limit(std::chrono::milliseconds limit) {
     limit_changed();
 }
 void Engine::interrupt() {
-    impl_->interrupt_.store(true, std::memory_order_seq_cst);
+    impl_->interrupt_.store(kErrInterrupted, std::memory_order_seq_cst);
+    impl_->attention_.store(true, std::memory_order_seq_cst);
+}
+void Engine::time_out() {
+    impl_->interrupt_.store(kErrTimeout, std::memory_order_seq_cst);
     impl_->attention_.store(true, std::memory_order_seq_cst);
 }
 

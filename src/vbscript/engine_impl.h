@@ -124,8 +124,8 @@ struct Engine::Impl : public Context, public GlobalTable {
     void invoke_function(Function* f, Object* me, CallArgs& args, Value& result);
     void execute(Frame& fr); // the dispatch loop (vm.cpp)
 
-    // The check where code loops or calls: one load of a flag the timer thread or interrupt()
-    // raises. poll() then ends the call with the time-out or the interrupt, or finds the flag
+    // The check where code loops or calls: one load of a flag the timer thread, interrupt()
+    // or time_out() raises. poll() then ends the call with the time-out or the interrupt, or finds the flag
     // raised for a call that has since ended and lowers it.
     void check_attention() {
         if (attention_.load(std::memory_order_relaxed)) poll();
@@ -176,7 +176,7 @@ struct Engine::Impl : public Context, public GlobalTable {
 
     CallClock clock_; // read by the timer thread (watchdog.h); the limit starts at 10 s
     std::atomic<bool> attention_{false};
-    std::atomic<bool> interrupt_{false};
+    std::atomic<int32_t> interrupt_{0}; // the error interrupt() or time_out() asks for
     // The time-out or interrupt that ended the call: once raised it stays, so a handler that
     // swallows it (Class_Terminate runs where no error may leave) cannot let the call go on.
     int32_t abort_ = 0;

@@ -423,6 +423,26 @@ TEST(ScriptRun, TimeOutEndsTheRun) {
     set_script_time_limit(std::chrono::seconds(10));
 }
 
+// A host's limit over the whole run (the runner's --timeout) ends it the same way, whatever
+// the limit of one call; no loop around the line takes another pass.
+TEST(ScriptRun, TimeOutFromAnotherThreadEndsTheRun) {
+    real_fixture f({{0, cw_for, "i", "1 to 1000"},
+                    {1, cw_vb, "", "Do : Loop"},
+                    {0, cw_expression, "after", "5"}});
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        f.run->time_out();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    f.run->run_all();
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(f.doc.line(1).error_text, "Script timed out");
+    EXPECT_EQ(f.run->state(), run_state::idle);
+    EXPECT_EQ(test::value0(f.doc, 0), 1);
+    EXPECT_EQ(f.doc.line(2).results.count, 0);
+}
+
 // A line that fails in an ordinary way does not stop the walk.
 TEST(ScriptRun, OrdinaryErrorsLetTheWalkGoOn) {
     real_fixture f({{0, cw_vb, "", "x = 1 / 0"}, {0, cw_expression, "after", "5"}});

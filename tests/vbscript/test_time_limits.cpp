@@ -128,21 +128,28 @@ TEST(TimeLimits, SubjectsWithBadUtf8MatchAroundTheBadBytesAndStopInTime) {
     EXPECT_LT(r.took, kBound);
 }
 
-// Results that grow match by match fail with "Out of string space" when they pass the
-// engine's longest string, not after they have taken all memory. ("$`" repeats everything
-// before each match: 30,000 characters would give 450 MB.)
-TEST(TimeLimits, ReplaceResultsAreHeldToTheStringLimitAsTheyGrow) {
+// Results that grow match by match fail with "Out of string space" (or, for Split's pieces,
+// "Out of memory") when they pass the engine's longest string or array, not after they have
+// taken all memory. ("$`" repeats everything before each match: 30,000 characters would give
+// 450 MB. Each case takes a few hundred megabytes before it fails.)
+TEST(TimeLimits, GrowingResultsAreHeldToTheLimitsAsTheyGrow) {
     const std::string out_of_string = std::to_string(kErrOutOfString) + " Out of string space";
-    const char* scripts[] = {
-        "Set re = New RegExp : re.Pattern = \".\" : re.Global = True\r\n"
-        "r = re.Replace(String(30000, \"a\"), \"$`\")",
-        "r = Replace(String(30000, \"a\"), \"a\", String(10000, \"b\"))",
+    const std::string out_of_memory = std::to_string(kErrOutOfMemory) + " Out of memory";
+    const struct {
+        const char* script;
+        const std::string& error;
+    } cases[] = {
+        {"Set re = New RegExp : re.Pattern = \".\" : re.Global = True\r\n"
+         "r = re.Replace(String(30000, \"a\"), \"$`\")",
+         out_of_string},
+        {"r = Replace(String(30000, \"a\"), \"a\", String(10000, \"b\"))", out_of_string},
+        {"r = Split(String(17000000, \",\"), \",\")", out_of_memory},
     };
-    for (const char* script : scripts) {
+    for (const auto& c : cases) {
         Engine engine;
         engine.set_time_limit(std::chrono::seconds(60));
-        EXPECT_EQ(outcome(engine.execute_statement(script)), out_of_string) << script;
-        EXPECT_EQ(to_string(engine.eval("IsEmpty(r)").value), "True") << script;
+        EXPECT_EQ(outcome(engine.execute_statement(c.script)), c.error) << c.script;
+        EXPECT_EQ(to_string(engine.eval("IsEmpty(r)").value), "True") << c.script;
     }
 }
 

@@ -159,8 +159,7 @@ bool load_sheet(sheet& s) {
 // Runs a loaded sheet to its end: a breakpoint only pauses a window's run, so the runner goes
 // on from it. `deadline` (when there is a timeout) ends the run, include loading too; a sheet
 // handed over to after it has passed does not run at all.
-void run_sheet(sheet& s, int chain_depth,
-               std::optional<clock_type::time_point> deadline) {
+void run_sheet(sheet& s, int chain_depth, std::optional<clock_type::time_point> deadline) {
     static const file_include_source include_files;
     s.engine = std::make_unique<run_engine>(*s.doc, make_vbs_engine(), process_globals());
     s.engine->set_include_source(&include_files);

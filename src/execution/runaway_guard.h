@@ -46,13 +46,10 @@ public:
     const vbs::Value* global_variable(int slot) override { return inner_->global_variable(slot); }
     void interrupt() override { inner_->interrupt(); }
     void time_out() override { inner_->time_out(); }
-    void set_time_limit(std::chrono::milliseconds limit) override {
-        inner_->set_time_limit(limit);
-    }
+    void set_time_limit(std::chrono::milliseconds limit) override { inner_->set_time_limit(limit); }
 
 private:
-    template <class Result>
-    Result seen(Result r) {
+    template <class Result> Result seen(Result r) {
         note(r.error.number);
         return r;
     }

@@ -125,8 +125,8 @@ struct Engine::Impl : public Context, public GlobalTable {
     void execute(Frame& fr); // the dispatch loop (vm.cpp)
 
     // The check where code loops or calls: one load of a flag the timer thread, interrupt()
-    // or time_out() raises. poll() then ends the call with the time-out or the interrupt, or finds the flag
-    // raised for a call that has since ended and lowers it.
+    // or time_out() raises. poll() then ends the call with the time-out or the interrupt, or finds
+    // the flag raised for a call that has since ended and lowers it.
     void check_attention() {
         if (attention_.load(std::memory_order_relaxed)) poll();
     }

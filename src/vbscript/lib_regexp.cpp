@@ -197,8 +197,8 @@ void RegExp::compile(int form) {
         pcre2_set_newline(c, PCRE2_NEWLINE_ANYCRLF);
         return c;
     }();
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()),
-                                     pattern_.size(), options, &error, &offset, context);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(),
+                                     options, &error, &offset, context);
     if (!code) raise_error(kErrRegexSyntax, "Syntax error in regular expression");
     code_[form] = code;
     match_data_[form] = pcre2_match_data_create_from_pattern(code, nullptr);
@@ -225,8 +225,8 @@ void RegExp::search(std::string_view subject, bool all, Context& ctx, OnMatch&& 
     size_t start = 0, count = 0;
     Found f;
     while (start <= subject.size()) {
-        int rc =
-            pcre2_match(code_[form], text, subject.size(), start, options, match_data_[form], limits);
+        int rc = pcre2_match(code_[form], text, subject.size(), start, options, match_data_[form],
+                             limits);
         if (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21 && form == kSound) {
             form = kTolerant;
             compile(form);

@@ -179,8 +179,9 @@ TEST(Include, AFileThatIncludesItselfStopsAtTheFirstRepeat) {
 // names that no other line of the sheet has.
 TEST(Include, ManyIncludesInOnePassKeepTheirPlacesAndNames) {
     temp_folder dir;
-    write_sheet(dir / "loop.mdr",
-                {{0, cw_for, "k", "1 to 3"}, {1, cw_let, "", "s=s+k"}, {0, cw_expression, "", "s"}});
+    write_sheet(
+        dir / "loop.mdr",
+        {{0, cw_for, "k", "1 to 3"}, {1, cw_let, "", "s=s+k"}, {0, cw_expression, "", "s"}});
     write_sheet(dir / "one.mdr", {{0, cw_expression, "one", "1"}});
     incl_fixture f({{0, cw_for, "j", "1 to 2"},
                     {1, cw_let, "", "t=t+j"},

@@ -114,15 +114,16 @@ TEST(TimeLimits, SubjectsWithBadUtf8MatchAroundTheBadBytesAndStopInTime) {
     };
     Engine engine;
     engine.set_time_limit(kLimit);
-    ASSERT_EQ(outcome(engine.execute_statement(read_back("a\xff" "b") +
+    ASSERT_EQ(outcome(engine.execute_statement(read_back("a\xff"
+                                                         "b") +
                                                "Set m = re.Execute(s) : n = m.Count\r\n"
                                                "v = m(0).Value & m(1).Value")),
               "");
     EXPECT_EQ(to_string(engine.eval("n").value), "2");
     EXPECT_EQ(to_string(engine.eval("v").value), "ab");
 
-    TimedRun r = timed(engine, read_back(std::string(300000, 'a') + "\xff") +
-                                   "Set m = re.Execute(s)");
+    TimedRun r =
+        timed(engine, read_back(std::string(300000, 'a') + "\xff") + "Set m = re.Execute(s)");
     fs::remove(file);
     EXPECT_EQ(r.result, timed_out);
     EXPECT_LT(r.took, kBound);

@@ -132,6 +132,9 @@ struct Engine::Impl : public Context, public GlobalTable {
     }
     void poll();
     void check_interrupt() override { check_attention(); }
+    void restart_time_limit() override {
+        if (clock_.started.load(std::memory_order_relaxed) != 0) start_clock();
+    }
     // The time limit of a call (or text of joined texts) counts from here; end_clock() says
     // no call runs.
     void start_clock() {

@@ -5,6 +5,7 @@
 #include "vbscript/convert.h"
 #include "vbscript/engine.h"
 #include "vbscript/error.h"
+#include "vbscript/host_ui.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -80,6 +82,34 @@ TEST(TimeLimits, TimeOutInTerminateFailsTheReleasingCall) {
     TimedRun r = timed(engine, "Set o = Nothing\r\nn = 0\r\nDo : n = n + 1 : Loop");
     EXPECT_EQ(r.result, timed_out);
     EXPECT_LT(r.took, kBound);
+}
+
+// A dialog that waits for the user does not use up the call's time limit: the limit starts
+// again when it closes.
+TEST(TimeLimits, WaitingForTheUserDoesNotCount) {
+    class SlowUser final : public HostUI {
+    public:
+        int msg_box(const std::string&, int, const std::string&) override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            return 1;
+        }
+        bool input_box(const std::string&, const std::string&, const std::string& initial,
+                       std::string& answer) override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            answer = initial;
+            return true;
+        }
+    } user;
+    Engine engine;
+    engine.set_host_ui(&user);
+    engine.set_time_limit(kLimit);
+    EXPECT_EQ(
+        outcome(engine.execute_statement("a = MsgBox(\"one\") : b = InputBox(\"two\", , \"x\")\r\n"
+                                         "For i = 1 To 1000 : n = n + i : Next")),
+        "");
+    EXPECT_EQ(to_string(engine.eval("a & b & n").value), "1x500500");
+    // The limit still holds after the dialog.
+    EXPECT_EQ(outcome(engine.execute_statement("a = MsgBox(\"three\") : Do : Loop")), timed_out);
 }
 
 // Each match used to check the whole subject's UTF-8 again: a global search over 300,000

@@ -58,6 +58,8 @@ Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial())
 
 Engine::Impl::~Impl() {
     ActiveGuard g(this);
+    begin_call();
+    bulk_release_ = true;
     // Release script values while the engine can still run Class_Terminate handlers.
     for (size_t i = 0; i < globals_.size(); ++i) {
         Global& gl = globals_[i];
@@ -67,6 +69,7 @@ Engine::Impl::~Impl() {
     }
     for (size_t i = 0; i < kStackSlots; ++i)
         stack_[i].clear();
+    end_clock();
     unwatch(&clock_);
 }
 
@@ -367,6 +370,9 @@ void Engine::reset() {
     Impl& im = *impl_;
     if (im.current_) return; // not while script runs (a host callback); the caller gets no reset
     ActiveGuard g(&im);
+    // The handlers that run share the time limit of one call (see bulk_release_).
+    im.begin_call();
+    im.bulk_release_ = true;
     // Script values go first, while the host objects are still reachable from the
     // Class_Terminate handlers that releasing them may run; then the host objects go.
     // Values that cannot hold an object run no script when let go: they go at once.
@@ -394,6 +400,8 @@ void Engine::reset() {
         gl.kind = GKind::Undeclared;
     }
     old.clear();
+    im.bulk_release_ = false;
+    im.end_clock();
     im.live_units_.clear();
     im.clear_err();
     if (im.builtin_shadowed_) {

@@ -183,6 +183,9 @@ struct Engine::Impl : public Context, public GlobalTable {
     // The time-out or interrupt that ended the call: once raised it stays, so a handler that
     // swallows it (Class_Terminate runs where no error may leave) cannot let the call go on.
     int32_t abort_ = 0;
+    // Set while reset() or the destructor lets go of every value: the Class_Terminate handlers
+    // that run share one time limit instead of each starting its own.
+    bool bulk_release_ = false;
     int32_t part_ = 0;        // the text of joined texts that runs (set by PART)
     int32_t parts_begun_ = 0; // PARTs passed in this call of joined texts
     bool skip_ended_ = false; // a SKIPF test ended the call

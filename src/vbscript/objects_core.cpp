@@ -51,7 +51,7 @@ void run_terminate(Engine::Impl& impl, Function* fn, Object* me) {
     bool outer = impl.current_ == nullptr;
     char probe;
     if (outer) {
-        impl.begin_call();
+        if (!impl.bulk_release_) impl.begin_call();
         impl.native_base_ = &probe;
     }
     try {
@@ -62,7 +62,7 @@ void run_terminate(Engine::Impl& impl, Function* fn, Object* me) {
     }
     if (outer) {
         impl.native_base_ = nullptr;
-        impl.end_clock();
+        if (!impl.bulk_release_) impl.end_clock();
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -82,6 +83,25 @@ TEST(TimeLimits, TimeOutInTerminateFailsTheReleasingCall) {
     TimedRun r = timed(engine, "Set o = Nothing\r\nn = 0\r\nDo : n = n + 1 : Loop");
     EXPECT_EQ(r.result, timed_out);
     EXPECT_LT(r.took, kBound);
+}
+
+// Letting go of every value (reset, or the engine going away) runs the Class_Terminate
+// handlers of all objects under one time limit, not one limit each: 30 endless handlers used
+// to hold a reset for 30 limits.
+TEST(TimeLimits, ResetRunsAllTerminateHandlersUnderOneLimit) {
+    const char* script = "Class T\r\nSub Class_Terminate : Do : Loop : End Sub\r\nEnd Class\r\n"
+                         "Dim keep(29) : For i = 0 To 29 : Set keep(i) = New T : Next";
+    auto engine = std::make_unique<Engine>();
+    engine->set_time_limit(kLimit);
+    ASSERT_EQ(outcome(engine->execute_statement(script)), "");
+    auto start = clock_type::now();
+    engine->reset();
+    EXPECT_LT(clock_type::now() - start, kBound);
+    EXPECT_EQ(outcome(engine->execute_statement("x = 1")), "");
+    ASSERT_EQ(outcome(engine->execute_statement(script)), "");
+    start = clock_type::now();
+    engine.reset(); // the destructor lets go of them
+    EXPECT_LT(clock_type::now() - start, kBound);
 }
 
 // A dialog that waits for the user does not use up the call's time limit: the limit starts

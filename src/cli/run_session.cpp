@@ -128,7 +128,8 @@ struct sheet {
     std::unique_ptr<run_engine> engine;
     mrdisplay_rows rows;
     mrdisplay_rows all_lines;
-    bool timed_out = false;
+    bool timed_out = false;      // by --timeout
+    bool call_timed_out = false; // one script call ran past its own limit
 };
 
 // A value typed on the command line: a number when it reads as one (a whole number that fits
@@ -176,7 +177,8 @@ void run_sheet(sheet& s, int chain_depth, std::optional<clock_type::time_point> 
     s.engine->run_all(chain_depth);
     while (s.engine->state() == run_state::paused && !guard.fired())
         s.engine->run_all(chain_depth);
-    s.timed_out = guard.fired() || s.engine->timed_out();
+    s.timed_out = guard.fired();
+    s.call_timed_out = !s.timed_out && s.engine->timed_out();
 }
 
 bool has_error_line(const mondrel_doc& doc) {
@@ -288,6 +290,9 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         if (s->timed_out) {
             err << "mondrel-run: " << s->file << ": stopped after the timeout\n";
             status = std::max(status, 1);
+        } else if (s->call_timed_out) {
+            err << "mondrel-run: " << s->file
+                << ": stopped: a script call ran past its time limit\n";
         }
         if (!opt.check && has_error_line(*s->doc)) status = std::max(status, 1);
     }

@@ -32,7 +32,9 @@ window's Go command does, and prints it.
   --format csv    the same rows as CSV with a header row
   --format json   every line with its values; one object per FILE (an array for several)
   --define N=V    a global variable N with the value V (a number when V reads as one)
-  --timeout S     stop a run after S seconds (the line running then gets the error)
+  --timeout S     stop after S seconds (0.001 to 1000000): the run of each FILE with the
+                  include files it loads and the sheets it hands over to; the line running
+                  then gets the error. Without it one script call may run 10 seconds.
   --max-loop-count N   passes after which a WHILE or FOR loop ends (default 1000)
   --max-lines N   refuse a sheet of more than N lines (default 4000000)
   --check         translate only: print each line with a syntax error, exit 1 when any
@@ -77,10 +79,12 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             opt.defines.emplace_back(v.substr(0, eq), v.substr(eq + 1));
         } else if (arg == "--timeout") {
             if (!value(v)) return "--timeout needs a number of seconds";
+            // A limit below a millisecond would round to none at all: it is refused, as are
+            // 0, negative numbers, NaN and text.
             char* end = nullptr;
             const double s = std::strtod(v.c_str(), &end);
-            if (end == v.c_str() || *end != '\0' || !(s > 0) || s > 1e6)
-                return "--timeout needs a number of seconds above 0: " + v;
+            if (end == v.c_str() || *end != '\0' || !(s >= 0.001) || !(s <= 1e6))
+                return "--timeout needs a number of seconds from 0.001 to 1000000: " + v;
             opt.timeout = std::chrono::milliseconds(static_cast<int64_t>(s * 1000 + 0.5));
         } else if (arg == "--max-loop-count") {
             if (!value(v)) return "--max-loop-count needs a number";

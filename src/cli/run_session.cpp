@@ -70,8 +70,8 @@ private:
     std::ostream& err_;
 };
 
-// Interrupts a run that goes on longer than the timeout. The watchdog thread only calls the
-// engine's interrupt, which is safe from another thread.
+// Ends a run that goes on longer than the timeout. The watchdog thread only calls the run
+// engine's time_out, which is safe from another thread.
 class watchdog {
 public:
     watchdog(run_engine& engine, std::chrono::milliseconds limit) {
@@ -80,7 +80,7 @@ public:
             std::unique_lock lock(mutex_);
             if (!done_cv_.wait_for(lock, limit, [this] { return done_; })) {
                 fired_ = true;
-                engine.interrupt();
+                engine.time_out();
             }
         });
     }
@@ -133,7 +133,8 @@ struct sheet {
     std::unique_ptr<run_engine> engine;
     mrdisplay_rows rows;
     mrdisplay_rows all_lines;
-    bool timed_out = false;
+    bool timed_out = false;      // by --timeout
+    bool call_timed_out = false; // one script call ran past its own limit
 };
 
 // A value typed on the command line: a number when it reads as one (a whole number that fits
@@ -207,17 +208,27 @@ bool build_sheet_rows(sheet& s, const run_options& opt) {
 }
 
 // Runs a loaded sheet to its end: a breakpoint only pauses a window's run, so the runner goes
-// on from it.
-void run_sheet(sheet& s, const run_options& opt, int chain_depth) {
+// on from it. `deadline` (when there is a timeout) ends the run, include loading too; a sheet
+// handed over to after it has passed does not run at all.
+void run_sheet(sheet& s, int chain_depth, std::optional<clock_type::time_point> deadline) {
     static const file_include_source include_files;
     s.engine = std::make_unique<run_engine>(*s.doc, make_vbs_engine(), process_globals());
     s.engine->set_include_source(&include_files);
+    std::chrono::milliseconds left{0};
+    if (deadline) {
+        left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - clock_type::now());
+        if (left.count() <= 0) {
+            s.timed_out = true;
+            return;
+        }
+    }
     folder_scope in_folder(s.path.parent_path());
-    watchdog guard(*s.engine, opt.timeout);
+    watchdog guard(*s.engine, left);
     s.engine->run_all(chain_depth);
     while (s.engine->state() == run_state::paused && !guard.fired())
         s.engine->run_all(chain_depth);
     s.timed_out = guard.fired();
+    s.call_timed_out = !s.timed_out && s.engine->timed_out();
 }
 
 bool has_error_line(const mondrel_doc& doc) {
@@ -272,13 +283,16 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         if (!ok || opt.check) continue;
 
         // A `cmd run` line hands over to another sheet, which runs next; a sheet already run
-        // in this chain runs again (the chain depth bounds A runs B runs A).
+        // in this chain runs again (the chain depth bounds A runs B runs A). The timeout
+        // covers the whole chain.
+        std::optional<clock_type::time_point> deadline;
+        if (opt.timeout.count() > 0) deadline = clock_type::now() + opt.timeout;
         sheet* current = &first;
         int depth = 0;
         while (true) {
             try {
                 phase_clock clock(run_t);
-                run_sheet(*current, opt, depth);
+                run_sheet(*current, depth, deadline);
             } catch (const std::bad_alloc&) {
                 current->engine.reset();
                 current->doc.reset();
@@ -286,7 +300,7 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
                 current->problem = current->file + ": not enough memory to run the sheet";
                 break;
             }
-            if (current->engine->reason() != stop_reason::chain) break;
+            if (!current->engine || current->engine->reason() != stop_reason::chain) break;
             fs::path target;
             {
                 folder_scope in_folder(current->path.parent_path());
@@ -333,6 +347,9 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         if (s->timed_out) {
             err << "mondrel-run: " << s->file << ": stopped after the timeout\n";
             status = std::max(status, 1);
+        } else if (s->call_timed_out) {
+            err << "mondrel-run: " << s->file
+                << ": stopped: a script call ran past its time limit\n";
         }
         if (!opt.check && has_error_line(*s->doc)) status = std::max(status, 1);
     }

@@ -194,6 +194,9 @@ public:
     // The counter is never reset, so each translation takes fresh names.
     std::string next_temp_name();
     int32_t temp_counter() const { return temp_counter_; }
+    // Lines made for this document elsewhere (include files are read apart and then moved
+    // in) took their names from another counter; it continues from here.
+    void set_temp_counter(int32_t n) { temp_counter_ = n; }
 
     prop_list& sheet_format(int k) { return *formats_[k]; }
     const prop_list& sheet_format(int k) const { return *formats_[k]; }

@@ -4,6 +4,7 @@
 
 #include "document/mondrel_doc.h"
 #include "execution/run_engine.h"
+#include "execution/runaway_guard.h"
 
 namespace mondrel {
 
@@ -49,6 +50,7 @@ void run_engine::step(step_kind kind) {
     const int n = doc_.line_count();
     if (current_ < 0 || current_ >= n) return;
     interrupted_ = false;
+    runaway_->clear();
     state_ = run_state::running;
     resume_checks();
     snapshot();
@@ -86,6 +88,11 @@ std::function<void(mondrel_doc&)> auto_run_port(run_engine& engine) {
 void run_engine::interrupt() {
     interrupted_ = true;
     engine_->interrupt();
+}
+
+void run_engine::time_out() {
+    interrupted_ = true;
+    engine_->time_out();
 }
 
 } // namespace mondrel

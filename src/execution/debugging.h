@@ -18,7 +18,8 @@ void set_max_loop_count(int32_t limit);
 // "Max loop count exceeded.(%d)" filled with the limit.
 std::string max_loop_message(int32_t limit);
 
-// The longest one script call of a run may take (default 10 seconds; zero: no limit).
+// The longest one script call of a run may take (default 10 seconds; zero: no limit). A call
+// that runs longer fails with "Script timed out" and ends the run.
 std::chrono::milliseconds script_time_limit();
 void set_script_time_limit(std::chrono::milliseconds limit);
 

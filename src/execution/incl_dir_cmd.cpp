@@ -1,11 +1,13 @@
 #include "execution/incl_dir_cmd.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <system_error>
 
 #include "document/code_words.h"
 #include "document/codesheet_file.h"
+#include "document/line_block.h"
 #include "document/mondrel_doc.h"
 #include "execution/globals.h"
 #include "execution/run_engine.h"
@@ -102,51 +104,91 @@ bool includes_itself(const mondrel_doc& doc, int i, const std::string& path) {
     return false;
 }
 
-// Loads the include file of line i: a `rem` first child saying so, then the file's lines
-// after it. A file that cannot be read leaves the line as it was, with the reason as a
-// run-time error; the next run clears the error and tries again.
-void load_one(mondrel_doc& doc, int i, const include_source& source) {
-    const std::string path = include_path(doc, doc.line(i).aux_text);
-    std::string error;
-    if (includes_itself(doc, i, path)) {
-        error = "Include file includes itself: " + path;
-    } else {
-        doc.add_child_sli(make_line(doc, 1, cw_rem, "", "Include file loaded automatically."), i);
-        if (!source.read(doc, path, i + 1, error)) {
-            doc.take_line(i + 1);
-            doc.line(i).count = 1;
-            doc.structure_changed();
-            if (error.empty()) error = "Could not read the include file: " + path;
+// The lines that go under one `incl` line: the `rem` line saying the file was loaded
+// automatically, then the file's lines, read into `scratch` (which is empty before and after)
+// so that the sheet itself is not searched or moved for each include. Temporary names come
+// from the sheet's counter. Empty, with the reason in `error`, when the file cannot be read.
+std::vector<line_ptr> read_include(mondrel_doc& doc, mondrel_doc& scratch, const std::string& path,
+                                   const include_source& source, std::string& error) {
+    scratch.set_temp_counter(doc.temp_counter());
+    scratch.insert_line(0, make_line(scratch, 1, cw_rem, "", "Include file loaded automatically."));
+    const bool read = source.read(scratch, path, 0, error);
+    doc.set_temp_counter(scratch.temp_counter());
+    std::vector<line_ptr> lines = scratch.take_lines(0, scratch.line_count());
+    if (read) return lines;
+    if (error.empty()) error = "Could not read the include file: " + path;
+    return {};
+}
+
+// One pass of include loading: every sound `incl` line without children gets its lines. The
+// candidates and the lines above them are found with one tree; the loaded lines are moved
+// into the sheet in one rebuild of its array at the end. Returns the number loaded.
+int load_pass(mondrel_doc& doc, const include_source& source, const std::atomic<bool>* stop) {
+    struct loaded {
+        int line;
+        std::vector<line_ptr> lines;
+        std::string error;
+    };
+    std::vector<loaded> loads;
+    {
+        mondrel_doc scratch;
+        scratch.clear();
+        scratch.history().set_recording(false);
+        for (int i = 0; i < doc.line_count(); ++i) {
+            const source_list_item& line = doc.line(i);
+            if (line.code_word != cw_incl || line.status != status_ok || line.has_children())
+                continue;
+            if (stop && stop->load(std::memory_order_relaxed)) break;
+            loaded& l = loads.emplace_back();
+            l.line = i;
+            const std::string path = include_path(doc, line.aux_text);
+            if (includes_itself(doc, i, path))
+                l.error = "Include file includes itself: " + path;
+            else
+                l.lines = read_include(doc, scratch, path, source, l.error);
         }
     }
-    source_list_item& head = doc.line(i);
-    head.flags &= ~flag_open;
-    if (!error.empty()) {
-        head.status = status_runtime_error;
-        head.error_text = std::move(error);
+    if (loads.empty()) return 0;
+    int count = 0;
+    std::vector<line_ptr> old = doc.take_lines(0, doc.line_count());
+    std::vector<line_ptr> merged;
+    size_t added = 0;
+    for (const loaded& l : loads)
+        added += l.lines.size();
+    merged.reserve(old.size() + added);
+    size_t next = 0;
+    for (int i = 0; i < static_cast<int>(old.size()); ++i) {
+        merged.push_back(std::move(old[static_cast<size_t>(i)]));
+        if (next >= loads.size() || loads[next].line != i) continue;
+        loaded& l = loads[next++];
+        source_list_item& head = *merged.back();
+        head.flags &= ~flag_open;
+        if (!l.error.empty()) {
+            head.status = status_runtime_error;
+            head.error_text = std::move(l.error);
+        }
+        if (l.lines.empty()) continue;
+        head.count = 1 + top_level_lines(l.lines);
+        ++count;
+        for (line_ptr& added_line : l.lines)
+            merged.push_back(std::move(added_line));
     }
+    doc.insert_lines(0, std::move(merged));
+    return count;
 }
 
 } // namespace
 
-int load_include_files(mondrel_doc& doc, const include_source& source) {
+int load_include_files(mondrel_doc& doc, const include_source& source,
+                       const std::atomic<bool>* stop) {
     constexpr int max_passes = 5;
     // Loading is part of running, not an edit: it is never undone.
     const bool recording = doc.history().recording();
     doc.history().set_recording(false);
     int total = 0;
     for (int pass = 0; pass < max_passes; ++pass) {
-        int loaded = 0;
-        for (int i = 0; i < doc.line_count();) {
-            const source_list_item& line = doc.line(i);
-            if (line.code_word == cw_incl && line.status == status_ok && !line.has_children()) {
-                load_one(doc, i, source);
-                if (doc.line(i).has_children()) ++loaded;
-                i += std::max(doc.tree().subtree_size(i), 1);
-                continue;
-            }
-            ++i;
-        }
+        if (stop && stop->load(std::memory_order_relaxed)) break;
+        const int loaded = load_pass(doc, source, stop);
         total += loaded;
         if (loaded == 0) break;
     }

@@ -9,6 +9,7 @@
 // CMD: `cmd stop` ends the run; `cmd run` ends it and hands over to another codesheet, which the
 // window (or the headless runner) opens and runs through a chain_host.
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,8 +59,11 @@ std::string include_path(const mondrel_doc& doc, std::string_view file);
 // Loads the include files of the sheet: at most 5 passes, each loading every sound `incl` line
 // without children; lines loaded in one pass are looked at in the next. Returns the number of
 // includes loaded. A file that cannot be read, or that includes itself through the lines above
-// it, leaves the `incl` line without children and with a run-time error saying so.
-int load_include_files(mondrel_doc& doc, const include_source& source);
+// it, leaves the `incl` line without children and with a run-time error saying so. Each pass
+// costs time in proportion to the sheet and the lines it loads. When `stop` is raised (a run
+// interrupted or out of time), no further file is read.
+int load_include_files(mondrel_doc& doc, const include_source& source,
+                       const std::atomic<bool>* stop = nullptr);
 
 // Removes every included line (the subtrees of `incl` lines), leaving the `incl` lines.
 void remove_included_lines(mondrel_doc& doc);

@@ -11,6 +11,7 @@
 #include "execution/incl_dir_cmd.h"
 #include "execution/run_lines.h"
 #include "execution/run_rewrites.h"
+#include "execution/runaway_guard.h"
 #include "vbscript/convert.h"
 #include "vbscript/error.h"
 
@@ -111,9 +112,15 @@ std::string_view reported_variable(std::string_view report) {
 
 run_engine::run_engine(mondrel_doc& doc, std::unique_ptr<script_engine> engine,
                        global_list& globals)
-    : doc_(doc), engine_(std::move(engine)), globals_(globals), includes_(&file_includes()),
-      serial_(next_engine_serial()) {
+    : doc_(doc), globals_(globals), includes_(&file_includes()), serial_(next_engine_serial()) {
+    auto guard = std::make_unique<runaway_guard>(std::move(engine), interrupted_);
+    runaway_ = guard.get();
+    engine_ = std::move(guard);
     engine_->set_time_limit(script_time_limit());
+}
+
+bool run_engine::timed_out() const {
+    return runaway_->timed_out();
 }
 
 run_engine::~run_engine() {
@@ -162,7 +169,7 @@ void run_engine::prepare() {
             r.has_objects = false;
         }
     }
-    if (includes_ && includes && load_include_files(doc_, *includes_) > 0)
+    if (includes_ && includes && load_include_files(doc_, *includes_, &interrupted_) > 0)
         vb_lines = lists = true; // the loaded lines were not looked at
     if (vb_lines) rewrite_vb_blocks(doc_);
     if (lists) rewrite_brace_lists(doc_);
@@ -181,6 +188,7 @@ void run_engine::run_all(int chain_depth) {
     if (state_ == run_state::running) return;
     chain_depth_ = chain_depth;
     interrupted_ = false;
+    runaway_->clear();
     if (state_ == run_state::idle) {
         prepare(); // the values of the last run go by its end (finish sets every count)
         state_ = run_state::running;
@@ -228,7 +236,7 @@ void run_engine::repair_stack() {
 
 void run_engine::finish() {
     const int n = doc_.line_count();
-    if (reason_ != stop_reason::none || current_ >= n)
+    if (reason_ != stop_reason::none || current_ >= n || runaway_->timed_out())
         state_ = run_state::idle;
     else
         state_ = run_state::paused;
@@ -660,6 +668,8 @@ bool run_engine::for_continues(int p, const vbs::Value& stop, const vbs::Value& 
 }
 
 bool run_engine::loop_again(int p) {
+    // After a time-out the run ends where it is: no loop runs its test or step again.
+    if (runaway_->timed_out()) return false;
     source_list_item& line = doc_.line(p);
     if (line.code_word == cw_while) {
         if (!execute_and_report(p)) return false;

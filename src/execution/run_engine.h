@@ -3,8 +3,9 @@
 // script at a time to the document's script engine. IF, WHILE and FOR are decided by the walk
 // on the values the lines report through the host object; FMT, DIR, ARR and CMD are carried out
 // here. Errors are stored on the failing line (status 1 and the engine's text) and the walk
-// goes on; a loop ends at `max_loop_count` passes; a runaway script call ends at the engine's
-// time limit or through interrupt().
+// goes on; a loop ends at `max_loop_count` passes. A runaway script call ends at the engine's
+// time limit, and the run with it ("Script timed out" on the line); interrupt() stops a call
+// from another thread and pauses the walk at the next line.
 //
 // One run_engine belongs to one document and keeps that document's run state. The tree
 // questions of the walk (parent, last child, subtree size) come from the document's one-pass
@@ -34,6 +35,7 @@ namespace mondrel {
 
 class mondrel_doc;
 class global_list;
+class runaway_guard;
 class line_tree;
 class include_source;
 
@@ -67,8 +69,14 @@ public:
     // paused run, otherwise starts a fresh one. The editing commands call it after each change.
     void on_document_changed();
     // Asks a run in progress to stop: the script call in progress fails and the walk ends at
-    // the next line. Safe from another thread.
+    // the next line. Loading include files at run start stops too. Safe from another thread.
     void interrupt();
+    // Ends a run in progress as a script call that runs past its time limit does: the line
+    // running gets "Script timed out" and the run ends. For a host's limit over a whole run;
+    // safe from another thread.
+    void time_out();
+    // The last run or step ended because a script call ran past the time limit.
+    bool timed_out() const;
 
     // --- state ---------------------------------------------------------------------------
     run_state state() const { return state_; }
@@ -136,7 +144,8 @@ private:
     bool value_is_true(int i, bool& truth);
 
     mondrel_doc& doc_;
-    std::unique_ptr<script_engine> engine_;
+    std::unique_ptr<script_engine> engine_; // a runaway_guard around the document's engine
+    runaway_guard* runaway_ = nullptr;      // engine_ itself
     global_list& globals_;
     const include_source* includes_ = nullptr;
 

@@ -22,6 +22,7 @@ public:
     int global_slot(std::string_view name) override { return engine_.global_slot(name); }
     const vbs::Value* global_variable(int slot) override { return engine_.global_variable(slot); }
     void interrupt() override { engine_.interrupt(); }
+    void time_out() override { engine_.time_out(); }
     void set_time_limit(std::chrono::milliseconds limit) override { engine_.set_time_limit(limit); }
 
 private:

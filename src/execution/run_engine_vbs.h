@@ -37,6 +37,8 @@ public:
     virtual const vbs::Value* global_variable(int /*slot*/) { return nullptr; }
     // Ends the call in progress with an error; safe from another thread.
     virtual void interrupt() = 0;
+    // The same with the error of a call that ran out of time.
+    virtual void time_out() { interrupt(); }
     // The longest a single call may run before it fails (zero: no limit).
     virtual void set_time_limit(std::chrono::milliseconds limit) = 0;
 };

@@ -61,6 +61,12 @@ public:
     virtual Value eval(std::string_view expression) = 0;
     // Calls a callable object or procedure reference with the given arguments.
     virtual Value call_value(const Value& callee, ArgList args) = 0;
+    // Ends the call with its time-out or interrupt when one is due (it throws, as raise_error
+    // does). Library loops that may run long call it every so often; it costs one load.
+    virtual void check_interrupt() {}
+    // Starts the running call's time limit again: time spent waiting for the user (a dialog)
+    // is not the script running away.
+    virtual void restart_time_limit() {}
 };
 
 // A built-in function receives the argument values (never ByRef) and returns its result;

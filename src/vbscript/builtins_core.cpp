@@ -148,7 +148,7 @@ Value fn_array(Context&, ArgList a) {
     return Value::array(ArrayRep::make_vector(std::vector<Value>(a.begin(), a.end())));
 }
 
-Value fn_join(Context&, ArgList a) {
+Value fn_join(Context& ctx, ArgList a) {
     const ArrayRep& arr = array_arg(a[0]);
     if (arr.dims() != 1) raise_error(kErrTypeMismatch);
     std::string delim = has_arg(a, 1) ? text_arg(a, 1) : " ";
@@ -166,6 +166,9 @@ Value fn_join(Context&, ArgList a) {
             out += v.str();
         else if (!v.is_null())
             out += to_string(v);
+        // Items that are not strings were counted at 12 bytes; their text may be longer.
+        if (out.size() > kMaxStringLength) raise_error(kErrOutOfString);
+        ctx.check_interrupt();
     }
     return Value::string(out);
 }
@@ -178,7 +181,7 @@ bool contains_text(std::string_view hay, std::string_view needle, bool text) {
     return false;
 }
 
-Value fn_filter(Context&, ArgList a) {
+Value fn_filter(Context& ctx, ArgList a) {
     const ArrayRep& arr = array_arg(a[0]);
     if (arr.dims() != 1) raise_error(kErrTypeMismatch);
     if (a[1].is_null()) raise_error(kErrInvalidUseOfNull);
@@ -189,6 +192,7 @@ Value fn_filter(Context&, ArgList a) {
     for (const Value& v : arr.data) {
         std::string s = v.is_null() ? std::string() : to_string(v);
         if (contains_text(s, match, text) == include) out.push_back(Value::string(s));
+        ctx.check_interrupt();
     }
     return Value::array(ArrayRep::make_vector(std::move(out)));
 }

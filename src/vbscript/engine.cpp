@@ -21,7 +21,6 @@ namespace {
 constexpr size_t kStackSlots = size_t(1) << 18; // values on the VM stack (4 MB)
 constexpr int kMaxDepth = 4000;                 // nested script calls
 constexpr ptrdiff_t kNativeBudget = 1 << 20;    // bytes of native stack the VM may use
-constexpr int32_t kTicksPerPoll = 20000;
 
 thread_local Engine::Impl* g_active = nullptr;
 
@@ -50,6 +49,9 @@ uint64_t next_engine_serial() {
 
 Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial()) {
     ensure_registry();
+    clock_.limit.store(int64_t(10'000) * 1'000'000, std::memory_order_relaxed);
+    clock_.attention = &attention_;
+    watch(&clock_);
     stack_.reset(new Value[kStackSlots]);
     stack_end_ = stack_.get() + kStackSlots;
     reserve_top_ = stack_.get();
@@ -59,11 +61,15 @@ Engine::Impl::Impl(Engine& owner) : owner_(owner), serial_(next_engine_serial())
 
 Engine::Impl::~Impl() {
     ActiveGuard g(this);
+    begin_call();
+    bulk_release_ = true;
     // Release script values while the engine can still run Class_Terminate handlers.
     release_globals();
     for (size_t i = 0; i < kStackSlots; ++i)
         stack_[i].clear();
     *self_ = nullptr; // objects the host still holds no longer reach this engine
+    end_clock();
+    unwatch(&clock_);
 }
 
 bool Engine::Impl::release_script_values() {
@@ -239,7 +245,7 @@ void Engine::Impl::call_function(Function* f, Value* base, int argc, Object* me,
     if (depth_ >= kMaxDepth || base + f->nlocals + f->max_stack + 8 >= stack_end_ ||
         (native_base_ && native_base_ - &probe > kNativeBudget))
         raise_error(kErrOutOfStack);
-    if (--ticks_ < 0) poll();
+    check_attention();
     for (int i = 0; i < argc; ++i) {
         Value& a = base[i];
         if (a.is_missing()) raise_error(kErrWrongArgs);
@@ -306,32 +312,21 @@ void Engine::Impl::invoke_function(Function* f, Object* me, CallArgs& args, Valu
     result = std::move(base[0]);
 }
 
-namespace {
-
-// The time limit is seconds long and is read once per call, which a run makes for every
-// line: the coarse clock (a few milliseconds' resolution) costs a fraction of the precise one.
-std::chrono::steady_clock::time_point coarse_now() {
-#if defined(CLOCK_MONOTONIC_COARSE)
-    timespec ts;
-    if (clock_gettime(CLOCK_MONOTONIC_COARSE, &ts) == 0)
-        return std::chrono::steady_clock::time_point(std::chrono::seconds(ts.tv_sec) +
-                                                     std::chrono::nanoseconds(ts.tv_nsec));
-#endif
-    return std::chrono::steady_clock::now();
-}
-
-} // namespace
-
 void Engine::Impl::poll() {
-    ticks_ = kTicksPerPoll;
-    if (interrupt_.load(std::memory_order_relaxed)) throw AbortException{kErrInterrupted};
-    if (time_limit_.count() <= 0) return;
-    if (!deadline_set_) {
-        deadline_ = coarse_now() + time_limit_;
-        deadline_set_ = true;
-    } else if (coarse_now() > deadline_) {
-        throw AbortException{kErrTimeout};
+    // The flag goes down before the reasons are read, so a reason raised meanwhile raises it
+    // again and is seen at the next check.
+    attention_.store(false, std::memory_order_seq_cst);
+    int32_t why = abort_;
+    if (!why) why = interrupt_.load(std::memory_order_seq_cst);
+    if (!why) {
+        const int64_t limit = clock_.limit.load(std::memory_order_relaxed);
+        const int64_t started = clock_.started.load(std::memory_order_relaxed);
+        if (limit > 0 && started != 0 && clock_now() >= started + limit) why = kErrTimeout;
     }
+    if (!why) return;
+    abort_ = why;
+    attention_.store(true, std::memory_order_relaxed);
+    throw AbortException{why};
 }
 
 void Engine::Impl::set_err(int32_t number, std::string description, std::string source) {
@@ -409,9 +404,10 @@ ScriptError Engine::Impl::make_error(int32_t number, std::string description, bo
 }
 
 void Engine::Impl::begin_call() {
-    interrupt_.store(false, std::memory_order_relaxed);
-    deadline_set_ = false;
-    ticks_ = kTicksBeforeClock;
+    interrupt_.store(0, std::memory_order_relaxed);
+    attention_.store(false, std::memory_order_relaxed);
+    abort_ = 0;
+    start_clock();
     error_pos_set_ = false;
     error_line_ = error_col_ = 0;
 }
@@ -425,7 +421,12 @@ void Engine::reset() {
     Impl& im = *impl_;
     if (im.current_) return; // not while script runs (a host callback); the caller gets no reset
     ActiveGuard g(&im);
+    // The handlers that run share the time limit of one call (see bulk_release_).
+    im.begin_call();
+    im.bulk_release_ = true;
     im.release_globals();
+    im.bulk_release_ = false;
+    im.end_clock();
     im.live_units_.clear();
     im.clear_err();
     if (im.builtin_shadowed_) {
@@ -470,7 +471,14 @@ void run_host_call(Engine::Impl& im, const std::shared_ptr<Unit>& unit, Function
     } catch (const std::length_error&) {
         error = im.make_error(kErrOutOfMemory, "", false, im.error_line_, im.error_col_);
     }
-    if (outer) im.native_base_ = nullptr;
+    // A time-out or interrupt that a Class_Terminate handler swallowed after the last check
+    // still fails the call.
+    if (im.abort_ && error.number == 0)
+        error = im.make_error(im.abort_, "", false, im.error_line_, im.error_col_);
+    if (outer) {
+        im.native_base_ = nullptr;
+        im.end_clock();
+    }
 }
 
 } // namespace
@@ -546,10 +554,19 @@ void Engine::set_host_ui(HostUI* ui) {
     impl_->ui_ = ui;
 }
 void Engine::set_time_limit(std::chrono::milliseconds limit) {
-    impl_->time_limit_ = limit;
+    // Beyond about 30 years a limit is none in practice; the clamp keeps the product in range.
+    const int64_t ms = std::clamp<int64_t>(limit.count(), 0, int64_t(1) << 40);
+    const int64_t ns = ms * 1'000'000;
+    impl_->clock_.limit.store(ns, std::memory_order_relaxed);
+    limit_changed();
 }
 void Engine::interrupt() {
-    impl_->interrupt_.store(true, std::memory_order_relaxed);
+    impl_->interrupt_.store(kErrInterrupted, std::memory_order_seq_cst);
+    impl_->attention_.store(true, std::memory_order_seq_cst);
+}
+void Engine::time_out() {
+    impl_->interrupt_.store(kErrTimeout, std::memory_order_seq_cst);
+    impl_->attention_.store(true, std::memory_order_seq_cst);
 }
 
 std::string Engine::dump_tokens(std::string_view text) {

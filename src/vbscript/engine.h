@@ -12,7 +12,8 @@
 // A compile error fails the whole text before any of it runs. Texts are compiled once: the
 // engine keeps the compiled form of every text it has seen (keyed by the text) until reset.
 //
-// All calls are made on one thread; only interrupt() may be called from another thread.
+// All calls are made on one thread; only interrupt() and time_out() may be called from another
+// thread.
 // Failures never throw out of the Engine: they come back in the result. Values the engine hands
 // out (an eval result holding an object or array) must be released before the engine is
 // destroyed: a script object may run its Class_Terminate in the engine when let go.
@@ -178,6 +179,9 @@ public:
     // Asks the running call to stop with "Script interrupted". Safe from any thread; the flag
     // is cleared when the next call starts.
     void interrupt();
+    // The same, but the call fails as if its time limit had run out ("Script timed out"): for
+    // a host that keeps a limit of its own over many calls.
+    void time_out();
 
     // How many compiled texts the cache keeps (default 100,000); when it is full it starts
     // over. Code in use stays alive regardless.

@@ -8,6 +8,7 @@
 #include "vbscript/compiler.h"
 #include "vbscript/engine.h"
 #include "vbscript/error.h"
+#include "vbscript/watchdog.h"
 
 #include <atomic>
 #include <chrono>
@@ -51,10 +52,6 @@ private:
     std::vector<std::string> names_;
     size_t size_ = 0;
 };
-
-// A call reads the clock only once it has run this many steps: the short calls a sheet makes
-// for each line never do, and a long one starts its time limit this far in.
-inline constexpr int32_t kTicksBeforeClock = 1000;
 
 struct Frame {
     Function* fn = nullptr;
@@ -143,12 +140,29 @@ struct Engine::Impl : public Context, public GlobalTable {
     void invoke_function(Function* f, Object* me, CallArgs& args, Value& result);
     void execute(Frame& fr); // the dispatch loop (vm.cpp)
 
-    // Runs when the time budget of the countdown is spent: checks interrupt and deadline.
+    // The check where code loops or calls: one load of a flag the timer thread, interrupt()
+    // or time_out() raises. poll() then ends the call with the time-out or the interrupt, or finds
+    // the flag raised for a call that has since ended and lowers it.
+    void check_attention() {
+        if (attention_.load(std::memory_order_relaxed)) poll();
+    }
     void poll();
     // Lets every global value go, host objects last, and leaves the names undeclared,
     // running the Class_Terminate handlers that releasing them calls for.
     void release_globals();
     bool release_script_values(); // one pass; true when a value that can run script went
+    void check_interrupt() override { check_attention(); }
+    void restart_time_limit() override {
+        if (clock_.started.load(std::memory_order_relaxed) != 0) start_clock();
+    }
+    // The time limit of a call (or text of joined texts) counts from here; end_clock() says
+    // no call runs.
+    void start_clock() {
+        clock_.started.store(clock_.limit.load(std::memory_order_relaxed) > 0 ? coarse_clock_now()
+                                                                              : 0,
+                             std::memory_order_relaxed);
+    }
+    void end_clock() { clock_.started.store(0, std::memory_order_relaxed); }
     void set_err(int32_t number, std::string description, std::string source);
     void clear_err();
     Value new_instance(const std::shared_ptr<ClassDef>& def);
@@ -183,11 +197,15 @@ struct Engine::Impl : public Context, public GlobalTable {
     bool error_pos_set_ = false;
     int error_line_ = 0, error_col_ = 0;
 
-    std::chrono::milliseconds time_limit_{10000};
-    std::chrono::steady_clock::time_point deadline_;
-    bool deadline_set_ = false; // the clock is read once a call has run a while
-    std::atomic<bool> interrupt_{false};
-    int32_t ticks_ = 0;
+    CallClock clock_; // read by the timer thread (watchdog.h); the limit starts at 10 s
+    std::atomic<bool> attention_{false};
+    std::atomic<int32_t> interrupt_{0}; // the error interrupt() or time_out() asks for
+    // The time-out or interrupt that ended the call: once raised it stays, so a handler that
+    // swallows it (Class_Terminate runs where no error may leave) cannot let the call go on.
+    int32_t abort_ = 0;
+    // Set while reset() or the destructor lets go of every value: the Class_Terminate handlers
+    // that run share one time limit instead of each starting its own.
+    bool bulk_release_ = false;
     int32_t part_ = 0;        // the text of joined texts that runs (set by PART)
     int32_t parts_begun_ = 0; // PARTs passed in this call of joined texts
     bool skip_ended_ = false; // a SKIPF test ended the call

@@ -4,7 +4,9 @@
 // VBScript's patterns follow JavaScript: `$` matches only at the very end unless Multiline is
 // on, `\uXXXX` names a character, `.` stops at a line feed. Positions (FirstIndex, Length)
 // count characters. A pattern is compiled when first used and kept until Pattern or a flag
-// changes.
+// changes: once for subjects of sound UTF-8, and once more, only when a subject holds bad
+// sequences, in the form that lets them match nothing (PCRE2 checks the rest of such a subject
+// again at every match).
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include "vbscript/lib_support.h"
 
@@ -148,31 +150,39 @@ public:
     std::string type_name() const override { return "IRegExp2"; }
     int find_member(std::string_view name) override { return find_member_in(kRegExpMembers, name); }
     const void* member_table() const override { return kRegExpMembers; }
-    void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) override;
+    void invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) override;
 
 private:
     void drop_code() {
-        if (match_data_) pcre2_match_data_free(match_data_);
-        if (code_) pcre2_code_free(code_);
-        code_ = nullptr;
-        match_data_ = nullptr;
+        for (int k = 0; k < 2; ++k) {
+            if (match_data_[k]) pcre2_match_data_free(match_data_[k]);
+            if (code_[k]) pcre2_code_free(code_[k]);
+            code_[k] = nullptr;
+            match_data_[k] = nullptr;
+        }
     }
-    void compile();
-    // Finds the matches of the subject from byte `start`: all of them when Global is on.
-    std::vector<Found> search(std::string_view subject, bool all);
+    // The compiled pattern for sound subjects (0) or for subjects with bad UTF-8 (1).
+    void compile(int form);
+    // Calls found(match) for each match of the subject in order: all of them when `all`,
+    // else the first. The matches are never all held at once.
+    template <class OnMatch>
+    void search(std::string_view subject, bool all, Context& ctx, OnMatch&& found);
     bool flag_property(bool& flag, CallKind kind, CallArgs& args, Value& result);
-    Value execute(std::string_view subject);
-    std::string replace(std::string_view subject, std::string_view with);
+    Value execute(std::string_view subject, Context& ctx);
+    std::string replace(std::string_view subject, std::string_view with, Context& ctx);
 
     std::string pattern_;
     bool ignore_case_ = false, global_ = false, multiline_ = false;
-    pcre2_code* code_ = nullptr;
-    pcre2_match_data* match_data_ = nullptr;
+    pcre2_code* code_[2] = {nullptr, nullptr};
+    pcre2_match_data* match_data_[2] = {nullptr, nullptr};
 };
 
-void RegExp::compile() {
-    if (code_) return;
-    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX;
+constexpr int kSound = 0, kTolerant = 1;
+
+void RegExp::compile(int form) {
+    if (code_[form]) return;
+    uint32_t options = PCRE2_UTF | PCRE2_ALT_BSUX;
+    if (form == kTolerant) options |= PCRE2_MATCH_INVALID_UTF;
     if (ignore_case_) options |= PCRE2_CASELESS;
     if (multiline_)
         options |= PCRE2_MULTILINE;
@@ -187,15 +197,17 @@ void RegExp::compile() {
         pcre2_set_newline(c, PCRE2_NEWLINE_ANYCRLF);
         return c;
     }();
-    code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(), options,
-                          &error, &offset, context);
-    if (!code_) raise_error(kErrRegexSyntax, "Syntax error in regular expression");
-    match_data_ = pcre2_match_data_create_from_pattern(code_, nullptr);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(),
+                                     options, &error, &offset, context);
+    if (!code) raise_error(kErrRegexSyntax, "Syntax error in regular expression");
+    code_[form] = code;
+    match_data_[form] = pcre2_match_data_create_from_pattern(code, nullptr);
 }
 
-std::vector<Found> RegExp::search(std::string_view subject, bool all) {
-    compile();
-    std::vector<Found> out;
+template <class OnMatch>
+void RegExp::search(std::string_view subject, bool all, Context& ctx, OnMatch&& found) {
+    int form = kSound;
+    compile(form);
     auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
     // A pattern that backtracks without end fails with error 5 after a bounded amount of work
     // (well under a second) instead of holding the script past its time limit.
@@ -206,14 +218,27 @@ std::vector<Found> RegExp::search(std::string_view subject, bool all) {
         pcre2_set_heap_limit(c, 64 * 1024); // KiB
         return c;
     }();
-    size_t start = 0;
+    // The first match checks the subject's UTF-8 as a whole; doing that again for every match
+    // would make a global search quadratic. A subject with bad sequences is searched with the
+    // tolerant form instead.
+    uint32_t options = 0;
+    size_t start = 0, count = 0;
+    Found f;
     while (start <= subject.size()) {
-        int rc = pcre2_match(code_, text, subject.size(), start, 0, match_data_, limits);
+        int rc = pcre2_match(code_[form], text, subject.size(), start, options, match_data_[form],
+                             limits);
+        if (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21 && form == kSound) {
+            form = kTolerant;
+            compile(form);
+            continue;
+        }
+        if (form == kSound) options = PCRE2_NO_UTF_CHECK;
         if (rc == PCRE2_ERROR_NOMATCH) break;
         if (rc < 0) raise_error(kErrIllegalCall); // resource limits on pathological patterns
-        PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_data_);
-        uint32_t pairs = pcre2_get_ovector_count(match_data_);
-        Found f;
+        if (++count > kMaxArrayLength) raise_error(kErrOutOfMemory);
+        PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_data_[form]);
+        uint32_t pairs = pcre2_get_ovector_count(match_data_[form]);
+        f.spans.clear();
         for (uint32_t i = 0; i < pairs; ++i) {
             bool unset = ov[2 * i] == PCRE2_UNSET || int(i) >= rc;
             f.spans.emplace_back(unset ? -1 : ptrdiff_t(ov[2 * i]),
@@ -221,21 +246,19 @@ std::vector<Found> RegExp::search(std::string_view subject, bool all) {
         }
         size_t end = ov[1];
         bool empty = ov[0] == ov[1];
-        out.push_back(std::move(f));
+        found(f);
         if (!all) break;
+        ctx.check_interrupt();
         start = end;
         if (empty) { // step over one character so an empty match is not found again
             if (start >= subject.size()) break;
             utf8_next(subject, start);
         }
     }
-    return out;
 }
 
-Value RegExp::execute(std::string_view subject) {
-    std::vector<Found> found = search(subject, global_);
+Value RegExp::execute(std::string_view subject, Context& ctx) {
     std::vector<Value> items;
-    items.reserve(found.size());
     // Character positions advance with the matches, so the subject is walked once.
     size_t byte_pos = 0;
     int64_t char_pos = 0;
@@ -247,7 +270,7 @@ Value RegExp::execute(std::string_view subject) {
         byte_pos = b;
         return char_pos;
     };
-    for (const Found& f : found) {
+    search(subject, global_, ctx, [&](const Found& f) {
         auto [b, e] = f.spans[0];
         std::string_view value = subject.substr(size_t(b), size_t(e - b));
         int64_t first = chars_at(size_t(b));
@@ -261,37 +284,41 @@ Value RegExp::execute(std::string_view subject) {
         Ptr<Match> m = make_object<Match>(std::string(value), int32_t(first), int32_t(length),
                                           std::move(groups));
         items.push_back(Value::object(m.get()));
-    }
+    });
     return Value::object(make_object<Matches>(std::move(items)).get());
 }
 
 // Expands $1..$99, $&, $`, $' and $$ in the replacement text; a `$` followed by anything else
-// (or by a group number the pattern does not have) stays as written.
-std::string RegExp::replace(std::string_view subject, std::string_view with) {
-    std::vector<Found> found = search(subject, global_);
+// (or by a group number the pattern does not have) stays as written. The result is held to
+// the engine's longest string as it grows (error 14).
+std::string RegExp::replace(std::string_view subject, std::string_view with, Context& ctx) {
     std::string out;
     size_t copied = 0;
-    for (const Found& f : found) {
+    auto add = [&out](std::string_view piece) {
+        if (out.size() + piece.size() > kMaxStringLength) raise_error(kErrOutOfString);
+        out.append(piece);
+    };
+    search(subject, global_, ctx, [&](const Found& f) {
         auto [b, e] = f.spans[0];
-        out.append(subject.substr(copied, size_t(b) - copied));
+        add(subject.substr(copied, size_t(b) - copied));
         for (size_t i = 0; i < with.size(); ++i) {
             char c = with[i];
             if (c != '$' || i + 1 >= with.size()) {
-                out += c;
+                add(std::string_view(&with[i], 1));
                 continue;
             }
             char n = with[i + 1];
             if (n == '$') {
-                out += '$';
+                add("$");
                 ++i;
             } else if (n == '&') {
-                out.append(subject.substr(size_t(b), size_t(e - b)));
+                add(subject.substr(size_t(b), size_t(e - b)));
                 ++i;
             } else if (n == '`') {
-                out.append(subject.substr(0, size_t(b)));
+                add(subject.substr(0, size_t(b)));
                 ++i;
             } else if (n == '\'') {
-                out.append(subject.substr(size_t(e)));
+                add(subject.substr(size_t(e)));
                 ++i;
             } else if (n >= '0' && n <= '9') {
                 size_t group = size_t(n - '0'), used = 1;
@@ -300,19 +327,19 @@ std::string RegExp::replace(std::string_view subject, std::string_view with) {
                     if (two > 0 && two < f.spans.size()) group = two, used = 2;
                 }
                 if (group == 0 || group >= f.spans.size()) {
-                    out += c;
+                    add(std::string_view(&with[i], 1));
                     continue;
                 }
                 auto [gb, ge] = f.spans[group];
-                if (gb >= 0) out.append(subject.substr(size_t(gb), size_t(ge - gb)));
+                if (gb >= 0) add(subject.substr(size_t(gb), size_t(ge - gb)));
                 i += used;
             } else {
-                out += c;
+                add(std::string_view(&with[i], 1));
             }
         }
         copied = size_t(e);
-    }
-    out.append(subject.substr(copied));
+    });
+    add(subject.substr(copied));
     return out;
 }
 
@@ -329,7 +356,7 @@ bool RegExp::flag_property(bool& flag, CallKind kind, CallArgs& args, Value& res
     return true;
 }
 
-void RegExp::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) {
+void RegExp::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) {
     switch (id) {
     case kPattern:
         check_arg_count(args, kind, 0, 0);
@@ -360,20 +387,22 @@ void RegExp::invoke(int id, CallKind kind, CallArgs& args, Value& result, Contex
     case kTest: {
         check_arg_count(args, kind, 1, 1);
         std::string s = to_string(args[0]);
-        result = Value::boolean(!search(s, false).empty());
+        bool any = false;
+        search(s, false, ctx, [&any](const Found&) { any = true; });
+        result = Value::boolean(any);
         return;
     }
     case kExecute: {
         check_arg_count(args, kind, 1, 1);
         std::string s = to_string(args[0]);
-        result = execute(s);
+        result = execute(s, ctx);
         return;
     }
     case kReplace: {
         check_arg_count(args, kind, 2, 2);
         std::string s = to_string(args[0]);
         std::string with = to_string(args[1]);
-        result = Value::string(replace(s, with));
+        result = Value::string(replace(s, with, ctx));
         return;
     }
     default:

@@ -18,6 +18,28 @@ void check_size(int64_t bytes) {
     if (bytes > kMaxStringBytes) raise_error(kErrOutOfMemory);
 }
 
+// Long results are built a piece of this many bytes at a time, with a check for the time-out
+// or an interrupt between pieces.
+constexpr size_t kFillPiece = size_t(1) << 20;
+
+// `n` copies of `unit`, built piece by piece.
+std::string repeated(Context& ctx, size_t n, std::string_view unit) {
+    std::string out;
+    out.reserve(n * unit.size());
+    if (unit.size() == 1) {
+        while (out.size() < n) {
+            out.append(std::min(kFillPiece, n - out.size()), unit[0]);
+            ctx.check_interrupt();
+        }
+        return out;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        out += unit;
+        if ((i & 0xFFFF) == 0xFFFF) ctx.check_interrupt();
+    }
+    return out;
+}
+
 // The text of a value for the functions that turn any argument into a string.
 std::string text_of(const Value& v) {
     return to_string(v);
@@ -171,16 +193,16 @@ Value fn_rtrim(Context&, ArgList args) {
     return trim_value(args, false, true);
 }
 
-Value fn_space(Context&, ArgList args) {
+Value fn_space(Context& ctx, ArgList args) {
     int32_t n = to_long(arg(args, 0));
     if (n < 0) raise_error(kErrIllegalCall);
     check_size(n);
-    return Value::string(std::string(size_t(n), ' '));
+    return Value::string(repeated(ctx, size_t(n), " "));
 }
 
 // String(number, character): the character is the first of a text or a character code
 // (taken modulo 256).
-Value fn_string(Context&, ArgList args) {
+Value fn_string(Context& ctx, ArgList args) {
     int32_t n = to_long(arg(args, 0));
     const Value& c = arg(args, 1).deref();
     if (c.is_null()) return Value::null();
@@ -198,11 +220,7 @@ Value fn_string(Context&, ArgList args) {
         utf8_append(unit, cp1252_to_unicode(uint32_t(code)));
     }
     check_size(int64_t(n) * int64_t(unit.size()));
-    std::string out;
-    out.reserve(size_t(n) * unit.size());
-    for (int32_t i = 0; i < n; ++i)
-        out += unit;
-    return Value::string(out);
+    return Value::string(repeated(ctx, size_t(n), unit));
 }
 
 Value fn_strreverse(Context&, ArgList args) {
@@ -272,8 +290,9 @@ Value fn_instrrev(Context&, ArgList args) {
 }
 
 // Replace(expression, find, replacewith[, start[, count[, compare]]]): the result starts at
-// `start`; the text before it is dropped.
-Value fn_replace(Context&, ArgList args) {
+// `start`; the text before it is dropped. The result is held to the engine's longest string
+// as it grows (error 14).
+Value fn_replace(Context& ctx, ArgList args) {
     std::string s = arg_text(args, 0);
     std::string find = arg_text(args, 1);
     std::string with = arg_text(args, 2);
@@ -299,18 +318,21 @@ Value fn_replace(Context&, ArgList args) {
     while (count < 0 || done < count) {
         size_t at = hay.find(needle, pos);
         if (at == std::string_view::npos) break;
+        if (out.size() + (at - pos) + with.size() > kMaxStringLength) raise_error(kErrOutOfString);
         out.append(rest.substr(pos, at - pos));
         out += with;
-        check_size(int64_t(out.size()));
         pos = at + needle.size();
         ++done;
+        ctx.check_interrupt();
     }
+    if (out.size() + (rest.size() - pos) > kMaxStringLength) raise_error(kErrOutOfString);
     out.append(rest.substr(pos));
     return Value::string(out);
 }
 
-// Split(expression[, delimiter[, count[, compare]]])
-Value fn_split(Context&, ArgList args) {
+// Split(expression[, delimiter[, count[, compare]]]). The pieces are held to the engine's
+// longest array as they are found (error 7).
+Value fn_split(Context& ctx, ArgList args) {
     std::string s = arg_text(args, 0);
     std::string delim = has_arg(args, 1) ? arg_text(args, 1) : std::string(" ");
     int32_t count = arg_long(args, 2, -1);
@@ -334,6 +356,8 @@ Value fn_split(Context&, ArgList args) {
     // (unlike VBA, whose last piece holds the remainder).
     size_t pos = 0;
     while (count < 0 || int32_t(parts.size()) < count) {
+        if (parts.size() >= kMaxArrayLength) raise_error(kErrOutOfMemory);
+        ctx.check_interrupt();
         size_t at = hay.find(needle, pos);
         if (at == std::string_view::npos) {
             parts.push_back(Value::string(std::string_view(s).substr(pos)));

@@ -18,7 +18,9 @@ Value fn_msgbox(Context& ctx, ArgList args) {
     std::string prompt = arg_text(args, 0);
     int32_t buttons = arg_long(args, 1, 0);
     std::string title = title_arg(args, 2);
-    return Value::integer(int16_t(ctx.ui().msg_box(prompt, buttons, title)));
+    const int pressed = ctx.ui().msg_box(prompt, buttons, title);
+    ctx.restart_time_limit(); // however long the user took
+    return Value::integer(int16_t(pressed));
 }
 
 // InputBox(prompt[, title[, default[, xpos, ypos[, helpfile, context]]]]) returns the text
@@ -28,7 +30,9 @@ Value fn_inputbox(Context& ctx, ArgList args) {
     std::string title = title_arg(args, 1);
     std::string initial = has_arg(args, 2) ? arg_text(args, 2) : std::string();
     std::string answer;
-    if (!ctx.ui().input_box(prompt, title, initial, answer)) return Value();
+    const bool typed = ctx.ui().input_box(prompt, title, initial, answer);
+    ctx.restart_time_limit(); // however long the user took
+    if (!typed) return Value();
     return Value::string(answer);
 }
 

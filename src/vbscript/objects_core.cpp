@@ -44,12 +44,14 @@ int ClassInstance::find_member(std::string_view name) {
 
 namespace {
 
-// Runs a handler from wherever the last reference went; the handler's errors are dropped.
+// Runs a handler from wherever the last reference went; the handler's errors are dropped. A
+// time-out or interrupt is dropped here too, but it stays raised (Engine::Impl::abort_): the
+// code that released the object fails with it at its next check, or when its call ends.
 void run_terminate(Engine::Impl& impl, Function* fn, Object* me) {
     bool outer = impl.current_ == nullptr;
     char probe;
     if (outer) {
-        impl.begin_call();
+        if (!impl.bulk_release_) impl.begin_call();
         impl.native_base_ = &probe;
     }
     try {
@@ -58,7 +60,10 @@ void run_terminate(Engine::Impl& impl, Function* fn, Object* me) {
         impl.invoke_function(fn, me, none, result);
     } catch (...) {
     }
-    if (outer) impl.native_base_ = nullptr;
+    if (outer) {
+        impl.native_base_ = nullptr;
+        if (!impl.bulk_release_) impl.end_clock();
+    }
 }
 
 bool inside_class(Engine::Impl& impl, const ClassDef* def) {

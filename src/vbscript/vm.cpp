@@ -884,7 +884,7 @@ void Engine::Impl::execute(Frame& fr) {
                     if (sp[-1].tag() == Tag::Ref) sp[-1] = Value(*sp[-1].ref_target());
                     break;
                 case Op::JMP:
-                    if (in.c < ip - code && --ticks_ < 0) poll();
+                    if (in.c < ip - code) check_attention();
                     ip = code + in.c;
                     break;
                 case Op::JMPF: {
@@ -892,7 +892,7 @@ void Engine::Impl::execute(Frame& fr) {
                     bool t = cond_true(*sp);
                     sp->clear();
                     if (!t) {
-                        if (in.c < ip - code && --ticks_ < 0) poll();
+                        if (in.c < ip - code) check_attention();
                         ip = code + in.c;
                     }
                     break;
@@ -902,7 +902,7 @@ void Engine::Impl::execute(Frame& fr) {
                     bool t = cond_true(*sp);
                     sp->clear();
                     if (t) {
-                        if (in.c < ip - code && --ticks_ < 0) poll();
+                        if (in.c < ip - code) check_attention();
                         ip = code + in.c;
                     }
                     break;
@@ -953,7 +953,7 @@ void Engine::Impl::execute(Frame& fr) {
                         *var = op_arith(BinOp::Add, *var, step);
                     }
                     if (for_in_range(*var, limit, step)) {
-                        if (--ticks_ < 0) poll();
+                        check_attention();
                         ip = code + data.c;
                     }
                     break;
@@ -994,7 +994,7 @@ void Engine::Impl::execute(Frame& fr) {
                         ip = code + data.c;
                         break;
                     }
-                    if (--ticks_ < 0) poll();
+                    check_attention();
                     *var_slot(*this, fr, VarKind(in.a), data.b, in.c, true) = std::move(item);
                     break;
                 }
@@ -1013,8 +1013,7 @@ void Engine::Impl::execute(Frame& fr) {
                     // Each text of joined texts has the time limit of a call of its own.
                     part_ = in.c;
                     ++parts_begun_;
-                    deadline_set_ = false;
-                    ticks_ = kTicksBeforeClock;
+                    start_clock();
                     break;
                 case Op::SKIPF: {
                     const Instr data = *ip++;

@@ -2,6 +2,8 @@
 // among them), and CMD run chains.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -169,6 +171,64 @@ TEST(Include, AFileThatIncludesItselfStopsAtTheFirstRepeat) {
     f.run->run_all();
     f.run->run_all();
     EXPECT_EQ(f.doc.line_count(), lines_after_first);
+}
+
+// One pass loads every include of the sheet at once: each `incl` line gets its own lines in
+// its own place, a failure stays on its line, and lines made from the files take temporary
+// names that no other line of the sheet has.
+TEST(Include, ManyIncludesInOnePassKeepTheirPlacesAndNames) {
+    temp_folder dir;
+    write_sheet(
+        dir / "loop.mdr",
+        {{0, cw_for, "k", "1 to 3"}, {1, cw_let, "", "s=s+k"}, {0, cw_expression, "", "s"}});
+    write_sheet(dir / "one.mdr", {{0, cw_expression, "one", "1"}});
+    incl_fixture f({{0, cw_for, "j", "1 to 2"},
+                    {1, cw_let, "", "t=t+j"},
+                    {0, cw_incl, "", "\"loop\""},
+                    {0, cw_incl, "", "\"missing\""},
+                    {0, cw_incl, "", "\"one\""},
+                    {0, cw_incl, "", "\"loop\""},
+                    {0, cw_expression, "total", "s+t+one"}});
+    f.doc.set_file_name(dir / "sheet.mdr");
+    f.run->run_all();
+    // for j, let, incl loop (rem, for k, let, s), incl missing, incl one (rem, one),
+    // incl loop (rem, for k, let, s), total
+    ASSERT_EQ(f.doc.line_count(), 17);
+    const int32_t counts[] = {2, 1, 4, 1, 2, 1, 1, 1, 3, 1, 1, 4, 1, 2, 1, 1, 1};
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(f.doc.line(i).count, counts[i]) << i;
+    EXPECT_EQ(f.doc.line(3).code_word, cw_rem);
+    EXPECT_EQ(f.doc.line(4).name, "k");
+    EXPECT_EQ(f.doc.line(7).error_text,
+              "Could not read the include file: " + (dir / "missing.mdr"));
+    EXPECT_EQ(f.doc.line(10).name, "one");
+    for (int head : {2, 8, 11})
+        EXPECT_FALSE(f.doc.line(head).is_open()) << head;
+    // Both included FOR lines ran (s = 6 + 6), as did the sheet's own (t = 3).
+    EXPECT_EQ(test::value0(f.doc, 16), 16);
+    std::vector<std::string> temps; // of the three FOR lines
+    for (int i = 0; i < f.doc.line_count(); ++i)
+        for (const std::string* t : {&f.doc.line(i).temp1, &f.doc.line(i).temp2})
+            if (!t->empty()) temps.push_back(*t);
+    ASSERT_EQ(temps.size(), 6u);
+    std::sort(temps.begin(), temps.end());
+    EXPECT_EQ(std::adjacent_find(temps.begin(), temps.end()), temps.end());
+}
+
+// A run that is stopped (out of time, or interrupted) reads no further include file.
+TEST(Include, StoppedLoadingReadsNothing) {
+    temp_folder dir;
+    write_sheet(dir / "one.mdr", {{0, cw_expression, "one", "1"}});
+    mondrel_doc doc;
+    test::fill_sheet(doc, {{0, cw_incl, "", "\"one\""}, {0, cw_incl, "", "\"one\""}});
+    doc.set_file_name(dir / "sheet.mdr");
+    const int before = doc.line_count();
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(load_include_files(doc, file_includes(), &stop), 0);
+    EXPECT_EQ(doc.line_count(), before);
+    stop = false;
+    EXPECT_EQ(load_include_files(doc, file_includes(), &stop), 2);
+    EXPECT_EQ(doc.line_count(), before + 4);
 }
 
 TEST(Include, ResolvesPaths) {

@@ -378,14 +378,77 @@ TEST(ScriptRun, GlobalsReachTheScriptByReference) {
     EXPECT_EQ(vbs::to_double(f.globals.value(0)), 6);
 }
 
-TEST(ScriptRun, RunawayVbLineEndsAtTheTimeLimitAndTheWalkGoesOn) {
-    auto limit = test::time_limit_scope(std::chrono::milliseconds(200));
-    real_fixture f({{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}});
+// A runaway line ends the run: it shows "Script timed out", and the lines after it run no
+// more (a FOR around it would otherwise start it again on every pass). Each case used to take
+// the limit once per pass; it must now end soon after the limit, well within the bound.
+TEST(ScriptRun, TimeOutEndsTheRun) {
+    struct Case {
+        const char* name;
+        std::vector<test::sheet_line> lines;
+        int runaway; // the line that times out
+    };
+    const std::vector<Case> cases{
+        {"plain line", {{0, cw_vb, "", "Do : Loop"}, {0, cw_expression, "after", "5"}}, 0},
+        {"inside a FOR of 1,000 passes",
+         {{0, cw_for, "i", "1 to 1000"},
+          {1, cw_vb, "", "Do : Loop"},
+          {0, cw_expression, "after", "5"}},
+         1},
+        {"slow steps",
+         {{0, cw_vb, "", "Do : s = Space(2000000) : Loop"}, {0, cw_expression, "after", "5"}},
+         0},
+        {"Class_Terminate of the object a line lets go",
+         {{0, cw_vb, "", "Class T : Sub Class_Terminate : Do : Loop : End Sub : End Class"},
+          {0, cw_vb, "", "Set o = New T"},
+          {0, cw_vb, "", "Set o = Nothing"},
+          {0, cw_expression, "after", "5"}},
+         2},
+    };
+    auto limit = test::time_limit_scope(std::chrono::milliseconds(300));
+    for (const Case& c : cases) {
+        real_fixture f(c.lines);
+        const auto start = std::chrono::steady_clock::now();
+        f.run->run_all();
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::seconds(5)) << c.name;
+        EXPECT_EQ(f.doc.line(c.runaway).error_text, "Script timed out") << c.name;
+        EXPECT_TRUE(f.run->timed_out()) << c.name;
+        EXPECT_EQ(f.run->state(), run_state::idle) << c.name;
+        const int last = static_cast<int>(c.lines.size()) - 1;
+        EXPECT_EQ(f.doc.line(last).results.count, 0) << c.name;
+        // The next run starts afresh and times out the same way.
+        f.run->run_all();
+        EXPECT_EQ(f.doc.line(c.runaway).error_text, "Script timed out") << c.name;
+    }
+}
+
+// A host's limit over the whole run (the runner's --timeout) ends it the same way, whatever
+// the limit of one call; no loop around the line takes another pass.
+TEST(ScriptRun, TimeOutFromAnotherThreadEndsTheRun) {
+    real_fixture f({{0, cw_for, "i", "1 to 1000"},
+                    {1, cw_vb, "", "Do : Loop"},
+                    {0, cw_expression, "after", "5"}});
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        f.run->time_out();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    f.run->run_all();
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(f.doc.line(1).error_text, "Script timed out");
+    EXPECT_EQ(f.run->state(), run_state::idle);
+    EXPECT_EQ(test::value0(f.doc, 0), 1);
+    EXPECT_EQ(f.doc.line(2).results.count, 0);
+}
+
+// A line that fails in an ordinary way does not stop the walk.
+TEST(ScriptRun, OrdinaryErrorsLetTheWalkGoOn) {
+    real_fixture f({{0, cw_vb, "", "x = 1 / 0"}, {0, cw_expression, "after", "5"}});
     f.run->run_all();
     EXPECT_EQ(f.doc.line(0).status, status_runtime_error);
-    EXPECT_EQ(f.doc.line(0).error_text, "Script timed out");
+    EXPECT_FALSE(f.run->timed_out());
     EXPECT_EQ(test::value0(f.doc, 1), 5);
-    EXPECT_EQ(f.run->state(), run_state::idle);
 }
 
 // Runs the sheet while another thread interrupts it after a short while.

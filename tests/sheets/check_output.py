@@ -8,9 +8,10 @@ which is the working folder). "status", the expected exit status, is required of
 standard error must hold (its control characters already escaped as the runner escapes them);
 "writes" maps each file the step must write to the file its bytes must equal (the written file
 is removed before the step, so an old copy cannot pass for a new one).
+"max_seconds" bounds the step's wall time (for runs cut short by --timeout).
 Usage: check_output.py RUNNER CASE_DIR. Ends with 'N passed, M failed'.
 """
-import json, os, subprocess, sys
+import json, os, subprocess, sys, time
 
 def run_case(runner, case_dir, name):
     with open(os.path.join(case_dir, name), encoding="utf-8") as f:
@@ -24,10 +25,14 @@ def run_case(runner, case_dir, name):
             if os.path.exists(path):
                 os.remove(path)
         try:
+            start = time.monotonic()
             out = subprocess.run([runner] + step["args"], capture_output=True, timeout=60,
                                  cwd=case_dir)
+            took = time.monotonic() - start
         except Exception as e:
             return f"step {n}: runner failed: {e}"
+        if "max_seconds" in step and took > step["max_seconds"]:
+            return f"step {n}: took {took:.1f} s, expected at most {step['max_seconds']} s"
         if out.returncode != step["status"]:
             return (f"step {n}: exit status {out.returncode}, expected {step['status']}\n"
                     f"stderr: {out.stderr.decode('utf-8', 'replace')}")

@@ -4,14 +4,7 @@
 # includes) and the time per include of the large sheet over that of the small one (1.0: the
 # loading stays linear in the number of includes).
 set -euo pipefail
-build=${1:-build-release}
-runner="$build/mondrel-run"
-if [ ! -x "$runner" ]; then
-  echo "run_incl_scale: $runner is not built; skipped"
-  exit 0
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/runner_common.sh" run_incl_scale "$@"
 python3 - "$runner" "$tmp" <<'PY'
 import os, re, subprocess, sys
 

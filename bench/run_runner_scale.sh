@@ -4,35 +4,18 @@
 # reported separately, and the time per line of the large sheet over that of the small one
 # (1.0 means the runner stays linear in the sheet's size).
 set -euo pipefail
-build=${1:-build-release}
-runner="$build/mondrel-run"
-if [ ! -x "$runner" ]; then
-  echo "run_runner_scale: $runner is not built; skipped"
-  exit 0
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/runner_common.sh" run_runner_scale "$@"
 python3 - "$runner" "$tmp" <<'PY'
 import os, re, subprocess, sys, time
 
 runner, tmp = sys.argv[1], sys.argv[2]
 
-def block(k):
-    # Ten lines: seven expressions (one array, one formatted), an IF with a child, a comment
-    # and a LET.
-    return [f"o 1 a{k}:={k}*2", f"o 1 b{k}:=a{k}+1", f"o 2 if b{k}>0", f"o 1 c{k}:=b{k}*3",
-            f"o 1 rem note {k}", f"o 1 s{k}:=\"t\" & {k}", f"o 1 d{k}:={{1,2,3}}",
-            f"o 1 let a{k}=a{k}+1", f"o 1 e{k}:=a{k}/7", f"o 1 f{k}:=e{k}      ''f number:0.00"]
+from sheet_blocks import sheet_text
 
 def sheet(lines):
     # A FOR loop of 100 passes over a three-line body heads the sheet; blocks fill the rest.
-    out = ["o 1 total:=0", "o 4 i:for 1 to 100", "o 1 let total=total+i", "o 1 sq:=i*i",
-           "o 1 let total=total+sq"]
-    k = 0
-    while len(out) < lines:
-        out += block(k)
-        k += 1
-    return "\r\n".join(out[:lines]) + "\r\n"
+    return sheet_text(lines, ["o 1 total:=0", "o 4 i:for 1 to 100", "o 1 let total=total+i",
+                              "o 1 sq:=i*i", "o 1 let total=total+sq"])
 
 PHASES = ["load", "run", "rows", "output"]
 

@@ -7,30 +7,16 @@
 # with exit status 2 and a message, never with a signal.
 #   bench/run_sheet_memory.sh [BUILD_DIR] [RUNNER]
 set -euo pipefail
-build=${1:-build-release}
-runner=${2:-"$build/mondrel-run"}
-if [ ! -x "$runner" ]; then
-  echo "run_sheet_memory: $runner is not built; skipped"
-  exit 0
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/runner_common.sh" run_sheet_memory "$@"
 python3 - "$runner" "$tmp" <<'PY'
 import os, subprocess, sys, time
 
 runner, tmp = sys.argv[1], sys.argv[2]
 
-def block(k):
-    return [f"o 1 a{k}:={k}*2", f"o 1 b{k}:=a{k}+1", f"o 2 if b{k}>0", f"o 1 c{k}:=b{k}*3",
-            f"o 1 rem note {k}", f"o 1 s{k}:=\"t\" & {k}", f"o 1 d{k}:={{1,2,3}}",
-            f"o 1 let a{k}=a{k}+1", f"o 1 e{k}:=a{k}/7", f"o 1 f{k}:=e{k}      ''f number:0.00"]
+from sheet_blocks import sheet_text
 
 def mixed(lines):
-    out, k = [], 0
-    while len(out) < lines:
-        out += block(k)
-        k += 1
-    return "\r\n".join(out[:lines]) + "\r\n"
+    return sheet_text(lines)
 
 def peak(cmd):
     """Runs cmd; returns (exit status or -signal, peak resident set in bytes, seconds)."""

@@ -5,14 +5,7 @@
 # global RegExp search over 300,000 characters before an endless loop, and an endless
 # Class_Terminate.
 set -euo pipefail
-build=${1:-build-release}
-runner="$build/mondrel-run"
-if [ ! -x "$runner" ]; then
-  echo "run_time_limits: $runner is not built; skipped"
-  exit 0
-fi
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/runner_common.sh" run_time_limits "$@"
 python3 - "$runner" "$tmp" <<'PY'
 import os, subprocess, sys, time
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display/markup.h"
 #include "display/value_text.h"
 #include "document/code_words.h"
 #include "document/line_text.h"
@@ -19,31 +20,6 @@ int digits_of(int64_t n) {
         ++d;
     }
     return d;
-}
-
-// Reads exactly `n` characters after `p` as a markup number: each a digit or a blank, leading
-// blanks only, at least one digit. -1 when they do not form one.
-int markup_number(std::string_view text, size_t p, int n) {
-    if (p + n > text.size()) return -1;
-    int value = 0;
-    bool digits = false;
-    for (int k = 0; k < n; ++k) {
-        const char c = text[p + k];
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            digits = true;
-        } else if (c != ' ' || digits) {
-            return -1;
-        }
-    }
-    return digits ? value : -1;
-}
-
-// Length of a bracketed argument starting at p ("[" ... "]"), or 0 when it is not one.
-size_t bracket_length(std::string_view text, size_t p) {
-    if (p >= text.size() || text[p] != '[') return 0;
-    const size_t close = text.find(']', p + 1);
-    return close == std::string_view::npos ? 0 : close - p + 1;
 }
 
 } // namespace
@@ -69,17 +45,17 @@ int markup_row_height(std::string_view text) {
             skip = 2;
             break;
         case 's':
-            skip = markup_number(text, arg, 2) >= 0 ? 4 : 0;
+            skip = read_markup_number(text, arg, 2) >= 0 ? 4 : 0;
             break;
         case 'h':
-            if (const int h = markup_number(text, arg, 2); h >= 0) {
+            if (const int h = read_markup_number(text, arg, 2); h >= 0) {
                 height = h;
                 skip = 4;
             }
             break;
         case 'x':
         case 'g':
-            skip = markup_number(text, arg, 3) >= 0 ? 5 : 0;
+            skip = read_markup_number(text, arg, 3) >= 0 ? 5 : 0;
             break;
         case 'c':
         case 'p':

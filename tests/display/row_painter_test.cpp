@@ -15,46 +15,20 @@
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
 #include "platform/fake_canvas.h"
+#include "display_test_support.h"
 
 namespace mondrel {
 namespace {
 
-struct line_spec {
-    int32_t count;
-    bool open;
-    int32_t word = cw_expression;
-    std::string code = "";
-    std::string name = "";
-};
-
-std::unique_ptr<mondrel_doc> make_doc(const std::vector<line_spec>& specs) {
-    auto doc = std::make_unique<mondrel_doc>();
-    doc->clear();
-    for (const line_spec& s : specs) {
-        line_ptr line = make_line(*doc, s.count, s.word, s.name, s.code);
-        line->format = std::make_unique<prop_list>(prop_list::from_text(""));
-        if (s.open) line->flags |= flag_open;
-        doc->add_sli(std::move(line));
-    }
-    doc->structure_changed();
-    return doc;
-}
+using test::line_spec;
+using test::make_doc;
 
 void store(mondrel_doc& doc, int i, const std::vector<std::string>& texts,
            const std::vector<si_array>& paths = {}) {
-    line_results& r = doc.line(i).results;
-    r.count = static_cast<int32_t>(texts.size());
-    r.capacity = r.count + 10;
-    r.values.resize(texts.size());
-    for (size_t k = 0; k < texts.size(); ++k)
-        r.values[k] = vbs::Value::string(texts[k]);
-    r.formats.assign(texts.size(), doc.line(i).format.get());
-    r.indexes.assign(texts.size(), {});
-    r.opens.assign(texts.size(), {});
-    for (size_t k = 0; k < paths.size(); ++k) {
-        r.indexes[k] = paths[k];
-        r.opens[k].assign(paths[k].size(), 0);
-    }
+    std::vector<vbs::Value> values;
+    for (const std::string& t : texts)
+        values.push_back(vbs::Value::string(t));
+    test::store(doc, i, values, paths);
 }
 
 // Column widths 50, 40, 180, 50, 50 and 50 per value column: lefts 0, 50, 90, 270, 320, 370,

@@ -216,7 +216,7 @@ TEST_F(painter_fixture, a_long_last_value_spills_only_when_left_aligned) {
 
     fake_canvas& clipped = painted(2);
     ASSERT_EQ(clipped.texts().size(), 5u); // number, word, code, name, value
-    const std::string& cut = clipped.texts()[4];
+    const std::string cut = clipped.texts()[4];
     EXPECT_EQ(cut, "a long text "); // 12 characters of 4 fit in 370..420
     EXPECT_EQ(clipped.find_text(cut)->x, 370);
 }

@@ -1,0 +1,341 @@
+#include "pages/xml_ifile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <pugixml.hpp>
+
+#include "pages/page_table.h"
+#include "platform/diagnostic_log.h"
+
+namespace mondrel {
+namespace {
+
+constexpr std::string_view crlf = "\r\n";
+
+// Text content and attribute values escape exactly the four characters codesheet files do.
+void append_escaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '"': out += "&quot;"; break;
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+}
+
+// Writes an element in the codesheet layout: one element a line, a tab per level, an element
+// holding only text on one line. No line end after the last line.
+void append_element(std::string& out, const pugi::xml_node& node, int depth) {
+    out.append(static_cast<size_t>(depth), '\t');
+    out += '<';
+    out += node.name();
+    for (const pugi::xml_attribute& a : node.attributes()) {
+        out += ' ';
+        out += a.name();
+        out += "=\"";
+        append_escaped(out, a.value());
+        out += '"';
+    }
+    out += '>';
+    bool has_elements = false;
+    for (const pugi::xml_node& child : node.children()) {
+        if (child.type() == pugi::node_element) {
+            has_elements = true;
+            out += crlf;
+            append_element(out, child, depth + 1);
+        } else if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            append_escaped(out, child.value());
+        }
+    }
+    if (has_elements) {
+        out += crlf;
+        out.append(static_cast<size_t>(depth), '\t');
+    }
+    out += "</";
+    out += node.name();
+    out += '>';
+}
+
+std::string ascii_lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+int to_int(std::string_view s) {
+    int v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() ? v : 0;
+}
+
+std::string three_digits(int n) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%03d", std::clamp(n, 0, 999));
+    return buf;
+}
+
+// The index entry of a stored page, found by its exact name.
+bool find_page(page_lookup page_string, std::string_view name, page_entry& found) {
+    for (int id = page_index_first; id < page_index_limit; id += 4) {
+        const auto page_name = page_string(id);
+        if (!page_name || *page_name == page_index_end) return false;
+        if (*page_name != name) continue;
+        found.name = std::string(*page_name);
+        found.title = std::string(page_string(id + 1).value_or(""));
+        found.first = to_int(page_string(id + 2).value_or(""));
+        found.last = to_int(page_string(id + 3).value_or(""));
+        return true;
+    }
+    return false;
+}
+
+// Joins a stored page's content strings and parses them. Returns false, with the parser's
+// message in `error`, when they do not form XML; a name not found gives false and no error.
+bool parse_stored_page(page_lookup page_string, std::string_view name, pugi::xml_document& xml,
+                       std::string& error) {
+    page_entry entry;
+    if (!find_page(page_string, name, entry)) return false;
+    std::string text;
+    for (int id = entry.first; id <= entry.last; ++id) {
+        text += page_string(id).value_or("");
+        text += '\n';
+    }
+    const unsigned options =
+        (pugi::parse_default | pugi::parse_ws_pcdata_single) & ~pugi::parse_eol;
+    const pugi::xml_parse_result parsed =
+        xml.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
+    if (!parsed) {
+        error = std::string(parsed.description()) + " at offset " + std::to_string(parsed.offset);
+        return false;
+    }
+    if (!xml.document_element()) {
+        error = "the page holds no XML element";
+        return false;
+    }
+    return true;
+}
+
+std::string file_name_part(std::string_view path) {
+    const size_t cut = path.find_last_of("/\\");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+} // namespace
+
+link_at find_link(std::string_view code) {
+    for (size_t i = 0; i + 1 < code.size(); ++i) {
+        if (code[i] != '\\') continue;
+        const char letter = code[i + 1];
+        if (letter == '\\') {
+            ++i; // an escaped backslash starts no escape
+            continue;
+        }
+        if ((letter != 'a' && letter != 'A') || i + 2 >= code.size() || code[i + 2] != '[')
+            continue;
+        const size_t close = code.find(']', i + 3);
+        if (close == std::string_view::npos) continue;
+        return {true, i, std::string(code.substr(i + 3, close - i - 3))};
+    }
+    return {};
+}
+
+std::vector<page_entry> page_index(page_lookup page_string) {
+    std::vector<page_entry> out;
+    for (int id = page_index_first; id < page_index_limit; id += 4) {
+        const auto name = page_string(id);
+        if (!name || *name == page_index_end) break;
+        page_entry e;
+        e.name = std::string(*name);
+        e.title = std::string(page_string(id + 1).value_or(""));
+        e.first = to_int(page_string(id + 2).value_or(""));
+        e.last = to_int(page_string(id + 3).value_or(""));
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+bool is_example_page(std::string_view name) { return name.substr(0, 8) == "Example_"; }
+
+Txml_ifile::Txml_ifile(std::vector<std::string> recent_files, page_lookup lookup)
+    : recent_files_(std::move(recent_files)), lookup_(lookup) {}
+
+std::string Txml_ifile::load_res(std::string_view page_name, bool read_only) {
+    if (page_name == "Welcome")
+        make_welcome();
+    else if (page_name == "About")
+        make_about();
+    else if (page_name == "Help_index")
+        make_help_index();
+    else if (page_name == "Help_outline")
+        make_help_outline();
+    else
+        read_stored_page(page_name, read_only);
+    return xml_text();
+}
+
+bool Txml_ifile::read_stored_page(std::string_view name, bool read_only) {
+    pugi::xml_document xml;
+    std::string error;
+    if (!parse_stored_page(lookup_, name, xml, error)) {
+        if (!error.empty()) log_write("ERROR in Txml_ifile.load_res: " + error);
+        return false;
+    }
+    for (pugi::xml_node child : xml.document_element().children()) {
+        if (child.type() != pugi::node_element) continue;
+        const std::string_view kind = child.name();
+        std::string text;
+        if (kind == "line" && read_only) {
+            pugi::xml_attribute flag = child.attribute("readonly");
+            if (!flag) flag = child.append_attribute("readonly");
+            flag.set_value("true");
+        }
+        if (kind != "line" && kind != "properties" && kind != "display") continue;
+        append_element(text, child, 1);
+        if (kind == "properties")
+            properties_ = std::move(text);
+        else if (kind == "display")
+            display_ = std::move(text);
+        else
+            lines_.push_back(std::move(text));
+    }
+    return true;
+}
+
+void Txml_ifile::add_comment(std::string_view text, int count, bool open) {
+    std::string code;
+    if (text.substr(0, 2) != "\\a") {
+        if (x_position_ != 0) code += "\\x" + three_digits(x_position_);
+        if (!colour_.empty()) code += "\\c[" + colour_ + "]";
+    }
+    code += text;
+    std::string line = "\t<line readonly=\"true\" type=\"rem\"";
+    if (open) line += " open=\"true\"";
+    line += ">\r\n\t\t<count>" + std::to_string(count) + "</count>\r\n\t\t<code>";
+    append_escaped(line, code);
+    line += "</code>\r\n\t\t<name></name>\r\n\t\t<format></format>\r\n\t</line>";
+    lines_.push_back(std::move(line));
+}
+
+void Txml_ifile::help_header(std::string_view title) {
+    add_text_line("\\a[__back] \\c[$008000]Go back");
+    add_text_line("\\c[$008000]\\x080\\s11\\bHelp - " + std::string(title));
+    add_text_line();
+    add_text_line();
+    colour_ = "$000000";
+    x_position_ = 20;
+}
+
+std::string Txml_ifile::xml_text() const {
+    size_t size = 64 + properties_.size() + display_.size();
+    for (const std::string& l : lines_)
+        size += l.size() + 2;
+    std::string out;
+    out.reserve(size);
+    out += "<?xml version=\"1.0\"?>\r\n<mondrel>\r\n";
+    if (!properties_.empty()) out.append(properties_).append(crlf);
+    if (!display_.empty()) out.append(display_).append(crlf);
+    for (const std::string& l : lines_)
+        out.append(l).append(crlf);
+    out += "</mondrel>\r\n";
+    return out;
+}
+
+void Txml_ifile::make_welcome() {
+    add_text_line();
+    add_text_line("\\h32\\p[app_icon]\\x040\\s10\\b" + std::string(product_title) +
+                  "\\x260\\s14\\c[$0000FF]Welcome");
+    add_text_line();
+    add_text_line("Get started by clicking on a line below:");
+    add_text_line();
+    add_text_line("\\a[__newfile] Create a new sheet");
+    add_text_line();
+    if (!recent_files_.empty()) {
+        add_comment("Open a recently used sheet", static_cast<int>(recent_files_.size()) + 1,
+                    true);
+        for (const std::string& f : recent_files_)
+            add_text_line("\\a[" + f + "] " + file_name_part(f));
+    }
+    add_text_line();
+    add_text_line("\\A[__Help] Get some help");
+    add_text_line("\\A[__Examples] Try some examples");
+}
+
+void Txml_ifile::make_about() {
+    add_text_line();
+    add_text_line("\\h32\\p[app_icon]\\x040\\s10\\b" + std::string(product_title));
+    add_text_line();
+    add_text_line("\\x050A calculator sheet: a tree of lines, each translated into VBScript");
+    add_text_line("\\x050and run by the program's own run engine, with results beside the code.");
+    add_text_line();
+    add_text_line("\\x050Written in C++20 with Qt 6, for Linux and Windows.");
+    add_text_line("\\x050The script engine is Mondrel's own implementation of VBScript.");
+    add_text_line();
+    add_text_line("\\a[::https://learn.microsoft.com/previous-versions//d1wf56tt(v=vs.85)] "
+                  "The VBScript language reference (Microsoft)");
+    add_text_line("\\a[__Help] Help");
+    add_text_line("\\a[__Examples] Examples");
+}
+
+void Txml_ifile::make_help_index() {
+    help_header("Index");
+    add_text_line();
+    std::vector<page_entry> entries;
+    for (page_entry& e : page_index(lookup_))
+        if (ascii_lower(e.name.substr(0, 4)) == "help" && !e.title.empty())
+            entries.push_back(std::move(e));
+    std::stable_sort(entries.begin(), entries.end(), [](const page_entry& a, const page_entry& b) {
+        return ascii_lower(a.title) < ascii_lower(b.title);
+    });
+    std::string taken;
+    for (const page_entry& e : entries) {
+        const std::string key = ascii_lower(e.title);
+        if (key == taken) continue;
+        taken = key;
+        add_text_line("\\a[__" + e.name + "] " + e.title);
+    }
+    add_text_line();
+}
+
+void Txml_ifile::make_help_outline() {
+    help_header("Outline");
+    add_text_line();
+    std::vector<std::string> path{"Help"};
+    load_res_outline("Help", 0, path);
+    add_text_line();
+}
+
+void Txml_ifile::load_res_outline(std::string_view name, int depth,
+                                  std::vector<std::string>& path) {
+    pugi::xml_document xml;
+    std::string error;
+    if (!parse_stored_page(lookup_, name, xml, error)) {
+        if (!error.empty()) log_write("ERROR in Txml_ifile.load_res_outline: " + error);
+        return;
+    }
+    for (const pugi::xml_node line : xml.document_element().children("line")) {
+        const std::string_view code = line.child("code").text().get();
+        const link_at link = find_link(code);
+        if (!link.found || link.target.substr(0, 2) != "__" || link.target == "__back" ||
+            link.target == "__newfile")
+            continue;
+        std::string text(code.substr(0, link.pos));
+        text += "\\x" + three_digits(depth * 15 + 20);
+        text += code.substr(link.pos, 255);
+        add_text_line(text);
+        const std::string target = link.target.substr(2);
+        // A page already on the path would repeat the path for ever; below the depth limit the
+        // indentation would leave the page anyway.
+        if (depth + 1 >= max_outline_depth ||
+            std::find(path.begin(), path.end(), target) != path.end())
+            continue;
+        path.push_back(target);
+        load_res_outline(target, depth + 1, path);
+        path.pop_back();
+    }
+}
+
+} // namespace mondrel

@@ -190,8 +190,8 @@ bool load_sheet(sheet& s, int64_t max_lines) {
 // Loads a built-in page as the window opens it: an example as a sheet of one's own, any other
 // page read-only. Relative paths in the page resolve against the working folder.
 bool load_page_sheet(sheet& s, const std::string& name) {
-    bool known = name == "Welcome" || name == "About" || name == "Help_index" ||
-                 name == "Help_outline";
+    bool known =
+        name == "Welcome" || name == "About" || name == "Help_index" || name == "Help_outline";
     for (const page_entry& e : page_index())
         known = known || e.name == name;
     if (!known) {

@@ -17,11 +17,20 @@ constexpr std::string_view crlf = "\r\n";
 void append_escaped(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
-        case '"': out += "&quot;"; break;
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '"':
+            out += "&quot;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -158,7 +167,9 @@ std::vector<page_entry> page_index(page_lookup page_string) {
     return out;
 }
 
-bool is_example_page(std::string_view name) { return name.substr(0, 8) == "Example_"; }
+bool is_example_page(std::string_view name) {
+    return name.substr(0, 8) == "Example_";
+}
 
 Txml_ifile::Txml_ifile(std::vector<std::string> recent_files, page_lookup lookup)
     : recent_files_(std::move(recent_files)), lookup_(lookup) {}
@@ -254,8 +265,7 @@ void Txml_ifile::make_welcome() {
     add_text_line("\\a[__newfile] Create a new sheet");
     add_text_line();
     if (!recent_files_.empty()) {
-        add_comment("Open a recently used sheet", static_cast<int>(recent_files_.size()) + 1,
-                    true);
+        add_comment("Open a recently used sheet", static_cast<int>(recent_files_.size()) + 1, true);
         for (const std::string& f : recent_files_)
             add_text_line("\\a[" + f + "] " + file_name_part(f));
     }
@@ -308,20 +318,35 @@ void Txml_ifile::make_help_outline() {
     add_text_line();
 }
 
+const std::vector<Txml_ifile::outline_link>* Txml_ifile::outline_links(std::string_view name) {
+    auto found = outline_pages_.find(name);
+    if (found == outline_pages_.end()) {
+        std::optional<std::vector<outline_link>> codes;
+        pugi::xml_document xml;
+        std::string error;
+        if (parse_stored_page(lookup_, name, xml, error)) {
+            codes.emplace();
+            for (const pugi::xml_node line : xml.document_element().children("line")) {
+                std::string code = line.child("code").text().get();
+                link_at link = find_link(code);
+                if (!link.found || link.target.substr(0, 2) != "__" || link.target == "__back" ||
+                    link.target == "__newfile")
+                    continue;
+                codes->push_back({std::move(code), std::move(link)});
+            }
+        } else if (!error.empty()) {
+            log_write("ERROR in Txml_ifile.load_res_outline: " + error);
+        }
+        found = outline_pages_.emplace(std::string(name), std::move(codes)).first;
+    }
+    return found->second ? &*found->second : nullptr;
+}
+
 void Txml_ifile::load_res_outline(std::string_view name, int depth,
                                   std::vector<std::string>& path) {
-    pugi::xml_document xml;
-    std::string error;
-    if (!parse_stored_page(lookup_, name, xml, error)) {
-        if (!error.empty()) log_write("ERROR in Txml_ifile.load_res_outline: " + error);
-        return;
-    }
-    for (const pugi::xml_node line : xml.document_element().children("line")) {
-        const std::string_view code = line.child("code").text().get();
-        const link_at link = find_link(code);
-        if (!link.found || link.target.substr(0, 2) != "__" || link.target == "__back" ||
-            link.target == "__newfile")
-            continue;
+    const std::vector<outline_link>* links = outline_links(name);
+    if (!links) return;
+    for (const auto& [code, link] : *links) {
         std::string text(code.substr(0, link.pos));
         text += "\\x" + three_digits(depth * 15 + 20);
         text += code.substr(link.pos, 255);

@@ -8,6 +8,7 @@
 // valid XML is logged as "ERROR in Txml_ifile.load_res: " and the reason, and the page keeps
 // what was read before the failure.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,15 @@ std::vector<page_entry> page_index(page_lookup lookup = page_string);
 
 // True for the pages meant to be opened as editable, runnable sheets.
 bool is_example_page(std::string_view name);
+
+// Where a code text holds its first link, the escape "\a[target]" or "\A[target]": the
+// position of the backslash and the target. `found` is false when there is none.
+struct link_at {
+    bool found = false;
+    size_t pos = 0;
+    std::string target;
+};
+link_at find_link(std::string_view code);
 
 class Txml_ifile {
 public:
@@ -71,8 +81,16 @@ private:
     void make_help_index();
     void make_help_outline();
     void load_res_outline(std::string_view name, int depth, std::vector<std::string>& path);
+    struct outline_link {
+        std::string code;
+        link_at link;
+    };
+    const std::vector<outline_link>* outline_links(std::string_view name);
 
     std::vector<std::string> recent_files_;
+    // The page links of the pages the outline has read, by name (an empty entry for a page
+    // that could not be read): a page reached by many paths is parsed once.
+    std::map<std::string, std::optional<std::vector<outline_link>>, std::less<>> outline_pages_;
     page_lookup lookup_;
     std::string properties_;
     std::string display_;
@@ -80,14 +98,5 @@ private:
     std::string colour_;
     int x_position_ = 0;
 };
-
-// Where a code text holds its first link, the escape "\a[target]" or "\A[target]": the
-// position of the backslash and the target. `found` is false when there is none.
-struct link_at {
-    bool found = false;
-    size_t pos = 0;
-    std::string target;
-};
-link_at find_link(std::string_view code);
 
 } // namespace mondrel

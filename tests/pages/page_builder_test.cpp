@@ -59,7 +59,8 @@ TEST(Welcome, RecentFilesMakeAnOpenListWithOneLinePerFile) {
     EXPECT_EQ(three.doc.line(head + 2).code, "\\a[/home/u/sheets/b.txt] b.txt");
     EXPECT_EQ(three.doc.line(head + 3).code, "\\a[c:\\old\\c.mdr] c.mdr");
     EXPECT_EQ(three.doc.line(head + 4).code, "");
-    EXPECT_EQ(three.doc.line(1).code, "\\h32\\p[app_icon]\\x040\\s10\\bMondrel\\x260\\s14\\c[$0000FF]Welcome");
+    EXPECT_EQ(three.doc.line(1).code,
+              "\\h32\\p[app_icon]\\x040\\s10\\bMondrel\\x260\\s14\\c[$0000FF]Welcome");
 }
 
 TEST(Welcome, FileNamesWithMarkupCharactersSurviveTheXml) {
@@ -103,7 +104,8 @@ TEST(HelpIndex, ListsTitledHelpPagesSortedByTitle) {
     EXPECT_EQ(titles.size(), titled_help);
     EXPECT_TRUE(std::is_sorted(titles.begin(), titles.end(), [](std::string a, std::string b) {
         for (auto* s : {&a, &b})
-            for (char& c : *s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            for (char& c : *s)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return a < b;
     }));
     EXPECT_EQ(p.find("\\a[__Help] "), -1);
@@ -139,7 +141,8 @@ TEST(StoredPages, UnknownOrWrongCaseNameGivesAnEmptyPage) {
 std::string page_xml(std::vector<std::string> links) {
     std::string x = "<?xml version=\"1.0\"?>\n<mondrel>\n";
     for (const std::string& l : links)
-        x += "<line type=\"rem\"><count>1</count><code>" + l + "</code><name></name>"
+        x += "<line type=\"rem\"><count>1</count><code>" + l +
+             "</code><name></name>"
              "<format></format></line>\n";
     return x + "</mondrel>";
 }
@@ -205,11 +208,11 @@ TEST(Outline, CircularLinksEndAndSharedPagesAppearOncePerPath) {
         "\\x020\\a[__Help_B] B",
         "\\x035\\a[__Help_C] C from B",
         "\\x050\\a[__Help_A] back to A", // not on this path: opened
-        "\\x065\\a[__Help_C] C from A", // C is on this path: not opened again
+        "\\x065\\a[__Help_C] C from A",  // C is on this path: not opened again
         "\\x050\\A[__Help] the top",
         "\\x035\\a[__Broken] broken",
         "\\x020\\a[__help_a] wrong case", // no such page: the line without a sub-outline
-        "",                                  // the empty line that ends the outline
+        "",                               // the empty line that ends the outline
     };
     EXPECT_EQ(body, expected);
     ASSERT_EQ(p.log.lines.size(), 1u);

@@ -143,7 +143,8 @@ TEST(Examples, KeyValuesAreRight) {
         {"Example_cash flow", "npv", 0, "-21.04"},
         {"Example_table", "check", 0, "385"},
         {"Example_table", "cubes", 9, "1000"},
-        {"Example_text file", "fruit", 0, "15"}, {"Example_text file", "lines_read", 0, "3"},
+        {"Example_text file", "fruit", 0, "15"},
+        {"Example_text file", "lines_read", 0, "3"},
         {"Example_circle points", "x", 1, "7.0711"},
         {"Example_circle points", "y", 2, "10"},
         {"Example_rainfall", "total", 0, "755"},
@@ -157,7 +158,8 @@ TEST(Examples, KeyValuesAreRight) {
     };
     for (const check& c : checks) {
         const example_run run(c.page);
-        EXPECT_EQ(run.value(c.line, c.k), c.expected) << c.page << " " << c.line << "(" << c.k << ")";
+        EXPECT_EQ(run.value(c.line, c.k), c.expected)
+            << c.page << " " << c.line << "(" << c.k << ")";
     }
 }
 

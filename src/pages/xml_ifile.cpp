@@ -104,11 +104,16 @@ bool find_page(page_lookup page_string, std::string_view name, page_entry& found
 
 // Joins a stored page's content strings and parses them. Returns false, with the parser's
 // message in `error`, when they do not form XML; a name not found gives false and no error.
-bool parse_stored_page(page_lookup page_string, std::string_view name, pugi::xml_document& xml,
-                       std::string& error) {
+// The parsed text lives in `text`, which must outlive `xml`.
+bool parse_stored_page(page_lookup page_string, std::string_view name, std::string& text,
+                       pugi::xml_document& xml, std::string& error) {
     page_entry entry;
     if (!find_page(page_string, name, entry)) return false;
-    std::string text;
+    size_t size = 0;
+    for (int id = entry.first; id <= entry.last; ++id)
+        size += page_string(id).value_or("").size() + 1;
+    text.clear();
+    text.reserve(size);
     for (int id = entry.first; id <= entry.last; ++id) {
         text += page_string(id).value_or("");
         text += '\n';
@@ -116,7 +121,7 @@ bool parse_stored_page(page_lookup page_string, std::string_view name, pugi::xml
     const unsigned options =
         (pugi::parse_default | pugi::parse_ws_pcdata_single) & ~pugi::parse_eol;
     const pugi::xml_parse_result parsed =
-        xml.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
+        xml.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
     if (!parsed) {
         error = std::string(parsed.description()) + " at offset " + std::to_string(parsed.offset);
         return false;
@@ -189,29 +194,30 @@ std::string Txml_ifile::load_res(std::string_view page_name, bool read_only) {
 }
 
 bool Txml_ifile::read_stored_page(std::string_view name, bool read_only) {
+    std::string text;
     pugi::xml_document xml;
     std::string error;
-    if (!parse_stored_page(lookup_, name, xml, error)) {
+    if (!parse_stored_page(lookup_, name, text, xml, error)) {
         if (!error.empty()) log_write("ERROR in Txml_ifile.load_res: " + error);
         return false;
     }
     for (pugi::xml_node child : xml.document_element().children()) {
         if (child.type() != pugi::node_element) continue;
         const std::string_view kind = child.name();
-        std::string text;
+        std::string piece;
         if (kind == "line" && read_only) {
             pugi::xml_attribute flag = child.attribute("readonly");
             if (!flag) flag = child.append_attribute("readonly");
             flag.set_value("true");
         }
         if (kind != "line" && kind != "properties" && kind != "display") continue;
-        append_element(text, child, 1);
+        append_element(piece, child, 1);
         if (kind == "properties")
-            properties_ = std::move(text);
+            properties_ = std::move(piece);
         else if (kind == "display")
-            display_ = std::move(text);
+            display_ = std::move(piece);
         else
-            lines_.push_back(std::move(text));
+            lines_.append(piece).append(crlf);
     }
     return true;
 }
@@ -227,8 +233,8 @@ void Txml_ifile::add_comment(std::string_view text, int count, bool open) {
     if (open) line += " open=\"true\"";
     line += ">\r\n\t\t<count>" + std::to_string(count) + "</count>\r\n\t\t<code>";
     append_escaped(line, code);
-    line += "</code>\r\n\t\t<name></name>\r\n\t\t<format></format>\r\n\t</line>";
-    lines_.push_back(std::move(line));
+    line += "</code>\r\n\t\t<name></name>\r\n\t\t<format></format>\r\n\t</line>\r\n";
+    lines_ += line;
 }
 
 void Txml_ifile::help_header(std::string_view title) {
@@ -241,16 +247,12 @@ void Txml_ifile::help_header(std::string_view title) {
 }
 
 std::string Txml_ifile::xml_text() const {
-    size_t size = 64 + properties_.size() + display_.size();
-    for (const std::string& l : lines_)
-        size += l.size() + 2;
     std::string out;
-    out.reserve(size);
+    out.reserve(64 + properties_.size() + display_.size() + lines_.size());
     out += "<?xml version=\"1.0\"?>\r\n<mondrel>\r\n";
     if (!properties_.empty()) out.append(properties_).append(crlf);
     if (!display_.empty()) out.append(display_).append(crlf);
-    for (const std::string& l : lines_)
-        out.append(l).append(crlf);
+    out += lines_;
     out += "</mondrel>\r\n";
     return out;
 }
@@ -322,9 +324,10 @@ const std::vector<Txml_ifile::outline_link>* Txml_ifile::outline_links(std::stri
     auto found = outline_pages_.find(name);
     if (found == outline_pages_.end()) {
         std::optional<std::vector<outline_link>> codes;
+        std::string text;
         pugi::xml_document xml;
         std::string error;
-        if (parse_stored_page(lookup_, name, xml, error)) {
+        if (parse_stored_page(lookup_, name, text, xml, error)) {
             codes.emplace();
             for (const pugi::xml_node line : xml.document_element().children("line")) {
                 std::string code = line.child("code").text().get();

@@ -94,7 +94,7 @@ private:
     page_lookup lookup_;
     std::string properties_;
     std::string display_;
-    std::vector<std::string> lines_;
+    std::string lines_; // the `line` elements so far, each ending in CR LF
     std::string colour_;
     int x_position_ = 0;
 };

@@ -268,8 +268,14 @@ void Txml_ifile::make_welcome() {
     add_text_line();
     if (!recent_files_.empty()) {
         add_comment("Open a recently used sheet", static_cast<int>(recent_files_.size()) + 1, true);
-        for (const std::string& f : recent_files_)
-            add_text_line("\\a[" + f + "] " + file_name_part(f));
+        // A link's target ends at the first "]", so a name holding one would open another
+        // file: such a name is shown without a link.
+        for (const std::string& f : recent_files_) {
+            if (f.find(']') == std::string::npos)
+                add_text_line("\\a[" + f + "] " + file_name_part(f));
+            else
+                add_text_line(file_name_part(f));
+        }
     }
     add_text_line();
     add_text_line("\\A[__Help] Get some help");

@@ -64,8 +64,13 @@ TEST(Welcome, RecentFilesMakeAnOpenListWithOneLinePerFile) {
 }
 
 TEST(Welcome, FileNamesWithMarkupCharactersSurviveTheXml) {
-    const loaded_page p("Welcome", true, {"/tmp/a&b <\"q\">.mdr"});
+    const loaded_page p("Welcome", true, {"/tmp/a&b <\"q\">.mdr", "/tmp/x]y.mdr"});
     EXPECT_GE(p.find("\\a[/tmp/a&b <\"q\">.mdr] a&b <\"q\">.mdr"), 0);
+    // A "]" would end the link's target early and open /tmp/x: the name is shown, not linked.
+    const int head = p.find("Open a recently used sheet");
+    ASSERT_GE(head, 0);
+    EXPECT_EQ(p.doc.line(head).count, 3);
+    EXPECT_EQ(p.doc.line(head + 2).code, "x]y.mdr");
 }
 
 TEST(GeneratedPages, HelpBodyLinesCarryPositionAndColourExceptLinks) {
@@ -147,43 +152,60 @@ std::string page_xml(std::vector<std::string> links) {
     return x + "</mondrel>";
 }
 
-const std::map<int, std::string>& test_table() {
-    static const std::map<int, std::string> table = [] {
-        std::map<int, std::string> t;
-        const std::vector<std::pair<std::string, std::string>> pages = {
-            {"Help", page_xml({"intro \\a[__Help_A] A", "\\a[__Help_B] B", "\\a[__back] back",
-                               "\\a[**Example_x] an example", "\\a[__help_a] wrong case"})},
-            {"Help_A", page_xml({"\\a[__Help_C] C from A"})},
-            {"Help_B", page_xml({"\\a[__Help_C] C from B", "\\a[__Broken] broken"})},
-            {"Help_C", page_xml({"\\a[__Help_A] back to A", "\\A[__Help] the top"})},
-            {"Broken", "<mondrel><line><count>1</count></line><line>"},
-        };
-        int id = 1000, content = 2000;
-        for (const auto& [name, xml] : pages) {
-            const int first = content;
-            size_t pos = 0;
-            while (pos <= xml.size()) {
-                size_t end = xml.find('\n', pos);
-                if (end == std::string::npos) end = xml.size();
-                t[content++] = xml.substr(pos, end - pos);
-                pos = end + 1;
-            }
-            t[id] = name;
-            t[id + 1] = name == "Help" ? "" : name;
-            t[id + 2] = std::to_string(first);
-            t[id + 3] = std::to_string(content - 1);
-            id += 4;
+// Lays pages out as the generated table does: the index from 1000, the content from 2000.
+std::map<int, std::string>
+make_table(const std::vector<std::pair<std::string, std::string>>& pages) {
+    std::map<int, std::string> t;
+    int id = 1000, content = 2000;
+    for (const auto& [name, xml] : pages) {
+        const int first = content;
+        size_t pos = 0;
+        while (pos <= xml.size()) {
+            size_t end = xml.find('\n', pos);
+            if (end == std::string::npos) end = xml.size();
+            t[content++] = xml.substr(pos, end - pos);
+            pos = end + 1;
         }
-        t[id] = ".....";
-        return t;
-    }();
-    return table;
+        t[id] = name;
+        t[id + 1] = name == "Help" ? "" : name;
+        t[id + 2] = std::to_string(first);
+        t[id + 3] = std::to_string(content - 1);
+        id += 4;
+    }
+    t[id] = ".....";
+    return t;
+}
+
+std::optional<std::string_view> find_in(const std::map<int, std::string>& table, int id) {
+    const auto it = table.find(id);
+    if (it == table.end()) return std::nullopt;
+    return std::string_view(it->second);
 }
 
 std::optional<std::string_view> test_lookup(int id) {
-    const auto it = test_table().find(id);
-    if (it == test_table().end()) return std::nullopt;
-    return std::string_view(it->second);
+    static const std::map<int, std::string> table = make_table({
+        {"Help", page_xml({"intro \\a[__Help_A] A", "\\a[__Help_B] B", "\\a[__back] back",
+                           "\\a[**Example_x] an example", "\\a[__help_a] wrong case"})},
+        {"Help_A", page_xml({"\\a[__Help_C] C from A"})},
+        {"Help_B", page_xml({"\\a[__Help_C] C from B", "\\a[__Broken] broken"})},
+        {"Help_C", page_xml({"\\a[__Help_A] back to A", "\\A[__Help] the top"})},
+        {"Broken", "<mondrel><line><count>1</count></line><line>"},
+    });
+    return find_in(table, id);
+}
+
+// Help -> P1 -> P2 -> ... -> P12, a chain deeper than the outline goes.
+std::optional<std::string_view> chain_lookup(int id) {
+    static const std::map<int, std::string> table = [] {
+        std::vector<std::pair<std::string, std::string>> pages{
+            {"Help", page_xml({"\\a[__P1] P1"})}};
+        for (int i = 1; i <= 12; ++i)
+            pages.emplace_back(
+                "P" + std::to_string(i),
+                page_xml({"\\a[__P" + std::to_string(i + 1) + "] P" + std::to_string(i + 1)}));
+        return make_table(pages);
+    }();
+    return find_in(table, id);
 }
 
 TEST(StoredPages, InvalidXmlIsLoggedAndGivesNoLines) {
@@ -217,6 +239,16 @@ TEST(Outline, CircularLinksEndAndSharedPagesAppearOncePerPath) {
     EXPECT_EQ(body, expected);
     ASSERT_EQ(p.log.lines.size(), 1u);
     EXPECT_EQ(p.log.lines[0].rfind("ERROR in Txml_ifile.load_res_outline: ", 0), 0u);
+}
+
+TEST(Outline, StopsOpeningPagesAtTheDepthLimit) {
+    const loaded_page p("Help_outline", true, {}, chain_lookup);
+    std::vector<std::string> body;
+    for (const std::string& code : codes_of(p.doc))
+        if (code.find("\\a[__P") != std::string::npos) body.push_back(code.substr(16));
+    ASSERT_EQ(body.size(), static_cast<size_t>(Txml_ifile::max_outline_depth));
+    EXPECT_EQ(body.front(), "\\x020\\a[__P1] P1");
+    EXPECT_EQ(body.back(), "\\x125\\a[__P8] P8");
 }
 
 TEST(Outline, RealHelpOutlineEndsAndIndentsByDepth) {

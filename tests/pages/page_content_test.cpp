@@ -145,6 +145,8 @@ TEST(Examples, KeyValuesAreRight) {
         {"Example_table", "cubes", 9, "1000"},
         {"Example_text file", "fruit", 0, "15"},
         {"Example_text file", "lines_read", 0, "3"},
+        {"Example_text file", "size", 0, "28"},
+        {"Example_text file", "listed_file", 0, "fruit.txt"},
         {"Example_circle points", "x", 1, "7.0711"},
         {"Example_circle points", "y", 2, "10"},
         {"Example_rainfall", "total", 0, "755"},

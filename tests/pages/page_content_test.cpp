@@ -139,6 +139,8 @@ TEST(Examples, KeyValuesAreRight) {
         {"Example_easter day", "next_years", 2, "16 Apr 2028"},
         {"Example_mortgage", "payment", 0, "1,199.10"},
         {"Example_mortgage", "total_interest", 0, "231,676.38"},
+        {"Example_mortgage", "balance", 0, "197,543.98"},
+        {"Example_mortgage", "owed", 0, "0.00"},
         {"Example_electricity bill", "bill", 0, "94.50"},
         {"Example_cash flow", "npv", 0, "-21.04"},
         {"Example_table", "check", 0, "385"},

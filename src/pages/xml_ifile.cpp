@@ -102,26 +102,26 @@ bool find_page(page_lookup page_string, std::string_view name, page_entry& found
     return false;
 }
 
-// Joins a stored page's content strings and parses them. Returns false, with the parser's
-// message in `error`, when they do not form XML; a name not found gives false and no error.
-// The parsed text lives in `text`, which must outlive `xml`.
+// Joins a stored page's content strings, one a line, into `text` and parses them; `text` is
+// left as it was joined. Returns false, with the parser's message in `error`, when they do
+// not form XML; a name not found gives false and no error.
 bool parse_stored_page(page_lookup page_string, std::string_view name, std::string& text,
                        pugi::xml_document& xml, std::string& error) {
     page_entry entry;
     if (!find_page(page_string, name, entry)) return false;
     size_t size = 0;
     for (int id = entry.first; id <= entry.last; ++id)
-        size += page_string(id).value_or("").size() + 1;
+        size += page_string(id).value_or("").size() + 2;
     text.clear();
     text.reserve(size);
     for (int id = entry.first; id <= entry.last; ++id) {
         text += page_string(id).value_or("");
-        text += '\n';
+        text += crlf;
     }
     const unsigned options =
         (pugi::parse_default | pugi::parse_ws_pcdata_single) & ~pugi::parse_eol;
     const pugi::xml_parse_result parsed =
-        xml.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
+        xml.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
     if (!parsed) {
         error = std::string(parsed.description()) + " at offset " + std::to_string(parsed.offset);
         return false;
@@ -193,6 +193,51 @@ std::string Txml_ifile::load_res(std::string_view page_name, bool read_only) {
     return xml_text();
 }
 
+namespace {
+
+// Where the start tag that begins at `open` (its "<") ends: the position of its ">", or of the
+// "/" of "/>"; npos when it does not end. Quoted attribute values may hold ">".
+size_t start_tag_end(std::string_view text, size_t open) {
+    char quote = 0;
+    for (size_t i = open + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i > open + 1 && text[i - 1] == '/' ? i - 1 : i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The source text of each element child of the root, as written in the page: from its "<" to
+// the next element (or the root's end tag), without the blanks and line ends after it. Empty
+// when the parser cannot say where the element starts.
+std::string_view element_source(std::string_view text, const pugi::xml_node& child) {
+    const ptrdiff_t name_at = child.offset_debug();
+    if (name_at < 1 || static_cast<size_t>(name_at) > text.size() || text[name_at - 1] != '<')
+        return {};
+    const size_t begin = static_cast<size_t>(name_at) - 1;
+    size_t end = text.rfind("</");
+    for (pugi::xml_node next = child.next_sibling(); next; next = next.next_sibling()) {
+        if (next.type() != pugi::node_element) continue;
+        const ptrdiff_t next_at = next.offset_debug();
+        if (next_at < 1) return {};
+        end = static_cast<size_t>(next_at) - 1;
+        break;
+    }
+    if (end == std::string_view::npos || end < begin) return {};
+    std::string_view piece = text.substr(begin, end - begin);
+    while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\t' || piece.back() == '\r' ||
+                              piece.back() == '\n'))
+        piece.remove_suffix(1);
+    return piece;
+}
+
+} // namespace
+
 bool Txml_ifile::read_stored_page(std::string_view name, bool read_only) {
     std::string text;
     pugi::xml_document xml;
@@ -201,17 +246,34 @@ bool Txml_ifile::read_stored_page(std::string_view name, bool read_only) {
         if (!error.empty()) log_write("ERROR in Txml_ifile.load_res: " + error);
         return false;
     }
+    // Elements are copied as the page writes them; only a line that must become read-only and
+    // carries some other readonly value is written out again from the parsed tree.
     for (pugi::xml_node child : xml.document_element().children()) {
         if (child.type() != pugi::node_element) continue;
         const std::string_view kind = child.name();
+        if (kind != "line" && kind != "properties" && kind != "display") continue;
+        std::string_view source = element_source(text, child);
         std::string piece;
         if (kind == "line" && read_only) {
             pugi::xml_attribute flag = child.attribute("readonly");
-            if (!flag) flag = child.append_attribute("readonly");
-            flag.set_value("true");
+            const size_t tag_end =
+                source.empty() ? std::string_view::npos : start_tag_end(source, 0);
+            if (!flag && tag_end != std::string_view::npos) {
+                piece.reserve(source.size() + 20);
+                piece.append("\t").append(source.substr(0, tag_end));
+                piece.append(" readonly=\"true\"").append(source.substr(tag_end));
+            } else if (!flag || std::string_view(flag.value()) != "true") {
+                if (!flag) flag = child.append_attribute("readonly");
+                flag.set_value("true");
+                source = {};
+            }
         }
-        if (kind != "line" && kind != "properties" && kind != "display") continue;
-        append_element(piece, child, 1);
+        if (piece.empty()) {
+            if (source.empty())
+                append_element(piece, child, 1);
+            else
+                piece.append("\t").append(source);
+        }
         if (kind == "properties")
             properties_ = std::move(piece);
         else if (kind == "display")

@@ -208,6 +208,37 @@ std::optional<std::string_view> chain_lookup(int id) {
     return find_in(table, id);
 }
 
+// Pages are copied element by element as written; these are written in unusual ways.
+std::optional<std::string_view> odd_lookup(int id) {
+    static const std::map<int, std::string> table = make_table({
+        {"Odd",
+         "<?xml version=\"1.0\"?><mondrel><properties><description>d</description>"
+         "</properties><line open=\"true\" note='a>b'><count>1</count><code>x &amp; y</code>"
+         "<name>n</name><format></format></line><line readonly=\"false\" type=\"rem\">"
+         "<count>1</count><code>r</code></line><!-- a comment --><line/>\n"
+         "<line readonly=\"true\"><count>1</count><code>&lt;kept&gt;</code></line></mondrel>"},
+    });
+    return find_in(table, id);
+}
+
+TEST(StoredPages, ElementsWrittenInAnyLayoutKeepTheirContent) {
+    for (const bool read_only : {true, false}) {
+        SCOPED_TRACE(read_only);
+        const loaded_page p("Odd", read_only, {}, odd_lookup);
+        ASSERT_TRUE(p.ok);
+        ASSERT_GE(p.doc.line_count(), 4);
+        EXPECT_EQ(codes_of(p.doc)[0], "x & y");
+        EXPECT_EQ(p.doc.line(0).name, "n");
+        EXPECT_TRUE(p.doc.line(0).is_open());
+        EXPECT_EQ(codes_of(p.doc)[1], "r");
+        EXPECT_EQ(codes_of(p.doc)[2], "");
+        EXPECT_EQ(codes_of(p.doc)[3], "<kept>");
+        EXPECT_EQ(p.doc.description, "d");
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ((p.doc.line(i).flags & flag_readonly) != 0, read_only || i == 3) << i;
+    }
+}
+
 TEST(StoredPages, InvalidXmlIsLoggedAndGivesNoLines) {
     const loaded_page p("Broken", true, {}, test_lookup);
     EXPECT_EQ(p.doc.line_count(), 1);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <pugixml.hpp>
 
 #include "pages/page_table.h"
@@ -81,10 +80,11 @@ int to_int(std::string_view s) {
     return r.ec == std::errc() ? v : 0;
 }
 
+// The number argument of "\x": always three digits.
 std::string three_digits(int n) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%03d", std::clamp(n, 0, 999));
-    return buf;
+    n = std::clamp(n, 0, 999);
+    return {static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
+            static_cast<char>('0' + n % 10)};
 }
 
 // The index entry of a stored page, found by its exact name.
@@ -285,18 +285,18 @@ bool Txml_ifile::read_stored_page(std::string_view name, bool read_only) {
 }
 
 void Txml_ifile::add_comment(std::string_view text, int count, bool open) {
-    std::string code;
+    lines_ += "\t<line readonly=\"true\" type=\"rem\"";
+    if (open) lines_ += " open=\"true\"";
+    lines_.append(">\r\n\t\t<count>")
+        .append(std::to_string(count))
+        .append("</count>\r\n\t\t<code>");
     if (text.substr(0, 2) != "\\a") {
-        if (x_position_ != 0) code += "\\x" + three_digits(x_position_);
-        if (!colour_.empty()) code += "\\c[" + colour_ + "]";
+        // The colour and the position are plain characters: nothing in them needs escaping.
+        if (x_position_ != 0) lines_.append("\\x").append(three_digits(x_position_));
+        if (!colour_.empty()) lines_.append("\\c[").append(colour_).append("]");
     }
-    code += text;
-    std::string line = "\t<line readonly=\"true\" type=\"rem\"";
-    if (open) line += " open=\"true\"";
-    line += ">\r\n\t\t<count>" + std::to_string(count) + "</count>\r\n\t\t<code>";
-    append_escaped(line, code);
-    line += "</code>\r\n\t\t<name></name>\r\n\t\t<format></format>\r\n\t</line>\r\n";
-    lines_ += line;
+    append_escaped(lines_, text);
+    lines_ += "</code>\r\n\t\t<name></name>\r\n\t\t<format></format>\r\n\t</line>\r\n";
 }
 
 void Txml_ifile::help_header(std::string_view title) {

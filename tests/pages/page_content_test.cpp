@@ -159,6 +159,7 @@ TEST(Examples, KeyValuesAreRight) {
         {"Example_data_types", "big", 0, "2147483647"},
         {"Example_functional test", "passed", 0, "1"},
         {"Example_simple", "sum", 0, "42"},
+        {"Example_cdrom info", "root_is_folder", 0, "true"},
     };
     for (const check& c : checks) {
         const example_run run(c.page);

@@ -18,6 +18,7 @@
 
 #include "cli/run_output.h"
 #include "cli/run_session.h"
+#include "pages/xml_ifile.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ constexpr const char* usage_text =
     R"(usage: mondrel-run [--format text|csv|json] [--define NAME=VALUE]... [--timeout SECONDS]
                    [--max-loop-count N] [--max-lines N] [--check] [--save OUT] [--open-all]
                    [--image OUT.png [--image-width N]] FILE...
+       mondrel-run [options] --page NAME
+       mondrel-run --list-pages
 
 Loads each FILE (".mdr" is a codesheet, any other extension line text), runs it as the
 window's Go command does, and prints it.
@@ -43,6 +46,10 @@ window's Go command does, and prints it.
   --image OUT.png after the run paint the sheet as the grid shows it (header and every
                   visible row) into a PNG file
   --image-width N scale the column widths of the image to a total of N pixels
+  --page NAME     instead of FILEs, a built-in page: an example (Example_...) is opened
+                  as a sheet of one's own and run, any other page is printed as it is;
+                  with --save OUT.mdr it is written out to start from
+  --list-pages    list the built-in pages: name, a tab and the title
 Exit status: 0 no line has an error, 1 some line has an error, 2 a file could not be loaded
 or the arguments are wrong.
 )";
@@ -50,6 +57,16 @@ or the arguments are wrong.
 int usage_error(const std::string& message) {
     std::cerr << "mondrel-run: " << message << "\n" << usage_text;
     return 2;
+}
+
+bool list_pages = false;
+
+// The four generated pages, then the stored ones in index order.
+void print_page_list() {
+    for (const char* name : {"Welcome", "About", "Help_index", "Help_outline"})
+        std::cout << name << "\t\n";
+    for (const mondrel::page_entry& e : mondrel::page_index())
+        std::cout << e.name << "\t" << e.title << "\n";
 }
 
 // Reads the arguments into `opt`; an empty result means they were sound.
@@ -115,6 +132,11 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             if (end == v.c_str() || *end != '\0' || n < 16 || n > 32767)
                 return "--image-width needs a whole number of pixels from 16 to 32767: " + v;
             opt.image_width = static_cast<int>(n);
+        } else if (arg == "--page") {
+            if (!value(v) || v.empty()) return "--page needs a page name";
+            opt.page = v;
+        } else if (arg == "--list-pages") {
+            list_pages = true;
         } else if (arg == "--open-all") {
             opt.open_all = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -128,10 +150,12 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             opt.files.push_back(arg);
         }
     }
-    if (opt.help) return "";
-    if (opt.files.empty()) return "no FILE given";
-    if (!opt.save.empty() && opt.files.size() != 1) return "--save takes exactly one FILE";
-    if (!opt.image.empty() && opt.files.size() != 1) return "--image takes exactly one FILE";
+    if (opt.help || list_pages) return "";
+    if (!opt.page.empty() && !opt.files.empty()) return "--page takes no FILE";
+    const size_t sheets = opt.page.empty() ? opt.files.size() : 1;
+    if (sheets == 0) return "no FILE given";
+    if (!opt.save.empty() && sheets != 1) return "--save takes exactly one FILE";
+    if (!opt.image.empty() && sheets != 1) return "--image takes exactly one FILE";
     if (opt.image_width != 0 && opt.image.empty()) return "--image-width needs --image";
     return "";
 }
@@ -144,6 +168,10 @@ int main(int argc, char** argv) {
         return usage_error(problem);
     if (opt.help) {
         std::cout << usage_text;
+        return 0;
+    }
+    if (list_pages) {
+        print_page_list();
         return 0;
     }
     std::ios::sync_with_stdio(false);

@@ -22,6 +22,7 @@
 #include "execution/globals.h"
 #include "execution/incl_dir_cmd.h"
 #include "execution/run_engine.h"
+#include "pages/xml_ifile.h"
 #include "platform/diagnostic_log.h"
 #include "vbscript/convert.h"
 
@@ -186,6 +187,30 @@ bool load_sheet(sheet& s, int64_t max_lines) {
     return true;
 }
 
+// Loads a built-in page as the window opens it: an example as a sheet of one's own, any other
+// page read-only. Relative paths in the page resolve against the working folder.
+bool load_page_sheet(sheet& s, const std::string& name) {
+    bool known =
+        name == "Welcome" || name == "About" || name == "Help_index" || name == "Help_outline";
+    for (const page_entry& e : page_index())
+        known = known || e.name == name;
+    if (!known) {
+        s.problem = "no built-in page is called " + name + " (see --list-pages)";
+        return false;
+    }
+    std::error_code ec;
+    s.path = (fs::current_path(ec) / (name + ".mdr")).lexically_normal();
+    const bool read_only = !is_example_page(name);
+    s.doc = std::make_unique<mondrel_doc>();
+    if (!load_xml(*s.doc, Txml_ifile().load_res(name, read_only), false, read_replace, 0))
+        return false;
+    s.doc->read_only = read_only;
+    s.doc->set_file_name(s.path.string());
+    s.doc->mark_saved();
+    s.loaded = true;
+    return true;
+}
+
 // Builds the rows the output needs. False, with the sheet's memory let go, when there is not
 // enough memory for them.
 bool build_sheet_rows(sheet& s, const run_options& opt) {
@@ -270,17 +295,21 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
 
     std::vector<std::unique_ptr<sheet>> sheets;
     phase_time load_t, run_t, rows_t, output_t;
-    for (const std::string& file : opt.files) {
+    const bool page_mode = !opt.page.empty();
+    const std::vector<std::string> names = page_mode ? std::vector{opt.page} : opt.files;
+    for (const std::string& file : names) {
         auto s = std::make_unique<sheet>();
         s->file = file;
         bool ok = false;
         {
             phase_clock clock(load_t);
-            ok = load_sheet(*s, opt.max_lines);
+            ok = page_mode ? load_page_sheet(*s, file) : load_sheet(*s, opt.max_lines);
         }
         sheet& first = *s;
         sheets.push_back(std::move(s));
         if (!ok || opt.check) continue;
+        // Help pages are read, not run.
+        if (page_mode && !is_example_page(file)) continue;
 
         // A `cmd run` line hands over to another sheet, which runs next; a sheet already run
         // in this chain runs again (the chain depth bounds A runs B runs A). The timeout

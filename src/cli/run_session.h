@@ -28,6 +28,7 @@ struct run_options {
     std::string image;   // --image: the PNG of the first sheet after its run
     int image_width = 0; // --image-width: total width the columns are scaled to
     std::vector<std::string> files;
+    std::string page; // --page: a built-in page instead of FILEs, run when it is an example
 };
 
 // Runs every file and writes the results to `out`, diagnostics to `err`. Returns the exit

@@ -171,9 +171,21 @@ bool Lexer::next(Token& t) {
 // right after it, without a blank, can only continue the line (`"a" &_`, `b =_`).
 bool Lexer::ends_with_operator(T k) {
     switch (k) {
-    case T::Amp: case T::Plus: case T::Minus: case T::Star: case T::Slash: case T::Backslash:
-    case T::Caret: case T::Eq: case T::Ne: case T::Lt: case T::Gt: case T::Le: case T::Ge:
-    case T::Comma: case T::LParen:
+    case T::Amp:
+    case T::Plus:
+    case T::Minus:
+    case T::Star:
+    case T::Slash:
+    case T::Backslash:
+    case T::Caret:
+    case T::Eq:
+    case T::Ne:
+    case T::Lt:
+    case T::Gt:
+    case T::Le:
+    case T::Ge:
+    case T::Comma:
+    case T::LParen:
         return true;
     default:
         return false;

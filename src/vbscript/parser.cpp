@@ -302,9 +302,7 @@ private:
         return t_[p_++].text;
     }
     // `Property` not followed by Get, Let or Set is an ordinary name.
-    bool at_property_name() {
-        return at(T::Property) && !starts_property_decl(p_);
-    }
+    bool at_property_name() { return at(T::Property) && !starts_property_decl(p_); }
     bool starts_property_decl(size_t at) {
         const Token& next = t_[at + 1];
         return next.kind == T::Set ||

@@ -290,11 +290,9 @@ private:
         each_declaration(body, [&](const Stmt& s, std::string_view name) {
             if (script_level && (s.kind == StmtKind::Dim || s.kind == StmtKind::ReDim))
                 emit(Op::DECLG, 0, 0, global_slot(name));
-        });
-        each_declaration(body, [&](const Stmt& s, std::string_view) {
-            if (!is_literal_const(s) || hoisted_consts_.get().count(&s)) return;
-            hoisted_consts_.get().insert(&s);
-            emit_const(s);
+            // Visited once per item: the whole statement is done at its first.
+            else if (is_literal_const(s) && hoisted_consts_.get().insert(&s).second)
+                emit_const(s);
         });
     }
 

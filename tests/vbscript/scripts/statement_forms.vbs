@@ -101,6 +101,12 @@ Class Holder
 End Class
 Set h = New Holder: h.Value = "held": WScript.Echo h.Value
 ' expect: held
+Class OneLiners
+    Public Property Get Answer() Answer = 42 End Property
+    Public Function Twice(n) Twice = n * 2 End Function
+End Class
+Set ol = New OneLiners: WScript.Echo ol.Answer & " " & ol.Twice(5)
+' expect: 42 10
 
 ' --- parenthesised call targets ---
 Function Double(n): Double = n * 2: End Function

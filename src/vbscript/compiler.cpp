@@ -69,10 +69,24 @@ struct UnitContext {
     Unit& unit;
     LazyTable<std::unordered_set<std::string>> defined; // lower-case names of procs/classes
     bool option_explicit = false;
-    // Lower-case names the text declares at script level anywhere in its main code (Dim,
-    // ReDim, Const, loop variables): they are variables from the start of the text, and hide
-    // the built-in functions and constants of the same name in all of its code.
+    // The names the text declares as variables at script level anywhere in its main code
+    // (Dim, ReDim, Const, loop variables): they hide the built-in functions and constants of
+    // the same name in all of the text's code. They are gathered in `declared` (views into
+    // the syntax tree); the first name that resolves to a built-in sorts out the built-in
+    // ones into `script_names` (lower case), so that a text that uses no built-in pays for
+    // no look-up.
+    std::vector<std::string_view> declared;
     LazyTable<std::unordered_set<std::string>> script_names;
+
+    bool hides_builtin(const std::string& low) {
+        if (!declared.empty()) {
+            for (std::string_view name : declared)
+                if (builtin_index(name) >= 0 || find_builtin_constant(name))
+                    script_names.get().insert(to_lower_ascii(name));
+            declared.clear();
+        }
+        return script_names.contains(low);
+    }
 };
 
 // Calls visit(statement, name) for every name a block declares, at any depth of its nested
@@ -125,9 +139,7 @@ bool is_literal_const(const Stmt& s) {
 
 void hoist_script_names(const Block& body, UnitContext& u) {
     if (u.target.scope) return; // Execute inside a procedure: its names are that scope's
-    each_declaration(body, [&](const Stmt&, std::string_view name) {
-        u.script_names.get().insert(to_lower_ascii(name));
-    });
+    each_declaration(body, [&](const Stmt&, std::string_view name) { u.declared.push_back(name); });
 }
 
 class FnCompiler {
@@ -155,9 +167,8 @@ public:
         if (pd.kind == ProcKind::Function || pd.kind == ProcKind::PropertyGet) {
             f_.result_slot = new_local(pd.name);
         }
-        predeclare(pd.body);
         reserve(pd.body);
-        hoist(pd.body);
+        predeclare(pd.body);
         block(pd.body);
         emit(Op::RET);
         finish();
@@ -269,8 +280,14 @@ private:
     // Dim, ReDim and Const anywhere in a procedure declare a local for the whole procedure.
     // A loop variable that is not declared is the global of that name or an implicit local,
     // but never the built-in it may be named like.
+    // The constants with literal values are set at the start of the procedure (after all
+    // of its locals are known), and not again where they stand.
     void predeclare(const Block& b) {
+        std::vector<const Stmt*> consts;
         each_declaration(b, [&](const Stmt& s, std::string_view name) {
+            // The items of one statement come one after another.
+            if (is_literal_const(s) && (consts.empty() || consts.back() != &s))
+                consts.push_back(&s);
             std::string low = to_lower_ascii(name);
             if (locals_.contains(low)) return;
             if (s.kind == StmtKind::For || s.kind == StmtKind::ForEach) {
@@ -280,20 +297,27 @@ private:
             if (s.kind == StmtKind::ReDim && known_outside(name)) return;
             new_local(name);
         });
+        for (const Stmt* c : consts)
+            emit_const(*c);
+        consts_hoisted_ = true;
     }
 
-    // Code at the start of a scope for what is known before its first statement runs: the
+    // Code at the start of a text for what is known before its first statement runs: the
     // variables Dim declares at script level anywhere in the text (so that Option Explicit
     // accepts a use above the Dim line) and the constants with literal values.
     void hoist(const Block& body) {
         const bool script_level = is_main_ && !scope_;
+        const Stmt* last_const = nullptr;
         each_declaration(body, [&](const Stmt& s, std::string_view name) {
-            if (script_level && (s.kind == StmtKind::Dim || s.kind == StmtKind::ReDim))
+            if (script_level && (s.kind == StmtKind::Dim || s.kind == StmtKind::ReDim)) {
                 emit(Op::DECLG, 0, 0, global_slot(name));
-            // Visited once per item: the whole statement is done at its first.
-            else if (is_literal_const(s) && hoisted_consts_.get().insert(&s).second)
+            } else if (&s != last_const && is_literal_const(s)) {
+                last_const = &s; // the whole statement is done at its first item
                 emit_const(s);
+            }
         });
+        globals_declared_ = script_level;
+        consts_hoisted_ = true;
     }
 
     // Room for the code of the statements of `body` (four instructions each, an assignment
@@ -308,8 +332,8 @@ private:
     }
 
     // Whether a variable of the text hides the built-in of this (lower-case) name here.
-    bool shadowed(const std::string& low) const {
-        return u_.script_names.contains(low) || shadowed_.contains(low);
+    bool shadowed(const std::string& low) {
+        return u_.hides_builtin(low) || shadowed_.contains(low);
     }
 
     bool known_outside(std::string_view name) {
@@ -935,9 +959,10 @@ private:
         for (const DimItem& it : s.items) {
             Resolved r;
             if (is_main_ && !scope_) {
+                if (globals_declared_ && !it.is_array) continue; // declared by hoist()
                 r.var = VarKind::Global;
                 r.c = global_slot(it.name);
-                emit(Op::DECLG, 0, 0, r.c);
+                if (!globals_declared_) emit(Op::DECLG, 0, 0, r.c);
             } else {
                 r = resolve(it.name);
                 if (r.kind != NameKind::Var) continue;
@@ -954,7 +979,7 @@ private:
     void redim(const Stmt& s) {
         for (const DimItem& it : s.items) {
             Resolved r = variable(it.name, it.line, it.col);
-            if (r.var == VarKind::Global) emit(Op::DECLG, 0, 0, r.c);
+            if (r.var == VarKind::Global && !globals_declared_) emit(Op::DECLG, 0, 0, r.c);
             ref_var(r);
             for (Expr* bnd : it.bounds)
                 expr(*bnd);
@@ -965,7 +990,7 @@ private:
     }
 
     void const_stmt(const Stmt& s) {
-        if (!hoisted_consts_.empty() && hoisted_consts_.get().count(&s)) return;
+        if (consts_hoisted_ && is_literal_const(s)) return;
         emit_const(s);
     }
     void emit_const(const Stmt& s) {
@@ -1176,9 +1201,10 @@ private:
     NameMap implicit_;
     // Loop variables of a procedure that are not declared: they hide built-ins of their names.
     LazyTable<std::unordered_set<std::string>> shadowed_;
-    LazyTable<std::unordered_set<const Stmt*>> hoisted_consts_; // done at the scope's start
-    NameMap string_consts_;    // text -> index in f_.consts (see konst)
-    std::vector<Expr*> spine_; // binary_chain's operators still to emit, innermost last
+    bool consts_hoisted_ = false;   // literal Consts are set at the start of the scope
+    bool globals_declared_ = false; // the script-level Dims were declared by hoist()
+    NameMap string_consts_;         // text -> index in f_.consts (see konst)
+    std::vector<Expr*> spine_;      // binary_chain's operators still to emit, innermost last
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;
@@ -1309,13 +1335,13 @@ void drop_redefined_procs(Program& prog) {
 std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, CompileTarget target,
                                       SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
-    UnitContext u{globals, target, *unit, {}, prog.option_explicit, {}};
+    UnitContext u{globals, target, *unit, {}, prog.option_explicit, {}, {}};
     if (target.scope && target.scope->option_explicit) u.option_explicit = true;
     try {
-        drop_redefined_procs(prog);
+        bool redefined = false;
         for (auto& pd : prog.procs)
-            if (!u.defined.get().insert(to_lower_ascii(pd->name)).second)
-                fail(1041, pd->line, pd->col);
+            if (!u.defined.get().insert(to_lower_ascii(pd->name)).second) redefined = true;
+        if (redefined) drop_redefined_procs(prog);
         hoist_script_names(prog.body, u);
         for (auto& cd : prog.classes)
             if (!u.defined.get().insert(to_lower_ascii(cd->name)).second)
@@ -1347,7 +1373,7 @@ std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
                                     const std::vector<int>& part_lines,
                                     const std::vector<PartSkip>& skips, SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
-    UnitContext u{globals, CompileTarget{}, *unit, {}, false, {}};
+    UnitContext u{globals, CompileTarget{}, *unit, {}, false, {}, {}};
     try {
         if (prog.option_explicit || !prog.procs.empty() || !prog.classes.empty()) fail(1002, 0, 0);
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
@@ -1362,7 +1388,7 @@ std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
 std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,
                                          SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
-    UnitContext u{globals, target, *unit, {}, false, {}};
+    UnitContext u{globals, target, *unit, {}, false, {}, {}};
     if (target.scope && target.scope->option_explicit) u.option_explicit = true;
     try {
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);

@@ -280,8 +280,8 @@ bool Lexer::read(Token& t) {
     case '=':
         // `=>` and `=<` are old spellings of `>=` and `<=`; neither `>` nor `<` can start an
         // operand, so they cannot mean an assignment of something.
-        if (i_ + 1 < s_.size() && s_[i_ + 1] == '>') return pair(t, T::Ge);
-        if (i_ + 1 < s_.size() && s_[i_ + 1] == '<') return pair(t, T::Le);
+        if (i_ + 1 < s_.size() && (s_[i_ + 1] == '>' || s_[i_ + 1] == '<'))
+            return pair(t, s_[i_ + 1] == '>' ? T::Ge : T::Le);
         return single(t, T::Eq);
     case '<':
         if (i_ + 1 < s_.size() && s_[i_ + 1] == '>') return pair(t, T::Ne);

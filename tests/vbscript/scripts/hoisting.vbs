@@ -42,6 +42,13 @@ WScript.Echo Eight
 ' expect: 8
 Const Four = 4
 
+' A constant inside an If that never runs is known all the same.
+If False Then
+    Const Hidden = "hidden"
+End If
+WScript.Echo Hidden
+' expect: hidden
+
 ' A name never declared is still refused.
 WScript.Echo undeclared
 ' expect error: Variable is undefined

@@ -338,6 +338,8 @@ private:
 // The most arguments one call takes and the most dimensions an array has. The parser refuses
 // longer lists as it reads them (error 1002), so a huge list never fills memory first.
 constexpr size_t kMaxCallArgs = 255;
+// The most items of one Array(...) call: as many as an array may hold (kMaxArrayLength).
+constexpr size_t kMaxListItems = kMaxArrayLength;
 constexpr size_t kMaxArrayDims = 60;
 
 // A compile error: VBScript number (1002 Syntax error, 1025 Expected end of statement, ...)

@@ -44,8 +44,9 @@ namespace vbs {
     X(STOREU)    /* b                                                                     */       \
     X(SETU)      /* b                                                                     */       \
     X(REFU)      /* b                                                                     */       \
-    X(REFIDX)    /* a b    stack ref, a indexes: push a reference to the element (ByRef     */     \
-                 /*        argument); local b keeps the array alive during the call       */       \
+    X(REFIDX)    /* a b c  stack ref, a indexes: push a reference to the element (ByRef   */       \
+                 /*        argument); local b keeps the array alive during the call;      */       \
+                 /*        locals c to b-1 are the keepers of the call's earlier elements */       \
     X(LOADME)    /*        push Me                                                        */       \
     X(DECLG)     /* c      declare global c as a variable (Dim at script level)           */       \
     X(CONSTG)    /* c      global c := pop as a constant                                  */       \
@@ -102,6 +103,8 @@ namespace vbs {
     X(SKIPF)    /* c      global c False: jump to the next word's target; True: go on;   */        \
                 /*        other values end the call (joined texts)                       */        \
     X(RET)      /*        return from the function                                       */        \
+    X(LISTNEW)  /* c      push a new one-dimensional array with room for c items        */         \
+    X(LISTADD)  /* a      append the a values on top to the array under them             */        \
     X(DATA)     /* c      operand word of the instruction before                        */
 
 enum class Op : uint8_t {

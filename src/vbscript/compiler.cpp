@@ -69,7 +69,78 @@ struct UnitContext {
     Unit& unit;
     LazyTable<std::unordered_set<std::string>> defined; // lower-case names of procs/classes
     bool option_explicit = false;
+    // The names the text declares as variables at script level anywhere in its main code
+    // (Dim, ReDim, Const, loop variables): they hide the built-in functions and constants of
+    // the same name in all of the text's code. They are gathered in `declared` (views into
+    // the syntax tree); the first name that resolves to a built-in sorts out the built-in
+    // ones into `script_names` (lower case), so that a text that uses no built-in pays for
+    // no look-up.
+    std::vector<std::string_view> declared;
+    LazyTable<std::unordered_set<std::string>> script_names;
+
+    bool hides_builtin(const std::string& low) {
+        if (!declared.empty()) {
+            for (std::string_view name : declared)
+                if (builtin_index(name) >= 0 || find_builtin_constant(name))
+                    script_names.get().insert(to_lower_ascii(name));
+            declared.clear();
+        }
+        return script_names.contains(low);
+    }
 };
+
+// Calls visit(statement, name) for every name a block declares, at any depth of its nested
+// blocks: the items of Dim, ReDim and Const, and the variables of For and For Each.
+template <class Visit> void each_declaration(const Block& b, const Visit& visit) {
+    for (const Stmt* s : b) {
+        switch (s->kind) {
+        case StmtKind::Dim:
+        case StmtKind::Const:
+        case StmtKind::ReDim:
+            for (const DimItem& it : s->items)
+                visit(*s, it.name);
+            break;
+        case StmtKind::If:
+            for (const IfArm& a : s->arms)
+                each_declaration(a.body, visit);
+            each_declaration(s->body, visit);
+            break;
+        case StmtKind::Select:
+            for (const CaseClause& c : s->cases)
+                each_declaration(c.body, visit);
+            break;
+        case StmtKind::For:
+        case StmtKind::ForEach:
+            if (s->target && s->target->kind == ExprKind::Name) visit(*s, s->target->name);
+            each_declaration(s->body, visit);
+            break;
+        case StmtKind::Do:
+        case StmtKind::While:
+        case StmtKind::With:
+            each_declaration(s->body, visit);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// A Const whose values are plain literals (a sign allowed) is known from the start of its
+// scope, as VBScript evaluates such constants before the code runs.
+bool is_literal_const(const Stmt& s) {
+    if (s.kind != StmtKind::Const) return false;
+    for (const DimItem& it : s.items) {
+        const Expr* v = it.value;
+        if (v->kind == ExprKind::Unary && !v->is_not && v->op != BinOp::Concat) v = v->object;
+        if (v->kind != ExprKind::Literal) return false;
+    }
+    return true;
+}
+
+void hoist_script_names(const Block& body, UnitContext& u) {
+    if (u.target.scope) return; // Execute inside a procedure: its names are that scope's
+    each_declaration(body, [&](const Stmt&, std::string_view name) { u.declared.push_back(name); });
+}
 
 class FnCompiler {
 public:
@@ -96,8 +167,8 @@ public:
         if (pd.kind == ProcKind::Function || pd.kind == ProcKind::PropertyGet) {
             f_.result_slot = new_local(pd.name);
         }
-        predeclare(pd.body);
         reserve(pd.body);
+        predeclare(pd.body);
         block(pd.body);
         emit(Op::RET);
         finish();
@@ -105,8 +176,8 @@ public:
 
     void compile_main(const Block& body) {
         f_.name = "<main>";
-        predeclare_consts(body);
         reserve(body);
+        hoist(body);
         block(body);
         emit(Op::RET);
         finish();
@@ -207,40 +278,47 @@ private:
     }
 
     // Dim, ReDim and Const anywhere in a procedure declare a local for the whole procedure.
+    // A loop variable that is not declared is the global of that name or an implicit local,
+    // but never the built-in it may be named like.
+    // The constants with literal values are set at the start of the procedure (after all
+    // of its locals are known), and not again where they stand.
     void predeclare(const Block& b) {
-        for (const Stmt* s : b) {
-            switch (s->kind) {
-            case StmtKind::Dim:
-            case StmtKind::Const:
-            case StmtKind::ReDim:
-                for (const DimItem& it : s->items)
-                    if (!locals_.contains(to_lower_ascii(it.name))) {
-                        if (s->kind == StmtKind::ReDim && known_outside(it.name)) continue;
-                        new_local(it.name);
-                    }
-                break;
-            case StmtKind::If:
-                for (const IfArm& a : s->arms)
-                    predeclare(a.body);
-                predeclare(s->body);
-                break;
-            case StmtKind::Select:
-                for (const CaseClause& c : s->cases)
-                    predeclare(c.body);
-                break;
-            case StmtKind::For:
-            case StmtKind::ForEach:
-            case StmtKind::Do:
-            case StmtKind::While:
-            case StmtKind::With:
-                predeclare(s->body);
-                break;
-            default:
-                break;
+        std::vector<const Stmt*> consts;
+        each_declaration(b, [&](const Stmt& s, std::string_view name) {
+            // The items of one statement come one after another.
+            if (is_literal_const(s) && (consts.empty() || consts.back() != &s))
+                consts.push_back(&s);
+            std::string low = to_lower_ascii(name);
+            if (locals_.contains(low)) return;
+            if (s.kind == StmtKind::For || s.kind == StmtKind::ForEach) {
+                shadowed_.get().insert(std::move(low));
+                return;
             }
-        }
+            if (s.kind == StmtKind::ReDim && known_outside(name)) return;
+            new_local(name);
+        });
+        for (const Stmt* c : consts)
+            emit_const(*c);
+        consts_hoisted_ = true;
     }
-    void predeclare_consts(const Block&) {}
+
+    // Code at the start of a text for what is known before its first statement runs: the
+    // variables Dim declares at script level anywhere in the text (so that Option Explicit
+    // accepts a use above the Dim line) and the constants with literal values.
+    void hoist(const Block& body) {
+        const bool script_level = is_main_ && !scope_;
+        const Stmt* last_const = nullptr;
+        each_declaration(body, [&](const Stmt& s, std::string_view name) {
+            if (script_level && (s.kind == StmtKind::Dim || s.kind == StmtKind::ReDim)) {
+                emit(Op::DECLG, 0, 0, global_slot(name));
+            } else if (&s != last_const && is_literal_const(s)) {
+                last_const = &s; // the whole statement is done at its first item
+                emit_const(s);
+            }
+        });
+        globals_declared_ = script_level;
+        consts_hoisted_ = true;
+    }
 
     // Room for the code of the statements of `body` (four instructions each, an assignment
     // about one per level of its value), so that the code of a short text is not moved as it
@@ -251,6 +329,11 @@ private:
             n += s->kind == StmtKind::Assign ? size_t(std::max(4, s->value->depth + 2)) : 4;
         f_.code.reserve(n);
         f_.ranges.reserve(body.size());
+    }
+
+    // Whether a variable of the text hides the built-in of this (lower-case) name here.
+    bool shadowed(const std::string& low) {
+        return u_.hides_builtin(low) || shadowed_.contains(low);
     }
 
     bool known_outside(std::string_view name) {
@@ -304,12 +387,12 @@ private:
         int slot = u_.globals.lookup(name, defined);
         if (!in_text && !defined) {
             if (const Value* k = find_builtin_constant(name)) {
-                r.kind = NameKind::BuiltinConst;
-                r.constant = k;
-                return r;
-            }
-            int bi = builtin_index(name);
-            if (bi >= 0) {
+                if (!shadowed(lower())) {
+                    r.kind = NameKind::BuiltinConst;
+                    r.constant = k;
+                    return r;
+                }
+            } else if (int bi = builtin_index(name); bi >= 0 && !shadowed(lower())) {
                 r.kind = NameKind::Builtin;
                 r.c = bi;
                 return r;
@@ -529,36 +612,52 @@ private:
         }
     }
 
-    // Arguments passed to a procedure or object: a plain variable goes by reference.
+    // Whether argument `a` is an array element passed by reference (`x(1)` of a variable x),
+    // with the variable in `r`.
+    bool element_argument(const Expr& a, Resolved& r) {
+        if (a.kind != ExprKind::Call || a.object->kind != ExprKind::Name || a.args.empty() ||
+            a.args.size() > 60)
+            return false;
+        for (const Expr* x : a.args)
+            if (!x) return false;
+        r = resolve(a.object->name);
+        return r.kind == NameKind::Var && !r.is_result;
+    }
+
+    // Arguments passed to a procedure or object: a plain variable goes by reference, and so
+    // does an array element. Each element's array is kept alive during the call by a hidden
+    // local of its own; the keepers of one call are consecutive, so that REFIDX can tell an
+    // array shared only with the call's earlier keepers (`S x(0), x(1)`) from one shared
+    // with another variable, which it must copy before handing out a reference.
     void ref_args(const ExprList& args) {
+        int first_keeper = -1;
+        Resolved r;
+        for (const Expr* a : args)
+            if (a && element_argument(*a, r)) {
+                int keeper = new_hidden();
+                if (first_keeper < 0) first_keeper = keeper;
+                keepers_.push_back(keeper);
+            }
+        int next_keeper = first_keeper;
         for (Expr* a : args) {
             if (!a) {
                 emit(Op::PUSHMISS, 0, 0, 0, 1);
                 continue;
             }
             if (a->kind == ExprKind::Name) {
-                Resolved r = resolve(a->name);
+                r = resolve(a->name);
                 if (r.kind == NameKind::Var && !r.is_result) {
                     ref_var(r);
                     continue;
                 }
             }
-            if (a->kind == ExprKind::Call && a->object->kind == ExprKind::Name &&
-                !a->args.empty() && a->args.size() <= 60) {
-                // An array element goes by reference too.
-                Resolved r = resolve(a->object->name);
-                bool all_given = true;
-                for (auto& x : a->args)
-                    all_given = all_given && x != nullptr;
-                if (r.kind == NameKind::Var && !r.is_result && all_given) {
-                    int keeper = new_hidden();
-                    keepers_.push_back(keeper);
-                    ref_var(r);
-                    value_args(a->args);
-                    emit(Op::REFIDX, uint8_t(a->args.size()), uint16_t(keeper), 0,
-                         -int(a->args.size()));
-                    continue;
-                }
+            if (element_argument(*a, r)) {
+                ref_var(r);
+                value_args(a->args);
+                emit(Op::REFIDX, uint8_t(a->args.size()), uint16_t(next_keeper), first_keeper,
+                     -int(a->args.size()));
+                ++next_keeper;
+                continue;
             }
             expr(*a);
         }
@@ -592,7 +691,10 @@ private:
     void call_inner(Expr& e, bool stmt) {
         Expr& callee = *e.object;
         int argc = int(e.args.size());
-        if (size_t(argc) > kMaxCallArgs) fail(1002, e.line, e.col);
+        // Only Array(...) may take more (see long_list); that is settled with its name below.
+        if (size_t(argc) > kMaxCallArgs &&
+            !(callee.kind == ExprKind::Name && iequals(callee.name, "array")))
+            fail(1002, e.line, e.col);
         uint8_t a = uint8_t(argc);
         CallKind kind = stmt ? CallKind::Call : CallKind::Get;
         if (callee.kind == ExprKind::Name) {
@@ -605,6 +707,12 @@ private:
                 }
             }
             Resolved r = resolve(callee.name);
+            if (argc > int(kMaxCallArgs) && r.kind == NameKind::Builtin &&
+                iequals(callee.name, "array")) {
+                long_list(e);
+                return;
+            }
+            if (size_t(argc) > kMaxCallArgs) fail(1002, e.line, e.col);
             switch (r.kind) {
             case NameKind::Builtin:
                 value_args(e.args);
@@ -669,6 +777,21 @@ private:
         expr(callee);
         value_args(e.args);
         emit(Op::CALLV, a, 0, 0, -argc);
+    }
+
+    // Array(...) with more items than a call takes: the array is made first and filled a
+    // group of items at a time, so that the operand stack holds one group at most.
+    void long_list(const Expr& call) {
+        const ExprList& items = call.args;
+        emit(Op::LISTNEW, 0, 0, int32_t(items.size()), 1);
+        for (size_t i = 0; i < items.size(); i += kMaxCallArgs) {
+            size_t n = std::min(kMaxCallArgs, items.size() - i);
+            for (size_t k = i; k < i + n; ++k) {
+                if (!items[k]) fail(1002, call.line, call.col);
+                expr(*items[k]);
+            }
+            emit(Op::LISTADD, uint8_t(n), 0, 0, -int(n));
+        }
     }
 
     bool resolve_is_var(std::string_view name) {
@@ -836,9 +959,10 @@ private:
         for (const DimItem& it : s.items) {
             Resolved r;
             if (is_main_ && !scope_) {
+                if (globals_declared_ && !it.is_array) continue; // declared by hoist()
                 r.var = VarKind::Global;
                 r.c = global_slot(it.name);
-                emit(Op::DECLG, 0, 0, r.c);
+                if (!globals_declared_) emit(Op::DECLG, 0, 0, r.c);
             } else {
                 r = resolve(it.name);
                 if (r.kind != NameKind::Var) continue;
@@ -855,7 +979,7 @@ private:
     void redim(const Stmt& s) {
         for (const DimItem& it : s.items) {
             Resolved r = variable(it.name, it.line, it.col);
-            if (r.var == VarKind::Global) emit(Op::DECLG, 0, 0, r.c);
+            if (r.var == VarKind::Global && !globals_declared_) emit(Op::DECLG, 0, 0, r.c);
             ref_var(r);
             for (Expr* bnd : it.bounds)
                 expr(*bnd);
@@ -866,6 +990,10 @@ private:
     }
 
     void const_stmt(const Stmt& s) {
+        if (consts_hoisted_ && is_literal_const(s)) return;
+        emit_const(s);
+    }
+    void emit_const(const Stmt& s) {
         for (const DimItem& it : s.items) {
             expr(*it.value);
             if (is_main_ && !scope_) {
@@ -1071,8 +1199,12 @@ private:
     const Function* scope_ = nullptr;
     NameMap locals_;
     NameMap implicit_;
-    NameMap string_consts_;    // text -> index in f_.consts (see konst)
-    std::vector<Expr*> spine_; // binary_chain's operators still to emit, innermost last
+    // Loop variables of a procedure that are not declared: they hide built-ins of their names.
+    LazyTable<std::unordered_set<std::string>> shadowed_;
+    bool consts_hoisted_ = false;   // literal Consts are set at the start of the scope
+    bool globals_declared_ = false; // the script-level Dims were declared by hoist()
+    NameMap string_consts_;         // text -> index in f_.consts (see konst)
+    std::vector<Expr*> spine_;      // binary_chain's operators still to emit, innermost last
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;
@@ -1184,17 +1316,33 @@ std::shared_ptr<ClassDef> build_class(UnitContext& u, ClassDecl& cd) {
     return def;
 }
 
+// A Sub or Function defined twice in one text: the later definition wins, as in VBScript.
+void drop_redefined_procs(Program& prog) {
+    if (prog.procs.size() < 2) return;
+    std::unordered_map<std::string, size_t> last;
+    for (size_t i = 0; i < prog.procs.size(); ++i)
+        last[to_lower_ascii(prog.procs[i]->name)] = i;
+    if (last.size() == prog.procs.size()) return;
+    std::vector<std::unique_ptr<ProcDecl>> kept;
+    for (size_t i = 0; i < prog.procs.size(); ++i)
+        if (last[to_lower_ascii(prog.procs[i]->name)] == i)
+            kept.push_back(std::move(prog.procs[i]));
+    prog.procs = std::move(kept);
+}
+
 } // namespace
 
 std::unique_ptr<Unit> compile_program(Program& prog, GlobalTable& globals, CompileTarget target,
                                       SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
-    UnitContext u{globals, target, *unit, {}, prog.option_explicit};
+    UnitContext u{globals, target, *unit, {}, prog.option_explicit, {}, {}};
     if (target.scope && target.scope->option_explicit) u.option_explicit = true;
     try {
+        bool redefined = false;
         for (auto& pd : prog.procs)
-            if (!u.defined.get().insert(to_lower_ascii(pd->name)).second)
-                fail(1041, pd->line, pd->col);
+            if (!u.defined.get().insert(to_lower_ascii(pd->name)).second) redefined = true;
+        if (redefined) drop_redefined_procs(prog);
+        hoist_script_names(prog.body, u);
         for (auto& cd : prog.classes)
             if (!u.defined.get().insert(to_lower_ascii(cd->name)).second)
                 fail(1041, cd->line, cd->col);
@@ -1225,7 +1373,7 @@ std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
                                     const std::vector<int>& part_lines,
                                     const std::vector<PartSkip>& skips, SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
-    UnitContext u{globals, CompileTarget{}, *unit, {}, false};
+    UnitContext u{globals, CompileTarget{}, *unit, {}, false, {}, {}};
     try {
         if (prog.option_explicit || !prog.procs.empty() || !prog.classes.empty()) fail(1002, 0, 0);
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);
@@ -1240,7 +1388,7 @@ std::unique_ptr<Unit> compile_parts(Program& prog, GlobalTable& globals,
 std::unique_ptr<Unit> compile_expression(Expr& expr, GlobalTable& globals, CompileTarget target,
                                          SyntaxError& err) {
     auto unit = std::make_unique<Unit>();
-    UnitContext u{globals, target, *unit, {}, false};
+    UnitContext u{globals, target, *unit, {}, false, {}, {}};
     if (target.scope && target.scope->option_explicit) u.option_explicit = true;
     try {
         FnCompiler fc(u, *unit->main, nullptr, nullptr, true);

@@ -46,6 +46,13 @@ bool is_ident_char(char c) {
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
+// The value of a hexadecimal digit, or 99.
+int digit_value(char c) {
+    return is_digit(c)              ? c - '0'
+           : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+           : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                    : 99;
+}
 
 // The keywords (and Rem, which starts a comment) by their lower-case spelling packed into a
 // 64-bit key, in an open-addressed table built once from kTokenNames. No keyword is longer
@@ -121,7 +128,7 @@ bool Lexer::next(Token& t) {
         if (c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\0') {
             ++i_;
             space_ = true;
-        } else if (c == '_' && space_ && continuation_follows()) {
+        } else if (c == '_' && (space_ || ends_with_operator(prev_)) && continuation_follows()) {
             // skip `_`, spaces and the line end
             ++i_;
             while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t'))
@@ -158,6 +165,47 @@ bool Lexer::next(Token& t) {
     if (t.kind == T::Newline) space_ = true;
     prev_ = t.kind;
     return true;
+}
+
+// Whether a token of kind `k` leaves its expression or list unfinished, so that a `_` written
+// right after it, without a blank, can only continue the line (`"a" &_`, `b =_`).
+bool Lexer::ends_with_operator(T k) {
+    switch (k) {
+    case T::Amp:
+    case T::Plus:
+    case T::Minus:
+    case T::Star:
+    case T::Slash:
+    case T::Backslash:
+    case T::Caret:
+    case T::Eq:
+    case T::Ne:
+    case T::Lt:
+    case T::Gt:
+    case T::Le:
+    case T::Ge:
+    case T::Comma:
+    case T::LParen:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether `&` at i_ starts a hexadecimal or octal literal. `&h` or `&o` followed by letters
+// or digits that do not make a whole literal is the operator before a name: `"x" &hi` joins
+// "x" and hi.
+bool Lexer::radix_follows() const {
+    if (i_ + 1 >= s_.size()) return false;
+    char r = s_[i_ + 1];
+    int base = (r == 'h' || r == 'H') ? 16 : (r == 'o' || r == 'O') ? 8 : 0;
+    if (base == 0) return false;
+    size_t j = i_ + 2;
+    size_t st = j;
+    while (j < s_.size() && digit_value(s_[j]) < base)
+        ++j;
+    if (j == st) return false;
+    return j >= s_.size() || s_[j] == '&' || !is_ident_char(s_[j]);
 }
 
 bool Lexer::continuation_follows() const {
@@ -205,9 +253,7 @@ bool Lexer::read(Token& t) {
     case '[':
         return bracketed(t);
     case '&':
-        if (i_ + 1 < s_.size() &&
-            (s_[i_ + 1] == 'h' || s_[i_ + 1] == 'H' || s_[i_ + 1] == 'o' || s_[i_ + 1] == 'O'))
-            return radix(t);
+        if (radix_follows()) return radix(t);
         return single(t, T::Amp);
     case '(':
         return single(t, T::LParen);
@@ -232,6 +278,10 @@ bool Lexer::read(Token& t) {
     case ':':
         return single(t, T::Colon);
     case '=':
+        // `=>` and `=<` are old spellings of `>=` and `<=`; neither `>` nor `<` can start an
+        // operand, so they cannot mean an assignment of something.
+        if (i_ + 1 < s_.size() && (s_[i_ + 1] == '>' || s_[i_ + 1] == '<'))
+            return pair(t, s_[i_ + 1] == '>' ? T::Ge : T::Le);
         return single(t, T::Eq);
     case '<':
         if (i_ + 1 < s_.size() && s_[i_ + 1] == '>') return pair(t, T::Ne);
@@ -350,20 +400,18 @@ bool Lexer::radix(Token& t) {
     uint64_t v = 0;
     size_t st = i_;
     while (i_ < s_.size()) {
-        char c = s_[i_];
-        int d = is_digit(c)              ? c - '0'
-                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                         : 99;
+        int d = digit_value(s_[i_]);
         if (d >= base) break;
         v = v * uint64_t(base) + uint64_t(d);
         if (v > 0xFFFFFFFFull) return fail(1031);
         ++i_;
     }
     if (i_ == st) return fail(1031);
-    if (i_ < s_.size() && s_[i_] == '&') ++i_; // Long type suffix
+    // The `&` suffix makes the literal a Long: &hFFFF is the Integer -1, &hFFFF& is 65535.
+    bool long_suffix = i_ < s_.size() && s_[i_] == '&';
+    if (long_suffix) ++i_;
     t.kind = T::IntLit;
-    if (v <= 0xFFFF) {
+    if (v <= 0xFFFF && !long_suffix) {
         t.ival = int16_t(uint16_t(v));
     } else {
         t.ival = int32_t(uint32_t(v));

@@ -130,6 +130,8 @@ private:
     bool read(Token& t);
     bool next_or_eof(Token& t);
     bool continuation_follows() const;
+    static bool ends_with_operator(T k);
+    bool radix_follows() const;
     void new_line();
     bool fail(int number);
     void skip_comment();

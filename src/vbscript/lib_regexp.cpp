@@ -181,7 +181,9 @@ constexpr int kSound = 0, kTolerant = 1;
 
 void RegExp::compile(int form) {
     if (code_[form]) return;
-    uint32_t options = PCRE2_UTF | PCRE2_ALT_BSUX;
+    // A back-reference to a group that took no part matches the empty string, as in
+    // JavaScript: (x)?\1y matches "y".
+    uint32_t options = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF;
     if (form == kTolerant) options |= PCRE2_MATCH_INVALID_UTF;
     if (ignore_case_) options |= PCRE2_CASELESS;
     if (multiline_)

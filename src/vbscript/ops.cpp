@@ -89,7 +89,12 @@ Value op_arith(BinOp op, const Value& a0, const Value& b0) {
     const Value& ra = a0.deref();
     const Value& rb = b0.deref();
     if (ra.is_null() || rb.is_null()) return Value::null();
-    if (op == BinOp::Add && ra.is_string() && rb.is_string()) return op_concat(ra, rb);
+    if (op == BinOp::Add) {
+        if (ra.is_string() && rb.is_string()) return op_concat(ra, rb);
+        // Empty added to a string leaves the string as it is: `r = r + "M"` on a fresh r.
+        if (ra.is_string() && rb.tag() == Tag::Empty) return ra;
+        if (rb.is_string() && ra.tag() == Tag::Empty) return rb;
+    }
     Value a = numeric_operand(ra), b = numeric_operand(rb);
     if (a.is_null() || b.is_null()) return Value::null();
     NumClass ca = num_class(a), cb = num_class(b);

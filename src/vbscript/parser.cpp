@@ -214,7 +214,7 @@ const BinRow kBinOps[] = {
     {T::Slash, BinOp::Div, 12}, {T::Caret, BinOp::Pow, 14},
 };
 constexpr int kNotPrec = 6;
-constexpr int kNegOperandPrec = 14; // -a^b is -(a^b)
+constexpr int kNegOperandPrec = 15; // a sign binds tighter than ^: -3^2 is (-3)^2
 
 // kBinOps by token kind, built once: the row of each operator token, or null.
 const BinRow* find_binop(T tok) {
@@ -298,8 +298,21 @@ private:
     }
     // The name at the current token, which is then passed.
     const std::string& identifier() {
-        if (!at(T::Ident)) fail(1010);
+        if (!at(T::Ident) && !at_property_name()) fail(1010);
         return t_[p_++].text;
+    }
+    // `Property` not followed by Get, Let or Set is an ordinary name.
+    bool at_property_name() { return at(T::Property) && !starts_property_decl(p_); }
+    bool starts_property_decl(size_t at) {
+        const Token& next = t_[at + 1];
+        return next.kind == T::Set ||
+               (next.kind == T::Ident && (iequals(next.text, "get") || iequals(next.text, "let")));
+    }
+    // `End Sub` (Function, Property, Class) may follow the last statement on its line.
+    bool at_closing_end() {
+        if (!at(T::End)) return false;
+        T k = t_[p_ + 1].kind;
+        return k == T::Sub || k == T::Function || k == T::Property || k == T::Class;
     }
 
     // Gathers the items of one list of the tree on a scratch stack, then copies them into the
@@ -383,7 +396,7 @@ private:
         return lhs;
     }
 
-    // prefix -> Not binary(Not) | '-' binary(^) | '+' binary(^) | postfix
+    // prefix -> Not binary(Not) | '-' prefix | '+' prefix | postfix
     Expr* prefix() {
         const Token& tk = cur();
         if (accept(T::Not)) {
@@ -423,6 +436,9 @@ private:
                 const Token& lp = t_[p_++];
                 Expr* c = node(ExprKind::Call, lp);
                 c->has_parens = true;
+                // `(f)(x)` calls f: the parentheses around a callee change nothing.
+                if (is_by_value_wrap(*e)) e = e->object;
+                c->object = e;
                 c->args = arguments(T::RParen, *c);
                 expect(T::RParen, 1006);
                 int d = e->depth;
@@ -447,12 +463,18 @@ private:
     }
 
     // args -> [arg] {',' [arg]}   (an empty position is an omitted argument)
-    // `call` is the call's node, where a list longer than a call takes is reported.
+    // `call` is the call's node, where a list longer than a call takes is reported; its
+    // callee is known already. Array(...) takes as many items as an array may hold (a sheet's
+    // long list becomes one such call); every other call at most kMaxCallArgs.
     ExprList arguments(T closer, const Expr& call) {
         if (at(closer)) return {};
         Gather<Expr*> args(expr_stack_, nodes_);
+        const size_t limit = call.object && call.object->kind == ExprKind::Name &&
+                                     iequals(call.object->name, "array")
+                                 ? kMaxListItems
+                                 : kMaxCallArgs;
         while (true) {
-            if (args.size() == kMaxCallArgs) fail_at(1002, call.line, call.col);
+            if (args.size() == limit) fail_at(1002, call.line, call.col);
             if (at(T::Comma) || (closer != T::Eof && at(closer))) {
                 args.add(nullptr);
             } else if (closer == T::Eof && at_end_of_statement()) {
@@ -497,7 +519,9 @@ private:
             return literal(Value::null());
         case T::Nothing:
             return literal(Value::nothing());
-        case T::Ident: {
+        case T::Ident:
+        case T::Property: {
+            if (tk.kind == T::Property && starts_property_decl(p_)) fail(1023);
             ++p_;
             Expr* e = node(ExprKind::Name, tk);
             e->name = nodes_.keep(tk.text);
@@ -517,8 +541,9 @@ private:
             Expr* e = expression(); // nests through binary()
             expect(T::RParen, 1006);
             e->has_parens = true;
-            if (e->kind == ExprKind::Name || e->kind == ExprKind::Member) {
-                // Keep a parenthesised variable from being passed ByRef.
+            if (e->kind == ExprKind::Name || e->kind == ExprKind::Member ||
+                e->kind == ExprKind::Call) {
+                // Keep a parenthesised variable or array element from being passed ByRef.
                 Expr* wrap = node(ExprKind::Unary, tk);
                 wrap->op = BinOp::Concat; // marker: identity, see compiler
                 set_depth(*wrap, e, nullptr);
@@ -536,6 +561,11 @@ private:
         default:
             fail(1023);
         }
+    }
+
+    // The node primary() puts around a parenthesised variable or element (a plain value).
+    static bool is_by_value_wrap(const Expr& e) {
+        return e.kind == ExprKind::Unary && !e.is_not && e.op == BinOp::Concat;
     }
 
     Expr* literal(Value v) {
@@ -561,7 +591,7 @@ private:
                 is_default = true;
             }
         }
-        if (at(T::Sub) || at(T::Function) || at(T::Property)) {
+        if (at(T::Sub) || at(T::Function) || (at(T::Property) && !at_property_name())) {
             prog.procs.push_back(procedure(is_public, is_default));
             return nullptr;
         }
@@ -652,7 +682,7 @@ private:
             } else if (accept(T::Dim)) {
                 had_access = true;
             }
-            if (at(T::Sub) || at(T::Function) || at(T::Property)) {
+            if (at(T::Sub) || at(T::Function) || (at(T::Property) && !at_property_name())) {
                 cd->procs.push_back(procedure(is_public, is_default));
             } else if (had_access && !is_default) {
                 if (at(T::Const)) fail(1048);
@@ -666,7 +696,7 @@ private:
             } else {
                 fail(1024);
             }
-            end_of_statement();
+            if (!at_closing_end()) end_of_statement();
         }
         expect(T::End, 1014);
         expect(T::Class, 1047);
@@ -674,8 +704,10 @@ private:
     }
 
     // block -> {statement sep} until End/Else/ElseIf/Case/Loop/Next/Wend
-    Block block() {
+    // `if_arm`: the block is an arm of a block If (see in_if_arm_).
+    Block block(bool if_arm = false) {
         Nest n(*this);
+        IfArmScope arm_scope(*this, if_arm);
         Gather<Stmt*> out(stmt_stack_, nodes_);
         skip_separators();
         while (true) {
@@ -694,11 +726,20 @@ private:
             }
             Stmt* st = statement(false);
             out.add(st);
+            if (proc_depth_ > 0 && at_closing_end()) return out.done();
             end_of_statement();
             // Nothing holds a token of a finished statement (see TokenStream).
             t_.release(p_);
         }
     }
+
+    // Sets in_if_arm_ for one block and restores it after.
+    struct IfArmScope {
+        IfArmScope(Parser& p, bool arm) : p(p), saved(p.in_if_arm_) { p.in_if_arm_ = arm; }
+        ~IfArmScope() { p.in_if_arm_ = saved; }
+        Parser& p;
+        bool saved;
+    };
 
     Stmt* make_stmt(StmtKind k, const Token& at) {
         count_node();
@@ -802,9 +843,11 @@ private:
             ++p_;
             return make_stmt(StmtKind::OnErrorGoto0, tk);
         }
+        case T::Property:
+            if (!starts_property_decl(p_)) return simple_stmt();
+            fail(1024);
         case T::Sub:
         case T::Function:
-        case T::Property:
         case T::Class:
             fail(1024);
         case T::Ident:
@@ -839,7 +882,8 @@ private:
             // `Foo(x)` as a statement passes x in parentheses: by value.
             if (lhs->kind == ExprKind::Call && lhs->args.size() == 1 && lhs->args[0]) {
                 Expr*& a = lhs->args[0];
-                if (a->kind == ExprKind::Name || a->kind == ExprKind::Member) {
+                if (a->kind == ExprKind::Name || a->kind == ExprKind::Member ||
+                    a->kind == ExprKind::Call) {
                     Expr* wrap = node(ExprKind::Unary, tk);
                     wrap->op = BinOp::Concat;
                     wrap->depth = a->depth + 1;
@@ -943,7 +987,8 @@ private:
     }
 
     // if -> If expr Then NL block {ElseIf expr Then NL block} [Else NL block] End If
-    //     | If expr Then stmts [Else stmts]          (single line)
+    //     | If expr Then [':'] [stmts] [Else [stmts]] [End If]      (single line)
+    //     | If expr Then stmts NL {ElseIf ...} [Else ...] End If  (first arm on the If line)
     Stmt* if_stmt() {
         Stmt* s = make_stmt(StmtKind::If, cur());
         ++p_;
@@ -952,21 +997,48 @@ private:
         arm.cond = expression();
         expect(T::Then, 1017);
         if (!at_line_end()) {
-            accept(T::Colon);
-            if (!at_line_end()) {
-                arm.body = single_line_body();
+            // `If c Then :` alone on its line is a single-line If that does nothing.
+            bool colon = accept(T::Colon);
+            if (!at_line_end() || colon) {
+                if (!at_single_line_end()) arm.body = single_line_body();
                 arms.add(arm);
-                s->arms = arms.done();
                 if (accept(T::Else)) {
                     s->has_else = true;
-                    s->body = single_line_body();
+                    if (!at_single_line_end()) s->body = single_line_body();
+                } else if (!in_if_arm_ && continues_with_else_lines()) {
+                    // The first arm was written on the If line; the ElseIf and Else lines
+                    // below belong to this If, as no enclosing If could take them.
+                    skip_separators();
+                    return if_rest(s, arms);
                 }
+                s->arms = arms.done();
                 if (at(T::End) && t_[p_ + 1].kind == T::If) p_ += 2; // tolerated "End If"
                 return s;
             }
         }
-        arm.body = block();
+        arm.body = block(true);
         arms.add(arm);
+        return if_rest(s, arms);
+    }
+
+    // Where the statements of a single-line If arm end: the line, `Else`, a tolerated
+    // `End If`, or the `End Sub` that closes a procedure written on one line.
+    bool at_single_line_end() {
+        return at_line_end() || at(T::Else) || (at(T::End) && t_[p_ + 1].kind == T::If) ||
+               at_closing_end();
+    }
+
+    // Whether the next line that holds anything starts with ElseIf or Else.
+    bool continues_with_else_lines() {
+        if (!at(T::Newline)) return false;
+        size_t k = p_;
+        while (t_[k].kind == T::Newline || t_[k].kind == T::Colon)
+            ++k;
+        return t_[k].kind == T::ElseIf || t_[k].kind == T::Else;
+    }
+
+    // The ElseIf and Else arms of a block If and its End If.
+    Stmt* if_rest(Stmt* s, Gather<IfArm>& arms) {
         while (true) {
             if (accept(T::ElseIf)) {
                 IfArm a;
@@ -974,14 +1046,15 @@ private:
                 expect(T::Then, 1017);
                 if (!at_line_end() && !at(T::Colon)) {
                     a.body = single_line_body();
+                    skip_separators();
                 } else
-                    a.body = block();
+                    a.body = block(true);
                 arms.add(a);
                 continue;
             }
             if (accept(T::Else)) {
                 s->has_else = true;
-                s->body = block();
+                s->body = block(true);
             }
             break;
         }
@@ -999,12 +1072,12 @@ private:
             Stmt* st = statement(false);
             out.add(st);
             if (accept(T::Colon)) {
-                if (at_line_end() || at(T::Else) || (at(T::End) && t_[p_ + 1].kind == T::If)) break;
+                if (at_single_line_end()) break;
                 continue;
             }
             break;
         }
-        if (!at_line_end() && !at(T::Else) && !(at(T::End) && t_[p_ + 1].kind == T::If)) fail(1025);
+        if (!at_single_line_end()) fail(1025);
         return out.done();
     }
 
@@ -1139,6 +1212,9 @@ private:
     const char* stack_base_; // where the parse began on the native stack
     int proc_depth_ = 0;
     ExitKind in_proc_ = ExitKind::Sub;
+    // The block being read is an arm of a block If, whose ElseIf, Else or End If may follow
+    // a single-line If inside it.
+    bool in_if_arm_ = false;
     Program* prog_ = nullptr;
 };
 

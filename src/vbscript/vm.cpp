@@ -294,7 +294,14 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     Value out;
     if (var.tag() == Tag::Array) settle_subscripts(refslot + 1, uint32_t(argc));
     if (var.tag() == Tag::Array) {
-        ArrayRep& arr = unshare_array(var);
+        // The keepers of this call's earlier element arguments (locals c to b) may hold this
+        // very array: those shares do not make it a copy, or the references would point into
+        // different arrays.
+        ArrayRep* rep = var.arr();
+        uint32_t held = 0;
+        for (int32_t k = in.c; k < int32_t(in.b); ++k)
+            if (L[k].tag() == Tag::Array && L[k].arr() == rep) ++held;
+        ArrayRep& arr = rep->refs == 1 + held ? *rep : unshare_array(var);
         const Value* subs[256]; // in.a is at most 255
         for (int i = 0; i < argc; ++i)
             subs[i] = &refslot[1 + i];
@@ -1032,6 +1039,23 @@ void Engine::Impl::execute(Frame& fr) {
                     while (sp > stack_base)
                         (--sp)->clear();
                     return;
+                case Op::LISTNEW: {
+                    ArrayRep* list = ArrayRep::make_vector({});
+                    *sp++ = Value::array(list); // owns it before anything can fail
+                    list->data.reserve(size_t(in.c));
+                    break;
+                }
+                case Op::LISTADD: {
+                    Value* base = sp - in.a;
+                    ArrayRep* list = base[-1].arr();
+                    for (int i = 0; i < in.a; ++i)
+                        list->data.push_back(std::move(base[i]));
+                    list->counts[0] = int32_t(list->data.size());
+                    sp = base;
+                    for (int i = 0; i < in.a; ++i)
+                        base[i].clear();
+                    break;
+                }
                 case Op::DATA:
                 case Op::Count_:
                     break;

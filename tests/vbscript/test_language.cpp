@@ -35,7 +35,11 @@ const CompileCase kCompileErrors[] = {
     {"x = $", 1032, 1},
     {"x = #45/45/2020#", 1032, 1},
     {"Function F(a, a)\r\nEnd Function", 1041, 1},
-    {"Sub A\r\nEnd Sub\r\nSub A\r\nEnd Sub", 1041, 3},
+    {"Sub A\r\nEnd Sub\r\nClass A\r\nEnd Class", 1041, 3},
+    {"Property Get P\r\nEnd Property", 1048, 1},
+    // `End Sub` may follow a statement, but not an unfinished one.
+    {"Sub S() x = End Sub", 1023, 1},
+    {"Sub S()\r\nIf x Then\r\ny = 1 End Sub", 1012, 3},
     {"Me.x = 1", 1037, 1},
     {"x = (1 + 2", 1006, 1},
     {"Class C\r\nPublic Default Property Let P(v)\r\nEnd Property\r\nEnd Class", 1058, 2},
@@ -67,8 +71,11 @@ struct EvalCase {
 };
 
 const EvalCase kExpressions[] = {
-    {"&H7FFF&", "Integer", "32767"},
-    {"&HFFFF&", "Integer", "-1"},
+    {"&H7FFF", "Integer", "32767"},
+    {"&H7FFF&", "Long", "32767"},
+    {"&HFFFF", "Integer", "-1"},
+    {"&HFFFF&", "Long", "65535"},
+    {"&HFFFFFFFF&", "Long", "-1"},
     {"&O777", "Integer", "511"},
     {"1E3", "Double", "1000"},
     {".5 + .25", "Double", "0.75"},
@@ -77,7 +84,10 @@ const EvalCase kExpressions[] = {
     {"-32768", "Long", "-32768"},
     {"CInt(-32768) * -1", "Long", "32768"},
     {"2 ^ 3 ^ 2", "Double", "64"},
-    {"-2 ^ 2", "Double", "-4"},
+    {"-2 ^ 2", "Double", "4"},
+    {"-(2 ^ 2)", "Double", "-4"},
+    {"2 ^ -1", "Double", "0.5"},
+    {"- 2 * 3 ^ 2", "Double", "-18"},
     {"Not 0", "Integer", "-1"},
     {"True + True", "Integer", "-2"},
     {"\"a\" & 1 + 2", "String", "a3"},

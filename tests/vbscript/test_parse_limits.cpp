@@ -65,7 +65,13 @@ TEST(ParseLimits, LongChainsAndDeepNesting) {
 TEST(ParseLimits, ListsLongerThanTheEngineTakesFailAsTheyAreRead) {
     Engine engine;
     EXPECT_EQ(outcome(engine, "x = UBound(Array(0" + repeat(", 0", 254) + "))"), "254");
-    EXPECT_EQ(outcome(engine, "x = Array(0" + repeat(", 0", 255) + ")"), "compile error 1002");
+    EXPECT_EQ(outcome(engine, "x = Join(0" + repeat(", 0", 255) + ")"), "compile error 1002");
+    EXPECT_EQ(outcome(engine, "Dim Array\r\nx = Array(0" + repeat(", 0", 255) + ")"),
+              "compile error 1002");
+    // Array(...) alone takes as many items as an array holds: a sheet's long list is one.
+    EXPECT_EQ(outcome(engine, "x = UBound(Array(0" + repeat(", 0", 255) + "))"), "255");
+    EXPECT_EQ(outcome(engine, "x = Array(1" + repeat(", 2", 99999) + ")(99999)"), "2");
+    EXPECT_EQ(outcome(engine, "x = Array(1" + repeat(",, 2", 300) + ")"), "compile error 1002");
     EXPECT_EQ(outcome(engine, "ReDim y(1" + repeat(", 1", 60) + ")"), "compile error 1002");
     // As many subscripts as a call takes arguments, on an element passed ByRef: the array
     // has fewer dimensions, which is all that is wrong.
@@ -80,7 +86,7 @@ TEST(ParseLimits, ListsLongerThanTheEngineTakesFailAsTheyAreRead) {
     // never turns into twenty million nodes. The error is trappable where Execute runs.
     ExecResult r = engine.execute_statement(
         "On Error Resume Next\r\n"
-        "Execute \"x = Array(0\" & Replace(Space(20000000), \" \", \",0\") & \")\"\r\n"
+        "Execute \"x = Join(0\" & Replace(Space(20000000), \" \", \",0\") & \")\"\r\n"
         "x = Err.Number");
     ASSERT_TRUE(r.ok()) << r.error.description;
     EXPECT_EQ(outcome(engine, "y = 0"), "1002");

@@ -58,8 +58,7 @@ Value whole_part(const Value& v0, bool floor) {
         return Value::null();
     case Tag::Empty:
         return Value::integer(0);
-    case Tag::Boolean:
-        return Value::integer(int16_t(v.int_val()));
+    case Tag::Boolean: // Round keeps the Boolean: Round(True) is True
     case Tag::Integer:
     case Tag::Long:
     case Tag::Byte:
@@ -161,8 +160,7 @@ Value fn_round(Context&, ArgList args) {
         return Value::null();
     case Tag::Empty:
         return Value::integer(0);
-    case Tag::Boolean:
-        return Value::integer(int16_t(v.int_val()));
+    case Tag::Boolean: // Round keeps the Boolean: Round(True) is True
     case Tag::Integer:
     case Tag::Long:
     case Tag::Byte:

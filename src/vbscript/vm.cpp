@@ -179,7 +179,7 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     const Value& ov = objslot->deref();
     if (ov.tag() != Tag::Object) raise_error(kErrObjectRequired);
     Object* o = ov.obj();
-    if (!o) raise_error(kErrObjectNotSet);
+    if (!o) raise_error(kErrObjectRequired); // a member of Nothing
     keep = Ptr<Object>(o);
     int id = o->find_member(fr.fn->consts[size_t(in.c)].str());
     if (id == kNoMember) raise_error(kErrNoMember);
@@ -415,6 +415,9 @@ static bool for_in_range(const Value& var, const Value& limit, const Value& step
     if (is_int_tag(var.tag()) && is_int_tag(limit.tag()) && is_int_tag(step.tag()))
         return step.int_val() >= 0 ? var.int_val() <= limit.int_val()
                                    : var.int_val() >= limit.int_val();
+    // A Null limit is the mark of a For header that failed under On Error Resume Next (a
+    // Null written by the script is refused when the loop starts): the body has run once.
+    if (limit.is_null()) return false;
     double v = to_double(var), l = to_double(limit), s = to_double(step);
     return s >= 0 ? v <= l : v >= l;
 }
@@ -985,8 +988,10 @@ void Engine::Impl::execute(Frame& fr) {
                             item = src.arr()->data[size_t(idx)];
                             L[in.b + 1] = Value::long_(idx + 1);
                         }
-                    } else {
+                    } else if (src.tag() == Tag::Object && src.obj()) {
                         more = static_cast<EnumHolder*>(src.obj())->e->next(item, *this);
+                    } else {
+                        more = false; // the collection failed under On Error Resume Next
                     }
                     if (!more) {
                         src.clear();

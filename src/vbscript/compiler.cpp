@@ -639,6 +639,13 @@ private:
                         return;
                     }
                 }
+                if (stmt && argc == 0) {
+                    // `r` or `Call r()` as a statement calls an object's default member, so a
+                    // GetRef reference to a Sub runs; other values are left as they are.
+                    expr(callee);
+                    emit(Op::CALLV, 0, 1, 0, 0);
+                    return;
+                }
                 ref_args(e.args);
                 switch (r.var) {
                 case VarKind::Local:

@@ -58,7 +58,8 @@ Value whole_part(const Value& v0, bool floor) {
         return Value::null();
     case Tag::Empty:
         return Value::integer(0);
-    case Tag::Boolean: // Round keeps the Boolean: Round(True) is True
+    case Tag::Boolean:
+        return Value::integer(int16_t(v.int_val()));
     case Tag::Integer:
     case Tag::Long:
     case Tag::Byte:

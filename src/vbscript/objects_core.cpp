@@ -243,10 +243,6 @@ void ErrObject::invoke(int id, CallKind kind, CallArgs& args, Value& result, Con
             desc = im.err_description_;
         else
             desc = std::string(error_text(number));
-        if (!pending) {
-            im.err_helpfile_.clear();
-            im.err_helpcontext_ = 0;
-        }
         if (!args.is_missing(3)) im.err_helpfile_ = to_string(args[3]);
         if (!args.is_missing(4)) im.err_helpcontext_ = to_long(args[4]);
         ScriptException e(number, std::move(desc), std::move(source));

@@ -28,12 +28,18 @@ enum Member {
 };
 
 const MemberName kMembers[] = {
-    {"AtEndOfLine", kAtEndOfLine},   {"AtEndOfStream", kAtEndOfStream},
-    {"Column", kColumn},             {"Line", kLine},
-    {"Close", kClose},               {"Read", kRead},
-    {"ReadAll", kReadAll},           {"ReadLine", kReadLine},
-    {"Skip", kSkip},                 {"SkipLine", kSkipLine},
-    {"Write", kWrite},               {"WriteLine", kWriteLine},
+    {"AtEndOfLine", kAtEndOfLine},
+    {"AtEndOfStream", kAtEndOfStream},
+    {"Column", kColumn},
+    {"Line", kLine},
+    {"Close", kClose},
+    {"Read", kRead},
+    {"ReadAll", kReadAll},
+    {"ReadLine", kReadLine},
+    {"Skip", kSkip},
+    {"SkipLine", kSkipLine},
+    {"Write", kWrite},
+    {"WriteLine", kWriteLine},
     {"WriteBlankLines", kWriteBlankLines},
 };
 

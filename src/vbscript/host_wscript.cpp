@@ -44,9 +44,8 @@ struct TextEnumerator : Enumerator {
 };
 
 enum ListMember { kItem = 0, kCount, kLength, kExists, kNamed, kUnnamed };
-const MemberName kListMembers[] = {{"Item", kItem},       {"Count", kCount},
-                                   {"Length", kLength},   {"Exists", kExists},
-                                   {"Named", kNamed},     {"Unnamed", kUnnamed}};
+const MemberName kListMembers[] = {{"Item", kItem},     {"Count", kCount}, {"Length", kLength},
+                                   {"Exists", kExists}, {"Named", kNamed}, {"Unnamed", kUnnamed}};
 
 // WshArguments (all arguments), WshUnnamed and WshNamed share one class: a view of the parsed
 // arguments selecting all, the unnamed or the named ones.
@@ -57,7 +56,9 @@ public:
         : args_(std::move(args)), view_(view) {}
 
     std::string type_name() const override {
-        return view_ == View::all ? "IArguments2" : view_ == View::named ? "IWshNamed" : "IWshUnnamed";
+        return view_ == View::all     ? "IArguments2"
+               : view_ == View::named ? "IWshNamed"
+                                      : "IWshUnnamed";
     }
     int find_member(std::string_view name) override {
         int id = find_member_in(kListMembers, name);
@@ -87,8 +88,7 @@ public:
         case kUnnamed:
             check_arg_count(args, kind, 0, 0);
             result = Value::object(
-                make_object<ArgumentList>(args_, id == kNamed ? View::named : View::unnamed)
-                    .get());
+                make_object<ArgumentList>(args_, id == kNamed ? View::named : View::unnamed).get());
             return;
         default:
             raise_error(kErrNoMember);
@@ -234,8 +234,8 @@ void WScriptObject::sleep(int32_t ms, Context& ctx) {
     while (std::chrono::steady_clock::now() < until) {
         ctx.check_interrupt();
         auto left = until - std::chrono::steady_clock::now();
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            left, std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(20)));
     }
 }
 

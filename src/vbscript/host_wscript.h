@@ -19,7 +19,7 @@ struct QuitRequest {
 // One command-line argument after the script's name, split as cscript splits it: "/name:value"
 // and "/name" are named (value "" for the second), everything else is unnamed.
 struct ScriptArgument {
-    std::string text;  // as given
+    std::string text; // as given
     bool named = false;
     std::string name;  // named only
     std::string value; // named only

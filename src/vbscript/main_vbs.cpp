@@ -4,6 +4,8 @@
 //   mondrel-vbs --dump-tokens FILE     list the tokens
 //   mondrel-vbs --dump-code FILE       list the compiled code
 //
+// The script sees a WScript object shaped after cscript's (host_wscript.cpp): Echo, the
+// standard streams, the arguments split into named ("/name:value", "/flag") and unnamed ones.
 // Exit status 0, or 1 with "FILE(line, column) runtime error: message" (or "compilation
 // error") on standard error; WScript.Quit sets its own status.
 #include "vbscript/builtins.h"

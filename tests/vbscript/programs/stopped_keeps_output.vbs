@@ -1,6 +1,6 @@
-' A script stopped from outside (here by the test's time-out) keeps every line it printed:
-' output goes out line by line even into a pipe.
-' stopped after: 1
+' A script stopped from outside (here by the test's time-out, with room for a slow start)
+' keeps every line it printed: output goes out line by line even into a pipe.
+' stopped after: 3
 ' expect: started
 ' expect: working 1
 ' expect: working 2

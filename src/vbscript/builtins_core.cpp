@@ -62,7 +62,10 @@ Value fn_csng(Context&, ArgList a) {
     return Value::single(float(d));
 }
 Value fn_cbyte(Context&, ArgList a) {
-    return Value::byte(to_byte(a[0]));
+    // True is all bits set, which as a Byte is 255.
+    const Value& v = a[0].deref();
+    if (v.tag() == Tag::Boolean) return Value::byte(v.bool_val() ? 255 : 0);
+    return Value::byte(to_byte(v));
 }
 Value fn_ccur(Context&, ArgList a) {
     return Value::currency_raw(to_currency_raw(a[0]));
@@ -149,6 +152,7 @@ Value fn_array(Context&, ArgList a) {
 }
 
 Value fn_join(Context& ctx, ArgList a) {
+    if (a[0].deref().is_null()) raise_error(kErrInvalidUseOfNull);
     const ArrayRep& arr = array_arg(a[0]);
     if (arr.dims() != 1) raise_error(kErrTypeMismatch);
     std::string delim = has_arg(a, 1) ? text_arg(a, 1) : " ";

@@ -58,7 +58,7 @@ namespace vbs {
     X(CALLB)     /* a c    call built-in c with a arguments                               */       \
     X(CALLM)     /* a b c  call member K-name c of the object under the arguments;       */        \
                  /*        b = CallKind (Get or Call)                                     */       \
-    X(CALLV)     /* a      index/default-call the value under the a arguments            */        \
+    X(CALLV)     /* a b    index/default-call the value under the a arguments (b: stmt)  */        \
     X(LETM)      /* a b c  assign member c: stack obj, a args, value; b = 1 for Set       */       \
     X(LETIDX)    /* a b    assign element: stack ref, a indexes, value; b = 1 for Set     */       \
     X(NEW)       /* c      push a new instance of the class named K[c]                   */        \

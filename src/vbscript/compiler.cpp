@@ -747,6 +747,13 @@ private:
                         return;
                     }
                 }
+                if (stmt && argc == 0) {
+                    // `r` or `Call r()` as a statement calls an object's default member, so a
+                    // GetRef reference to a Sub runs; other values are left as they are.
+                    expr(callee);
+                    emit(Op::CALLV, 0, 1, 0, 0);
+                    return;
+                }
                 ref_args(e.args);
                 switch (r.var) {
                 case VarKind::Local:
@@ -1006,6 +1013,18 @@ private:
         }
     }
 
+    // Opens a range for a loop or block header whose failure under On Error Resume Next goes
+    // on inside the body; close_header sets where that is. Returns the range's index.
+    size_t open_header(const Stmt& s) {
+        f_.ranges.push_back(StmtRange{uint32_t(here()), 0, 0, s.line, s.col});
+        depth_ = 0;
+        return f_.ranges.size() - 1;
+    }
+    void close_header(size_t range, size_t end, size_t resume) {
+        f_.ranges[range].end = uint32_t(end);
+        f_.ranges[range].resume = uint32_t(resume);
+    }
+
     // An error in a condition continues inside the branch, as VBScript does.
     void if_stmt(const Stmt& s, size_t range) {
         std::vector<size_t> to_end;
@@ -1027,17 +1046,26 @@ private:
         end_range(range, here());
     }
 
+    // A failing subject leaves it Empty for the tests; a failing Case value goes on in that
+    // case's body, as a failing If condition does.
     void select_stmt(const Stmt& s) {
         int subject = new_hidden();
+        emit(Op::PUSHEMPTY, 0, 0, 0, 1);
+        emit(Op::STOREL, 0, uint16_t(subject), 0, -1);
+        size_t head = open_header(s);
         expr(*s.value);
         emit(Op::STOREL, 0, uint16_t(subject), 0, -1);
-        std::vector<size_t> body_jumps; // per case: list of jumps to its body
+        close_header(head, here(), here());
         std::vector<std::vector<size_t>> jumps(s.cases.size());
+        std::vector<size_t> value_ranges(s.cases.size(), SIZE_MAX);
         for (size_t i = 0; i < s.cases.size(); ++i) {
+            if (s.cases[i].values.empty()) continue;
+            value_ranges[i] = open_header(s);
             for (Expr* v : s.cases[i].values) {
                 expr(*v);
                 jumps[i].push_back(emit(Op::CASEEQ, 0, uint16_t(subject), 0, -1));
             }
+            f_.ranges[value_ranges[i]].end = uint32_t(here());
         }
         // No case matched: Case Else (the last clause with no values) or the end.
         size_t no_match = emit(Op::JMP);
@@ -1049,6 +1077,8 @@ private:
             if (s.cases[i].values.empty()) {
                 patch(no_match, here());
                 else_done = true;
+            } else {
+                f_.ranges[value_ranges[i]].resume = uint32_t(here());
             }
             block(s.cases[i].body);
             to_end.push_back(emit(Op::JMP));
@@ -1076,7 +1106,9 @@ private:
         loop_var(*s.target, r);
         int hidden = new_hidden();
         new_hidden(); // step
-        // Limit and step are evaluated once, before the loop.
+        // Limit and step are evaluated once, before the loop. A failing header runs the body
+        // once: the landing below marks the limit Null, which ends the loop at Next.
+        size_t head = open_header(s);
         expr(*s.value);
         expr(*s.to);
         emit(Op::STOREL, 0, uint16_t(hidden), 0, -1);
@@ -1089,6 +1121,11 @@ private:
         emit(Op::FORPREP, uint8_t(r.var), uint16_t(hidden), var_c(r), -1);
         f_.code.back().b = uint16_t(hidden);
         size_t exit_word = emit(Op::DATA, 0, slot_b, 0);
+        size_t over_landing = emit(Op::JMP);
+        close_header(head, over_landing, here());
+        emit(Op::PUSHK, 0, 0, konst(Value::null()), 1);
+        emit(Op::STOREL, 0, uint16_t(hidden), 0, -1);
+        patch(over_landing, here());
         size_t body = here();
         loops_.push_back(Loop{ExitKind::For, {}});
         block(s.body);
@@ -1106,11 +1143,20 @@ private:
         loop_var(*s.target, r);
         int hidden = new_hidden();
         new_hidden();
+        // A failing collection runs the body once: the landing leaves nothing to walk.
+        size_t head = open_header(s);
         expr(*s.value);
         emit(Op::EACHPREP, 0, uint16_t(hidden), 0, -1);
+        size_t to_top = emit(Op::JMP);
+        close_header(head, to_top, here());
+        emit(Op::PUSHEMPTY, 0, 0, 0, 1);
+        emit(Op::STOREL, 0, uint16_t(hidden), 0, -1);
+        size_t to_body = emit(Op::JMP);
         size_t top = here();
+        patch(to_top, top);
         emit(Op::EACHNEXT, uint8_t(r.var), uint16_t(hidden), var_c(r));
         size_t exit_word = emit(Op::DATA, 0, uint16_t(r.b), 0);
+        patch(to_body, here());
         loops_.push_back(Loop{ExitKind::For, {}});
         block(s.body);
         emit(Op::JMP, 0, 0, int32_t(top));
@@ -1124,8 +1170,10 @@ private:
         size_t top = here();
         size_t pre_exit = SIZE_MAX;
         if (s.loop == LoopCond::PreWhile || s.loop == LoopCond::PreUntil) {
+            size_t head = open_header(s); // a failing condition goes on in the body
             expr(*s.value);
             pre_exit = emit(s.loop == LoopCond::PreWhile ? Op::JMPF : Op::JMPT, 0, 0, 0, -1);
+            close_header(head, here(), here());
         }
         loops_.push_back(Loop{ExitKind::Do, {}});
         block(s.body);
@@ -1144,8 +1192,10 @@ private:
 
     void while_stmt(const Stmt& s) {
         size_t top = here();
+        size_t head = open_header(s); // a failing condition goes on in the body
         expr(*s.value);
         size_t jf = emit(Op::JMPF, 0, 0, 0, -1);
+        close_header(head, here(), here());
         loops_.push_back(Loop{ExitKind::Do, {}}); // Exit Do does not leave While; see exit_stmt
         loops_.back().kind = ExitKind::Property;  // marker: a While loop
         block(s.body);
@@ -1181,9 +1231,13 @@ private:
     }
 
     void with_stmt(const Stmt& s) {
+        // With needs an object (424 otherwise); a failing header goes on in the body, where
+        // each member access then fails in turn.
         int slot = new_hidden();
+        size_t head = open_header(s);
         expr(*s.value);
-        emit(Op::SETL, 1, uint16_t(slot), 0, -1); // a = 1: keep the value as it is
+        emit(Op::SETL, 0, uint16_t(slot), 0, -1);
+        close_header(head, here(), here());
         with_slots_.push_back(slot);
         block(s.body);
         with_slots_.pop_back();

@@ -329,7 +329,12 @@ void Engine::Impl::poll() {
     throw AbortException{why};
 }
 
-void Engine::Impl::set_err(int32_t number, std::string description, std::string source) {
+void Engine::Impl::set_err(int32_t number, std::string description, std::string source,
+                           bool keeps_help) {
+    if (!keeps_help) {
+        err_helpfile_.clear();
+        err_helpcontext_ = 0;
+    }
     err_number_ = number;
     err_description_ = std::move(description);
     err_source_ = source.empty() ? "Microsoft VBScript runtime error" : std::move(source);

@@ -163,7 +163,10 @@ struct Engine::Impl : public Context, public GlobalTable {
                              std::memory_order_relaxed);
     }
     void end_clock() { clock_.started.store(0, std::memory_order_relaxed); }
-    void set_err(int32_t number, std::string description, std::string source);
+    // Fills Err for an error trapped by On Error Resume Next; HelpFile and HelpContext are
+    // cleared unless the error came from Err.Raise (keeps_help).
+    void set_err(int32_t number, std::string description, std::string source,
+                 bool keeps_help = false);
     void clear_err();
     Value new_instance(const std::shared_ptr<ClassDef>& def);
     Value let_value(Value v); // Let semantics: an object gives its default member's value

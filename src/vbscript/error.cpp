@@ -145,6 +145,46 @@ std::string_view error_text(int32_t number) {
     return "Unknown runtime error";
 }
 
+namespace {
+struct HresultRow {
+    uint32_t hresult;
+    int32_t number;
+};
+// System and automation HRESULTs and the VBScript errors they stand for.
+const HresultRow kHresults[] = {
+    {0x80004001, 445}, // E_NOTIMPL: Object doesn't support this action
+    {0x80004002, 430}, // E_NOINTERFACE: Class doesn't support Automation
+    {0x80004005, 5},   // E_FAIL
+    {0x80020003, 438}, // DISP_E_MEMBERNOTFOUND
+    {0x80020004, 448}, // DISP_E_PARAMNOTFOUND: Named argument not found
+    {0x80020005, 13},  // DISP_E_TYPEMISMATCH
+    {0x80020006, 438}, // DISP_E_UNKNOWNNAME
+    {0x80020008, 458}, // DISP_E_BADVARTYPE: Variable uses an Automation type not supported
+    {0x8002000A, 6},   // DISP_E_OVERFLOW
+    {0x8002000B, 9},   // DISP_E_BADINDEX
+    {0x8002000D, 10},  // DISP_E_ARRAYISLOCKED
+    {0x8002000E, 450}, // DISP_E_BADPARAMCOUNT
+    {0x80020012, 11},  // DISP_E_DIVBYZERO
+    {0x80070002, 53},  // file not found
+    {0x80070003, 76},  // path not found
+    {0x80070005, 70},  // E_ACCESSDENIED: Permission denied
+    {0x80070006, 5},   // E_HANDLE
+    {0x8007000E, 7},   // E_OUTOFMEMORY
+    {0x80070057, 5},   // E_INVALIDARG
+    {0x800401E3, 429}, // MK_E_UNAVAILABLE: ActiveX component can't create object
+    {0x800401F3, 429}, // CO_E_CLASSSTRING: invalid class string
+    {0x80040154, 429}, // REGDB_E_CLASSNOTREG
+};
+} // namespace
+
+int32_t script_error_number(int32_t number) {
+    uint32_t h = uint32_t(number);
+    if ((h & 0xFFFF0000u) == 0x800A0000u && (h & 0xFFFF) != 0) return int32_t(h & 0xFFFF);
+    for (const HresultRow& r : kHresults)
+        if (r.hresult == h) return r.number;
+    return number;
+}
+
 void raise_error(int32_t number, std::string_view description) {
     throw ScriptException(number,
                           std::string(description.empty() ? error_text(number) : description));

@@ -55,7 +55,14 @@ public:
     int32_t number;
     std::string description;
     std::string source;
+    // Err.Raise set HelpFile and HelpContext for this error; any other error clears them.
+    bool keeps_help = false;
 };
+
+// The VBScript error number for a number given to Err.Raise: HRESULTs of VBScript's own
+// facility (&h800A....) and the common system HRESULTs (&h8007000E& is 7, Out of memory) map to
+// their VBScript errors; other numbers stay as they are.
+int32_t script_error_number(int32_t number);
 
 // Throws ScriptException. An empty description takes the standard text of the number.
 [[noreturn]] void raise_error(int32_t number, std::string_view description = {});

@@ -15,6 +15,7 @@ const NumberConstant kIntegerConstants[] = {
     // Comparison.
     {"vbBinaryCompare", 0},
     {"vbTextCompare", 1},
+    {"vbDatabaseCompare", 2},
     // VarType.
     {"vbEmpty", 0},
     {"vbNull", 1},

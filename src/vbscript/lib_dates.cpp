@@ -204,7 +204,9 @@ Value fn_dateadd(Context&, ArgList args) {
     Interval iv = interval_arg(args);
     const Value& nv = arg(args, 1).deref();
     double ole;
-    if (nv.is_null() || !date_arg(args, 2, ole)) return Value::null();
+    // The number to add must be one; a Null date gives Null.
+    if (nv.is_null()) raise_error(kErrInvalidUseOfNull);
+    if (!date_arg(args, 2, ole)) return Value::null();
     double n = std::trunc(to_double(nv));
     if (!(std::fabs(n) <= 1e12)) raise_error(kErrIllegalCall); // also NaN
     int64_t k = int64_t(n);

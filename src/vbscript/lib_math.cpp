@@ -161,8 +161,7 @@ Value fn_round(Context&, ArgList args) {
         return Value::null();
     case Tag::Empty:
         return Value::integer(0);
-    case Tag::Boolean:
-        return Value::integer(int16_t(v.int_val()));
+    case Tag::Boolean: // Round keeps the Boolean: Round(True) is True
     case Tag::Integer:
     case Tag::Long:
     case Tag::Byte:

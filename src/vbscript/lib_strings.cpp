@@ -276,7 +276,8 @@ Value fn_instrrev(Context&, ArgList args) {
     int64_t start = arg_long(args, 2, -1);
     if (start == 0 || start < -1) raise_error(kErrIllegalCall);
     bool text = arg_text_compare(args, 3);
-    if (a.is_null() || b.is_null()) return Value::null();
+    // Unlike InStr, InStrRev takes no Null for its texts.
+    if (a.is_null() || b.is_null()) raise_error(kErrInvalidUseOfNull);
     std::string hay = text_of(a), needle = text_of(b);
     int64_t len = char_length(hay);
     if (start == -1) start = len;

@@ -123,6 +123,8 @@ void ClassInstance::invoke(int id, CallKind kind, CallArgs& args, Value& result,
             if (f.tag() == Tag::Object && f.obj()) {
                 Object* o = f.obj();
                 Ptr<Object> k2(o);
+                if (kind == CallKind::Let && args.assigned().tag() == Tag::Object)
+                    args.ref(args.size() - 1) = im.let_value(args.assigned());
                 o->invoke(o->find_member(""), kind, args, result, im);
                 return;
             }
@@ -225,14 +227,27 @@ void ErrObject::invoke(int id, CallKind kind, CallArgs& args, Value& result, Con
     case kErrRaise: {
         if (put) raise_error(kErrNoMember);
         if (args.size() < 1 || args.is_missing(0)) raise_error(kErrWrongArgs);
-        int32_t number = to_long(args[0]);
+        int32_t number = script_error_number(to_long(args[0]));
         if (number == 0) raise_error(kErrIllegalCall);
-        std::string source = args.is_missing(1) ? std::string() : to_string(args[1]);
-        std::string desc =
-            args.is_missing(2) ? std::string(error_text(number)) : to_string(args[2]);
+        // Arguments left out take the values of an error not yet cleared: its Source, and its
+        // Description when the script gave that one (a standard text belongs to its number).
+        bool pending = im.err_number_ != 0;
+        std::string source = !args.is_missing(1) ? to_string(args[1])
+                             : pending           ? im.err_source_
+                                                 : std::string();
+        std::string desc;
+        if (!args.is_missing(2))
+            desc = to_string(args[2]);
+        else if (pending && !im.err_description_.empty() &&
+                 im.err_description_ != error_text(im.err_number_))
+            desc = im.err_description_;
+        else
+            desc = std::string(error_text(number));
         if (!args.is_missing(3)) im.err_helpfile_ = to_string(args[3]);
         if (!args.is_missing(4)) im.err_helpcontext_ = to_long(args[4]);
-        throw ScriptException(number, std::move(desc), std::move(source));
+        ScriptException e(number, std::move(desc), std::move(source));
+        e.keeps_help = true;
+        throw e;
     }
     case kErrClear:
         if (put) raise_error(kErrNoMember);

@@ -215,10 +215,12 @@ LogicOperand logic_operand(const Value& v0) {
         return o;
     }
     if (v.tag() == Tag::String) {
+        // A text that names a Boolean ("True", "#FALSE#") is one; other texts are numbers.
         std::string_view s = v.str();
-        if (iequals(s, "true") || iequals(s, "false")) {
+        bool t = iequals(s, "true") || iequals(s, "#true#");
+        if (t || iequals(s, "false") || iequals(s, "#false#")) {
             o.is_bool = true;
-            o.v = iequals(s, "true") ? -1 : 0;
+            o.v = t ? -1 : 0;
             return o;
         }
     }
@@ -355,6 +357,12 @@ int compare_values(const Value& a0, const Value& b0, bool text_compare, bool& nu
         return x < y ? -1 : x > y ? 1 : 0;
     }
     double x = to_double(a), y = to_double(b);
+    // A Single meets a Double at the Single's precision, so CSng(0.1) = 0.1 holds.
+    bool single = a.tag() == Tag::Single || b.tag() == Tag::Single;
+    if (single && (a.tag() == Tag::Double || b.tag() == Tag::Double)) {
+        float fx = float(x), fy = float(y);
+        return fx < fy ? -1 : fx > fy ? 1 : 0;
+    }
     return x < y ? -1 : x > y ? 1 : 0;
 }
 

@@ -179,7 +179,7 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     const Value& ov = objslot->deref();
     if (ov.tag() != Tag::Object) raise_error(kErrObjectRequired);
     Object* o = ov.obj();
-    if (!o) raise_error(kErrObjectNotSet);
+    if (!o) raise_error(kErrObjectRequired); // a member of Nothing
     keep = Ptr<Object>(o);
     int id = o->find_member(fr.fn->consts[size_t(in.c)].str());
     if (id == kNoMember) raise_error(kErrNoMember);
@@ -228,7 +228,10 @@ static int member_target(Frame& fr, const Value* objslot, const Instr& in, Ptr<O
     Object* o = keep.get();
     Value& val = sp[-1];
     if (in.b && val.deref().tag() != Tag::Object) raise_error(kErrObjectRequired);
-    if (!in.b && val.tag() == Tag::Object) val = im.let_value(val);
+    // A script class takes the object itself: its Property Let receives it, and its fields
+    // take the default value themselves. Other objects receive the default value.
+    if (!in.b && val.tag() == Tag::Object && !dynamic_cast<ClassInstance*>(o))
+        val = im.let_value(val);
     Value* slots[257];
     for (int i = 0; i <= argc; ++i) {
         Value& a = objslot[1 + i];
@@ -422,6 +425,9 @@ static bool for_in_range(const Value& var, const Value& limit, const Value& step
     if (is_int_tag(var.tag()) && is_int_tag(limit.tag()) && is_int_tag(step.tag()))
         return step.int_val() >= 0 ? var.int_val() <= limit.int_val()
                                    : var.int_val() >= limit.int_val();
+    // A Null limit is the mark of a For header that failed under On Error Resume Next (a
+    // Null written by the script is refused when the loop starts): the body has run once.
+    if (limit.is_null()) return false;
     double v = to_double(var), l = to_double(limit), s = to_double(step);
     return s >= 0 ? v <= l : v >= l;
 }
@@ -695,7 +701,8 @@ void Engine::Impl::execute(Frame& fr) {
                 case Op::CALLV: {
                     Value* base = sp - in.a - 1;
                     Value r;
-                    index_or_call(*this, base[0], base + 1, in.a, CallKind::Get, r);
+                    index_or_call(*this, base[0], base + 1, in.a,
+                                  in.b ? CallKind::Call : CallKind::Get, r);
                     for (int i = 0; i <= in.a; ++i)
                         base[i].clear();
                     base[0] = std::move(r);
@@ -729,15 +736,16 @@ void Engine::Impl::execute(Frame& fr) {
                 }
                 case Op::NEW: {
                     std::string_view name = fn->consts[size_t(in.c)].str();
+                    // A built-in class (RegExp) wins over a script class of the same name.
+                    if (ObjectFactory f = find_builtin_class(name)) {
+                        Ptr<Object> o = f(*this);
+                        *sp++ = Value::object(o.get());
+                        break;
+                    }
                     auto it = global_index_.find(name);
                     if (it != global_index_.end() &&
                         globals_[size_t(it->second)].kind == GKind::Class) {
                         *sp++ = new_instance(globals_[size_t(it->second)].cls);
-                        break;
-                    }
-                    if (ObjectFactory f = find_builtin_class(name)) {
-                        Ptr<Object> o = f(*this);
-                        *sp++ = Value::object(o.get());
                         break;
                     }
                     raise_error(kErrNotAClass);
@@ -992,8 +1000,10 @@ void Engine::Impl::execute(Frame& fr) {
                             item = src.arr()->data[size_t(idx)];
                             L[in.b + 1] = Value::long_(idx + 1);
                         }
-                    } else {
+                    } else if (src.tag() == Tag::Object && src.obj()) {
                         more = static_cast<EnumHolder*>(src.obj())->e->next(item, *this);
+                    } else {
+                        more = false; // the collection failed under On Error Resume Next
                     }
                     if (!more) {
                         src.clear();
@@ -1074,7 +1084,7 @@ void Engine::Impl::execute(Frame& fr) {
             while (sp > stack_base)
                 (--sp)->clear();
             if (!fr.resume_next) throw;
-            set_err(e.number, e.description, e.source);
+            set_err(e.number, e.description, e.source, e.keeps_help);
             error_pos_set_ = false;
             ip = code + (best ? best->resume : fn->code.size() - 1);
         } catch (const std::bad_alloc&) {

@@ -212,9 +212,12 @@ line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
     std::string name;
     int32_t word = cw_expression;
     std::size_t code_start = 0;
-    // A name followed by ":" is the line's name, even the name "incl".
-    const bool named =
-        src.at(k).kind == token_kind::name && src.at(k + 1).kind == token_kind::colon;
+    // A name followed at once by ":" is the line's name, even the name "incl"; a code word
+    // followed by a blank and ":" is the word with a code that starts with ":", as the writer
+    // puts it.
+    const bool named = src.at(k).kind == token_kind::name &&
+                       src.at(k + 1).kind == token_kind::colon &&
+                       src.at(k + 1).start == src.at(k).end;
     if (named || !read_word(src.at(k), word, code_start)) {
         if (src.at(k).kind != token_kind::name || src.at(k + 1).kind != token_kind::colon)
             return nullptr;

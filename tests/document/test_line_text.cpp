@@ -41,6 +41,7 @@ TEST(line_text, forms_of_one_line) {
         {line_of(doc, 2, cw_for, "i", "1 to 3", "", true), "o 2 i:for 1 to 3", "o 1 i:for 1 to 3"},
         {line_of(doc, 1, cw_incl, "", "\"lib.mdr\""), "c 1 incl \"lib.mdr\"",
          "o 1 incl \"lib.mdr\""},
+        {line_of(doc, 1, cw_incl, "", ":"), "c 1 incl :", "o 1 incl :"},
         {line_of(doc, 1, cw_expression, "v", "  x"), "c 1 v:=  x", "o 1 v:=  x"},
         {line_of(doc, 1, cw_rem, "", "it''fine"), "c 1 rem it''fine      ''f ",
          "o 1 rem it''fine      ''f "},
@@ -98,6 +99,9 @@ TEST(line_text, reading_one_line) {
         {"c 1 rem \xE2\x82\xAC''f x", true, false, 1, cw_rem, "", "\xE2\x82\xAC", "x"},
         {"c 1 if(x > 0)", true, false, 1, cw_if, "", "(x > 0)", ""},
         {"c 1 incl:dir \"x\"", true, false, 1, cw_dir, "incl", "\"x\"", ""},
+        // a code word, a blank and ":": the code starts with ":", as the writer puts it
+        {"o 1 incl :", true, true, 1, cw_incl, "", ":", ""},
+        {"c 1 include:", true, false, 1, cw_incl, "", ":", ""},
         {"c 1 rem\xE2\x82\xAC", true, false, 1, cw_rem, "", "\xE2\x82\xAC", ""},
         {"O 2 =1", true, true, 2, cw_expression, "*", "1", ""},
         {"x 1 =1", true, false, 1, cw_expression, "*", "1", ""},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <mutex>
 #include <pugixml.hpp>
 
 #include "pages/page_table.h"
@@ -381,16 +382,23 @@ void Txml_ifile::make_help_index() {
 }
 
 void Txml_ifile::make_help_outline() {
+    // One set of parsed pages for each page table; the lock keeps two outlines built at once
+    // from filling the same set.
+    static std::mutex lock;
+    static std::map<page_lookup, outline_pages> tables;
+    std::lock_guard<std::mutex> guard(lock);
+    outline_pages& pages = tables[lookup_];
     help_header("Outline");
     add_text_line();
     std::vector<std::string> path{"Help"};
-    load_res_outline("Help", 0, path);
+    load_res_outline(pages, "Help", 0, path);
     add_text_line();
 }
 
-const std::vector<Txml_ifile::outline_link>* Txml_ifile::outline_links(std::string_view name) {
-    auto found = outline_pages_.find(name);
-    if (found == outline_pages_.end()) {
+const std::vector<Txml_ifile::outline_link>* Txml_ifile::outline_links(outline_pages& pages,
+                                                                       std::string_view name) {
+    auto found = pages.find(name);
+    if (found == pages.end()) {
         std::optional<std::vector<outline_link>> codes;
         std::string text;
         pugi::xml_document xml;
@@ -408,14 +416,14 @@ const std::vector<Txml_ifile::outline_link>* Txml_ifile::outline_links(std::stri
         } else if (!error.empty()) {
             log_write("ERROR in Txml_ifile.load_res_outline: " + error);
         }
-        found = outline_pages_.emplace(std::string(name), std::move(codes)).first;
+        found = pages.emplace(std::string(name), std::move(codes)).first;
     }
     return found->second ? &*found->second : nullptr;
 }
 
-void Txml_ifile::load_res_outline(std::string_view name, int depth,
+void Txml_ifile::load_res_outline(outline_pages& pages, std::string_view name, int depth,
                                   std::vector<std::string>& path) {
-    const std::vector<outline_link>* links = outline_links(name);
+    const std::vector<outline_link>* links = outline_links(pages, name);
     if (!links) return;
     for (const auto& [code, link] : *links) {
         std::string text(code.substr(0, link.pos));
@@ -429,7 +437,7 @@ void Txml_ifile::load_res_outline(std::string_view name, int depth,
             std::find(path.begin(), path.end(), target) != path.end())
             continue;
         path.push_back(target);
-        load_res_outline(target, depth + 1, path);
+        load_res_outline(pages, target, depth + 1, path);
         path.pop_back();
     }
 }

@@ -80,17 +80,21 @@ private:
     void make_about();
     void make_help_index();
     void make_help_outline();
-    void load_res_outline(std::string_view name, int depth, std::vector<std::string>& path);
     struct outline_link {
         std::string code;
         link_at link;
     };
-    const std::vector<outline_link>* outline_links(std::string_view name);
+    // The links of a stored page that the outline follows; null for a page that cannot be read.
+    // Stored pages never change while the program runs, so each page of a table is parsed once
+    // for the life of the process, however many paths reach it and however often the outline
+    // is opened.
+    using outline_pages =
+        std::map<std::string, std::optional<std::vector<outline_link>>, std::less<>>;
+    const std::vector<outline_link>* outline_links(outline_pages& pages, std::string_view name);
+    void load_res_outline(outline_pages& pages, std::string_view name, int depth,
+                          std::vector<std::string>& path);
 
     std::vector<std::string> recent_files_;
-    // The page links of the pages the outline has read, by name (an empty entry for a page
-    // that could not be read): a page reached by many paths is parsed once.
-    std::map<std::string, std::optional<std::vector<outline_link>>, std::less<>> outline_pages_;
     page_lookup lookup_;
     std::string properties_;
     std::string display_;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -632,12 +633,14 @@ private:
     void ref_args(const ExprList& args) {
         int first_keeper = -1;
         Resolved r;
+        int elements = 0;
         for (const Expr* a : args)
-            if (a && element_argument(*a, r)) {
-                int keeper = new_hidden();
-                if (first_keeper < 0) first_keeper = keeper;
-                keepers_.push_back(keeper);
-            }
+            if (a && element_argument(*a, r)) ++elements;
+        if (elements > 0) {
+            first_keeper = take_keepers(elements);
+            for (int k = 0; k < elements; ++k)
+                keepers_.push_back(first_keeper + k);
+        }
         int next_keeper = first_keeper;
         for (Expr* a : args) {
             if (!a) {
@@ -662,12 +665,34 @@ private:
             expr(*a);
         }
     }
+    // Consecutive hidden locals for the keepers of one call. A block freed by an earlier call
+    // is used again, so a text of many calls with element arguments (a long list's display
+    // text) needs no more of them than its deepest nesting of such calls.
+    int take_keepers(int count) {
+        std::vector<int>& free = free_keeper_blocks_[count];
+        int first;
+        if (!free.empty()) {
+            first = free.back();
+            free.pop_back();
+        } else {
+            first = new_hidden();
+            for (int k = 1; k < count; ++k)
+                new_hidden();
+        }
+        keeper_blocks_.push_back({first, count, keepers_.size()});
+        return first;
+    }
     // Releases the arrays that ByRef element arguments kept alive during a call.
     void release_keepers(size_t mark) {
         while (keepers_.size() > mark) {
             emit(Op::PUSHEMPTY, 0, 0, 0, 1);
             emit(Op::SETL, 1, uint16_t(keepers_.back()), 0, -1);
             keepers_.pop_back();
+        }
+        while (!keeper_blocks_.empty() && keeper_blocks_.back().at >= mark) {
+            free_keeper_blocks_[keeper_blocks_.back().count].push_back(
+                keeper_blocks_.back().first);
+            keeper_blocks_.pop_back();
         }
     }
 
@@ -1262,6 +1287,13 @@ private:
     std::vector<Loop> loops_;
     std::vector<int> with_slots_;
     std::vector<int> keepers_;
+    struct keeper_block {
+        int first;
+        int count;
+        size_t at; // where its keepers start in keepers_
+    };
+    std::vector<keeper_block> keeper_blocks_;
+    std::map<int, std::vector<int>> free_keeper_blocks_; // by size: the first local of each
     int depth_ = 0;
 };
 

@@ -4,44 +4,12 @@
 #include "vbscript/host_console_stream.h"
 
 #include "vbscript/lib_support.h"
+#include "vbscript/textstream_members.h"
 
 namespace vbs {
 namespace {
 
-constexpr int32_t kErrBadFileMode = 54;
-constexpr int32_t kErrIoError = 57;
-
-enum Member {
-    kAtEndOfLine = 1,
-    kAtEndOfStream,
-    kColumn,
-    kLine,
-    kClose,
-    kRead,
-    kReadAll,
-    kReadLine,
-    kSkip,
-    kSkipLine,
-    kWrite,
-    kWriteLine,
-    kWriteBlankLines,
-};
-
-const MemberName kMembers[] = {
-    {"AtEndOfLine", kAtEndOfLine},
-    {"AtEndOfStream", kAtEndOfStream},
-    {"Column", kColumn},
-    {"Line", kLine},
-    {"Close", kClose},
-    {"Read", kRead},
-    {"ReadAll", kReadAll},
-    {"ReadLine", kReadLine},
-    {"Skip", kSkip},
-    {"SkipLine", kSkipLine},
-    {"Write", kWrite},
-    {"WriteLine", kWriteLine},
-    {"WriteBlankLines", kWriteBlankLines},
-};
+using namespace textstream;
 
 class ConsoleStream final : public Object {
 public:

@@ -6,6 +6,7 @@
 // scripting runtime does. A stream for writing writes UTF-8 straight to the file; WriteLine
 // ends lines with CR LF.
 #include "vbscript/lib_filesystem.h"
+#include "vbscript/textstream_members.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,40 +15,7 @@
 namespace vbs {
 namespace {
 
-constexpr int32_t kErrBadFileMode = 54;
-constexpr int32_t kErrIoError = 57;
-
-enum Member {
-    kAtEndOfLine = 1,
-    kAtEndOfStream,
-    kColumn,
-    kLine,
-    kClose,
-    kRead,
-    kReadAll,
-    kReadLine,
-    kSkip,
-    kSkipLine,
-    kWrite,
-    kWriteLine,
-    kWriteBlankLines,
-};
-
-const MemberName kMembers[] = {
-    {"AtEndOfLine", kAtEndOfLine},
-    {"AtEndOfStream", kAtEndOfStream},
-    {"Column", kColumn},
-    {"Line", kLine},
-    {"Close", kClose},
-    {"Read", kRead},
-    {"ReadAll", kReadAll},
-    {"ReadLine", kReadLine},
-    {"Skip", kSkip},
-    {"SkipLine", kSkipLine},
-    {"Write", kWrite},
-    {"WriteLine", kWriteLine},
-    {"WriteBlankLines", kWriteBlankLines},
-};
+using namespace textstream;
 
 // Text of a file's bytes as UTF-8: a UTF-8 mark is dropped, UTF-16 (either order) converted;
 // without a mark the bytes are UTF-8, or UTF-16LE when `utf16` says so.

@@ -100,6 +100,7 @@ void ConsoleStream::write(std::string_view s) {
 
 void ConsoleStream::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context& ctx) {
     if (kind == CallKind::Let || kind == CallKind::Set) raise_error(kErrWrongArgs);
+    if (write_member(id, kind, args, "\n", [&](std::string_view s) { write(s); })) return;
     switch (id) {
     case kAtEndOfStream:
         check_arg_count(args, kind, 0, 0);
@@ -166,22 +167,6 @@ void ConsoleStream::invoke(int id, CallKind kind, CallArgs& args, Value& result,
         else
             read_line();
         return;
-    case kWrite:
-        check_arg_count(args, kind, 1, 1);
-        write(to_string(args[0]));
-        return;
-    case kWriteLine:
-        check_arg_count(args, kind, 0, 1);
-        write(args.is_missing(0) ? std::string("\n") : to_string(args[0]) + "\n");
-        return;
-    case kWriteBlankLines: {
-        check_arg_count(args, kind, 1, 1);
-        int32_t n = to_long(args[0]);
-        if (n < 0) raise_error(kErrIllegalCall);
-        for (int32_t i = 0; i < n; ++i)
-            write("\n");
-        return;
-    }
     default:
         raise_error(kErrNoMember);
     }

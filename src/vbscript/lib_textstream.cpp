@@ -163,6 +163,7 @@ void TextStream::write(std::string_view s) {
 
 void TextStream::invoke(int id, CallKind kind, CallArgs& args, Value& result, Context&) {
     if (kind == CallKind::Let || kind == CallKind::Set) raise_error(kErrWrongArgs);
+    if (write_member(id, kind, args, "\r\n", [&](std::string_view s) { write(s); })) return;
     switch (id) {
     case kAtEndOfStream:
         check_arg_count(args, kind, 0, 0);
@@ -226,24 +227,6 @@ void TextStream::invoke(int id, CallKind kind, CallArgs& args, Value& result, Co
         if (at_end()) raise_error(kErrInputPastEnd);
         read_line();
         return;
-    case kWrite:
-        check_arg_count(args, kind, 1, 1);
-        write(to_string(args[0]));
-        return;
-    case kWriteLine:
-        check_arg_count(args, kind, 0, 1);
-        write(args.is_missing(0) ? std::string("\r\n") : to_string(args[0]) + "\r\n");
-        return;
-    case kWriteBlankLines: {
-        check_arg_count(args, kind, 1, 1);
-        int32_t n = to_long(args[0]);
-        if (n < 0) raise_error(kErrIllegalCall);
-        std::string lines;
-        for (int32_t i = 0; i < n; ++i)
-            lines += "\r\n";
-        write(lines);
-        return;
-    }
     default:
         raise_error(kErrNoMember);
     }

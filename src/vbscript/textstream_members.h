@@ -3,7 +3,11 @@
 // streams of the script host: one table, so a call site's member id holds for both.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
+#include "vbscript/convert.h"
+#include "vbscript/error.h"
 #include "vbscript/lib_support.h"
 
 namespace vbs::textstream {
@@ -42,5 +46,35 @@ inline constexpr MemberName kMembers[] = {
     {"WriteLine", kWriteLine},
     {"WriteBlankLines", kWriteBlankLines},
 };
+
+// Write, WriteLine and WriteBlankLines, the same for every stream but for its line end: runs
+// member `id` through `write` and says true, or says false for any other member.
+template <class Write>
+bool write_member(int id, CallKind kind, CallArgs& args, std::string_view line_end,
+                  Write&& write) {
+    switch (id) {
+    case kWrite:
+        check_arg_count(args, kind, 1, 1);
+        write(to_string(args[0]));
+        return true;
+    case kWriteLine:
+        check_arg_count(args, kind, 0, 1);
+        write(args.is_missing(0) ? std::string(line_end)
+                                 : to_string(args[0]).append(line_end));
+        return true;
+    case kWriteBlankLines: {
+        check_arg_count(args, kind, 1, 1);
+        const int32_t n = to_long(args[0]);
+        if (n < 0) raise_error(kErrIllegalCall);
+        std::string lines;
+        for (int32_t i = 0; i < n; ++i)
+            lines += line_end;
+        write(lines);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
 
 } // namespace vbs::textstream

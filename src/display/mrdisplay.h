@@ -1,0 +1,171 @@
+#pragma once
+// The display object of the window's grid: it shows one document (the current tab's) through
+// the rows (mrdisplay_rows) and their pictures (row_painter), keeps the grid's columns, rows
+// and selection in step, and is where the user works on the sheet: hints, clicks on numbers,
+// markers, code, names, index boxes and links, the in-place editors, and the line commands of
+// the menus and keys, each an undo step on the document.
+//
+// It knows the window only through the ports of grid_ports.h, so every rule here runs and is
+// tested without a window system.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/grid_ports.h"
+#include "display/mrdisplay_rows.h"
+#include "display/row_painter.h"
+#include "document/editing_commands.h"
+
+namespace mondrel {
+
+class mondrel_doc;
+class picture_library;
+class text_clipboard;
+
+// Column numbers of the grid.
+inline constexpr int col_line = 0;
+inline constexpr int col_word = 1;
+inline constexpr int col_code = 2;
+inline constexpr int col_name = 3;
+inline constexpr int col_data = 4;
+
+// The page loader's flags (load_ifile).
+inline constexpr int ifile_own_tab = 1;
+inline constexpr int ifile_page_name = 2;
+inline constexpr int ifile_no_history = 4;
+inline constexpr int ifile_example = 8;
+
+// What a click was.
+enum class click_kind { single, double_click };
+
+class mrdisplay : private line_editor, private user_interface {
+public:
+    // The fields are the code and the name editor; all ports must outlive the display.
+    mrdisplay(canvas_factory& factory, picture_library& pictures, display_host& host,
+              text_field& code_field, text_field& name_field, text_clipboard& clipboard);
+    ~mrdisplay() override;
+
+    // Binds the grid widget (nullptr: none, as in tests of the rows alone).
+    void set_grid(grid_control* grid);
+
+    // --- rows --------------------------------------------------------------------------
+    // Rebuilds every row from the document and its results and repaints. `paused_line` is
+    // the line a paused run stopped at (-1 none); `fmt_results` the run's format results.
+    void refresh(mondrel_doc& doc, int paused_line = -1,
+                 const fmt_result_list* fmt_results = nullptr);
+    // The bound document (nullptr before the first refresh).
+    mondrel_doc* document() const { return doc_; }
+    // Row count to the grid, every picture invalid, repaint.
+    void update_grid();
+    // Selects grid rows first..last (1-based), scrolls the first into view when the
+    // selection changed, shows its number on the status bar.
+    void select_rows(int first, int last);
+    void show_row(int row);
+    void show_line(int line);
+    // The grid's columns were resized by the user: widths go back to the display and the
+    // document. Ignored while the display itself sets the widths.
+    void columns_resized(const std::vector<int>& widths);
+    // The grid scrolled or was resized: the editors follow their cells.
+    void grid_moved();
+    // While a run is in progress on another thread the document must not be read: the rows
+    // keep their own copies of the formats their values point at, so painting stays safe.
+    void detach_from_document();
+
+    // --- the grid model the widget paints from ---------------------------------------
+    int row_count() const { return rows_.grid_row_count() + 1; } // with the header
+    int row_height(int row) const { return rows_.row_height(row); }
+    const std::vector<int>& widths() const { return rows_.widths(); }
+    void draw_cell(canvas& grid, int column, int row, const rect& cell, bool selected);
+    const mrdisplay_rows& rows() const { return rows_; }
+    row_painter& painter() { return painter_; }
+
+    // --- the mouse -----------------------------------------------------------------------
+    // Positions are cells (column, row) as the grid maps the pointer, plus the point in the
+    // grid's viewport coordinates for the marker and box zones. Row -1 / column -1: outside.
+    void mouse_move(int column, int row, int x, int y);
+    // The status-bar hint for a position (empty: none).
+    std::string hint_at(int column, int row, int x, int y) const;
+    void press(int column, int row, int x, int y, bool right_button);
+    void click(int column, int row, int x, int y, bool control, bool shift, click_kind kind);
+    // One notch: down selects the next row, up the previous one (not while editing).
+    void wheel(bool down);
+
+    // --- in-place editing -----------------------------------------------------------------
+    bool editing() const { return edit_row_ >= 0; }
+    int edit_row() const { return edit_row_; }
+    edit_kind editing_kind() const { return edit_kind_; }
+    void start_edit(int row, edit_kind kind);
+    void end_edit(end_edit_mode mode);
+
+    // --- line commands (on the selected rows) -----------------------------------------------
+    void add_line(int32_t word);
+    void insert_line();
+    void add_child_line();
+    void toggle_open_closed();
+    void open_list();  // Right arrow: open a closed list (rows only)
+    void close_list(); // Left arrow
+    void toggle_breakpoint();
+    void expand_all();
+    void collapse_all();
+    void set_code_word(int32_t word);
+    void copy_format();
+    void paste_format();
+    void edit_format(format_editor& editor);
+    void convert_to_list();
+    void convert_from_list();
+    void delete_selection();
+    void cut();
+    void copy();
+    void paste();
+    void undo();
+    void redo();
+    // Follows the link a row's line begins with; a line without one opens or closes.
+    void follow_link(int row);
+
+    // The lines of the selected rows, in row order (continuation rows count once).
+    std::vector<int> selected_lines() const;
+
+    // Set by the window: points added to displayed fonts, the "Error message" format.
+    void set_font_increment(int points);
+    void set_error_format(const prop_list& format);
+
+private:
+    // line_editor (for editing_commands)
+    bool active() const override;
+    int line() const override;
+    std::string code_text() const override;
+    std::string name_text() const override;
+    int32_t pending_word() const override;
+    void set_pending_word(int32_t word) override;
+    void delete_selected_text() override;
+    void cut_selected_text() override;
+    void start(int line, edit_kind kind, int32_t word) override;
+    void close() override;
+    // user_interface
+    void information(std::string_view message) override;
+    void refresh() override;
+
+    editing_commands commands();
+    void place_editors();
+
+    canvas_factory& factory_;
+    display_host& host_;
+    text_field& code_field_;
+    text_field& name_field_;
+    text_clipboard& clipboard_;
+    grid_control* grid_ = nullptr;
+    mondrel_doc* doc_ = nullptr;
+    mrdisplay_rows rows_;
+    row_painter painter_;
+    bool grid_live_ = false;
+    int press_row_ = -1, press_col_ = -1;
+    int edit_row_ = -1;
+    edit_kind edit_kind_ = edit_kind::code;
+    int32_t edit_word_ = 0;
+    std::string copied_format_;
+    std::vector<std::unique_ptr<prop_list>> own_formats_;
+};
+
+} // namespace mondrel

@@ -83,6 +83,8 @@ public:
     explicit qt_canvas_factory(qreal device_pixel_ratio = 1.0) : ratio_(device_pixel_ratio) {}
     std::unique_ptr<canvas> make(int width, int height) override;
     qreal device_pixel_ratio() const { return ratio_; }
+    // The window moved to a screen of another density; canvases made before keep theirs.
+    void set_device_pixel_ratio(qreal ratio) { ratio_ = ratio > 0 ? ratio : 1.0; }
 
 private:
     qreal ratio_;

@@ -15,6 +15,9 @@ public:
     explicit qt_picture_source(qreal device_pixel_ratio = 1.0) : ratio_(device_pixel_ratio) {}
     picture_ptr image(std::string_view name, int size) override;
     picture_ptr file(const std::string& path) override;
+    qreal device_pixel_ratio() const { return ratio_; }
+    // Pictures made from now on are rendered for a screen of this density.
+    void set_device_pixel_ratio(qreal ratio) { ratio_ = ratio > 0 ? ratio : 1.0; }
 
 private:
     qreal ratio_;

@@ -1,0 +1,57 @@
+// mondrel [FILE]: the desktop program. The first argument is a codesheet to open beside the
+// Welcome page; further arguments are ignored.
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "platform/qt/qt_pictures.h"
+#include "shell/main_window.h"
+
+#ifndef MONDREL_VERSION
+#define MONDREL_VERSION "0.1"
+#endif
+
+namespace {
+
+constexpr const char* usage_text =
+    "Usage: mondrel [FILE]\n"
+    "A calculator spreadsheet: codesheets are trees of lines whose VBScript results show\n"
+    "beside them.\n"
+    "\n"
+    "  FILE        a codesheet (.mdr) or line-text file to open beside the Welcome page\n"
+    "  --help      show this text and exit\n"
+    "  --version   show the version and exit\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage_text, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("mondrel %s\n", MONDREL_VERSION);
+            return 0;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mondrel"));
+    QApplication::setOrganizationName(QStringLiteral("Mondrel"));
+    QApplication::setApplicationVersion(QStringLiteral(MONDREL_VERSION));
+    QApplication::setWindowIcon(mondrel::app_icon());
+
+    std::optional<std::string> file;
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1) file = args.at(1).toStdString();
+
+    mondrel::TForm1 window(file);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,165 @@
+#pragma once
+// The main window: the tab strip of open codesheets above the sheet grid, the menu bar built
+// from the command table, and the status bar. It assembles the parts and forwards: the slots
+// (document_slots) own the sheets and the file commands, the display object (mrdisplay) the
+// rows and everything done in the grid, the run controller the runs. The window binds them to
+// widgets and keeps the sheet away from the user while a run is in progress.
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "display/grid_ports.h"
+#include "display/picture_library.h"
+#include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_pictures.h"
+#include "shell/qt_text_clipboard.h"
+#include "shell/session/document_slots.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTabBar;
+
+namespace mondrel {
+
+class TorbStringGrid;
+class mrdisplay;
+class qt_text_field;
+class run_controller;
+class run_engine;
+
+// The settings the window starts with, until the options are read from the settings store.
+struct window_settings {
+    int font_increment = 0;
+    bool status_line_hints = true;
+    int max_loop_count = 1000;
+    int width = 800;
+    int height = 600;
+};
+
+// The status bar's panels: the first stays empty, then the line number and the hints.
+inline constexpr int status_panel_widths[3] = {20, 100, 50};
+inline constexpr std::string_view running_text = "Running\u2026";
+
+class TForm1 : public QMainWindow, public display_host, public slot_view {
+    Q_OBJECT
+public:
+    // `file` is the command line's codesheet; `ask` answers every question and file dialog
+    // (nullptr: the real dialogs) and must outlive the window.
+    explicit TForm1(std::optional<std::string> file = std::nullopt, prompts* ask = nullptr,
+                    window_settings settings = {});
+    ~TForm1() override;
+
+    // --- the parts (the window's tests reach them here) ----------------------------------
+    document_slots& slots() { return *slots_; }
+    mrdisplay& display() { return *display_; }
+    TorbStringGrid& grid() { return *grid_; }
+    QTabBar& tabs() { return *doc_tabs_; }
+    QLabel& status_panel(int i) { return *panels_[i]; }
+    qt_text_field& code_field() { return *code_field_; }
+    qt_text_field& name_field() { return *name_field_; }
+    run_controller& runs() { return *runs_; }
+    bool running() const;
+    // A run is in progress or asked for and about to start.
+    bool busy() const { return running() || requested_ != nullptr; }
+    // The action of a command ("file_new", "run_go", ...), nullptr when there is none.
+    QAction* action(std::string_view name) const;
+
+    // --- display_host ------------------------------------------------------------------
+    void update_actions() override;
+    void show_line_number(std::string_view number) override;
+    void show_hint(std::string_view hint) override;
+    bool status_line_hints() const override { return settings_.status_line_hints; }
+    void line_popup(int x, int y) override;
+    void load_ifile(const std::string& page, int flags) override;
+    void go_back() override;
+    void new_file() override;
+    void load_file(const std::string& name) override;
+    void open_external(const std::string& target) override;
+    void information(std::string_view message) override;
+    void run_sheet() override;
+
+    // --- slot_view -----------------------------------------------------------------------
+    void show_document(mondrel_doc& doc) override;
+    void select_rows(int first, int last) override;
+    void run_all() override;
+
+    // --- the commands (handlers of the command table) -----------------------------------
+    void file_newExecute();
+    void file_openExecute();
+    void file_saveExecute();
+    void file_save_asExecute();
+    void file_save_allExecute();
+    void file_closeExecute();
+    void file_close_allExecute();
+    void file_close_othersExecute();
+    void file_exitExecute();
+    void edit_undoExecute();
+    void edit_redoExecute();
+    void edit_cutExecute();
+    void edit_copyExecute();
+    void edit_pasteExecute();
+    void edit_deleteExecute();
+    void edit_addExecute();
+    void edit_insertExecute();
+    void edit_add_childExecute();
+    void run_goExecute();
+    void run_stopExecute();
+    void run_resetExecute();
+    void help_topicsExecute();
+    void help_examplesExecute();
+    void help_welcomeExecute();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_widgets();
+    void build_menus();
+    void update_tabs();
+    void end_edit_accepting();
+    Tdoc_slot* slot_of(const mondrel_doc& doc);
+    Tdoc_slot* slot_of(const run_engine& engine);
+    // Runs: asked for (possibly in the middle of a command), started once the command is over.
+    void request_run(int chain_depth = 0);
+    void start_requested_run();
+    void run_finished(run_engine* engine);
+    void tab_changed(int index);
+    void tab_popup(const QPoint& at);
+    void screen_density_changed();
+
+    window_settings settings_;
+    std::unique_ptr<prompts> own_prompts_;
+    prompts* ask_ = nullptr;
+    qt_canvas_factory factory_;
+    qt_picture_source source_;
+    picture_library pictures_{source_};
+    qt_text_clipboard clipboard_;
+    std::string picture_folder_;
+
+    TorbStringGrid* grid_ = nullptr; // StringGrid1
+    QTabBar* doc_tabs_ = nullptr;
+    QLabel* panels_[3] = {};
+    qt_text_field* code_field_ = nullptr;
+    qt_text_field* name_field_ = nullptr;
+    QMenu* line_menu_ = nullptr;
+    QMenu* tab_menu_ = nullptr;
+    std::map<std::string, QAction*, std::less<>> actions_;
+
+    std::unique_ptr<mrdisplay> display_;
+    std::unique_ptr<document_slots> slots_;
+    std::unique_ptr<run_controller> runs_; // after the slots: it ends before their engines go
+
+    bool changing_tabs_ = false;     // the window itself is setting the tab strip
+    run_engine* requested_ = nullptr; // the engine a requested run is for
+    int requested_depth_ = 0;
+    bool close_after_run_ = false;
+};
+
+} // namespace mondrel

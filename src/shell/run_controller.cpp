@@ -1,0 +1,53 @@
+#include "shell/run_controller.h"
+
+#include <exception>
+
+#include "execution/run_engine.h"
+
+namespace mondrel {
+
+run_controller::run_controller(QObject* parent) : QObject(parent) {
+    slow_.setSingleShot(true);
+    slow_.setInterval(long_run_ms);
+    connect(&slow_, &QTimer::timeout, this, &run_controller::long_running);
+}
+
+run_controller::~run_controller() {
+    if (engine_) engine_->interrupt();
+    if (worker_.joinable()) worker_.join();
+}
+
+bool run_controller::start(run_engine& engine, int chain_depth) {
+    if (engine_) return false;
+    if (worker_.joinable()) worker_.join();
+    engine_ = &engine;
+    failed_ = false;
+    worker_ = std::thread([this, &engine, chain_depth] {
+        try {
+            engine.run_all(chain_depth);
+        } catch (const std::exception&) {
+            // The engine keeps errors of lines on the lines; what escapes it is a failure of
+            // the run itself (memory), reported by the window.
+            failed_ = true;
+        }
+        // Queued: runs on the user-interface thread once this thread is done with the engine.
+        // When the controller is gone by then, Qt drops the call.
+        QMetaObject::invokeMethod(this, &run_controller::worker_done, Qt::QueuedConnection);
+    });
+    slow_.start();
+    return true;
+}
+
+void run_controller::interrupt() {
+    if (engine_) engine_->interrupt();
+}
+
+void run_controller::worker_done() {
+    if (worker_.joinable()) worker_.join();
+    slow_.stop();
+    run_engine* engine = engine_;
+    engine_ = nullptr;
+    if (engine) emit finished(engine);
+}
+
+} // namespace mondrel

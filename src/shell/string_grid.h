@@ -1,0 +1,112 @@
+#pragma once
+// The sheet grid: a scroll area that shows the display object's grid model (the header row
+// fixed at the top, rows of their own heights, the display's column widths) by letting the
+// display draw every visible cell, and hands the mouse, the wheel and the few keys it knows
+// to the display. It decides nothing about the sheet itself: hit zones, hints, clicks and
+// editing are the display's.
+//
+// Vertical scrolling is by rows (the scroll bar's value is the top row), horizontal by pixels.
+// While the grid is locked (a run is in progress) it still paints and scrolls, but no click,
+// key or column drag reaches the display.
+
+#include <QAbstractScrollArea>
+
+#include <memory>
+#include <vector>
+
+#include "display/grid_ports.h"
+
+namespace mondrel {
+
+class mrdisplay;
+class qt_canvas;
+class qt_canvas_factory;
+class qt_picture_source;
+
+class TorbStringGrid : public QAbstractScrollArea, public grid_control {
+    Q_OBJECT
+public:
+    explicit TorbStringGrid(QWidget* parent = nullptr);
+    ~TorbStringGrid() override;
+
+    // The display whose rows are shown, and the picture makers whose pixel ratio follows the
+    // screen the grid is on. All outlive the grid's use of them.
+    void set_display(mrdisplay* display, qt_canvas_factory* factory, qt_picture_source* source);
+    // While locked, clicks, keys and column drags are ignored; painting and scrolling go on.
+    void set_locked(bool locked);
+    bool locked() const { return locked_; }
+
+    // The cell under a point of the viewport: column and row, -1 for each outside the cells.
+    void cell_at(int x, int y, int& column, int& row) const;
+    // The grid row whose top edge is at the top of the first data row (1 when at the top).
+    int last_top_row() const;
+    // True between a mouse press on the grid and its release.
+    bool mouse_down() const { return !mouse_released_; }
+
+    // --- grid_control --------------------------------------------------------------------
+    void layout_changed() override;
+    void repaint_all() override;
+    void repaint_row(int row) override;
+    int top_row() const override;
+    void set_top_row(int row) override;
+    int visible_rows() const override;
+    int selection_first() const override { return sel_first_; }
+    int selection_last() const override { return sel_last_; }
+    void set_selection(int first, int last) override;
+    rect cell_rect(int column, int row) const override;
+    void set_link_cursor(bool on) override;
+
+signals:
+    // Esc on the grid (stops a run in progress).
+    void escape_pressed();
+    // The top row or the horizontal offset changed (editors follow their cells).
+    void scrolled();
+    // The grid moved to a screen of another pixel density: row pictures are painted anew, and
+    // pictures found so far (rendered for the old density) must be forgotten.
+    void density_changed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    int header_height() const;
+    int row_count() const;
+    int column_left(int column) const;
+    // The column whose right border lies within a few pixels of x in the header, or -1.
+    int border_at(int x) const;
+    void update_scroll_bars();
+    void follow_screen_density();
+    void move_selection(int key, bool extend);
+    void drag_selection_to(int row);
+    void set_cursor_shape();
+
+    mrdisplay* display_ = nullptr;
+    qt_canvas_factory* factory_ = nullptr;
+    qt_picture_source* source_ = nullptr;
+    std::unique_ptr<qt_canvas> surface_; // the viewport's picture, redrawn on each paint
+    bool locked_ = false;
+    int sel_first_ = 1, sel_last_ = 1;
+    int anchor_ = 1, moving_ = 1; // range selection: where it began, where it ends now
+    // The pointer: cell at the last move, whether a button is held, and what it is doing.
+    int mouse_col_ = -1, mouse_row_ = -1, mouse_x_ = 0, mouse_y_ = 0;
+    bool mouse_released_ = true;
+    bool selecting_ = false;       // dragging a row range with the left button
+    bool swallow_release_ = false; // the release after a double-click is no click
+    int resizing_column_ = -1;     // dragging this column's right border
+    int resize_origin_ = 0, resize_width_ = 0;
+    std::vector<int> resize_widths_;
+    bool link_cursor_ = false;
+    int wheel_rest_ = 0; // angle delta not yet a whole notch
+    int last_visible_rows_ = 0;
+};
+
+} // namespace mondrel

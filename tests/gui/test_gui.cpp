@@ -1,0 +1,337 @@
+// The main window on the offscreen platform: start-up tabs, editing in the grid with the
+// mouse and keys, links on help pages, the close questions, Save As, and a run that does not
+// freeze the window and stops at Esc.
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/mrdisplay.h"
+#include "document/mondrel_doc.h"
+#include "pages/xml_ifile.h"
+#include "shell/main_window.h"
+#include "shell/qt_text_field.h"
+#include "shell/run_controller.h"
+#include "shell/string_grid.h"
+
+using namespace mondrel;
+
+namespace {
+
+// Answers the window's questions from a list, and records them.
+class scripted_prompts : public prompts {
+public:
+    std::deque<prompt_answer> answers;
+    std::deque<std::string> file_names;
+    std::vector<std::string> questions;
+
+    prompt_answer ask(std::string_view text, std::string_view, prompt_buttons buttons,
+                      prompt_icon) override {
+        questions.emplace_back(text);
+        if (answers.empty())
+            return buttons == prompt_buttons::yes_no_cancel ? prompt_answer::cancel
+                                                            : prompt_answer::no;
+        const prompt_answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> open_file_name(std::string_view) override { return next_name(); }
+    std::optional<std::string> save_file_name(std::string_view, std::string_view) override {
+        return next_name();
+    }
+
+private:
+    std::optional<std::string> next_name() {
+        if (file_names.empty()) return std::nullopt;
+        std::string n = file_names.front();
+        file_names.pop_front();
+        return n;
+    }
+};
+
+std::vector<std::string> tab_texts(TForm1& w) {
+    std::vector<std::string> out;
+    for (int i = 0; i < w.tabs().count(); ++i)
+        out.push_back(w.tabs().tabText(i).toStdString());
+    return out;
+}
+
+QPoint cell_centre(TForm1& w, int column, int row) {
+    w.display().show_row(row);
+    const rect r = w.grid().cell_rect(column, row);
+    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void click_cell(TForm1& w, int column, int row, Qt::KeyboardModifiers mods = {}) {
+    QTest::mouseClick(w.grid().viewport(), Qt::LeftButton, mods, cell_centre(w, column, row));
+}
+
+// The first grid row whose line's code begins with the link escape to `target`.
+int row_with_link(TForm1& w, std::string_view target) {
+    const mondrel_doc& doc = *w.display().document();
+    const auto& rows = w.display().rows().rows();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const link_at link = find_link(doc.line(rows[r].line).code);
+        if (link.found && link.pos == 0 && link.target.rfind(target, 0) == 0)
+            return static_cast<int>(r) + 1;
+    }
+    return -1;
+}
+
+std::vector<std::string> codes(const mondrel_doc& doc) {
+    std::vector<std::string> out;
+    for (int i = 0; i < doc.line_count(); ++i)
+        out.push_back(doc.line(i).code);
+    return out;
+}
+
+// Until no run is asked for or in progress.
+bool settle(TForm1& w, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (w.busy() && t.elapsed() < ms)
+        QTest::qWait(5);
+    return !w.busy();
+}
+
+// A new sheet of its own with one added line: modified, nothing running.
+void new_modified_sheet(TForm1& w) {
+    w.file_newExecute();
+    w.display().add_line(0);
+    w.display().end_edit(end_edit_mode::cancel);
+    QVERIFY(settle(w));
+    QVERIFY(w.slots().cur_doc().is_modified());
+}
+
+class counting_filter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class test_gui : public QObject {
+    Q_OBJECT
+private slots:
+    void startup_shows_welcome();
+    void startup_opens_file_in_second_tab();
+    void click_edits_code_enter_commits_esc_cancels();
+    void help_link_and_back();
+    void close_all_stops_at_cancel();
+    void save_as_adds_extension();
+    void endless_run_keeps_painting_and_stops_at_esc();
+};
+
+void test_gui::startup_shows_welcome() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    QCOMPARE(tab_texts(w), std::vector<std::string>{"Welcome"});
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quastel Mondrel - Welcome"));
+    QVERIFY(w.slots().cur_doc().read_only);
+    QCOMPARE(w.status_panel(1).text(), QStringLiteral("1"));
+    // A read-only page offers no edit or save.
+    QVERIFY(!w.action("file_save")->isEnabled());
+    QVERIFY(!w.action("edit_add")->isEnabled());
+    QVERIFY(w.action("file_new")->isEnabled());
+    QVERIFY(!w.action("run_stop")->isEnabled());
+}
+
+void test_gui::startup_opens_file_in_second_tab() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sum.txt"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("o 1 =1+2\r\no 1 \r\n");
+    }
+    scripted_prompts ask;
+    TForm1 w(path.toStdString(), &ask);
+    QCOMPARE(tab_texts(w), (std::vector<std::string>{"Welcome", "sum.txt"}));
+    QCOMPARE(w.tabs().currentIndex(), 1);
+    QCOMPARE(w.slots().cur_slot(), 1);
+    // Line text sheets run when opened (auto run is on): the value arrives from the worker.
+    QVERIFY(settle(w));
+    QCOMPARE(w.slots().cur_doc().line(0).code, std::string("1+2"));
+    QVERIFY(w.display().rows().rows().size() >= 2);
+
+    // A file that cannot be opened leaves the Welcome tab alone.
+    TForm1 missing(dir.filePath(QStringLiteral("none.mdr")).toStdString(), &ask);
+    QCOMPARE(tab_texts(missing), std::vector<std::string>{"Welcome"});
+    QVERIFY(!ask.questions.empty());
+    QVERIFY(ask.questions.back().rfind("Could not open the file: ", 0) == 0);
+}
+
+void test_gui::click_edits_code_enter_commits_esc_cancels() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.file_newExecute();
+    QVERIFY(settle(w));
+    mondrel_doc& doc = w.slots().cur_doc();
+    QCOMPARE(doc.line_count(), 1);
+
+    click_cell(w, col_code, 1);
+    QVERIFY(w.display().editing());
+    QVERIFY(w.code_field().isVisible());
+    QTest::keyClicks(&w.code_field(), "6*7");
+    QTest::keyClick(&w.code_field(), Qt::Key_Return);
+    QVERIFY(settle(w));
+    QCOMPARE(doc.line(0).code, std::string("6*7"));
+    // Enter on the last line adds a line below and opens it.
+    QCOMPARE(doc.line_count(), 2);
+    QVERIFY(w.display().editing());
+    QCOMPARE(w.display().edit_row(), 2);
+    QTest::keyClick(&w.code_field(), Qt::Key_Escape);
+    QVERIFY(!w.display().editing());
+    QVERIFY(!w.code_field().isVisible());
+    QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("Newfile*"));
+
+    // Esc leaves the line as it was.
+    click_cell(w, col_code, 1);
+    QVERIFY(w.display().editing());
+    QTest::keyClicks(&w.code_field(), "zzz");
+    QTest::keyClick(&w.code_field(), Qt::Key_Escape);
+    QVERIFY(settle(w));
+    QCOMPARE(doc.line(0).code, std::string("6*7"));
+    QCOMPARE(doc.line_count(), 2);
+
+    // Enter on a selected row opens its code for editing; the arrows move the selection.
+    w.grid().setFocus();
+    QTest::keyClick(&w.grid(), Qt::Key_Down);
+    QCOMPARE(w.grid().selection_first(), 2);
+    QTest::keyClick(&w.grid(), Qt::Key_Up);
+    QCOMPARE(w.grid().selection_first(), 1);
+    QTest::keyClick(&w.grid(), Qt::Key_Return);
+    QVERIFY(w.display().editing());
+    QCOMPARE(w.display().edit_row(), 1);
+}
+
+void test_gui::help_link_and_back() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.help_topicsExecute();
+    QVERIFY(settle(w));
+    QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("Help"));
+    const std::vector<std::string> help = codes(w.slots().cur_doc());
+
+    const int row = row_with_link(w, "__Help_");
+    QVERIFY(row > 0);
+    click_cell(w, col_code, row);
+    QTRY_VERIFY(codes(w.slots().cur_doc()) != help);
+    // The tab keeps its label while links are followed inside it.
+    QCOMPARE(w.tabs().count(), 2);
+    QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("Help"));
+
+    const int back = row_with_link(w, "__back");
+    QVERIFY(back > 0);
+    click_cell(w, col_code, back);
+    QTRY_VERIFY(codes(w.slots().cur_doc()) == help);
+    QCOMPARE(w.tabs().count(), 2);
+}
+
+void test_gui::close_all_stops_at_cancel() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    for (int i = 0; i < 3; ++i)
+        new_modified_sheet(w);
+    QCOMPARE(w.tabs().count(), 4);
+    const mondrel_doc* second = w.slots().slot(2).doc.get();
+    const mondrel_doc* third = w.slots().slot(3).doc.get();
+
+    // The Welcome page closes without a question; the first sheet is let go, the second
+    // cancels, and the rest stays open.
+    ask.answers = {prompt_answer::no, prompt_answer::cancel};
+    w.file_close_allExecute();
+    QCOMPARE(ask.questions.size(), size_t{2});
+    QVERIFY(ask.questions[0].rfind("Save changes to ", 0) == 0);
+    QCOMPARE(w.slots().slot_count(), size_t{2});
+    QCOMPARE(w.slots().slot(0).doc.get(), second);
+    QCOMPARE(w.slots().slot(1).doc.get(), third);
+    QCOMPARE(w.tabs().count(), 2);
+}
+
+void test_gui::save_as_adds_extension() {
+    QTemporaryDir dir;
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    new_modified_sheet(w);
+    const QString name = dir.filePath(QStringLiteral("ledger"));
+    ask.file_names = {name.toStdString()};
+    w.action("file_save_as")->trigger();
+    QVERIFY(QFile::exists(name + QStringLiteral(".mdr")));
+    QVERIFY(!QFile::exists(name));
+    QVERIFY(!w.slots().cur_doc().is_modified());
+    QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("ledger"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quastel Mondrel - ledger"));
+}
+
+void test_gui::endless_run_keeps_painting_and_stops_at_esc() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.file_newExecute();
+    QVERIFY(settle(w));
+    mondrel_doc& doc = w.slots().cur_doc();
+    doc.auto_running = false;
+
+    click_cell(w, col_code, 1);
+    QVERIFY(w.display().editing());
+    w.display().set_code_word(2); // vb
+    QTest::keyClicks(&w.code_field(), "Do : Loop");
+    QTest::keyClick(&w.code_field(), Qt::Key_Return);
+    QTest::keyClick(&w.code_field(), Qt::Key_Escape);
+    QCOMPARE(doc.line(0).code_word, 2);
+    QVERIFY(!w.busy());
+
+    w.grid().setFocus();
+    QTest::keyClick(&w, Qt::Key_F9);
+    QTRY_VERIFY(w.running());
+    QVERIFY(!w.action("run_go")->isEnabled());
+    QVERIFY(!w.action("edit_add")->isEnabled());
+    QVERIFY(w.action("run_stop")->isEnabled());
+
+    // The window goes on painting and scrolling while the script loops; clicks do nothing.
+    counting_filter paints;
+    w.grid().viewport()->installEventFilter(&paints);
+    for (int i = 0; i < 5; ++i) {
+        w.grid().viewport()->update();
+        QTest::qWait(20);
+    }
+    w.grid().viewport()->removeEventFilter(&paints);
+    QVERIFY(paints.paints >= 1);
+    click_cell(w, col_code, 1);
+    QVERIFY(!w.display().editing());
+    QTRY_COMPARE(w.status_panel(2).text(), QString::fromUtf8(running_text.data()));
+
+    QElapsedTimer stop;
+    stop.start();
+    QTest::keyClick(&w.grid(), Qt::Key_Escape);
+    while (w.running() && stop.elapsed() < 5000)
+        QTest::qWait(1);
+    const qint64 ms = stop.elapsed();
+    qInfo("Esc stopped the endless run after %lld ms", static_cast<long long>(ms));
+    QVERIFY(!w.running());
+    QVERIFY2(ms < 1000, "Esc must stop a run within 100 ms (1 s allowed on a loaded machine)");
+    QVERIFY(w.action("run_go")->isEnabled());
+    QVERIFY(w.status_panel(2).text().isEmpty());
+}
+
+QTEST_MAIN(test_gui)
+#include "test_gui.moc"

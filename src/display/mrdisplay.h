@@ -16,6 +16,7 @@
 #include "display/grid_ports.h"
 #include "display/mrdisplay_rows.h"
 #include "display/row_painter.h"
+#include "document/clipboard.h"
 #include "document/editing_commands.h"
 
 namespace mondrel {
@@ -85,8 +86,9 @@ public:
     // Positions are cells (column, row) as the grid maps the pointer, plus the point in the
     // grid's viewport coordinates for the marker and box zones. Row -1 / column -1: outside.
     void mouse_move(int column, int row, int x, int y);
-    // The status-bar hint for a position (empty: none).
-    std::string hint_at(int column, int row, int x, int y) const;
+    // The status-bar hint for a position (empty: none). Paints the row first when its
+    // marker and boxes are not known yet.
+    std::string hint_at(int column, int row, int x, int y);
     void press(int column, int row, int x, int y, bool right_button);
     void click(int column, int row, int x, int y, bool control, bool shift, click_kind kind);
     // One notch: down selects the next row, up the previous one (not while editing).
@@ -147,8 +149,26 @@ private:
     void information(std::string_view message) override;
     void refresh() override;
 
-    editing_commands commands();
+    editing_commands commands(format_editor* formats = nullptr);
+    // True when a document is bound and may be read (no run holds it).
+    bool usable() const { return doc_ && !detached_; }
+    const table_list_item* row_entry(int row) const;
+    const display_list_item* line_of_row(int row) const;
+    bool full_width_row(int row) const;
+    // The painted marker and boxes of a row in the grid's viewport coordinates, painting the
+    // row first when needed.
+    const row_picture* painted_row(int row);
+    bool on_marker(int row, int x, int y);
+    int box_under(int row, int x, int y); // the box's level, -1 none
+    std::string line_column_hint(int row, bool on_the_marker) const;
+    void open_edit(int row, edit_kind kind, int32_t word);
     void place_editors();
+    void place_field(text_field& field, const rect& cell, int format_index);
+    void close_editors();
+    text_field& edit_field() { return edit_kind_ == edit_kind::name ? name_field_ : code_field_; }
+    // After a change: the run when the sheet auto-runs, else refresh (as the commands do).
+    void after_change();
+    void done(); // every command ends here: the window updates its command states
 
     canvas_factory& factory_;
     display_host& host_;
@@ -159,9 +179,17 @@ private:
     mondrel_doc* doc_ = nullptr;
     mrdisplay_rows rows_;
     row_painter painter_;
+    clipboard_copier copier_;
+    // The last refresh's paused line and format results, used again when a command refreshes.
+    int paused_line_ = -1;
+    const fmt_result_list* fmt_results_ = nullptr;
+    // Set by detach_from_document until the next refresh: the document is not read then.
+    bool detached_ = false;
     bool grid_live_ = false;
+    bool link_cursor_ = false;
     int press_row_ = -1, press_col_ = -1;
     int edit_row_ = -1;
+    int edit_line_ = -1; // the edited line: rows may be rebuilt while the edit is open
     edit_kind edit_kind_ = edit_kind::code;
     int32_t edit_word_ = 0;
     std::string copied_format_;

@@ -134,29 +134,7 @@ bool parse_stored_page(page_lookup page_string, std::string_view name, std::stri
     return true;
 }
 
-std::string file_name_part(std::string_view path) {
-    const size_t cut = path.find_last_of("/\\");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
 } // namespace
-
-link_at find_link(std::string_view code) {
-    for (size_t i = 0; i + 1 < code.size(); ++i) {
-        if (code[i] != '\\') continue;
-        const char letter = code[i + 1];
-        if (letter == '\\') {
-            ++i; // an escaped backslash starts no escape
-            continue;
-        }
-        if ((letter != 'a' && letter != 'A') || i + 2 >= code.size() || code[i + 2] != '[')
-            continue;
-        const size_t close = code.find(']', i + 3);
-        if (close == std::string_view::npos) continue;
-        return {true, i, std::string(code.substr(i + 3, close - i - 3))};
-    }
-    return {};
-}
 
 std::vector<page_entry> page_index(page_lookup page_string) {
     std::vector<page_entry> out;

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/links.h"
 #include "pages/page_table.h"
 
 namespace mondrel {
@@ -37,15 +38,6 @@ std::vector<page_entry> page_index(page_lookup lookup = page_string);
 
 // True for the pages meant to be opened as editable, runnable sheets.
 bool is_example_page(std::string_view name);
-
-// Where a code text holds its first link, the escape "\a[target]" or "\A[target]": the
-// position of the backslash and the target. `found` is false when there is none.
-struct link_at {
-    bool found = false;
-    size_t pos = 0;
-    std::string target;
-};
-link_at find_link(std::string_view code);
 
 class Txml_ifile {
 public:

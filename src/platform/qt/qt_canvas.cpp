@@ -30,6 +30,16 @@ QColor to_qcolor(colour_value c) {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
 
+QFont to_qfont(const font_record& f) {
+    QFont font(QString::fromStdString(f.name.empty() ? "Arial" : f.name));
+    font.setPointSize(std::max(f.size, 1));
+    font.setBold(f.style & style_bold);
+    font.setItalic(f.style & style_italic);
+    font.setUnderline(f.style & style_underline);
+    font.setStrikeOut(f.style & style_strikeout);
+    return font;
+}
+
 int qt_picture::width() const {
     return static_cast<int>(std::lround(image_.width() / image_.devicePixelRatio()));
 }
@@ -77,12 +87,7 @@ qt_canvas::font_entry& qt_canvas::current() {
     auto it = fonts.find(key);
     if (it == fonts.end()) {
         font_entry e;
-        e.font = QFont(QString::fromStdString(font_.name.empty() ? "Arial" : font_.name));
-        e.font.setPointSize(std::max(font_.size, 1));
-        e.font.setBold(font_.style & style_bold);
-        e.font.setItalic(font_.style & style_italic);
-        e.font.setUnderline(font_.style & style_underline);
-        e.font.setStrikeOut(font_.style & style_strikeout);
+        e.font = to_qfont(font_);
         e.metrics.emplace(e.font, &image_);
         for (int c = 0; c < 128; ++c)
             e.advance[c] = e.metrics->horizontalAdvance(QChar(c));

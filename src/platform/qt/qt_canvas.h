@@ -21,6 +21,10 @@ namespace mondrel {
 // $BBGGRR (or a system colour) as a QColor.
 QColor to_qcolor(colour_value c);
 
+// A format's font as a QFont: the family (Arial when none is named), the size in points and
+// the style bits. The colour is not part of a QFont; to_qcolor gives it.
+QFont to_qfont(const font_record& f);
+
 // A picture held as an image with its device pixel ratio.
 class qt_picture : public picture {
 public:

@@ -1,0 +1,24 @@
+#pragma once
+// The prompts of the window: real message boxes and file dialogs, modal to the main window.
+
+#include "platform/prompts.h"
+
+class QWidget;
+
+namespace mondrel {
+
+class qt_prompts : public prompts {
+public:
+    explicit qt_prompts(QWidget* parent);
+
+    prompt_answer ask(std::string_view text, std::string_view caption, prompt_buttons buttons,
+                      prompt_icon icon) override;
+    std::optional<std::string> open_file_name(std::string_view filter) override;
+    std::optional<std::string> save_file_name(std::string_view filter,
+                                              std::string_view name) override;
+
+private:
+    QWidget* parent_;
+};
+
+} // namespace mondrel

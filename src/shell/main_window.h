@@ -56,7 +56,7 @@ public:
     ~TForm1() override;
 
     // --- the parts (the window's tests reach them here) ----------------------------------
-    document_slots& slots() { return *slots_; }
+    document_slots& doc_slots() { return *slots_; }
     mrdisplay& display() { return *display_; }
     TorbStringGrid& grid() { return *grid_; }
     QTabBar& tabs() { return *doc_tabs_; }

@@ -72,11 +72,11 @@ void qt_text_field::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         event->accept();
-        emit enter_pressed();
+        Q_EMIT enter_pressed();
         return;
     case Qt::Key_Escape:
         event->accept();
-        emit escape_pressed();
+        Q_EMIT escape_pressed();
         return;
     default: break;
     }

@@ -28,7 +28,7 @@ public:
     void copy() override;
     void paste() override;
 
-signals:
+Q_SIGNALS:
     void enter_pressed();
     void escape_pressed();
 

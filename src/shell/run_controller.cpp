@@ -47,7 +47,7 @@ void run_controller::worker_done() {
     slow_.stop();
     run_engine* engine = engine_;
     engine_ = nullptr;
-    if (engine) emit finished(engine);
+    if (engine) Q_EMIT finished(engine);
 }
 
 } // namespace mondrel

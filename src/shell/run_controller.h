@@ -39,7 +39,7 @@ public:
     // The last run ended by an exception of its own (out of memory), not by the walk.
     bool failed() const { return failed_; }
 
-signals:
+Q_SIGNALS:
     // The run has gone on for long_run_ms.
     void long_running();
     // The run ended (at the end of the sheet, a breakpoint, a stop or an interrupt).

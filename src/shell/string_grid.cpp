@@ -98,7 +98,7 @@ int TorbStringGrid::visible_rows() const {
     return std::max(n, 1);
 }
 
-rect TorbStringGrid::cell_rect(int column, int row) const {
+mondrel::rect TorbStringGrid::cell_rect(int column, int row) const {
     if (!display_ || column < 0 || column >= static_cast<int>(display_->widths().size()) ||
         row < 0 || row >= row_count())
         return {};
@@ -183,7 +183,7 @@ void TorbStringGrid::repaint_all() { viewport()->update(); }
 
 void TorbStringGrid::repaint_row(int row) {
     if (!display_) return;
-    const rect r = cell_rect(0, row);
+    const mondrel::rect r = cell_rect(0, row);
     if (r.height() > 0)
         viewport()->update(0, r.top, viewport()->width(), r.height());
     else if (row >= top_row())
@@ -221,7 +221,7 @@ void TorbStringGrid::follow_screen_density() {
     if (source_) source_->set_device_pixel_ratio(ratio);
     if (display_) display_->painter().invalidate_all();
     surface_.reset();
-    emit density_changed();
+    Q_EMIT density_changed();
 }
 
 void TorbStringGrid::paintEvent(QPaintEvent*) {
@@ -261,12 +261,12 @@ void TorbStringGrid::paintEvent(QPaintEvent*) {
 void TorbStringGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     update_scroll_bars();
-    emit scrolled();
+    Q_EMIT scrolled();
 }
 
 void TorbStringGrid::scrollContentsBy(int, int) {
     viewport()->update();
-    emit scrolled();
+    Q_EMIT scrolled();
 }
 
 bool TorbStringGrid::viewportEvent(QEvent* event) {
@@ -439,7 +439,7 @@ void TorbStringGrid::move_selection(int key, bool extend) {
 void TorbStringGrid::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Escape) {
-        emit escape_pressed();
+        Q_EMIT escape_pressed();
         return;
     }
     if (!display_ || locked_) {

@@ -53,10 +53,10 @@ public:
     int selection_first() const override { return sel_first_; }
     int selection_last() const override { return sel_last_; }
     void set_selection(int first, int last) override;
-    rect cell_rect(int column, int row) const override;
+    mondrel::rect cell_rect(int column, int row) const override;
     void set_link_cursor(bool on) override;
 
-signals:
+Q_SIGNALS:
     // Esc on the grid (stops a run in progress).
     void escape_pressed();
     // The top row or the horizontal offset changed (editors follow their cells).

@@ -109,7 +109,7 @@ void new_modified_sheet(TForm1& w) {
     w.display().add_line(0);
     w.display().end_edit(end_edit_mode::cancel);
     QVERIFY(settle(w));
-    QVERIFY(w.slots().cur_doc().is_modified());
+    QVERIFY(w.doc_slots().cur_doc().is_modified());
 }
 
 class counting_filter : public QObject {
@@ -140,7 +140,7 @@ void test_gui::startup_shows_welcome() {
     TForm1 w(std::nullopt, &ask);
     QCOMPARE(tab_texts(w), std::vector<std::string>{"Welcome"});
     QCOMPARE(w.windowTitle(), QStringLiteral("Quastel Mondrel - Welcome"));
-    QVERIFY(w.slots().cur_doc().read_only);
+    QVERIFY(w.doc_slots().cur_doc().read_only);
     QCOMPARE(w.status_panel(1).text(), QStringLiteral("1"));
     // A read-only page offers no edit or save.
     QVERIFY(!w.action("file_save")->isEnabled());
@@ -161,10 +161,10 @@ void test_gui::startup_opens_file_in_second_tab() {
     TForm1 w(path.toStdString(), &ask);
     QCOMPARE(tab_texts(w), (std::vector<std::string>{"Welcome", "sum.txt"}));
     QCOMPARE(w.tabs().currentIndex(), 1);
-    QCOMPARE(w.slots().cur_slot(), 1);
+    QCOMPARE(w.doc_slots().cur_slot(), 1);
     // Line text sheets run when opened (auto run is on): the value arrives from the worker.
     QVERIFY(settle(w));
-    QCOMPARE(w.slots().cur_doc().line(0).code, std::string("1+2"));
+    QCOMPARE(w.doc_slots().cur_doc().line(0).code, std::string("1+2"));
     QVERIFY(w.display().rows().rows().size() >= 2);
 
     // A file that cannot be opened leaves the Welcome tab alone.
@@ -181,7 +181,7 @@ void test_gui::click_edits_code_enter_commits_esc_cancels() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.file_newExecute();
     QVERIFY(settle(w));
-    mondrel_doc& doc = w.slots().cur_doc();
+    mondrel_doc& doc = w.doc_slots().cur_doc();
     QCOMPARE(doc.line_count(), 1);
 
     click_cell(w, col_code, 1);
@@ -228,12 +228,12 @@ void test_gui::help_link_and_back() {
     w.help_topicsExecute();
     QVERIFY(settle(w));
     QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("Help"));
-    const std::vector<std::string> help = codes(w.slots().cur_doc());
+    const std::vector<std::string> help = codes(w.doc_slots().cur_doc());
 
     const int row = row_with_link(w, "__Help_");
     QVERIFY(row > 0);
     click_cell(w, col_code, row);
-    QTRY_VERIFY(codes(w.slots().cur_doc()) != help);
+    QTRY_VERIFY(codes(w.doc_slots().cur_doc()) != help);
     // The tab keeps its label while links are followed inside it.
     QCOMPARE(w.tabs().count(), 2);
     QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("Help"));
@@ -241,7 +241,7 @@ void test_gui::help_link_and_back() {
     const int back = row_with_link(w, "__back");
     QVERIFY(back > 0);
     click_cell(w, col_code, back);
-    QTRY_VERIFY(codes(w.slots().cur_doc()) == help);
+    QTRY_VERIFY(codes(w.doc_slots().cur_doc()) == help);
     QCOMPARE(w.tabs().count(), 2);
 }
 
@@ -251,8 +251,8 @@ void test_gui::close_all_stops_at_cancel() {
     for (int i = 0; i < 3; ++i)
         new_modified_sheet(w);
     QCOMPARE(w.tabs().count(), 4);
-    const mondrel_doc* second = w.slots().slot(2).doc.get();
-    const mondrel_doc* third = w.slots().slot(3).doc.get();
+    const mondrel_doc* second = w.doc_slots().slot(2).doc.get();
+    const mondrel_doc* third = w.doc_slots().slot(3).doc.get();
 
     // The Welcome page closes without a question; the first sheet is let go, the second
     // cancels, and the rest stays open.
@@ -260,9 +260,9 @@ void test_gui::close_all_stops_at_cancel() {
     w.file_close_allExecute();
     QCOMPARE(ask.questions.size(), size_t{2});
     QVERIFY(ask.questions[0].rfind("Save changes to ", 0) == 0);
-    QCOMPARE(w.slots().slot_count(), size_t{2});
-    QCOMPARE(w.slots().slot(0).doc.get(), second);
-    QCOMPARE(w.slots().slot(1).doc.get(), third);
+    QCOMPARE(w.doc_slots().slot_count(), size_t{2});
+    QCOMPARE(w.doc_slots().slot(0).doc.get(), second);
+    QCOMPARE(w.doc_slots().slot(1).doc.get(), third);
     QCOMPARE(w.tabs().count(), 2);
 }
 
@@ -276,7 +276,7 @@ void test_gui::save_as_adds_extension() {
     w.action("file_save_as")->trigger();
     QVERIFY(QFile::exists(name + QStringLiteral(".mdr")));
     QVERIFY(!QFile::exists(name));
-    QVERIFY(!w.slots().cur_doc().is_modified());
+    QVERIFY(!w.doc_slots().cur_doc().is_modified());
     QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("ledger"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Quastel Mondrel - ledger"));
 }
@@ -288,7 +288,7 @@ void test_gui::endless_run_keeps_painting_and_stops_at_esc() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.file_newExecute();
     QVERIFY(settle(w));
-    mondrel_doc& doc = w.slots().cur_doc();
+    mondrel_doc& doc = w.doc_slots().cur_doc();
     doc.auto_running = false;
 
     click_cell(w, col_code, 1);

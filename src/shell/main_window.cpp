@@ -105,7 +105,10 @@ void TForm1::build_widgets() {
     for (qt_text_field* field : {code_field_, name_field_}) {
         field->hide();
         connect(field, &qt_text_field::enter_pressed, this, [this] {
-            if (!running() && display_->editing())
+            // Typed ahead while a run holds the sheet: the edit ends when the run is over.
+            if (running())
+                enter_after_run_ = true;
+            else if (display_->editing())
                 display_->end_edit(end_edit_mode::commit_and_continue);
         });
         connect(field, &qt_text_field::escape_pressed, this, [this] {
@@ -369,7 +372,8 @@ void TForm1::start_requested_run() {
     if (!engine || running()) return;
     Tdoc_slot* slot = slot_of(*engine);
     if (!slot) return; // its tab was closed meanwhile
-    if (display_->editing()) display_->end_edit(end_edit_mode::commit);
+    // An edit the command left open (Enter opened the next line) stays open: its text is the
+    // editor's own until it is committed, after the run.
     mondrel_doc& doc = *slot->doc;
     if (display_->document() == &doc) {
         show_document(doc);
@@ -387,6 +391,10 @@ void TForm1::run_finished(run_engine* engine) {
     if (slot && display_->document() == slot->doc.get()) show_document(*slot->doc);
     update_actions();
     if (runs_->failed()) information("The run stopped: not enough memory.");
+    if (enter_after_run_) {
+        enter_after_run_ = false;
+        if (display_->editing()) display_->end_edit(end_edit_mode::commit_and_continue);
+    }
     if (close_after_run_) {
         close_after_run_ = false;
         close();

@@ -160,6 +160,7 @@ private:
     run_engine* requested_ = nullptr; // the engine a requested run is for
     int requested_depth_ = 0;
     bool close_after_run_ = false;
+    bool enter_after_run_ = false; // Enter was pressed in an editor while a run was going on
 };
 
 } // namespace mondrel

@@ -191,8 +191,9 @@ void test_gui::click_edits_code_enter_commits_esc_cancels() {
     QTest::keyClick(&w.code_field(), Qt::Key_Return);
     QVERIFY(settle(w));
     QCOMPARE(doc.line(0).code, std::string("6*7"));
-    // Enter on the last line adds a line below and opens it.
-    QCOMPARE(doc.line_count(), 2);
+    // Enter on the last line adds a line below and opens it; the blank line that keeps a
+    // place to type stays last.
+    QCOMPARE(doc.line_count(), 3);
     QVERIFY(w.display().editing());
     QCOMPARE(w.display().edit_row(), 2);
     QTest::keyClick(&w.code_field(), Qt::Key_Escape);
@@ -207,7 +208,7 @@ void test_gui::click_edits_code_enter_commits_esc_cancels() {
     QTest::keyClick(&w.code_field(), Qt::Key_Escape);
     QVERIFY(settle(w));
     QCOMPARE(doc.line(0).code, std::string("6*7"));
-    QCOMPARE(doc.line_count(), 2);
+    QCOMPARE(doc.line_count(), 3);
 
     // Enter on a selected row opens its code for editing; the arrows move the selection.
     w.grid().setFocus();

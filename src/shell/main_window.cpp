@@ -374,8 +374,10 @@ void TForm1::start_requested_run() {
     if (!slot) return; // its tab was closed meanwhile
     // An edit the command left open (Enter opened the next line) stays open: its text is the
     // editor's own until it is committed, after the run.
+    // The current sheet is shown as the run starts (a sheet just opened has not been shown
+    // yet); a sheet of another tab runs unseen.
     mondrel_doc& doc = *slot->doc;
-    if (display_->document() == &doc) {
+    if (slot == &slots_->current() || display_->document() == &doc) {
         show_document(doc);
         display_->detach_from_document();
     }

@@ -164,6 +164,7 @@ void test_gui::startup_opens_file_in_second_tab() {
     QCOMPARE(w.doc_slots().cur_slot(), 1);
     // Line text sheets run when opened (auto run is on): the value arrives from the worker.
     QVERIFY(settle(w));
+    QCOMPARE(w.display().document(), &w.doc_slots().cur_doc());
     QCOMPARE(w.doc_slots().cur_doc().line(0).code, std::string("1+2"));
     QVERIFY(w.display().rows().rows().size() >= 2);
 

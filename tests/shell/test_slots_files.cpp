@@ -139,15 +139,6 @@ TEST_F(session_test, save_as_onto_an_existing_file_asks_first) {
     EXPECT_FALSE(slots.cur_doc().is_modified());
 }
 
-TEST_F(session_test, save_writes_a_named_sheet_without_a_dialog_even_unmodified) {
-    const std::string name = make_sheet("kept.mdr");
-    slots.start(name);
-    fs::remove(name);
-    EXPECT_TRUE(slots.file_save());
-    EXPECT_TRUE(ask.dialogs.empty());
-    EXPECT_TRUE(is_xml(name));
-}
-
 TEST_F(session_test, save_all_saves_every_editable_sheet_and_ends_on_the_last) {
     const std::string named = make_sheet("named.mdr");
     slots.start(named);

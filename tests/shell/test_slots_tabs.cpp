@@ -84,7 +84,9 @@ TEST_F(session_test, a_command_line_file_that_cannot_be_opened_leaves_only_welco
     const std::string missing = dir.file("missing.mdr");
     const std::string garbage = dir.file("garbage.mdr");
     write_bytes(garbage, "<mondrel><display");
-    for (const std::string& name : {missing, garbage}) {
+    const std::string folder = dir.file("folder.mdr");
+    std::filesystem::create_directories(folder);
+    for (const std::string& name : {missing, garbage, folder}) {
         SCOPED_TRACE(name);
         scripted_prompts fresh_ask;
         fake_view fresh_view;
@@ -136,38 +138,20 @@ TEST_F(session_test, close_all_stops_at_a_cancel_keeping_that_sheet_and_the_rest
     EXPECT_EQ(view.shown.back(), "s2") << "the grid shows the sheet the user kept";
 }
 
-TEST_F(session_test, close_others_closes_the_rest_in_tab_order) {
-    open_modified_sheets(4); // Welcome, s1 .. s4: five tabs
-    slots.make_current(2);   // s2, the third tab
-    ask.answers.assign(3, prompt_answer::no);
-    EXPECT_TRUE(slots.close_all_other_files());
-    // The Welcome page (the first tab) closes without a question.
-    EXPECT_EQ(ask.texts(),
-              (strings{"Save changes to s1?", "Save changes to s3?", "Save changes to s4?"}));
-    EXPECT_EQ(slots.tab_labels(), strings{"s2*"});
-    EXPECT_EQ(slots.cur_slot(), 0);
-}
-
-TEST_F(session_test, close_others_order_with_every_tab_asking) {
+TEST_F(session_test, close_others_closes_the_others_in_tab_order_and_stops_at_cancel) {
     // Five modified sheets, the third current: 1, 2, 4, 5 are asked in that order.
-    slots.start(std::nullopt);
-    ASSERT_TRUE(slots.close_file());
-    ASSERT_TRUE(slots.close_file()); // only a Newfile left; replaced below
-    for (int i = 1; i <= 5; ++i) {
-        ASSERT_TRUE(slots.load_file(make_sheet("t" + std::to_string(i) + ".mdr")));
-        edit(slots.cur_doc());
-    }
+    open_modified_sheets(5);
     slots.make_current(0);
-    ASSERT_TRUE(slots.close_file()); // the unmodified Newfile
+    ASSERT_TRUE(slots.close_file()); // the Welcome page
     ASSERT_EQ(slots.slot_count(), 5u);
     slots.make_current(2);
     ask.answers = {prompt_answer::no, prompt_answer::no, prompt_answer::no, prompt_answer::cancel};
     EXPECT_FALSE(slots.close_all_other_files());
-    EXPECT_EQ(ask.texts(), (strings{"Save changes to t1?", "Save changes to t2?",
-                                    "Save changes to t4?", "Save changes to t5?"}));
-    EXPECT_EQ(slots.tab_labels(), (strings{"t3*", "t5*"}));
+    EXPECT_EQ(ask.texts(), (strings{"Save changes to s1?", "Save changes to s2?",
+                                    "Save changes to s4?", "Save changes to s5?"}));
+    EXPECT_EQ(slots.tab_labels(), (strings{"s3*", "s5*"}));
     EXPECT_EQ(slots.cur_slot(), 1) << "the sheet asked about stays current";
-    EXPECT_EQ(view.shown.back(), "t5");
+    EXPECT_EQ(view.shown.back(), "s5");
 }
 
 TEST_F(session_test, close_others_with_one_tab_does_nothing) {

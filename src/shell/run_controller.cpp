@@ -10,6 +10,10 @@ run_controller::run_controller(QObject* parent) : QObject(parent) {
     slow_.setSingleShot(true);
     slow_.setInterval(long_run_ms);
     connect(&slow_, &QTimer::timeout, this, &run_controller::long_running);
+    repeat_interrupt_.setInterval(interrupt_repeat_ms);
+    connect(&repeat_interrupt_, &QTimer::timeout, this, [this] {
+        if (engine_) engine_->interrupt();
+    });
 }
 
 run_controller::~run_controller() {
@@ -39,12 +43,15 @@ bool run_controller::start(run_engine& engine, int chain_depth) {
 }
 
 void run_controller::interrupt() {
-    if (engine_) engine_->interrupt();
+    if (!engine_) return;
+    engine_->interrupt();
+    repeat_interrupt_.start();
 }
 
 void run_controller::worker_done() {
     if (worker_.joinable()) worker_.join();
     slow_.stop();
+    repeat_interrupt_.stop();
     run_engine* engine = engine_;
     engine_ = nullptr;
     if (engine) Q_EMIT finished(engine);

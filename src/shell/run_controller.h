@@ -22,6 +22,9 @@ class run_controller : public QObject {
 public:
     // A run still going after this long is announced (`long_running`).
     static constexpr int long_run_ms = 300;
+    // An interrupt is sent again this often until the run has ended: the engine forgets one
+    // that arrives before its walk has begun (it clears the flag as a run starts).
+    static constexpr int interrupt_repeat_ms = 20;
 
     explicit run_controller(QObject* parent = nullptr);
     // Interrupts a run in progress and waits for its thread.
@@ -51,6 +54,7 @@ private:
     std::thread worker_;
     run_engine* engine_ = nullptr;
     QTimer slow_;
+    QTimer repeat_interrupt_;
     std::atomic<bool> failed_{false};
 };
 

@@ -3,6 +3,11 @@
 // freeze the window and stops at Esc.
 
 #include <QAction>
+#include <QApplication>
+#include <QWheelEvent>
+#include <QDesktopServices>
+#include <QScrollBar>
+#include <QUrl>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -112,6 +117,37 @@ void new_modified_sheet(TForm1& w) {
     QVERIFY(w.doc_slots().cur_doc().is_modified());
 }
 
+void write_file(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// A new sheet whose first line is an endless VB loop, auto run off, nothing running.
+void new_endless_sheet(TForm1& w) {
+    w.file_newExecute();
+    QVERIFY(settle(w));
+    mondrel_doc& doc = w.doc_slots().cur_doc();
+    doc.auto_running = false;
+    click_cell(w, col_code, 1);
+    QVERIFY(w.display().editing());
+    w.display().set_code_word(2); // vb
+    QTest::keyClicks(&w.code_field(), "Do : Loop");
+    QTest::keyClick(&w.code_field(), Qt::Key_Return);
+    QTest::keyClick(&w.code_field(), Qt::Key_Escape);
+    QCOMPARE(doc.line(0).code_word, 2);
+    QVERIFY(!w.busy());
+}
+
+// Catches what the window hands to the system's open action.
+class url_recorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
 class counting_filter : public QObject {
 public:
     int paints = 0;
@@ -133,6 +169,11 @@ private slots:
     void close_all_stops_at_cancel();
     void save_as_adds_extension();
     void endless_run_keeps_painting_and_stops_at_esc();
+    void closing_during_a_run_waits_for_it();
+    void cmd_run_opens_and_runs_the_chained_sheet();
+    void tab_change_shows_the_sheet();
+    void external_links_ask_unless_web_or_mail();
+    void scroll_bar_wheel_and_column_drag();
 };
 
 void test_gui::startup_shows_welcome() {
@@ -288,19 +329,7 @@ void test_gui::endless_run_keeps_painting_and_stops_at_esc() {
     TForm1 w(std::nullopt, &ask);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
-    doc.auto_running = false;
-
-    click_cell(w, col_code, 1);
-    QVERIFY(w.display().editing());
-    w.display().set_code_word(2); // vb
-    QTest::keyClicks(&w.code_field(), "Do : Loop");
-    QTest::keyClick(&w.code_field(), Qt::Key_Return);
-    QTest::keyClick(&w.code_field(), Qt::Key_Escape);
-    QCOMPARE(doc.line(0).code_word, 2);
-    QVERIFY(!w.busy());
+    new_endless_sheet(w);
 
     w.grid().setFocus();
     QTest::keyClick(&w, Qt::Key_F9);
@@ -333,6 +362,136 @@ void test_gui::endless_run_keeps_painting_and_stops_at_esc() {
     QVERIFY2(ms < 1000, "Esc must stop a run within 100 ms (1 s allowed on a loaded machine)");
     QVERIFY(w.action("run_go")->isEnabled());
     QVERIFY(w.status_panel(2).text().isEmpty());
+}
+
+void test_gui::closing_during_a_run_waits_for_it() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    new_endless_sheet(w);
+    w.run_goExecute();
+    QTRY_VERIFY(w.running());
+    // The close stops the run first; the sheet's question comes when the run has ended.
+    ask.answers = {prompt_answer::no};
+    QVERIFY(!w.close());
+    QVERIFY(ask.questions.empty());
+    QTRY_VERIFY(!w.running());
+    QTRY_VERIFY(!w.isVisible());
+    QCOMPARE(ask.questions.size(), size_t{1});
+    QVERIFY(ask.questions[0].rfind("Save changes to ", 0) == 0);
+}
+
+void test_gui::cmd_run_opens_and_runs_the_chained_sheet() {
+    QTemporaryDir dir;
+    write_file(dir.filePath(QStringLiteral("first.txt")), "o 1 cmd run \"second.txt\"\r\n");
+    write_file(dir.filePath(QStringLiteral("second.txt")), "o 1 =6*7\r\n");
+    scripted_prompts ask;
+    TForm1 w(dir.filePath(QStringLiteral("first.txt")).toStdString(), &ask);
+    QTRY_COMPARE(w.tabs().count(), 3);
+    QVERIFY(settle(w));
+    QCOMPARE(w.tabs().tabText(2), QStringLiteral("second.txt"));
+    QCOMPARE(w.tabs().currentIndex(), 2);
+    QCOMPARE(w.display().document(), &w.doc_slots().cur_doc());
+    QVERIFY(!w.display().rows().rows().empty());
+    QCOMPARE(w.display().rows().rows()[0].value_count, 1);
+}
+
+void test_gui::tab_change_shows_the_sheet() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    new_modified_sheet(w);
+    QCOMPARE(w.tabs().currentIndex(), 1);
+    QCOMPARE(w.tabs().tabText(1), QStringLiteral("Newfile*"));
+    w.tabs().setCurrentIndex(0);
+    QCOMPARE(w.doc_slots().cur_slot(), 0);
+    QCOMPARE(w.display().document(), w.doc_slots().slot(0).doc.get());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quastel Mondrel - Welcome"));
+    w.tabs().setCurrentIndex(1);
+    QCOMPARE(w.display().document(), w.doc_slots().slot(1).doc.get());
+}
+
+void test_gui::external_links_ask_unless_web_or_mail() {
+    url_recorder urls;
+    for (const char* scheme : {"http", "https", "mailto", "file"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &urls, "open");
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+
+    w.open_external("https://example.org/page");
+    w.open_external("mailto:someone@example.org");
+    QVERIFY(ask.questions.empty());
+    QCOMPARE(urls.opened.size(), size_t{2});
+
+    // Anything else is a program or a document: only after a Yes.
+    ask.answers = {prompt_answer::no};
+    w.open_external("/usr/bin/xterm");
+    QCOMPARE(ask.questions.size(), size_t{1});
+    QVERIFY(ask.questions[0].find("/usr/bin/xterm") != std::string::npos);
+    QCOMPARE(urls.opened.size(), size_t{2});
+    ask.answers = {prompt_answer::yes};
+    w.open_external("/tmp/notes.txt");
+    QCOMPARE(urls.opened.size(), size_t{3});
+    QCOMPARE(urls.opened.back().toLocalFile(), QStringLiteral("/tmp/notes.txt"));
+    // A web address with a blank in it is not taken on trust either.
+    ask.answers = {prompt_answer::no};
+    w.open_external("http://a b");
+    QCOMPARE(urls.opened.size(), size_t{3});
+
+    for (const char* scheme : {"http", "https", "mailto", "file"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+void test_gui::scroll_bar_wheel_and_column_drag() {
+    QTemporaryDir dir;
+    QByteArray text;
+    for (int i = 1; i <= 200; ++i)
+        text += "o 1 =" + QByteArray::number(i) + "\r\n";
+    write_file(dir.filePath(QStringLiteral("long.txt")), text);
+    scripted_prompts ask;
+    TForm1 w(dir.filePath(QStringLiteral("long.txt")).toStdString(), &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(settle(w));
+    TorbStringGrid& g = w.grid();
+    QCOMPARE(g.top_row(), 1);
+    QVERIFY(g.visible_rows() > 5 && g.visible_rows() < 200);
+
+    // The scroll bar's value is the top row; moving it leaves the selection alone.
+    g.verticalScrollBar()->setValue(50);
+    QCOMPARE(g.top_row(), 50);
+    QCOMPARE(g.selection_first(), 1);
+    QCOMPARE(g.verticalScrollBar()->maximum(), g.last_top_row());
+    // The last rows fill the grid: one more row would not fit below the top.
+    g.set_top_row(10000);
+    QCOMPARE(g.top_row(), g.last_top_row());
+
+    // One notch of the wheel selects the next row and brings it into view.
+    const QPoint inside = cell_centre(w, col_code, g.top_row());
+    g.set_top_row(1);
+    QWheelEvent down(inside, g.viewport()->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g.viewport(), &down);
+    QCOMPARE(g.selection_first(), 2);
+    QCOMPARE(g.selection_last(), 2);
+
+    // A row range with Shift and the mouse.
+    click_cell(w, col_code, 3);
+    w.display().end_edit(end_edit_mode::cancel);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, Qt::ShiftModifier, cell_centre(w, col_line, 6));
+    QCOMPARE(g.selection_first(), 3);
+    QCOMPARE(g.selection_last(), 6);
+
+    // Dragging the code column's right border in the header widens it in the sheet too.
+    const int before = w.display().widths()[col_code];
+    const mondrel::rect code = g.cell_rect(col_code, 0);
+    const QPoint grip(code.right, code.top + 4);
+    QTest::mousePress(g.viewport(), Qt::LeftButton, {}, grip);
+    QTest::mouseMove(g.viewport(), grip + QPoint(40, 0));
+    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, grip + QPoint(40, 0));
+    QCOMPARE(w.display().widths()[col_code], before + 40);
+    QCOMPARE(w.doc_slots().cur_doc().col_widths()[col_code], before + 40);
+    QCOMPARE(g.cell_rect(col_name, 0).left, code.right + 40);
 }
 
 QTEST_MAIN(test_gui)

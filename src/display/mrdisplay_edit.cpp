@@ -39,7 +39,13 @@ void mrdisplay::open_edit(int row, edit_kind kind, int32_t word) {
     const table_list_item* r = row_entry(row);
     // Read-only lines and documents are not edited; continuation rows have no code or name.
     if (!r || r->has_flag(row_continuation) || r->has_flag(row_readonly) || doc_->read_only) return;
-    if (editing() && edit_row_ != row) close_editors();
+    if (editing() && edit_row_ == row) {
+        // A click on the other editor of the edited row: the typed texts stay.
+        edit_kind_ = kind;
+        if (edit_field().visible()) edit_field().take_focus();
+        return;
+    }
+    if (editing()) close_editors();
     const int previous = edit_row_;
     edit_row_ = row;
     edit_line_ = r->line;

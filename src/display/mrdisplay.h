@@ -54,6 +54,8 @@ public:
     // --- rows --------------------------------------------------------------------------
     // Rebuilds every row from the document and its results and repaints. `paused_line` is
     // the line a paused run stopped at (-1 none); `fmt_results` the run's format results.
+    // Both are kept for the refreshes the line commands do, so the results must stay alive
+    // until the next call. An edit open on another document ends unsaved.
     void refresh(mondrel_doc& doc, int paused_line = -1,
                  const fmt_result_list* fmt_results = nullptr);
     // The bound document (nullptr before the first refresh).
@@ -72,6 +74,8 @@ public:
     void grid_moved();
     // While a run is in progress on another thread the document must not be read: the rows
     // keep their own copies of the formats their values point at, so painting stays safe.
+    // Until the next refresh, clicks, edits and line commands do nothing; hints, the wheel
+    // and painting go on.
     void detach_from_document();
 
     // --- the grid model the widget paints from ---------------------------------------

@@ -38,7 +38,9 @@ void mrdisplay::open_edit(int row, edit_kind kind, int32_t word) {
     select_rows(row, row);
     const table_list_item* r = row_entry(row);
     // Read-only lines and documents are not edited; continuation rows have no code or name.
-    if (!r || r->has_flag(row_continuation) || r->has_flag(row_readonly) || doc_->read_only) return;
+    if (!r || r->has_flag(row_continuation) || r->has_flag(row_readonly) || doc_->read_only ||
+        !doc_->valid_line(r->line))
+        return;
     if (editing() && edit_row_ == row) {
         // A click on the other editor of the edited row: the typed texts stay.
         edit_kind_ = kind;

@@ -159,8 +159,8 @@ private:
     const table_list_item* row_entry(int row) const;
     const display_list_item* line_of_row(int row) const;
     bool full_width_row(int row) const;
-    // The painted marker and boxes of a row in the grid's viewport coordinates, painting the
-    // row first when needed.
+    // What the last painting of a row found (marker and boxes, in the row picture's
+    // coordinates), painting the row first when its picture is missing or invalid.
     const row_picture* painted_row(int row);
     bool on_marker(int row, int x, int y);
     int box_under(int row, int x, int y); // the box's level, -1 none
@@ -170,7 +170,7 @@ private:
     void place_field(text_field& field, const rect& cell, int format_index);
     void close_editors();
     text_field& edit_field() { return edit_kind_ == edit_kind::name ? name_field_ : code_field_; }
-    // After a change: the run when the sheet auto-runs, else refresh (as the commands do).
+    // After a change: the rows are rebuilt, then the sheet runs when it auto-runs.
     void after_change();
     void done(); // every command ends here: the window updates its command states
 

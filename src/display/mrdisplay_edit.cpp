@@ -206,12 +206,8 @@ editing_commands mrdisplay::commands(format_editor* formats) {
 }
 
 void mrdisplay::after_change() {
-    if (doc_->auto_running) {
-        refresh();
-        host_.run_sheet();
-    } else {
-        refresh();
-    }
+    refresh();
+    if (doc_->auto_running) host_.run_sheet();
 }
 
 void mrdisplay::done() {

@@ -390,6 +390,7 @@ save_result write_file(mondrel_doc& doc, std::string_view name) {
     if (name.empty() || name.back() == '/' || name.back() == '\\') {
         result.path = std::string(name);
         result.message = "Could not save the file: " + result.path;
+        result.reason = "the name ends in a folder separator";
         log_error("mondrel_doc.write_file", "not a file name: " + result.path);
         return result;
     }
@@ -399,13 +400,21 @@ save_result write_file(mondrel_doc& doc, std::string_view name) {
     doc.ensure_trailing_blank();
     const file_choice file = resolve_file_name(doc, name);
     result.path = file.path;
-    std::string destination = file.path;
-    result.ok = file.xml ? store_xml(doc, destination, true)
-                         : write_lines(doc, file.path, &result.changed_lines);
-    if (result.ok)
+    // The text is made and written here rather than through store_xml and write_lines so that
+    // the reason of a failure reaches the user, not only the log.
+    const std::string_view where = file.xml ? store_where : "mondrel_doc.write_lines";
+    try {
+        const std::string text = file.xml ? xml_text(doc) : lines_text(doc, &result.changed_lines);
+        result.ok = replace_file(file.path, text, result.reason);
+    } catch (const std::exception& e) {
+        result.reason = e.what();
+    }
+    if (result.ok) {
         doc.mark_saved();
-    else
+    } else {
+        log_error(where, result.reason);
         result.message = "Could not save the file: " + file.path;
+    }
     return result;
 }
 

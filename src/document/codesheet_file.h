@@ -57,6 +57,7 @@ struct save_result {
     bool ok = false;
     std::string path;    // the file written (or not)
     std::string message; // for the user when not ok: "Could not save the file: " and the path
+    std::string reason;  // why not, when not ok ("the file is read-only", ...)
     // Lines the line-text form had to change so that no field could read back as a line of its
     // own (see text_form); always 0 for a codesheet file, which carries every text as it is.
     int changed_lines = 0;

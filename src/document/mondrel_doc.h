@@ -178,6 +178,8 @@ public:
     const std::string& file_name() const { return file_name_; }
     const std::string& directory() const { return directory_; }
     const std::string& display_name() const { return display_name_; }
+    // A built-in page shows its page name (or the name its tab had) whatever its file name.
+    void set_display_name(std::string_view name) { display_name_ = name; }
 
     // Stores data_cols and row_height and takes the first data_cols + 5 widths, unless both
     // numbers equal the current ones, when nothing changes.

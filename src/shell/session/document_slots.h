@@ -94,6 +94,11 @@ public:
     size_t slot_count() const { return slots_.size(); }
     Tdoc_slot& slot(size_t i) { return *slots_[i]; }
     int cur_slot() const { return cur_slot_; }
+    // False only after close_all_files(close_keep_none) closed every slot (the window is
+    // closing); cur_doc and current need a current slot.
+    bool has_current() const {
+        return cur_slot_ >= 0 && cur_slot_ < static_cast<int>(slots_.size());
+    }
     mondrel_doc& cur_doc();
     Tdoc_slot& current();
 
@@ -106,6 +111,10 @@ public:
     void new_file();
     // False when the file could not be opened (the user was told).
     bool load_file(const std::string& name);
+    // Shows a built-in page. Flag bits: 1 own tab (the last read-only tab of the same name is
+    // reused unless bit 8), 2 the page name on the tab, 4 not added to the tab's history,
+    // 8 an editable example, run at once when it has auto run on. A page that would replace a
+    // modified sheet of the user's asks to save it first; Cancel leaves everything as it was.
     void load_ifile(const std::string& page, int flags);
     // The "__back" link.
     void go_back();
@@ -134,9 +143,20 @@ public:
     void set_recent(std::vector<std::string> names);
 
 private:
+    // Appends a slot with a fresh document and makes it current (nothing shown yet).
     void add_slot();
     void remove_slot(size_t i);
+    // The process's working folder becomes the current document's folder; left alone when the
+    // document has none or it cannot be entered.
     void set_working_directory();
+    // Before the current sheet goes (closed, or replaced by a page): a modified sheet of the
+    // user's asks "Save changes to"; false when the user cancelled or the save failed.
+    bool may_discard_current();
+    // Working folder, grid and command states brought to the current slot.
+    void show_current();
+    // After a close was cancelled in the middle of Close All or Close Others: the grid shows
+    // the sheet that was asked about.
+    void stop_closing();
 
     slot_view& view_;
     prompts& ask_;

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,27 +19,30 @@
 namespace mondrel {
 namespace {
 
-// Acts on the message box once it is shown (the box is modal: the answer comes from inside
-// its own event loop). Gives up after a few seconds so that a box that never shows cannot hang.
-void when_box_shows(std::function<void(QMessageBox&)> act) {
+// Acts on the modal dialog of type D once it is shown (the answer comes from inside the
+// dialog's own event loop). Gives up after a few seconds, closing any dialog there is, so that
+// a dialog that never becomes active cannot hang the test.
+template <typename D>
+void when_shown(std::function<void(D&)> act) {
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            act(*box);
+            act(*dialog);
         } else if (++*tries > 500) {
-            // No box became the active modal window: close any box there is and fail.
             timer->stop();
             timer->deleteLater();
-            ADD_FAILURE() << "the message box did not show";
+            ADD_FAILURE() << "the dialog did not show";
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(w)) box->reject();
+                if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
         }
     });
     timer->start(10);
 }
+
+void when_box_shows(std::function<void(QMessageBox&)> act) { when_shown<QMessageBox>(act); }
 
 void press_escape(QMessageBox& box) {
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -83,6 +90,63 @@ TEST(QtPrompts, ShowsTextCaptionIconAndButtons) {
     EXPECT_EQ(prompts.ask("Open x with the system?", "Mondrel", prompt_buttons::yes_no,
                           prompt_icon::question),
               prompt_answer::yes);
+}
+
+TEST(QtPrompts, SaveDialogOffersBothCasesAndAddsTheExtension) {
+    QWidget window;
+    qt_prompts prompts(&window);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QStringList filters;
+    QString title;
+    when_shown<QFileDialog>([&](QFileDialog& d) {
+        filters = d.nameFilters();
+        title = d.windowTitle();
+        d.setDirectory(dir.path());
+        d.selectFile(QStringLiteral("budget"));
+        QMetaObject::invokeMethod(&d, "accept"); // protected: reached as a slot
+    });
+    const auto name = prompts.save_file_name("Codesheets (*.mdr)|*.mdr|All files|*.*", "x.mdr");
+    EXPECT_EQ(title, "Save As");
+    EXPECT_EQ(filters, QStringList({"Codesheets (*.mdr *.MDR)", "All files (*.*)"}));
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(*name, dir.filePath(QStringLiteral("budget.mdr")).toStdString());
+}
+
+TEST(QtPrompts, CancelledFileDialogsGiveNothing) {
+    QWidget window;
+    qt_prompts prompts(&window);
+    when_shown<QFileDialog>([](QFileDialog& d) { d.reject(); });
+    EXPECT_FALSE(prompts.open_file_name("Codesheets|*.mdr").has_value());
+    when_shown<QFileDialog>([](QFileDialog& d) { d.reject(); });
+    EXPECT_FALSE(prompts.save_file_name("Codesheets|*.mdr", "a.mdr").has_value());
+}
+
+TEST(QtPrompts, OpenDialogListsBothCasesAndReturnsTheChoice) {
+    QWidget window;
+    qt_prompts prompts(&window);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : {"OLD.MDR", "new.mdr", "notes.txt"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList listed;
+    when_shown<QFileDialog>([&](QFileDialog& d) {
+        // The patterns of the chosen filter, matched as file names are on Linux: by case.
+        const QString filter = d.selectedNameFilter();
+        const qsizetype open = filter.lastIndexOf('('), close = filter.lastIndexOf(')');
+        const QStringList patterns = filter.mid(open + 1, close - open - 1).split(' ');
+        listed = QDir(dir.path()).entryList(patterns, QDir::Files | QDir::CaseSensitive,
+                                            QDir::Name);
+        d.setDirectory(dir.path());
+        d.selectFile(QStringLiteral("OLD.MDR"));
+        QMetaObject::invokeMethod(&d, "accept"); // protected: reached as a slot
+    });
+    const auto name = prompts.open_file_name("Codesheets|*.mdr|Text|*.txt");
+    EXPECT_EQ(listed, QStringList({"OLD.MDR", "new.mdr"}));
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(*name, dir.filePath(QStringLiteral("OLD.MDR")).toStdString());
 }
 
 } // namespace

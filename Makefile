@@ -5,7 +5,7 @@ BENCH_BUILD ?= build-release
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test asan bench fuzz format clean
+.PHONY: all deps build run test tour asan bench fuzz format clean
 
 all: build
 
@@ -23,6 +23,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Screenshots of the real window on a virtual X screen, for people to look at.
+tour: build
+	BUILD=$(CURDIR)/$(BUILD) bash tests/gui/tour.sh
 
 # LeakSanitizer of this compiler misreads the thread-local storage of libraries loaded at run
 # time (Qt's platform plugins) and stops with a fatal error at exit unless __tls_get_addr is

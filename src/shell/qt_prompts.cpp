@@ -50,16 +50,18 @@ std::optional<std::string> chosen(QFileDialog& dialog) {
     return files.front().toStdString();
 }
 
-// Name filters in Qt's form, with the extension the first of them appends to a bare name.
-void set_filters(QFileDialog& dialog, std::string_view filter) {
+} // namespace
+
+void set_up_file_dialog(QFileDialog& dialog, std::string_view filter, bool save) {
+    dialog.setWindowTitle(save ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const std::vector<file_filter> filters = parse_file_filter(filter);
     QStringList names;
     for (const file_filter& f : filters) names << qs(qt_name_filter(f));
     if (!names.isEmpty()) dialog.setNameFilters(names);
     if (!filters.empty()) dialog.setDefaultSuffix(qs(default_suffix(filters.front())));
 }
-
-} // namespace
 
 qt_prompts::qt_prompts(QWidget* parent) : parent_(parent) {}
 
@@ -84,19 +86,15 @@ prompt_answer qt_prompts::ask(std::string_view text, std::string_view caption,
 }
 
 std::optional<std::string> qt_prompts::open_file_name(std::string_view filter) {
-    QFileDialog dialog(parent_, QStringLiteral("Open"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    set_filters(dialog, filter);
+    QFileDialog dialog(parent_);
+    set_up_file_dialog(dialog, filter, false);
     return chosen(dialog);
 }
 
 std::optional<std::string> qt_prompts::save_file_name(std::string_view filter,
                                                       std::string_view name) {
-    QFileDialog dialog(parent_, QStringLiteral("Save As"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    set_filters(dialog, filter);
+    QFileDialog dialog(parent_);
+    set_up_file_dialog(dialog, filter, true);
     if (!name.empty()) dialog.selectFile(qs(name));
     return chosen(dialog);
 }

@@ -3,9 +3,15 @@
 
 #include "platform/prompts.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace mondrel {
+
+// Sets up an open (or save) dialog as the prompts show it: caption, mode, the name filters of a
+// "Description|pattern|..." filter in Qt's form with both letter cases, and the extension a
+// bare name gets. Apart so that tests check it without running the dialog.
+void set_up_file_dialog(QFileDialog& dialog, std::string_view filter, bool save);
 
 class qt_prompts : public prompts {
 public:

@@ -64,7 +64,8 @@ long vmhwm_kb() {
 bool wait_idle(TForm1& w, int ms) {
     QElapsedTimer t;
     t.start();
-    while (w.busy() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (w.busy() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     QApplication::processEvents();
     return !w.busy();
 }
@@ -75,7 +76,9 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-double ms_since(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+double ms_since(const QElapsedTimer& t) {
+    return t.nsecsElapsed() / 1e6;
+}
 
 } // namespace
 
@@ -107,8 +110,8 @@ int main(int argc, char** argv) {
     const double load_ms = ms_since(load);
     mondrel_doc& doc = w.doc_slots().cur_doc();
     if (doc.line_count() < lines) {
-        std::fprintf(stderr, "window_bench: the sheet shows %d lines, not %d\n",
-                     doc.line_count(), lines);
+        std::fprintf(stderr, "window_bench: the sheet shows %d lines, not %d\n", doc.line_count(),
+                     lines);
         return 1;
     }
     // A text sheet opens with auto run on: the load includes its first run.

@@ -22,9 +22,9 @@ bool first_paint_probe::eventFilter(QObject* watched, QEvent* event) {
     widget->removeEventFilter(this);
     QCoreApplication::sendEvent(widget, event);
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    std::printf("first_paint_monotonic_ns=%lld\n",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    std::printf(
+        "first_paint_monotonic_ns=%lld\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     std::fflush(stdout);
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return true;

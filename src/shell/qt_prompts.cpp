@@ -11,15 +11,22 @@ namespace mondrel {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QMessageBox::Icon to_qicon(prompt_icon icon) {
     switch (icon) {
-    case prompt_icon::information: return QMessageBox::Information;
-    case prompt_icon::warning: return QMessageBox::Warning;
-    case prompt_icon::question: return QMessageBox::Question;
-    case prompt_icon::error: return QMessageBox::Critical;
-    case prompt_icon::none: break;
+    case prompt_icon::information:
+        return QMessageBox::Information;
+    case prompt_icon::warning:
+        return QMessageBox::Warning;
+    case prompt_icon::question:
+        return QMessageBox::Question;
+    case prompt_icon::error:
+        return QMessageBox::Critical;
+    case prompt_icon::none:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -38,7 +45,8 @@ button_set buttons_for(prompt_buttons kind) {
     case prompt_buttons::yes_no_cancel:
         return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel,
                 QMessageBox::Yes};
-    case prompt_buttons::ok: break;
+    case prompt_buttons::ok:
+        break;
     }
     return {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok};
 }
@@ -58,7 +66,8 @@ void set_up_file_dialog(QFileDialog& dialog, std::string_view filter, bool save)
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const std::vector<file_filter> filters = parse_file_filter(filter);
     QStringList names;
-    for (const file_filter& f : filters) names << qs(qt_name_filter(f));
+    for (const file_filter& f : filters)
+        names << qs(qt_name_filter(f));
     if (!names.isEmpty()) dialog.setNameFilters(names);
     if (!filters.empty()) dialog.setDefaultSuffix(qs(default_suffix(filters.front())));
 }
@@ -74,13 +83,15 @@ prompt_answer qt_prompts::ask(std::string_view text, std::string_view caption,
     box.exec();
     // Closing the box by its title bar counts as the Esc button.
     QAbstractButton* clicked = box.clickedButton();
-    const QMessageBox::StandardButton pressed =
-        clicked ? box.standardButton(clicked) : set.escape;
+    const QMessageBox::StandardButton pressed = clicked ? box.standardButton(clicked) : set.escape;
     switch (pressed) {
     case QMessageBox::Yes:
-    case QMessageBox::Ok: return prompt_answer::yes;
-    case QMessageBox::No: return prompt_answer::no;
-    default: break;
+    case QMessageBox::Ok:
+        return prompt_answer::yes;
+    case QMessageBox::No:
+        return prompt_answer::no;
+    default:
+        break;
     }
     return buttons == prompt_buttons::yes_no ? prompt_answer::no : prompt_answer::cancel;
 }

@@ -31,7 +31,9 @@ void qt_text_field::set_text(std::string_view text) {
     setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-std::string qt_text_field::text() const { return QLineEdit::text().toStdString(); }
+std::string qt_text_field::text() const {
+    return QLineEdit::text().toStdString();
+}
 
 void qt_text_field::set_font(const font_record& font, int left_margin) {
     QFont f = to_qfont(font);
@@ -49,23 +51,37 @@ void qt_text_field::set_geometry(const mondrel::rect& r) {
     setGeometry(r.left, r.top, std::max(r.width(), 0), std::max(r.height(), 0));
 }
 
-void qt_text_field::set_visible(bool visible) { setVisible(visible); }
+void qt_text_field::set_visible(bool visible) {
+    setVisible(visible);
+}
 
-bool qt_text_field::visible() const { return !isHidden(); }
+bool qt_text_field::visible() const {
+    return !isHidden();
+}
 
-void qt_text_field::select_all() { selectAll(); }
+void qt_text_field::select_all() {
+    selectAll();
+}
 
-void qt_text_field::take_focus() { setFocus(Qt::OtherFocusReason); }
+void qt_text_field::take_focus() {
+    setFocus(Qt::OtherFocusReason);
+}
 
 void qt_text_field::delete_selected() {
     if (hasSelectedText()) del();
 }
 
-void qt_text_field::cut() { QLineEdit::cut(); }
+void qt_text_field::cut() {
+    QLineEdit::cut();
+}
 
-void qt_text_field::copy() { QLineEdit::copy(); }
+void qt_text_field::copy() {
+    QLineEdit::copy();
+}
 
-void qt_text_field::paste() { QLineEdit::paste(); }
+void qt_text_field::paste() {
+    QLineEdit::paste();
+}
 
 void qt_text_field::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
@@ -78,7 +94,8 @@ void qt_text_field::keyPressEvent(QKeyEvent* event) {
         event->accept();
         Q_EMIT escape_pressed();
         return;
-    default: break;
+    default:
+        break;
     }
     QLineEdit::keyPressEvent(event);
 }

@@ -26,17 +26,14 @@ TEST(FileFilter, WindowsFiltersBecomeQtFiltersWithBothCases) {
         {"", ""},
         {"Sheets|*.mdr|", "Sheets (*.mdr *.MDR);;* (*)"},
     };
-    for (const filter_case& c : cases) EXPECT_EQ(qt_name_filters(c.windows), c.qt) << c.windows;
+    for (const filter_case& c : cases)
+        EXPECT_EQ(qt_name_filters(c.windows), c.qt) << c.windows;
 }
 
 TEST(FileFilter, DefaultSuffixComesFromAPlainExtensionPattern) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Codesheets|*.mdr;*.xml", "mdr"},
-        {"All|*.*", ""},
-        {"All|*", ""},
-        {"Backups|*.mdr.bak", ""},
-        {"Odd|*.m?r", ""},
-        {"Named|sheet.mdr", ""},
+        {"Codesheets|*.mdr;*.xml", "mdr"}, {"All|*.*", ""},   {"All|*", ""},
+        {"Backups|*.mdr.bak", ""},         {"Odd|*.m?r", ""}, {"Named|sheet.mdr", ""},
     };
     for (const auto& [filter, suffix] : cases)
         EXPECT_EQ(default_suffix(parse_file_filter(filter).front()), suffix) << filter;

@@ -5,11 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -77,8 +77,7 @@ TEST(QtPrompts, EscapeAnswersCancelOrNo) {
     };
     for (const auto& [buttons, answer] : cases) {
         const auto driver = when_box_shows(press_escape);
-        EXPECT_EQ(prompts.ask("Save changes to x.mdr?", "Mondrel", buttons,
-                              prompt_icon::question),
+        EXPECT_EQ(prompts.ask("Save changes to x.mdr?", "Mondrel", buttons, prompt_icon::question),
                   answer);
     }
 }

@@ -19,14 +19,17 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
 std::string with_case(std::string_view s, int (*convert)(int)) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(convert(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(convert(static_cast<unsigned char>(c)));
     return out;
 }
 

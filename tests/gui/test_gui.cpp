@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -380,6 +381,18 @@ void test_gui::closing_during_a_run_waits_for_it() {
     QTRY_VERIFY(!w.isVisible());
     QCOMPARE(ask.questions.size(), size_t{1});
     QVERIFY(ask.questions[0].rfind("Save changes to ", 0) == 0);
+
+    // A window destroyed at once after a run began (its interrupt arrives before the walk
+    // does) still ends it without waiting for the ten-second limit.
+    auto other = std::make_unique<TForm1>(std::nullopt, &ask);
+    other->show();
+    new_endless_sheet(*other);
+    other->run_goExecute();
+    QTRY_VERIFY(other->running());
+    QElapsedTimer t;
+    t.start();
+    other.reset();
+    QVERIFY(t.elapsed() < 2000);
 }
 
 void test_gui::cmd_run_opens_and_runs_the_chained_sheet() {

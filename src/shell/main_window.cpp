@@ -37,8 +37,8 @@ QString qstr(std::string_view s) {
 
 // The Edit commands of the grid's pop-up menu, in its order ("" a separator).
 constexpr std::string_view line_menu_commands[] = {
-    "edit_cut", "edit_copy", "edit_paste", "edit_delete", "",
-    "edit_add", "edit_insert", "edit_add_child",
+    "edit_cut", "edit_copy", "edit_paste",  "edit_delete",
+    "",         "edit_add",  "edit_insert", "edit_add_child",
 };
 constexpr std::string_view tab_menu_commands[] = {"file_close", "file_close_all",
                                                   "file_close_others"};
@@ -153,10 +153,10 @@ void TForm1::build_menus() {
         for (const QString& k : qstr(row.keys).split(u';', Qt::SkipEmptyParts))
             keys.append(QKeySequence(k));
         act->setShortcuts(keys);
-        connect(act, &QAction::triggered, this, [this, handler = row.handler] {
-            (this->*handler)();
-        });
-        connect(act, &QAction::hovered, this, [this, act] { show_hint(act->statusTip().toStdString()); });
+        connect(act, &QAction::triggered, this,
+                [this, handler = row.handler] { (this->*handler)(); });
+        connect(act, &QAction::hovered, this,
+                [this, act] { show_hint(act->statusTip().toStdString()); });
         menu->addAction(act);
         actions_.emplace(std::string(row.name), act);
     }
@@ -177,7 +177,9 @@ QAction* TForm1::action(std::string_view name) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
-bool TForm1::running() const { return runs_ && runs_->running(); }
+bool TForm1::running() const {
+    return runs_ && runs_->running();
+}
 
 Tdoc_slot* TForm1::slot_of(const mondrel_doc& doc) {
     for (size_t i = 0; i < slots_->slot_count(); ++i)
@@ -211,10 +213,17 @@ void TForm1::update_actions() {
         if (row.name.empty()) continue;
         bool on = true;
         switch (row.need) {
-        case command_need::idle: on = !busy; break;
-        case command_need::editable: on = !busy && !read_only; break;
-        case command_need::running: on = busy; break;
-        case command_need::always: break;
+        case command_need::idle:
+            on = !busy;
+            break;
+        case command_need::editable:
+            on = !busy && !read_only;
+            break;
+        case command_need::running:
+            on = busy;
+            break;
+        case command_need::always:
+            break;
         }
         action(row.name)->setEnabled(on);
     }
@@ -225,7 +234,8 @@ void TForm1::update_tabs() {
     const std::vector<std::string> labels = slots_->tab_labels();
     changing_tabs_ = true;
     if (doc_tabs_->count() != static_cast<int>(labels.size()))
-        while (doc_tabs_->count() > 0) doc_tabs_->removeTab(0);
+        while (doc_tabs_->count() > 0)
+            doc_tabs_->removeTab(0);
     for (int i = 0; i < static_cast<int>(labels.size()); ++i) {
         const QString label = qstr(labels[i]);
         if (i < doc_tabs_->count()) {
@@ -281,7 +291,9 @@ void TForm1::tab_popup(const QPoint& at) {
 
 // --- display_host ------------------------------------------------------------------------
 
-void TForm1::show_line_number(std::string_view number) { panels_[1]->setText(qstr(number)); }
+void TForm1::show_line_number(std::string_view number) {
+    panels_[1]->setText(qstr(number));
+}
 
 void TForm1::show_hint(std::string_view hint) {
     if (running()) return; // the panel says "Running…"
@@ -330,9 +342,13 @@ void TForm1::open_external(const std::string& target) {
     QDesktopServices::openUrl(QUrl::fromUserInput(qstr(target), folder, QUrl::AssumeLocalFile));
 }
 
-void TForm1::information(std::string_view message) { ask_->information(message); }
+void TForm1::information(std::string_view message) {
+    ask_->information(message);
+}
 
-void TForm1::run_sheet() { request_run(); }
+void TForm1::run_sheet() {
+    request_run();
+}
 
 // --- slot_view ---------------------------------------------------------------------------
 
@@ -348,11 +364,17 @@ void TForm1::show_document(mondrel_doc& doc) {
                       engine ? &engine->fmt_results() : nullptr);
 }
 
-void TForm1::select_rows(int first, int last) { display_->select_rows(first, last); }
+void TForm1::select_rows(int first, int last) {
+    display_->select_rows(first, last);
+}
 
-void TForm1::run_all() { request_run(); }
+void TForm1::run_all() {
+    request_run();
+}
 
-void TForm1::screen_density_changed() { pictures_.set_folder(picture_folder_); }
+void TForm1::screen_density_changed() {
+    pictures_.set_folder(picture_folder_);
+}
 
 // --- runs --------------------------------------------------------------------------------
 
@@ -476,7 +498,9 @@ void TForm1::edit_cutExecute() {
     update_actions();
 }
 
-void TForm1::edit_copyExecute() { display_->copy(); }
+void TForm1::edit_copyExecute() {
+    display_->copy();
+}
 
 void TForm1::edit_pasteExecute() {
     display_->paste();
@@ -508,7 +532,9 @@ void TForm1::run_goExecute() {
     request_run();
 }
 
-void TForm1::run_stopExecute() { runs_->interrupt(); }
+void TForm1::run_stopExecute() {
+    runs_->interrupt();
+}
 
 void TForm1::run_resetExecute() {
     end_edit_accepting();

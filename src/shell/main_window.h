@@ -156,7 +156,7 @@ private:
     std::unique_ptr<document_slots> slots_;
     std::unique_ptr<run_controller> runs_; // after the slots: it ends before their engines go
 
-    bool changing_tabs_ = false;     // the window itself is setting the tab strip
+    bool changing_tabs_ = false;      // the window itself is setting the tab strip
     run_engine* requested_ = nullptr; // the engine a requested run is for
     int requested_depth_ = 0;
     bool close_after_run_ = false;

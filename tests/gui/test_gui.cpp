@@ -4,16 +4,16 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QWheelEvent>
 #include <QDesktopServices>
-#include <QScrollBar>
-#include <QUrl>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
 
 #include <deque>
 #include <memory>

@@ -394,10 +394,9 @@ void TForm1::start_requested_run() {
     if (!engine || running()) return;
     Tdoc_slot* slot = slot_of(*engine);
     if (!slot) return; // its tab was closed meanwhile
-    // An edit the command left open (Enter opened the next line) stays open: its text is the
-    // editor's own until it is committed, after the run.
     // The current sheet is shown as the run starts (a sheet just opened has not been shown
-    // yet); a sheet of another tab runs unseen.
+    // yet); a sheet of another tab runs unseen. An edit the command left open (Enter opened
+    // the next line) stays open: its text is the editor's own until it is committed.
     mondrel_doc& doc = *slot->doc;
     if (slot == &slots_->current() || display_->document() == &doc) {
         show_document(doc);

@@ -308,6 +308,17 @@ void test_gui::close_all_stops_at_cancel() {
     QCOMPARE(w.doc_slots().slot(0).doc.get(), second);
     QCOMPARE(w.doc_slots().slot(1).doc.get(), third);
     QCOMPARE(w.tabs().count(), 2);
+
+    // Exit: Yes to saving, then the Save As dialog cancelled: nothing was saved, so nothing
+    // closes and the window stays.
+    w.show();
+    ask.questions.clear();
+    ask.answers = {prompt_answer::yes};
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(ask.questions.size(), size_t{1});
+    QCOMPARE(w.doc_slots().slot_count(), size_t{2});
+    QVERIFY(w.doc_slots().slot(0).doc->is_modified());
 }
 
 void test_gui::save_as_adds_extension() {

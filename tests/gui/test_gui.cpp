@@ -175,6 +175,7 @@ private slots:
     void tab_change_shows_the_sheet();
     void external_links_ask_unless_web_or_mail();
     void scroll_bar_wheel_and_column_drag();
+    void double_click_on_a_number_opens_and_closes();
 };
 
 void test_gui::startup_shows_welcome() {
@@ -516,6 +517,33 @@ void test_gui::scroll_bar_wheel_and_column_drag() {
     QCOMPARE(w.display().widths()[col_code], before + 40);
     QCOMPARE(w.doc_slots().cur_doc().col_widths()[col_code], before + 40);
     QCOMPARE(g.cell_rect(col_name, 0).left, code.right + 40);
+}
+
+void test_gui::double_click_on_a_number_opens_and_closes() {
+    QTemporaryDir dir;
+    write_file(dir.filePath(QStringLiteral("tree.txt")), "o 3 =1\r\no 1 =2\r\no 1 =3\r\n");
+    scripted_prompts ask;
+    TForm1 w(dir.filePath(QStringLiteral("tree.txt")).toStdString(), &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(settle(w));
+    const size_t open_rows = w.display().rows().rows().size();
+    QVERIFY(open_rows >= 3);
+    // Right of the number, away from the marker: a single click does nothing...
+    const mondrel::rect number = w.grid().cell_rect(col_line, 1);
+    const QPoint away(number.right - 3, (number.top + number.bottom) / 2);
+    QTest::mouseClick(w.grid().viewport(), Qt::LeftButton, {}, away);
+    QVERIFY(settle(w));
+    QCOMPARE(w.display().rows().rows().size(), open_rows);
+    // ...a double-click closes the line once (its clicks are not counted again)...
+    QTest::mouseDClick(w.grid().viewport(), Qt::LeftButton, {}, away);
+    QVERIFY(settle(w));
+    QCOMPARE(w.display().rows().rows().size(), open_rows - 2);
+    QVERIFY(!w.doc_slots().cur_doc().line(0).is_open());
+    // ...and another opens it again.
+    QTest::mouseDClick(w.grid().viewport(), Qt::LeftButton, {}, away);
+    QVERIFY(settle(w));
+    QCOMPARE(w.display().rows().rows().size(), open_rows);
 }
 
 QTEST_MAIN(test_gui)

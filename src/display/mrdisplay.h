@@ -54,6 +54,8 @@ public:
     // --- rows --------------------------------------------------------------------------
     // Rebuilds every row from the document and its results and repaints. `paused_line` is
     // the line a paused run stopped at (-1 none); `fmt_results` the run's format results.
+    // Both are kept for the refreshes the line commands do, so the results must stay alive
+    // until the next call. An edit open on another document ends unsaved.
     void refresh(mondrel_doc& doc, int paused_line = -1,
                  const fmt_result_list* fmt_results = nullptr);
     // The bound document (nullptr before the first refresh).
@@ -72,6 +74,8 @@ public:
     void grid_moved();
     // While a run is in progress on another thread the document must not be read: the rows
     // keep their own copies of the formats their values point at, so painting stays safe.
+    // Until the next refresh, clicks, edits and line commands do nothing; hints, the wheel
+    // and painting go on.
     void detach_from_document();
 
     // --- the grid model the widget paints from ---------------------------------------
@@ -155,8 +159,8 @@ private:
     const table_list_item* row_entry(int row) const;
     const display_list_item* line_of_row(int row) const;
     bool full_width_row(int row) const;
-    // The painted marker and boxes of a row in the grid's viewport coordinates, painting the
-    // row first when needed.
+    // What the last painting of a row found (marker and boxes, in the row picture's
+    // coordinates), painting the row first when its picture is missing or invalid.
     const row_picture* painted_row(int row);
     bool on_marker(int row, int x, int y);
     int box_under(int row, int x, int y); // the box's level, -1 none
@@ -166,7 +170,7 @@ private:
     void place_field(text_field& field, const rect& cell, int format_index);
     void close_editors();
     text_field& edit_field() { return edit_kind_ == edit_kind::name ? name_field_ : code_field_; }
-    // After a change: the run when the sheet auto-runs, else refresh (as the commands do).
+    // After a change: the rows are rebuilt, then the sheet runs when it auto-runs.
     void after_change();
     void done(); // every command ends here: the window updates its command states
 

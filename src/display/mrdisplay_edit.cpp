@@ -38,8 +38,16 @@ void mrdisplay::open_edit(int row, edit_kind kind, int32_t word) {
     select_rows(row, row);
     const table_list_item* r = row_entry(row);
     // Read-only lines and documents are not edited; continuation rows have no code or name.
-    if (!r || r->has_flag(row_continuation) || r->has_flag(row_readonly) || doc_->read_only) return;
-    if (editing() && edit_row_ != row) close_editors();
+    if (!r || r->has_flag(row_continuation) || r->has_flag(row_readonly) || doc_->read_only ||
+        !doc_->valid_line(r->line))
+        return;
+    if (editing() && edit_row_ == row) {
+        // A click on the other editor of the edited row: the typed texts stay.
+        edit_kind_ = kind;
+        if (edit_field().visible()) edit_field().take_focus();
+        return;
+    }
+    if (editing()) close_editors();
     const int previous = edit_row_;
     edit_row_ = row;
     edit_line_ = r->line;
@@ -198,12 +206,8 @@ editing_commands mrdisplay::commands(format_editor* formats) {
 }
 
 void mrdisplay::after_change() {
-    if (doc_->auto_running) {
-        refresh();
-        host_.run_sheet();
-    } else {
-        refresh();
-    }
+    refresh();
+    if (doc_->auto_running) host_.run_sheet();
 }
 
 void mrdisplay::done() {

@@ -146,10 +146,12 @@ void mrdisplay::press(int column, int row, int x, int y, bool right_button) {
 void mrdisplay::click(int column, int row, int x, int y, bool control, bool /*shift*/,
                       click_kind kind) {
     if (press_row_ <= 0 || !usable()) return;
-    // A selection dragged over several rows only selects (and ends an edit).
+    // A selection dragged over several rows only selects and ends an edit. The commit comes
+    // first: its refresh would collapse the selection again.
     if (grid_ && grid_->selection_first() != grid_->selection_last()) {
-        select_rows(grid_->selection_first(), grid_->selection_last());
+        const int first = grid_->selection_first(), last = grid_->selection_last();
         if (editing()) end_edit(end_edit_mode::commit);
+        select_rows(first, last);
         return;
     }
     if (!row_entry(row) || column < 0 || column >= rows_.column_count()) return;

@@ -116,6 +116,7 @@ TEST_F(session_test, closing_the_last_tab_leaves_a_fresh_newfile_but_exit_leaves
     ask.answers = {prompt_answer::no};
     EXPECT_TRUE(slots.close_all_files(close_keep_none));
     EXPECT_EQ(slots.slot_count(), 0u);
+    EXPECT_FALSE(slots.has_current());
     EXPECT_EQ(slots.window_title(), "Quastel Mondrel");
     EXPECT_EQ(ask.texts(), strings{"Save changes to Newfile?"});
 }

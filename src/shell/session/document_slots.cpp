@@ -113,7 +113,7 @@ void document_slots::show_current() {
 }
 
 void document_slots::stop_closing() {
-    if (cur_slot_ >= 0 && cur_slot_ < static_cast<int>(slots_.size())) show_current();
+    if (has_current()) show_current();
 }
 
 // Start-up: the Welcome page is a read-only page of its own, outside the tab's history; a
@@ -164,7 +164,7 @@ bool document_slots::load_file(const std::string& name) {
         ask_.information(std::string(open_failed_text) + "\r\n" + name);
         remove_slot(slots_.size() - 1);
         cur_slot_ = std::min(previous, static_cast<int>(slots_.size()) - 1);
-        if (cur_slot_ >= 0) view_.show_document(cur_doc());
+        if (has_current()) view_.show_document(cur_doc());
         view_.update_actions();
         return false;
     }
@@ -189,7 +189,7 @@ bool document_slots::load_file(const std::string& name) {
 }
 
 void document_slots::load_ifile(const std::string& page, int flags) {
-    const std::string before = cur_slot_ >= 0 ? cur_doc().display_name() : std::string();
+    const std::string before = has_current() ? cur_doc().display_name() : std::string();
     const bool example = (flags & page_example) != 0;
     bool new_tab = (flags & page_own_tab) != 0;
     if (new_tab && !example) {
@@ -232,7 +232,7 @@ void document_slots::load_ifile(const std::string& page, int flags) {
 // The history's last entry is the page now shown: it goes, and the one before is shown again
 // without being added a second time.
 void document_slots::go_back() {
-    if (cur_slot_ < 0) return;
+    if (!has_current()) return;
     Tfixed_size_StringList& history = current().history;
     history.pop();
     const std::string previous = history.peek();
@@ -245,7 +245,7 @@ void document_slots::file_open() {
 }
 
 bool document_slots::file_save() {
-    if (cur_slot_ < 0) return false;
+    if (!has_current()) return false;
     mondrel_doc& doc = cur_doc();
     if (doc.read_only) return false;
     if (doc.file_name() == never_saved_name) return file_save_as();
@@ -254,7 +254,7 @@ bool document_slots::file_save() {
 }
 
 bool document_slots::file_save_as() {
-    if (cur_slot_ < 0) return false;
+    if (!has_current()) return false;
     mondrel_doc& doc = cur_doc();
     if (doc.read_only) return false;
     std::optional<std::string> chosen = ask_.save_file_name(save_filter, doc.file_name());
@@ -275,7 +275,7 @@ bool document_slots::file_save_as() {
 }
 
 bool document_slots::store_file(const std::string& name) {
-    if (cur_slot_ < 0) return false;
+    if (!has_current()) return false;
     mondrel_doc& doc = cur_doc();
     save_result saved;
     try {
@@ -323,7 +323,7 @@ bool document_slots::may_discard_current() {
 }
 
 bool document_slots::close_file(int flags) {
-    if (cur_slot_ < 0 || slots_.empty()) return true;
+    if (!has_current()) return true;
     if (!may_discard_current()) return false;
     remove_slot(static_cast<size_t>(cur_slot_));
     if (cur_slot_ >= static_cast<int>(slots_.size())) --cur_slot_;
@@ -370,7 +370,7 @@ bool document_slots::close_all_other_files(int flags) {
 
 std::string document_slots::window_title() const {
     std::string title(window_caption);
-    if (cur_slot_ >= 0 && cur_slot_ < static_cast<int>(slots_.size())) {
+    if (has_current()) {
         const std::string& name = slots_[static_cast<size_t>(cur_slot_)]->doc->display_name();
         if (!name.empty()) title += " - " + name;
     }

@@ -94,6 +94,11 @@ public:
     size_t slot_count() const { return slots_.size(); }
     Tdoc_slot& slot(size_t i) { return *slots_[i]; }
     int cur_slot() const { return cur_slot_; }
+    // False only after close_all_files(close_keep_none) closed every slot (the window is
+    // closing); cur_doc and current need a current slot.
+    bool has_current() const {
+        return cur_slot_ >= 0 && cur_slot_ < static_cast<int>(slots_.size());
+    }
     mondrel_doc& cur_doc();
     Tdoc_slot& current();
 

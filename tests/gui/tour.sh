@@ -45,15 +45,14 @@ shot() {
   echo "tour: $file"
 }
 
-# There is no window manager on the virtual screen: keys go to the window that has the focus,
-# so the window is given it again before each key.
+# There is no window manager on the virtual screen: keys go to the window with the focus (or
+# under the pointer), so the window is given the focus again before each key.
 key() {
-  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  xdotool windowfocus "$win" 2>/dev/null || true
   xdotool key --delay 80 "$@"
 }
 
 type_line() {
-  xdotool windowfocus --sync "$win" 2>/dev/null || true
   xdotool type --delay 40 "$1"
   xdotool key Return
   sleep 0.3
@@ -62,16 +61,15 @@ type_line() {
 # A click at a point of the window (pixels from its top-left corner).
 click_at() {
   xdotool mousemove --window "$win" "$1" "$2" click 1
-  sleep 0.8
+  sleep 1
 }
 
-# The grid's row r (1 is the first line below the header), at x: the window paints the grid
-# below the menu, toolbars and tab strip; TOUR_GRID_TOP and TOUR_ROW_HEIGHT fix where.
-grid_top=${TOUR_GRID_TOP:-120}
-row_height=${TOUR_ROW_HEIGHT:-18}
-click_row() {
-  click_at "$2" $((grid_top + row_height * $1 + row_height / 2))
-}
+# Where the tour clicks, in the window's pixels with its default fonts: the grid's header
+# ends 58 pixels from the top, the first line is 16 pixels high and the pages' title line 32,
+# so line n >= 3 of a page sits at 113 + 16 (n - 3). The code column begins at x = 90.
+help_examples_link=(140 305)   # Help, line 15: "Examples"
+examples_mortgage_link=(160 289) # Examples, line 14: "Mortgage Amortization"
+new_sheet_first_code=(160 65)  # a new sheet, line 1: the code cell
 
 cd "$scratch"
 "$program" >"$scratch/mondrel.out" 2>&1 &
@@ -83,36 +81,38 @@ if [ -z "$win" ]; then
   exit 1
 fi
 xdotool windowmove "$win" 0 0 windowsize "$win" 1280 800 2>/dev/null || true
+xdotool mousemove --window "$win" 640 500
 shot welcome 2
 
 key F1
 shot help
 
-# Help: the "Examples" link, then the first example listed there.
-click_row "${TOUR_EXAMPLES_ROW:-15}" "${TOUR_LINK_X:-160}"
+# Help: the "Examples" link, then an example from the list, opened as a sheet of its own.
+click_at "${help_examples_link[@]}"
 shot examples
-click_row "${TOUR_EXAMPLE_ROW:-6}" "${TOUR_LINK_X:-160}"
-shot example
+click_at "${examples_mortgage_link[@]}"
+shot example 2
 
-# A new sheet: its one blank line opens for editing with a click on the code; Enter keeps
-# adding lines below.
+# A new sheet: a click on the code of its one blank line opens it for editing; each Enter
+# commits the line and opens a new one below. Lines without a name are named temp_1, ...
 key ctrl+n
 sleep 1
-click_row 1 "${TOUR_CODE_X:-160}"
-type_line "price = 12.5"
-type_line "count = 8"
-type_line "price * count"
-type_line "rem the total of the order"
+click_at "${new_sheet_first_code[@]}"
+type_line "12.5"
+type_line "8"
+type_line "temp_1 * temp_2"
+type_line "Sqr(temp_3)"
 key Escape
+sleep 0.5
 key F9
-shot new-sheet-run
+shot new-sheet-run 2
 
-# Close: the modified sheet asks whether to save it; the answer is No.
+# Exit from the File menu: the modified sheet asks whether to save it; the answer is No.
 key alt+f
+sleep 0.5
 key x
-sleep 1
-shot save-question 0.5
-key n
+shot save-question
+key alt+n
 for _ in $(seq 1 50); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.2

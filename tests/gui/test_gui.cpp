@@ -235,6 +235,8 @@ void test_gui::click_edits_code_enter_commits_esc_cancels() {
     QTest::keyClick(&w.code_field(), Qt::Key_Return);
     QVERIFY(settle(w));
     QCOMPARE(doc.line(0).code, std::string("6*7"));
+    // The committed line's values are drawn in the empty format's size, not the placeholder's.
+    QCOMPARE(doc.line(0).format->font().size, 8);
     // Enter on the last line adds a line below and opens it; the blank line that keeps a
     // place to type stays last.
     QCOMPARE(doc.line_count(), 3);

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "platform/qt/qt_pictures.h"
+#include "shell/first_paint_probe.h"
 #include "shell/main_window.h"
+#include "shell/string_grid.h"
 
 #ifndef MONDREL_VERSION
 #define MONDREL_VERSION "0.1"
@@ -24,7 +26,8 @@ constexpr const char* usage_text =
     "\n"
     "  FILE        a codesheet (.mdr) or line-text file to open beside the Welcome page\n"
     "  --help      show this text and exit\n"
-    "  --version   show the version and exit\n";
+    "  --version   show the version and exit\n"
+    "  --benchmark-startup  print the monotonic clock at the grid's first paint and exit\n";
 
 } // namespace
 
@@ -47,11 +50,21 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(MONDREL_VERSION));
     QApplication::setWindowIcon(mondrel::app_icon());
 
+    // The first argument that is not an option is the codesheet to open.
     std::optional<std::string> file;
+    bool benchmark_startup = false;
     const QStringList args = QApplication::arguments();
-    if (args.size() > 1) file = args.at(1).toStdString();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QStringLiteral("--benchmark-startup")) {
+            benchmark_startup = true;
+        } else if (!file) {
+            file = args.at(i).toStdString();
+            break;
+        }
+    }
 
     mondrel::TForm1 window(file);
+    if (benchmark_startup) new mondrel::first_paint_probe(window.grid().viewport());
     window.show();
     return QApplication::exec();
 }

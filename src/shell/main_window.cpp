@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTimer>
 #include <QUrl>
@@ -155,8 +156,6 @@ void TForm1::build_menus() {
         act->setShortcuts(keys);
         connect(act, &QAction::triggered, this,
                 [this, handler = row.handler] { (this->*handler)(); });
-        connect(act, &QAction::hovered, this,
-                [this, act] { show_hint(act->statusTip().toStdString()); });
         menu->addAction(act);
         actions_.emplace(std::string(row.name), act);
     }
@@ -260,6 +259,16 @@ void TForm1::tab_changed(int index) {
     end_edit_accepting();
     if (index != slots_->cur_slot() || display_->document() != &slots_->cur_doc())
         slots_->make_current(index);
+}
+
+// The hint of a menu command goes to the hint panel, not over the whole status bar (Qt's own
+// status tips would hide the panels while they show).
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        show_hint(static_cast<QStatusTipEvent*>(event)->tip().toStdString());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -190,6 +192,12 @@ void test_gui::startup_shows_welcome() {
     QVERIFY(!w.action("edit_add")->isEnabled());
     QVERIFY(w.action("file_new")->isEnabled());
     QVERIFY(!w.action("run_stop")->isEnabled());
+
+    // A menu command's hint goes to the hint panel; the status bar keeps its panels.
+    QStatusTipEvent tip(QStringLiteral("Create a new codesheet"));
+    QApplication::sendEvent(&w, &tip);
+    QCOMPARE(w.status_panel(2).text(), QStringLiteral("Create a new codesheet"));
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
 }
 
 void test_gui::startup_opens_file_in_second_tab() {

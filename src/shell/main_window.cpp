@@ -158,6 +158,11 @@ void TForm1::build_menus() {
                 [this, handler = row.handler] { (this->*handler)(); });
         menu->addAction(act);
         actions_.emplace(std::string(row.name), act);
+        if (row.name == "file_open") {
+            reopen_menu_ = menu->addMenu(QStringLiteral("&Reopen"));
+            reopen_menu_->setObjectName(QStringLiteral("file_reopen"));
+            connect(reopen_menu_, &QMenu::aboutToShow, this, &TForm1::fill_reopen_menu);
+        }
     }
     line_menu_ = new QMenu(this);
     for (std::string_view name : line_menu_commands) {
@@ -227,6 +232,7 @@ void TForm1::update_actions() {
         action(row.name)->setEnabled(on);
     }
     doc_tabs_->setEnabled(!busy);
+    reopen_menu_->setEnabled(!busy && !slots_->recent_files().empty());
 }
 
 void TForm1::update_tabs() {
@@ -454,6 +460,25 @@ void TForm1::file_newExecute() {
 void TForm1::file_openExecute() {
     end_edit_accepting();
     slots_->file_open();
+}
+
+// The recent files, newest first, numbered for the keyboard; chosen, one opens in a tab of
+// its own.
+void TForm1::fill_reopen_menu() {
+    reopen_menu_->clear();
+    int n = 0;
+    for (const std::string& name : slots_->recent_files()) {
+        ++n;
+        QString caption = qstr(name);
+        caption.replace(u'&', QStringLiteral("&&"));
+        if (n <= 9) caption = QStringLiteral("&%1 %2").arg(n).arg(caption);
+        QAction* act = reopen_menu_->addAction(caption);
+        connect(act, &QAction::triggered, this, [this, name] {
+            if (busy()) return;
+            end_edit_accepting();
+            slots_->load_file(name);
+        });
+    }
 }
 
 void TForm1::file_saveExecute() {

@@ -123,6 +123,7 @@ protected:
 private:
     void build_widgets();
     void build_menus();
+    void fill_reopen_menu();
     void update_tabs();
     void end_edit_accepting();
     Tdoc_slot* slot_of(const mondrel_doc& doc);
@@ -149,6 +150,7 @@ private:
     QLabel* panels_[3] = {};
     qt_text_field* code_field_ = nullptr;
     qt_text_field* name_field_ = nullptr;
+    QMenu* reopen_menu_ = nullptr;
     QMenu* line_menu_ = nullptr;
     QMenu* tab_menu_ = nullptr;
     std::map<std::string, QAction*, std::less<>> actions_;

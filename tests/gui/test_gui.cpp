@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -218,6 +219,19 @@ void test_gui::startup_opens_file_in_second_tab() {
     QCOMPARE(w.display().document(), &w.doc_slots().cur_doc());
     QCOMPARE(w.doc_slots().cur_doc().line(0).code, std::string("1+2"));
     QVERIFY(w.display().rows().rows().size() >= 2);
+
+    // Closed, it comes back from the Reopen menu.
+    w.action("file_close")->trigger();
+    QVERIFY(settle(w));
+    QCOMPARE(tab_texts(w), std::vector<std::string>{"Welcome"});
+    auto* reopen = w.findChild<QMenu*>(QStringLiteral("file_reopen"));
+    QVERIFY(reopen);
+    QMetaObject::invokeMethod(reopen, "aboutToShow");
+    QCOMPARE(reopen->actions().size(), 1);
+    QVERIFY(reopen->actions()[0]->text().endsWith(QStringLiteral("sum.txt")));
+    reopen->actions()[0]->trigger();
+    QVERIFY(settle(w));
+    QCOMPARE(tab_texts(w), (std::vector<std::string>{"Welcome", "sum.txt"}));
 
     // A file that cannot be opened leaves the Welcome tab alone.
     TForm1 missing(dir.filePath(QStringLiteral("none.mdr")).toStdString(), &ask);

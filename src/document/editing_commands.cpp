@@ -7,6 +7,7 @@
 
 #include "display/prop_stuff.h"
 #include "document/code_words.h"
+#include "document/line_text.h"
 #include "document/mondrel_doc.h"
 
 namespace mondrel {
@@ -380,8 +381,10 @@ bool editing_commands::end_edit(end_edit_mode mode) {
     if (word != old.code_word || code != old.code || name != old.name) {
         group_scope group(doc_, command::end_edit);
         line_ptr made = make_line(doc_, old.count, word, std::move(name), std::move(code));
-        // The edit keeps the line's format and its open state; other flags start afresh.
-        made->format = format_copy(old.format);
+        // The edit keeps the line's format and its open state; other flags start afresh. The
+        // format is parsed from its text, so a new line's placeholder (no size at all) becomes
+        // the empty text's set (Arial 8) and the line's values are drawn readable.
+        made->format = format_from_text(format_text(*old.format));
         made->flags = old.flags & flag_open;
         doc_.changed_sli(i, std::move(made));
         doc_.ensure_trailing_blank();

@@ -34,10 +34,12 @@ const command_row commands[] = {
     {"edit_redo", "&Edit", "&Redo", "Ctrl+Y", "Reverse the effects of your most recent Undo.",
      &TForm1::edit_redoExecute, need::editable},
     {"", "&Edit", "", "", "", nullptr, need::always},
-    {"edit_cut", "&Edit", "Cu&t", "Ctrl+X", "Remove the selected lines and puts them in the clipboard.",
-     &TForm1::edit_cutExecute, need::editable},
-    {"edit_copy", "&Edit", "&Copy", "Ctrl+C", "Copy the selected lines and put them in the clipboard.",
-     &TForm1::edit_copyExecute, need::idle},
+    {"edit_cut", "&Edit", "Cu&t", "Ctrl+X",
+     "Remove the selected lines and puts them in the clipboard.", &TForm1::edit_cutExecute,
+     need::editable},
+    {"edit_copy", "&Edit", "&Copy", "Ctrl+C",
+     "Copy the selected lines and put them in the clipboard.", &TForm1::edit_copyExecute,
+     need::idle},
     {"edit_paste", "&Edit", "&Paste", "Ctrl+V",
      "Replace the currently selected lines with the contents of the clipboard.",
      &TForm1::edit_pasteExecute, need::editable},
@@ -70,6 +72,8 @@ const command_row commands[] = {
 
 } // namespace
 
-std::span<const command_row> command_table() { return commands; }
+std::span<const command_row> command_table() {
+    return commands;
+}
 
 } // namespace mondrel

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTimer>
 #include <QUrl>
@@ -37,8 +38,8 @@ QString qstr(std::string_view s) {
 
 // The Edit commands of the grid's pop-up menu, in its order ("" a separator).
 constexpr std::string_view line_menu_commands[] = {
-    "edit_cut", "edit_copy", "edit_paste", "edit_delete", "",
-    "edit_add", "edit_insert", "edit_add_child",
+    "edit_cut", "edit_copy", "edit_paste",  "edit_delete",
+    "",         "edit_add",  "edit_insert", "edit_add_child",
 };
 constexpr std::string_view tab_menu_commands[] = {"file_close", "file_close_all",
                                                   "file_close_others"};
@@ -153,12 +154,15 @@ void TForm1::build_menus() {
         for (const QString& k : qstr(row.keys).split(u';', Qt::SkipEmptyParts))
             keys.append(QKeySequence(k));
         act->setShortcuts(keys);
-        connect(act, &QAction::triggered, this, [this, handler = row.handler] {
-            (this->*handler)();
-        });
-        connect(act, &QAction::hovered, this, [this, act] { show_hint(act->statusTip().toStdString()); });
+        connect(act, &QAction::triggered, this,
+                [this, handler = row.handler] { (this->*handler)(); });
         menu->addAction(act);
         actions_.emplace(std::string(row.name), act);
+        if (row.name == "file_open") {
+            reopen_menu_ = menu->addMenu(QStringLiteral("&Reopen"));
+            reopen_menu_->setObjectName(QStringLiteral("file_reopen"));
+            connect(reopen_menu_, &QMenu::aboutToShow, this, &TForm1::fill_reopen_menu);
+        }
     }
     line_menu_ = new QMenu(this);
     for (std::string_view name : line_menu_commands) {
@@ -177,7 +181,9 @@ QAction* TForm1::action(std::string_view name) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
-bool TForm1::running() const { return runs_ && runs_->running(); }
+bool TForm1::running() const {
+    return runs_ && runs_->running();
+}
 
 Tdoc_slot* TForm1::slot_of(const mondrel_doc& doc) {
     for (size_t i = 0; i < slots_->slot_count(); ++i)
@@ -211,21 +217,30 @@ void TForm1::update_actions() {
         if (row.name.empty()) continue;
         bool on = true;
         switch (row.need) {
-        case command_need::idle: on = !busy; break;
-        case command_need::editable: on = !busy && !read_only; break;
-        case command_need::running: on = busy; break;
-        case command_need::always: break;
+        case command_need::idle:
+            on = !busy;
+            break;
+        case command_need::editable:
+            on = !busy && !read_only;
+            break;
+        case command_need::running:
+            on = busy;
+            break;
+        case command_need::always:
+            break;
         }
         action(row.name)->setEnabled(on);
     }
     doc_tabs_->setEnabled(!busy);
+    reopen_menu_->setEnabled(!busy && !slots_->recent_files().empty());
 }
 
 void TForm1::update_tabs() {
     const std::vector<std::string> labels = slots_->tab_labels();
     changing_tabs_ = true;
     if (doc_tabs_->count() != static_cast<int>(labels.size()))
-        while (doc_tabs_->count() > 0) doc_tabs_->removeTab(0);
+        while (doc_tabs_->count() > 0)
+            doc_tabs_->removeTab(0);
     for (int i = 0; i < static_cast<int>(labels.size()); ++i) {
         const QString label = qstr(labels[i]);
         if (i < doc_tabs_->count()) {
@@ -250,6 +265,16 @@ void TForm1::tab_changed(int index) {
     end_edit_accepting();
     if (index != slots_->cur_slot() || display_->document() != &slots_->cur_doc())
         slots_->make_current(index);
+}
+
+// The hint of a menu command goes to the hint panel, not over the whole status bar (Qt's own
+// status tips would hide the panels while they show).
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        show_hint(static_cast<QStatusTipEvent*>(event)->tip().toStdString());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -281,7 +306,9 @@ void TForm1::tab_popup(const QPoint& at) {
 
 // --- display_host ------------------------------------------------------------------------
 
-void TForm1::show_line_number(std::string_view number) { panels_[1]->setText(qstr(number)); }
+void TForm1::show_line_number(std::string_view number) {
+    panels_[1]->setText(qstr(number));
+}
 
 void TForm1::show_hint(std::string_view hint) {
     if (running()) return; // the panel says "Running…"
@@ -330,9 +357,13 @@ void TForm1::open_external(const std::string& target) {
     QDesktopServices::openUrl(QUrl::fromUserInput(qstr(target), folder, QUrl::AssumeLocalFile));
 }
 
-void TForm1::information(std::string_view message) { ask_->information(message); }
+void TForm1::information(std::string_view message) {
+    ask_->information(message);
+}
 
-void TForm1::run_sheet() { request_run(); }
+void TForm1::run_sheet() {
+    request_run();
+}
 
 // --- slot_view ---------------------------------------------------------------------------
 
@@ -348,11 +379,17 @@ void TForm1::show_document(mondrel_doc& doc) {
                       engine ? &engine->fmt_results() : nullptr);
 }
 
-void TForm1::select_rows(int first, int last) { display_->select_rows(first, last); }
+void TForm1::select_rows(int first, int last) {
+    display_->select_rows(first, last);
+}
 
-void TForm1::run_all() { request_run(); }
+void TForm1::run_all() {
+    request_run();
+}
 
-void TForm1::screen_density_changed() { pictures_.set_folder(picture_folder_); }
+void TForm1::screen_density_changed() {
+    pictures_.set_folder(picture_folder_);
+}
 
 // --- runs --------------------------------------------------------------------------------
 
@@ -372,10 +409,9 @@ void TForm1::start_requested_run() {
     if (!engine || running()) return;
     Tdoc_slot* slot = slot_of(*engine);
     if (!slot) return; // its tab was closed meanwhile
-    // An edit the command left open (Enter opened the next line) stays open: its text is the
-    // editor's own until it is committed, after the run.
     // The current sheet is shown as the run starts (a sheet just opened has not been shown
-    // yet); a sheet of another tab runs unseen.
+    // yet); a sheet of another tab runs unseen. An edit the command left open (Enter opened
+    // the next line) stays open: its text is the editor's own until it is committed.
     mondrel_doc& doc = *slot->doc;
     if (slot == &slots_->current() || display_->document() == &doc) {
         show_document(doc);
@@ -424,6 +460,25 @@ void TForm1::file_newExecute() {
 void TForm1::file_openExecute() {
     end_edit_accepting();
     slots_->file_open();
+}
+
+// The recent files, newest first, numbered for the keyboard; chosen, one opens in a tab of
+// its own.
+void TForm1::fill_reopen_menu() {
+    reopen_menu_->clear();
+    int n = 0;
+    for (const std::string& name : slots_->recent_files()) {
+        ++n;
+        QString caption = qstr(name);
+        caption.replace(u'&', QStringLiteral("&&"));
+        if (n <= 9) caption = QStringLiteral("&%1 %2").arg(n).arg(caption);
+        QAction* act = reopen_menu_->addAction(caption);
+        connect(act, &QAction::triggered, this, [this, name] {
+            if (busy()) return;
+            end_edit_accepting();
+            slots_->load_file(name);
+        });
+    }
 }
 
 void TForm1::file_saveExecute() {
@@ -476,7 +531,9 @@ void TForm1::edit_cutExecute() {
     update_actions();
 }
 
-void TForm1::edit_copyExecute() { display_->copy(); }
+void TForm1::edit_copyExecute() {
+    display_->copy();
+}
 
 void TForm1::edit_pasteExecute() {
     display_->paste();
@@ -508,7 +565,9 @@ void TForm1::run_goExecute() {
     request_run();
 }
 
-void TForm1::run_stopExecute() { runs_->interrupt(); }
+void TForm1::run_stopExecute() {
+    runs_->interrupt();
+}
 
 void TForm1::run_resetExecute() {
     end_edit_accepting();

@@ -117,11 +117,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build_widgets();
     void build_menus();
+    void fill_reopen_menu();
     void update_tabs();
     void end_edit_accepting();
     Tdoc_slot* slot_of(const mondrel_doc& doc);
@@ -148,6 +150,7 @@ private:
     QLabel* panels_[3] = {};
     qt_text_field* code_field_ = nullptr;
     qt_text_field* name_field_ = nullptr;
+    QMenu* reopen_menu_ = nullptr;
     QMenu* line_menu_ = nullptr;
     QMenu* tab_menu_ = nullptr;
     std::map<std::string, QAction*, std::less<>> actions_;
@@ -156,7 +159,7 @@ private:
     std::unique_ptr<document_slots> slots_;
     std::unique_ptr<run_controller> runs_; // after the slots: it ends before their engines go
 
-    bool changing_tabs_ = false;     // the window itself is setting the tab strip
+    bool changing_tabs_ = false;      // the window itself is setting the tab strip
     run_engine* requested_ = nullptr; // the engine a requested run is for
     int requested_depth_ = 0;
     bool close_after_run_ = false;

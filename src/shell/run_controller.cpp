@@ -1,5 +1,6 @@
 #include "shell/run_controller.h"
 
+#include <chrono>
 #include <exception>
 
 #include "execution/run_engine.h"
@@ -17,7 +18,12 @@ run_controller::run_controller(QObject* parent) : QObject(parent) {
 }
 
 run_controller::~run_controller() {
-    if (engine_) engine_->interrupt();
+    // The interrupt is repeated until the worker is done with the engine (see
+    // interrupt_repeat_ms), so the window never waits out a run's time limit here.
+    while (engine_ && worker_running_) {
+        engine_->interrupt();
+        std::this_thread::sleep_for(std::chrono::milliseconds(interrupt_repeat_ms / 2));
+    }
     if (worker_.joinable()) worker_.join();
 }
 
@@ -26,6 +32,7 @@ bool run_controller::start(run_engine& engine, int chain_depth) {
     if (worker_.joinable()) worker_.join();
     engine_ = &engine;
     failed_ = false;
+    worker_running_ = true;
     worker_ = std::thread([this, &engine, chain_depth] {
         try {
             engine.run_all(chain_depth);
@@ -34,6 +41,7 @@ bool run_controller::start(run_engine& engine, int chain_depth) {
             // the run itself (memory), reported by the window.
             failed_ = true;
         }
+        worker_running_ = false;
         // Queued: runs on the user-interface thread once this thread is done with the engine.
         // When the controller is gone by then, Qt drops the call.
         QMetaObject::invokeMethod(this, &run_controller::worker_done, Qt::QueuedConnection);

@@ -56,6 +56,7 @@ private:
     QTimer slow_;
     QTimer repeat_interrupt_;
     std::atomic<bool> failed_{false};
+    std::atomic<bool> worker_running_{false};
 };
 
 } // namespace mondrel

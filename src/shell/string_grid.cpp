@@ -56,9 +56,13 @@ void TorbStringGrid::set_locked(bool locked) {
 
 // --- geometry ------------------------------------------------------------------------------
 
-int TorbStringGrid::header_height() const { return display_ ? display_->row_height(0) : 0; }
+int TorbStringGrid::header_height() const {
+    return display_ ? display_->row_height(0) : 0;
+}
 
-int TorbStringGrid::row_count() const { return display_ ? display_->row_count() : 1; }
+int TorbStringGrid::row_count() const {
+    return display_ ? display_->row_count() : 1;
+}
 
 int TorbStringGrid::column_left(int column) const {
     int left = 0;
@@ -68,7 +72,9 @@ int TorbStringGrid::column_left(int column) const {
     return left;
 }
 
-int TorbStringGrid::top_row() const { return verticalScrollBar()->value(); }
+int TorbStringGrid::top_row() const {
+    return verticalScrollBar()->value();
+}
 
 void TorbStringGrid::set_top_row(int row) {
     verticalScrollBar()->setValue(std::clamp(row, 1, last_top_row()));
@@ -179,7 +185,9 @@ void TorbStringGrid::layout_changed() {
     viewport()->update();
 }
 
-void TorbStringGrid::repaint_all() { viewport()->update(); }
+void TorbStringGrid::repaint_all() {
+    viewport()->update();
+}
 
 void TorbStringGrid::repaint_row(int row) {
     if (!display_) return;
@@ -421,13 +429,26 @@ void TorbStringGrid::move_selection(int key, bool extend) {
     if (!extend && key == Qt::Key_Down) from = sel_last_;
     int to = from;
     switch (key) {
-    case Qt::Key_Up: to = from - 1; break;
-    case Qt::Key_Down: to = from + 1; break;
-    case Qt::Key_PageUp: to = from - page; break;
-    case Qt::Key_PageDown: to = from + page; break;
-    case Qt::Key_Home: to = 1; break;
-    case Qt::Key_End: to = last; break;
-    default: return;
+    case Qt::Key_Up:
+        to = from - 1;
+        break;
+    case Qt::Key_Down:
+        to = from + 1;
+        break;
+    case Qt::Key_PageUp:
+        to = from - page;
+        break;
+    case Qt::Key_PageDown:
+        to = from + page;
+        break;
+    case Qt::Key_Home:
+        to = 1;
+        break;
+    case Qt::Key_End:
+        to = last;
+        break;
+    default:
+        return;
     }
     to = std::clamp(to, 1, last);
     if (!extend) anchor_ = to;
@@ -461,7 +482,8 @@ void TorbStringGrid::keyPressEvent(QKeyEvent* event) {
         if (!display_->editing() && sel_first_ >= 1 && sel_first_ < row_count())
             display_->start_edit(sel_first_, edit_kind::code);
         return;
-    default: QAbstractScrollArea::keyPressEvent(event);
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
     }
 }
 

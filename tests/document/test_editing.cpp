@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "document/code_words.h"
+#include "document/line_text.h"
 #include "test_editing_support.h"
 
 namespace mondrel {
@@ -330,6 +331,22 @@ TEST(editing_commands, set_code_word_closes_and_clears_while_commit_keeps) {
     EXPECT_EQ(b.doc.line(0).format->source_text, "style:bold");
     EXPECT_EQ(b.doc.history().steps().back().name, "end_edit");
     EXPECT_EQ(last_step_records(b.doc).front(), "changed_sli 0 0");
+}
+
+TEST(editing_commands, commit_parses_the_format_text_of_a_new_line) {
+    // A line made by add_line carries the placeholder set, whose font has no size; what the
+    // edit commits must read like a loaded line's empty format, or its values are drawn at
+    // size 0 (a dot) in the grid.
+    command_bench b;
+    build(b.doc, {{1, 0, "x"}});
+    const std::vector<int> sel{0};
+    ASSERT_EQ(b.commands.add_line(sel, cw_expression), 1);
+    EXPECT_EQ(b.doc.line(1).format->font().size, prop_list().font().size);
+    b.editor.code = "6*7";
+    EXPECT_TRUE(b.commands.end_edit(end_edit_mode::commit));
+    EXPECT_EQ(*b.doc.line(1).format, prop_list::from_text(""));
+    EXPECT_EQ(b.doc.line(1).format->font().size, 8);
+    EXPECT_EQ(format_text(*b.doc.line(1).format), "");
 }
 
 TEST(editing_commands, set_code_word_while_editing_only_sets_the_pending_word) {

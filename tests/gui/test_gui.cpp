@@ -4,18 +4,22 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QWheelEvent>
 #include <QDesktopServices>
-#include <QScrollBar>
-#include <QUrl>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -174,6 +178,7 @@ private slots:
     void tab_change_shows_the_sheet();
     void external_links_ask_unless_web_or_mail();
     void scroll_bar_wheel_and_column_drag();
+    void double_click_on_a_number_opens_and_closes();
 };
 
 void test_gui::startup_shows_welcome() {
@@ -188,6 +193,12 @@ void test_gui::startup_shows_welcome() {
     QVERIFY(!w.action("edit_add")->isEnabled());
     QVERIFY(w.action("file_new")->isEnabled());
     QVERIFY(!w.action("run_stop")->isEnabled());
+
+    // A menu command's hint goes to the hint panel; the status bar keeps its panels.
+    QStatusTipEvent tip(QStringLiteral("Create a new codesheet"));
+    QApplication::sendEvent(&w, &tip);
+    QCOMPARE(w.status_panel(2).text(), QStringLiteral("Create a new codesheet"));
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
 }
 
 void test_gui::startup_opens_file_in_second_tab() {
@@ -208,6 +219,19 @@ void test_gui::startup_opens_file_in_second_tab() {
     QCOMPARE(w.display().document(), &w.doc_slots().cur_doc());
     QCOMPARE(w.doc_slots().cur_doc().line(0).code, std::string("1+2"));
     QVERIFY(w.display().rows().rows().size() >= 2);
+
+    // Closed, it comes back from the Reopen menu.
+    w.action("file_close")->trigger();
+    QVERIFY(settle(w));
+    QCOMPARE(tab_texts(w), std::vector<std::string>{"Welcome"});
+    auto* reopen = w.findChild<QMenu*>(QStringLiteral("file_reopen"));
+    QVERIFY(reopen);
+    QMetaObject::invokeMethod(reopen, "aboutToShow");
+    QCOMPARE(reopen->actions().size(), 1);
+    QVERIFY(reopen->actions()[0]->text().endsWith(QStringLiteral("sum.txt")));
+    reopen->actions()[0]->trigger();
+    QVERIFY(settle(w));
+    QCOMPARE(tab_texts(w), (std::vector<std::string>{"Welcome", "sum.txt"}));
 
     // A file that cannot be opened leaves the Welcome tab alone.
     TForm1 missing(dir.filePath(QStringLiteral("none.mdr")).toStdString(), &ask);
@@ -233,6 +257,8 @@ void test_gui::click_edits_code_enter_commits_esc_cancels() {
     QTest::keyClick(&w.code_field(), Qt::Key_Return);
     QVERIFY(settle(w));
     QCOMPARE(doc.line(0).code, std::string("6*7"));
+    // The committed line's values are drawn in the empty format's size, not the placeholder's.
+    QCOMPARE(doc.line(0).format->font().size, 8);
     // Enter on the last line adds a line below and opens it; the blank line that keeps a
     // place to type stays last.
     QCOMPARE(doc.line_count(), 3);
@@ -307,6 +333,17 @@ void test_gui::close_all_stops_at_cancel() {
     QCOMPARE(w.doc_slots().slot(0).doc.get(), second);
     QCOMPARE(w.doc_slots().slot(1).doc.get(), third);
     QCOMPARE(w.tabs().count(), 2);
+
+    // Exit: Yes to saving, then the Save As dialog cancelled: nothing was saved, so nothing
+    // closes and the window stays.
+    w.show();
+    ask.questions.clear();
+    ask.answers = {prompt_answer::yes};
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(ask.questions.size(), size_t{1});
+    QCOMPARE(w.doc_slots().slot_count(), size_t{2});
+    QVERIFY(w.doc_slots().slot(0).doc->is_modified());
 }
 
 void test_gui::save_as_adds_extension() {
@@ -380,6 +417,18 @@ void test_gui::closing_during_a_run_waits_for_it() {
     QTRY_VERIFY(!w.isVisible());
     QCOMPARE(ask.questions.size(), size_t{1});
     QVERIFY(ask.questions[0].rfind("Save changes to ", 0) == 0);
+
+    // A window destroyed at once after a run began (its interrupt arrives before the walk
+    // does) still ends it without waiting for the ten-second limit.
+    auto other = std::make_unique<TForm1>(std::nullopt, &ask);
+    other->show();
+    new_endless_sheet(*other);
+    other->run_goExecute();
+    QTRY_VERIFY(other->running());
+    QElapsedTimer t;
+    t.start();
+    other.reset();
+    QVERIFY(t.elapsed() < 2000);
 }
 
 void test_gui::cmd_run_opens_and_runs_the_chained_sheet() {
@@ -492,6 +541,33 @@ void test_gui::scroll_bar_wheel_and_column_drag() {
     QCOMPARE(w.display().widths()[col_code], before + 40);
     QCOMPARE(w.doc_slots().cur_doc().col_widths()[col_code], before + 40);
     QCOMPARE(g.cell_rect(col_name, 0).left, code.right + 40);
+}
+
+void test_gui::double_click_on_a_number_opens_and_closes() {
+    QTemporaryDir dir;
+    write_file(dir.filePath(QStringLiteral("tree.txt")), "o 3 =1\r\no 1 =2\r\no 1 =3\r\n");
+    scripted_prompts ask;
+    TForm1 w(dir.filePath(QStringLiteral("tree.txt")).toStdString(), &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(settle(w));
+    const size_t open_rows = w.display().rows().rows().size();
+    QVERIFY(open_rows >= 3);
+    // Right of the number, away from the marker: a single click does nothing...
+    const mondrel::rect number = w.grid().cell_rect(col_line, 1);
+    const QPoint away(number.right - 3, (number.top + number.bottom) / 2);
+    QTest::mouseClick(w.grid().viewport(), Qt::LeftButton, {}, away);
+    QVERIFY(settle(w));
+    QCOMPARE(w.display().rows().rows().size(), open_rows);
+    // ...a double-click closes the line once (its clicks are not counted again)...
+    QTest::mouseDClick(w.grid().viewport(), Qt::LeftButton, {}, away);
+    QVERIFY(settle(w));
+    QCOMPARE(w.display().rows().rows().size(), open_rows - 2);
+    QVERIFY(!w.doc_slots().cur_doc().line(0).is_open());
+    // ...and another opens it again.
+    QTest::mouseDClick(w.grid().viewport(), Qt::LeftButton, {}, away);
+    QVERIFY(settle(w));
+    QCOMPARE(w.display().rows().rows().size(), open_rows);
 }
 
 QTEST_MAIN(test_gui)

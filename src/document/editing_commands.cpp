@@ -394,8 +394,10 @@ bool editing_commands::end_edit(end_edit_mode mode) {
     if (mode != end_edit_mode::commit_and_continue) return changed;
 
     // Enter: a block line without children gets its first child; any other line gets a
-    // following line when it ends its list or nothing but blank code follows it.
-    if (is_block_word(word)) {
+    // following line when it ends its list or nothing but blank code follows it. The line's
+    // word is the one it has now: "if x" typed into an expression line made it an IF line.
+    const int32_t now = doc_.line(i).code_word;
+    if (is_block_word(now)) {
         if (!doc_.line(i).has_children()) add_child_to(i);
         return changed;
     }
@@ -403,7 +405,7 @@ bool editing_commands::end_edit(end_edit_mode mode) {
     for (int j = i + 1; j < doc_.line_count() && rest_blank; ++j)
         rest_blank = doc_.line(j).code.empty();
     if (rest_blank || doc_.is_last_child(i))
-        add_line_after(i, word == cw_rem || word == cw_vb ? word : cw_expression);
+        add_line_after(i, now == cw_rem || now == cw_vb ? now : cw_expression);
     return changed;
 }
 

@@ -418,6 +418,18 @@ TEST(editing_commands, enter_rules) {
     }
 }
 
+TEST(editing_commands, enter_goes_by_the_word_the_typed_text_gave_the_line) {
+    command_bench b;
+    build(b.doc, {{1, 0, ""}});
+    b.editor.start(0, edit_kind::code, cw_expression);
+    b.editor.code = "if 1 > 0";
+    b.commands.end_edit(end_edit_mode::commit_and_continue);
+    ASSERT_EQ(b.doc.line(0).code_word, cw_if);
+    EXPECT_EQ(b.doc.line(0).count, 2); // a child, not a sibling
+    EXPECT_TRUE(b.editor.on);
+    EXPECT_EQ(b.editor.at, 1);
+}
+
 TEST(editing_commands, edit_without_change_records_nothing_and_cancel_keeps_the_line) {
     command_bench b;
     build(b.doc, {{1}, {1}});

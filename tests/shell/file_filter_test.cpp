@@ -32,7 +32,7 @@ TEST(FileFilter, WindowsFiltersBecomeQtFiltersWithBothCases) {
 
 TEST(FileFilter, DefaultSuffixComesFromAPlainExtensionPattern) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Codesheets|*.mdr;*.xml", "mdr"}, {"All|*.*", ""},   {"All|*", ""},
+        {"Codesheets|*.mdr;*.xml", "mdr"}, {"Mondrel file (*mdr)|*.MDR", "mdr"}, {"All|*.*", ""},   {"All|*", ""},
         {"Backups|*.mdr.bak", ""},         {"Odd|*.m?r", ""}, {"Named|sheet.mdr", ""},
     };
     for (const auto& [filter, suffix] : cases)

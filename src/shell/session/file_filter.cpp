@@ -96,7 +96,11 @@ std::string default_suffix(const file_filter& f) {
     if (p.size() < 3 || p.substr(0, 2) != "*.") return {};
     const std::string_view ext = p.substr(2);
     if (ext.find_first_of("*?[]. ") != std::string_view::npos) return {};
-    return std::string(ext);
+    // Patterns are matched in either case, but a name the program completes gets the
+    // extension in lower case, as it writes it itself (".MDR" in a filter gives ".mdr").
+    std::string lower(ext);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
 }
 
 } // namespace mondrel

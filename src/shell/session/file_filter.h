@@ -27,7 +27,7 @@ std::string qt_name_filter(const file_filter& f);
 std::string qt_name_filters(std::string_view filter);
 
 // The extension a save dialog appends to a name typed without one: that of the filter's first
-// pattern when it is a plain "*.ext", else empty.
+// pattern when it is a plain "*.ext", in lower case, else empty.
 std::string default_suffix(const file_filter& f);
 
 } // namespace mondrel

@@ -30,17 +30,32 @@ std::span<const action_spec> action_table();
 const action_spec* find_action(std::string_view name);
 
 // A menu or toolbar entry: an action name, "" for a separator, or "menu:Caption" opening a
-// submenu whose entries follow until "end".
+// submenu whose entries follow until "end". An action name may be followed by "=Caption"
+// when the menu shows the action under a caption of its own ("edit_add=&After" in the
+// "New blank line" submenu); the action's hint, shortcut, image and states still apply.
+// Read entries with read_entry rather than by hand.
 using menu_entry = std::string_view;
+
+enum class entry_kind { action, separator, submenu, submenu_end };
+struct menu_item {
+    entry_kind kind = entry_kind::separator;
+    std::string_view action;  // the action's name (kind action)
+    std::string_view caption; // the submenu's caption, or the entry's own caption for an
+                              // action ("" when the action's caption applies)
+};
+menu_item read_entry(menu_entry entry);
 struct menu_spec {
     std::string_view caption; // "&File"
     std::span<const menu_entry> entries;
 };
+// The File menu's "&Reopen" submenu holds a separator and file_reopen_clear: the window puts
+// the recent files before the separator. The View menu's "&Toolbars" submenu has no entries:
+// the window fills it with the toolbars' visibility toggles.
 std::span<const menu_spec> menu_bar();
 struct toolbar_spec {
     std::string_view name;    // "main", "run", "code_word", "syntax"
     std::string_view caption; // "Main", "Run", "Code Word", "Syntax"
-    std::span<const menu_entry> entries;
+    std::span<const menu_entry> entries; // the syntax toolbar has none: it holds a picture
 };
 std::span<const toolbar_spec> toolbars();
 std::span<const menu_entry> grid_popup();
@@ -78,7 +93,17 @@ struct action_states {
     const action_state& operator[](std::string_view name) const;
 };
 
+// The rules of update_actions. A selection that does not fit the display rows (first or last
+// below 1 or beyond `rows`, or last before first) counts as nothing selected. Read-only sheets
+// have the commands that would change them disabled; while worker_busy only run_stop and
+// file_exit (which stops the run before the window closes) act.
 action_states compute_action_states(const action_inputs& in);
+
+class mondrel_doc;
+// The code word shared by the given document lines (mrdisplay::selected_lines), or -1 when
+// they differ. Indexes outside the document are passed over; with no line left the answer is
+// the expression word 0, the word a new line gets.
+int32_t common_code_word(const mondrel_doc& doc, std::span<const int> lines);
 
 // --- the key map -------------------------------------------------------------------------
 
@@ -95,6 +120,7 @@ struct key_inputs {
     bool has_children = false;
     bool open = false;
     bool link_row = false;
+    bool read_only = false; // Delete cuts nothing from a read-only sheet
 };
 
 enum class key_effect { none, select, open_line, close_line, follow_link, cut };
@@ -105,7 +131,10 @@ struct key_result {
     int first = 0, last = 0; // rows to select when effect is select
 };
 
-// The window keeps sel_anchor and sel_moving between presses; the map updates them.
+// The window keeps sel_anchor and sel_moving between presses; the map updates them. With no
+// row selected (first outside 1..rows) a move starts from before the first row, shifted or
+// not; a stored anchor outside the rows is brought back inside them. Rows to select are
+// always within 1..rows.
 key_result apply_key(const key_inputs& in, int& sel_anchor, int& sel_moving);
 
 } // namespace mondrel

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "display/links.h"
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
 
@@ -208,6 +209,28 @@ std::vector<int> mrdisplay::selected_lines() const {
         if (lines.empty() || lines.back() != line) lines.push_back(line);
     }
     return lines;
+}
+
+bool mrdisplay::row_has_children(int row) const {
+    const display_list_item* line = line_of_row(row);
+    return line && line->count > 1;
+}
+
+bool mrdisplay::row_is_open(int row) const {
+    const display_list_item* line = line_of_row(row);
+    return line && line->has_flag(dl_open);
+}
+
+bool mrdisplay::is_link_row(int row) const {
+    const table_list_item* r = row_entry(row);
+    const display_list_item* line = line_of_row(row);
+    return r && line && !r->has_flag(row_continuation) && leading_link(line->code).found;
+}
+
+void mrdisplay::set_use_formats(bool on) {
+    if (rows_.use_formats == on) return;
+    rows_.use_formats = on;
+    if (usable()) refresh();
 }
 
 } // namespace mondrel

@@ -102,6 +102,8 @@ public:
     bool editing() const { return edit_row_ >= 0; }
     int edit_row() const { return edit_row_; }
     edit_kind editing_kind() const { return edit_kind_; }
+    // The code word chosen for the line being edited (its word until the user picks another).
+    int32_t edit_word() const { return edit_word_; }
     void start_edit(int row, edit_kind kind);
     void end_edit(end_edit_mode mode);
 
@@ -118,6 +120,17 @@ public:
     void set_code_word(int32_t word);
     void copy_format();
     void paste_format();
+    // Copy format has kept a format text: paste format has something to apply.
+    bool holds_format() const { return !copied_format_.empty(); }
+    // Puts the shown text of the selected rows' cells on the clipboard (code, name and
+    // values, tab-separated, one row a line).
+    void copy_cells();
+    // Flips the document's auto run as one undo step; turning it on does not run the sheet.
+    void toggle_auto_run();
+    // Values drawn in their formats (on) or in the plain default format (off); the rows are
+    // rebuilt at once.
+    void set_use_formats(bool on);
+    bool use_formats() const { return rows_.use_formats; }
     void edit_format(format_editor& editor);
     void convert_to_list();
     void convert_from_list();
@@ -129,6 +142,12 @@ public:
     void redo();
     // Follows the link a row's line begins with; a line without one opens or closes.
     void follow_link(int row);
+    // The row's line begins with a link (Enter on it follows the link).
+    bool is_link_row(int row) const;
+
+    // The line of a row has children / is shown open (false for a row that does not exist).
+    bool row_has_children(int row) const;
+    bool row_is_open(int row) const;
 
     // The lines of the selected rows, in row order (continuation rows count once).
     std::vector<int> selected_lines() const;

@@ -280,6 +280,30 @@ void mrdisplay::copy_format() {
     if (!lines.empty()) copied_format_ = mondrel::copy_format(*doc_, lines.front());
 }
 
+void mrdisplay::copy_cells() {
+    if (!usable() || editing()) return;
+    const int count = rows_.grid_row_count();
+    const int first = std::max(1, int(doc_->sel_first));
+    const int last = std::min(count, int(doc_->sel_last));
+    std::vector<cell_row> cells;
+    for (int r = first; r <= last; ++r) {
+        const table_list_item& row = rows_.rows()[r - 1];
+        cell_row out;
+        out.code = rows_.code(row);
+        out.name = rows_.name(row);
+        for (int k = 0; k < rows_.cell_count(row); ++k)
+            out.values.push_back(rows_.cell(row, k).text);
+        cells.push_back(std::move(out));
+    }
+    if (!cells.empty()) mondrel::copy_cells(cells, clipboard_);
+}
+
+void mrdisplay::toggle_auto_run() {
+    if (!usable()) return;
+    commands().toggle_auto_run();
+    done();
+}
+
 void mrdisplay::paste_format() {
     if (!usable()) return;
     commands().paste_format(selected_lines(), copied_format_);

@@ -1,9 +1,12 @@
 #include "shell/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,6 +15,8 @@
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -21,12 +26,15 @@
 #include "document/mondrel_doc.h"
 #include "execution/debugging.h"
 #include "execution/run_engine.h"
-#include "shell/command_table.h"
+#include "shell/command_set.h"
+#include "shell/qt_format_editor.h"
 #include "shell/qt_prompts.h"
 #include "shell/qt_text_field.h"
 #include "shell/run_controller.h"
+#include "shell/session/commands.h"
 #include "shell/session/external_links.h"
 #include "shell/string_grid.h"
+#include "shell/syntax_bar.h"
 
 namespace mondrel {
 
@@ -36,13 +44,8 @@ QString qstr(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// The Edit commands of the grid's pop-up menu, in its order ("" a separator).
-constexpr std::string_view line_menu_commands[] = {
-    "edit_cut", "edit_copy", "edit_paste",  "edit_delete",
-    "",         "edit_add",  "edit_insert", "edit_add_child",
-};
-constexpr std::string_view tab_menu_commands[] = {"file_close", "file_close_all",
-                                                  "file_close_others"};
+// Tooltips over buttons are shown on these toolbars only (and only when the option is on).
+constexpr std::string_view hinted_toolbars[] = {"main", "run"};
 
 } // namespace
 
@@ -57,7 +60,11 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, window_settings se
     set_max_loop_count(settings_.max_loop_count);
     resize(settings_.width, settings_.height);
 
+    own_format_editor_ = std::make_unique<qt_format_editor>(this);
+    format_editor_ = own_format_editor_.get();
     build_widgets();
+    build_commands();
+    build_toolbars();
     build_menus();
 
     display_ = std::make_unique<mrdisplay>(factory_, pictures_, *this, *code_field_, *name_field_,
@@ -74,6 +81,9 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, window_settings se
     slots_ = std::make_unique<document_slots>(*this, *ask_);
     slots_->start(file);
     update_actions();
+    update_edit_menu();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TForm1::update_edit_menu);
 }
 
 TForm1::~TForm1() {
@@ -125,6 +135,7 @@ void TForm1::build_widgets() {
         if (display_ && display_->editing() && !running()) display_->grid_moved();
     });
     connect(grid_, &TorbStringGrid::density_changed, this, &TForm1::screen_density_changed);
+    connect(grid_, &TorbStringGrid::font_step, this, &TForm1::change_font);
 
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel(this);
@@ -138,47 +149,92 @@ void TForm1::build_widgets() {
     statusBar()->setSizeGripEnabled(true);
 }
 
+void TForm1::build_commands() {
+    // The code word actions all go to edit_type_allExecute with their tag.
+    commands_ = new command_set(*this, source_, [](std::string_view name) {
+        return name.rfind("edit_type_", 0) == 0 || handler(name) != nullptr;
+    });
+    for (QAction* act : commands_->actions()) {
+        const std::string name = act->objectName().toStdString();
+        if (act->actionGroup() == &commands_->code_words()) {
+            const int32_t word = act->data().toInt();
+            connect(act, &QAction::triggered, this, [this, word] { edit_type_allExecute(word); });
+        } else if (command_handler run = handler(name)) {
+            connect(act, &QAction::triggered, this, [this, run] { (this->*run)(); });
+        }
+    }
+}
+
+void TForm1::build_toolbars() {
+    for (const toolbar_spec& spec : toolbars()) {
+        QToolBar* bar = commands_->make_toolbar(spec, this);
+        if (spec.name == "syntax") {
+            syntax_ = new syntax_bar(bar);
+            bar->addWidget(syntax_);
+        }
+        const bool hinted = std::find(std::begin(hinted_toolbars), std::end(hinted_toolbars),
+                                      spec.name) != std::end(hinted_toolbars);
+        for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+            button->setProperty("mondrel_hinted", hinted);
+            button->installEventFilter(this);
+        }
+        addToolBar(Qt::TopToolBarArea, bar);
+        toolbars_.emplace(std::string(spec.name), bar);
+    }
+    if (!syntax_) syntax_ = new syntax_bar(this); // a table without the syntax toolbar
+}
+
 void TForm1::build_menus() {
-    std::map<std::string_view, QMenu*> menus;
-    for (const command_row& row : command_table()) {
-        QMenu*& menu = menus[row.menu];
-        if (!menu) menu = menuBar()->addMenu(qstr(row.menu));
-        if (row.name.empty()) {
-            menu->addSeparator();
-            continue;
+    commands_->menu_made = [this](const std::string& name, QMenu& menu) {
+        if (name == "menu_reopen") {
+            reopen_menu_ = &menu;
+            menu.setObjectName(QStringLiteral("file_reopen"));
+            connect(&menu, &QMenu::aboutToShow, this, &TForm1::fill_reopen_menu);
+        } else if (name == "menu_toolbars") {
+            for (const toolbar_spec& spec : toolbars())
+                if (QToolBar* bar = toolbar(spec.name)) menu.addAction(bar->toggleViewAction());
         }
-        auto* act = new QAction(qstr(row.caption), this);
-        act->setObjectName(qstr(row.name));
-        act->setStatusTip(qstr(row.hint));
-        QList<QKeySequence> keys;
-        for (const QString& k : qstr(row.keys).split(u';', Qt::SkipEmptyParts))
-            keys.append(QKeySequence(k));
-        act->setShortcuts(keys);
-        connect(act, &QAction::triggered, this,
-                [this, handler = row.handler] { (this->*handler)(); });
-        menu->addAction(act);
-        actions_.emplace(std::string(row.name), act);
-        if (row.name == "file_open") {
-            reopen_menu_ = menu->addMenu(QStringLiteral("&Reopen"));
-            reopen_menu_->setObjectName(QStringLiteral("file_reopen"));
-            connect(reopen_menu_, &QMenu::aboutToShow, this, &TForm1::fill_reopen_menu);
-        }
+    };
+    for (const menu_spec& spec : menu_bar()) {
+        QMenu* menu = menuBar()->addMenu(qstr(spec.caption));
+        QString name = qstr(spec.caption).remove(u'&').toLower();
+        menu->setObjectName(QStringLiteral("menu_") + name);
+        commands_->fill_menu(*menu, spec.entries);
+        // The Paste item goes by the clipboard as the menu opens.
+        connect(menu, &QMenu::aboutToShow, this, &TForm1::update_edit_menu);
     }
+    if (!reopen_menu_) {
+        // The tables name no Reopen submenu: the recent files still have a place.
+        reopen_menu_ = new QMenu(QStringLiteral("&Reopen"), this);
+        reopen_menu_->setObjectName(QStringLiteral("file_reopen"));
+        connect(reopen_menu_, &QMenu::aboutToShow, this, &TForm1::fill_reopen_menu);
+    }
+    commands_->menu_made = nullptr;
     line_menu_ = new QMenu(this);
-    for (std::string_view name : line_menu_commands) {
-        if (name.empty())
-            line_menu_->addSeparator();
-        else
-            line_menu_->addAction(action(name));
-    }
+    line_menu_->setObjectName(QStringLiteral("grid_popup"));
+    commands_->fill_menu(*line_menu_, grid_popup());
     tab_menu_ = new QMenu(this);
-    for (std::string_view name : tab_menu_commands)
-        tab_menu_->addAction(action(name));
+    tab_menu_->setObjectName(QStringLiteral("tab_popup"));
+    commands_->fill_menu(*tab_menu_, mondrel::tab_popup());
 }
 
 QAction* TForm1::action(std::string_view name) const {
-    auto it = actions_.find(name);
-    return it == actions_.end() ? nullptr : it->second;
+    return commands_ ? commands_->action(name) : nullptr;
+}
+
+QToolBar* TForm1::toolbar(std::string_view name) const {
+    auto it = toolbars_.find(name);
+    return it == toolbars_.end() ? nullptr : it->second;
+}
+
+void TForm1::set_format_editor(format_editor* editor) {
+    format_editor_ = editor ? editor : own_format_editor_.get();
+}
+
+void TForm1::set_hints(bool status_line, bool toolbar) {
+    settings_.status_line_hints = status_line;
+    settings_.toolbar_hints = toolbar;
+    if (!status_line) panels_[2]->clear();
 }
 
 bool TForm1::running() const {
@@ -212,27 +268,56 @@ void TForm1::update_actions() {
         if (windowTitle() != title) setWindowTitle(title);
         update_tabs();
     }
-    const bool read_only = slots_->slot_count() == 0 || slots_->cur_doc().read_only;
-    for (const command_row& row : command_table()) {
-        if (row.name.empty()) continue;
-        bool on = true;
-        switch (row.need) {
-        case command_need::idle:
-            on = !busy;
-            break;
-        case command_need::editable:
-            on = !busy && !read_only;
-            break;
-        case command_need::running:
-            on = busy;
-            break;
-        case command_need::always:
-            break;
+    action_inputs in;
+    in.worker_busy = busy;
+    in.run = busy ? sheet_run_state::running : sheet_run_state::idle;
+    mondrel_doc* doc = display_ ? display_->document() : nullptr;
+    if (!busy && doc && slots_->slot_count() > 0) {
+        if (const Tdoc_slot* slot = slot_of(*doc); slot && slot->engine) {
+            switch (slot->engine->state()) {
+            case run_state::idle:
+                in.run = sheet_run_state::idle;
+                break;
+            case run_state::running:
+                in.run = sheet_run_state::running;
+                break;
+            case run_state::paused:
+                in.run = sheet_run_state::paused;
+                break;
+            }
         }
-        action(row.name)->setEnabled(on);
+        in.read_only = doc->read_only;
+        in.rows = display_->rows().grid_row_count();
+        in.first = in.rows > 0 ? doc->sel_first : -1;
+        in.last = in.rows > 0 ? doc->sel_last : -1;
+        in.editing = display_->editing();
+        in.edit_word = display_->edit_word();
+        const std::vector<int> lines = display_->selected_lines();
+        in.common_word = common_code_word(*doc, lines);
+        in.copied_format = display_->holds_format();
+        in.can_undo = doc->history().undo_count() > 0;
+        in.can_redo = doc->history().redo_count() > 0;
+        in.auto_running = doc->auto_running;
+    } else if (slots_->slot_count() == 0) {
+        in.read_only = true;
     }
+    in.use_formats = display_ ? display_->use_formats() : true;
+    const action_states states = compute_action_states(in);
+    commands_->apply(states);
+    if (!states.keep_syntax && !busy) show_syntax(states.syntax_word);
+    update_edit_menu();
     doc_tabs_->setEnabled(!busy);
-    reopen_menu_->setEnabled(!busy && !slots_->recent_files().empty());
+    reopen_menu_->setEnabled(!busy);
+}
+
+void TForm1::show_syntax(int32_t word) {
+    syntax_->show_word(word, display_->painter(), devicePixelRatioF());
+}
+
+void TForm1::update_edit_menu() {
+    if (!commands_) return;
+    const QString text = QGuiApplication::clipboard()->text().left(500);
+    commands_->set_clipboard_has_text(!text.isEmpty());
 }
 
 void TForm1::update_tabs() {
@@ -271,13 +356,19 @@ void TForm1::tab_changed(int index) {
 // status tips would hide the panels while they show).
 bool TForm1::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        show_hint(static_cast<QStatusTipEvent*>(event)->tip().toStdString());
+        // A menu or toolbar item highlighted shows its hint; leaving it clears the panel.
+        if (settings_.status_line_hints)
+            show_hint(static_cast<QStatusTipEvent*>(event)->tip().toStdString());
         return true;
     }
     return QMainWindow::event(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const QVariant hinted = watched->property("mondrel_hinted");
+        if (hinted.isValid() && !(hinted.toBool() && settings_.toolbar_hints)) return true;
+    }
     if (watched == doc_tabs_ && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
@@ -318,6 +409,7 @@ void TForm1::show_hint(std::string_view hint) {
 void TForm1::line_popup(int x, int y) {
     if (running()) return;
     update_actions();
+    update_edit_menu();
     line_menu_->popup(grid_->viewport()->mapToGlobal(QPoint(x, y)));
 }
 
@@ -393,11 +485,12 @@ void TForm1::screen_density_changed() {
 
 // --- runs --------------------------------------------------------------------------------
 
-void TForm1::request_run(int chain_depth) {
+void TForm1::request_run(int chain_depth, run_kind kind) {
     if (running() || slots_->slot_count() == 0) return;
     const bool queued = requested_ != nullptr;
     requested_ = slots_->current().engine.get();
     requested_depth_ = chain_depth;
+    requested_kind_ = kind;
     // A run asked for in the middle of a command (the commit of an edit that adds a line
     // next) starts when the command is over, so the command never meets a running sheet.
     if (!queued) QTimer::singleShot(0, this, &TForm1::start_requested_run);
@@ -417,7 +510,18 @@ void TForm1::start_requested_run() {
         show_document(doc);
         display_->detach_from_document();
     }
-    runs_->start(*engine, requested_depth_);
+    switch (requested_kind_) {
+    case run_kind::all:
+        runs_->start(*engine, requested_depth_);
+        break;
+    case run_kind::step_over:
+        runs_->start_step(*engine, step_kind::over);
+        break;
+    case run_kind::step_into:
+        runs_->start_step(*engine, step_kind::into);
+        break;
+    }
+    requested_kind_ = run_kind::all;
     grid_->set_locked(true);
     update_actions();
 }
@@ -448,147 +552,6 @@ void TForm1::run_finished(run_engine* engine) {
         const int depth = engine->chain_depth() + 1;
         if (slots_->load_file(target.lexically_normal().string())) request_run(depth);
     }
-}
-
-// --- commands ----------------------------------------------------------------------------
-
-void TForm1::file_newExecute() {
-    end_edit_accepting();
-    slots_->file_new();
-}
-
-void TForm1::file_openExecute() {
-    end_edit_accepting();
-    slots_->file_open();
-}
-
-// The recent files, newest first, numbered for the keyboard; chosen, one opens in a tab of
-// its own.
-void TForm1::fill_reopen_menu() {
-    reopen_menu_->clear();
-    int n = 0;
-    for (const std::string& name : slots_->recent_files()) {
-        ++n;
-        QString caption = qstr(name);
-        caption.replace(u'&', QStringLiteral("&&"));
-        if (n <= 9) caption = QStringLiteral("&%1 %2").arg(n).arg(caption);
-        QAction* act = reopen_menu_->addAction(caption);
-        connect(act, &QAction::triggered, this, [this, name] {
-            if (busy()) return;
-            end_edit_accepting();
-            slots_->load_file(name);
-        });
-    }
-}
-
-void TForm1::file_saveExecute() {
-    end_edit_accepting();
-    slots_->file_save();
-}
-
-void TForm1::file_save_asExecute() {
-    end_edit_accepting();
-    slots_->file_save_as();
-}
-
-void TForm1::file_save_allExecute() {
-    end_edit_accepting();
-    slots_->file_save_all();
-}
-
-void TForm1::file_closeExecute() {
-    end_edit_accepting();
-    slots_->close_file();
-}
-
-void TForm1::file_close_allExecute() {
-    end_edit_accepting();
-    slots_->close_all_files();
-}
-
-void TForm1::file_close_othersExecute() {
-    end_edit_accepting();
-    slots_->close_all_other_files();
-}
-
-void TForm1::file_exitExecute() {
-    end_edit_accepting();
-    close();
-}
-
-void TForm1::edit_undoExecute() {
-    display_->undo();
-    update_actions();
-}
-
-void TForm1::edit_redoExecute() {
-    display_->redo();
-    update_actions();
-}
-
-void TForm1::edit_cutExecute() {
-    display_->cut();
-    update_actions();
-}
-
-void TForm1::edit_copyExecute() {
-    display_->copy();
-}
-
-void TForm1::edit_pasteExecute() {
-    display_->paste();
-    update_actions();
-}
-
-void TForm1::edit_deleteExecute() {
-    display_->delete_selection();
-    update_actions();
-}
-
-void TForm1::edit_addExecute() {
-    end_edit_accepting();
-    display_->add_line(0);
-}
-
-void TForm1::edit_insertExecute() {
-    end_edit_accepting();
-    display_->insert_line();
-}
-
-void TForm1::edit_add_childExecute() {
-    end_edit_accepting();
-    display_->add_child_line();
-}
-
-void TForm1::run_goExecute() {
-    end_edit_accepting();
-    request_run();
-}
-
-void TForm1::run_stopExecute() {
-    runs_->interrupt();
-}
-
-void TForm1::run_resetExecute() {
-    end_edit_accepting();
-    slots_->current().engine->reset();
-    show_document(slots_->cur_doc());
-    update_actions();
-}
-
-void TForm1::help_topicsExecute() {
-    end_edit_accepting();
-    slots_->load_ifile("Help", ifile_own_tab | ifile_page_name);
-}
-
-void TForm1::help_examplesExecute() {
-    end_edit_accepting();
-    slots_->load_ifile("Examples", ifile_own_tab | ifile_page_name);
-}
-
-void TForm1::help_welcomeExecute() {
-    end_edit_accepting();
-    slots_->load_ifile("Welcome", ifile_own_tab | ifile_page_name);
 }
 
 // --- shutdown ------------------------------------------------------------------------------

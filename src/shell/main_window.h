@@ -1,17 +1,19 @@
 #pragma once
-// The main window: the tab strip of open codesheets above the sheet grid, the menu bar built
-// from the command table, and the status bar. It assembles the parts and forwards: the slots
-// (document_slots) own the sheets and the file commands, the display object (mrdisplay) the
-// rows and everything done in the grid, the run controller the runs. The window binds them to
-// widgets and keeps the sheet away from the user while a run is in progress.
+// The main window: the tab strip of open codesheets above the sheet grid, the menu bar and the
+// toolbars built from the command tables (commands.h), and the status bar. It assembles the parts
+// and forwards: the slots (document_slots) own the sheets and the file commands, the display object
+// (mrdisplay) the rows and everything done in the grid, the run controller the runs. The window
+// binds them to widgets and keeps the sheet away from the user while a run is in progress.
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "display/grid_ports.h"
 #include "display/picture_library.h"
@@ -24,19 +26,24 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTabBar;
+class QToolBar;
 
 namespace mondrel {
 
 class TorbStringGrid;
+class command_set;
+class format_editor;
 class mrdisplay;
 class qt_text_field;
 class run_controller;
 class run_engine;
+class syntax_bar;
 
 // The settings the window starts with, until the options are read from the settings store.
 struct window_settings {
     int font_increment = 0;
     bool status_line_hints = true;
+    bool toolbar_hints = true; // tooltips over the main and run toolbars' buttons
     int max_loop_count = 1000;
     int width = 800;
     int height = 600;
@@ -69,6 +76,17 @@ public:
     bool busy() const { return running() || requested_ != nullptr; }
     // The action of a command ("file_new", "run_go", ...), nullptr when there is none.
     QAction* action(std::string_view name) const;
+    command_set& commands() { return *commands_; }
+    // A toolbar by its name in the table ("main", "run", "code_word", "syntax").
+    QToolBar* toolbar(std::string_view name) const;
+    syntax_bar& syntax() { return *syntax_; }
+    QMenu& grid_menu() { return *line_menu_; }
+    QMenu& tab_menu() { return *tab_menu_; }
+    int font_increment() const { return settings_.font_increment; }
+    // The format editor of Edit Format (nullptr: the window's own input box again).
+    void set_format_editor(format_editor* editor);
+    // Hints on the status bar and tooltips over the main and run toolbars (the options).
+    void set_hints(bool status_line, bool toolbar);
 
     // --- display_host ------------------------------------------------------------------
     void update_actions() override;
@@ -89,7 +107,10 @@ public:
     void select_rows(int first, int last) override;
     void run_all() override;
 
-    // --- the commands (handlers of the command table) -----------------------------------
+    // --- the commands (handlers of the action table) ---------------------------------------
+    using command_handler = void (TForm1::*)();
+    // The handler of an action, nullptr when the window has none (yet).
+    static command_handler handler(std::string_view action_name);
     void file_newExecute();
     void file_openExecute();
     void file_saveExecute();
@@ -108,12 +129,36 @@ public:
     void edit_addExecute();
     void edit_insertExecute();
     void edit_add_childExecute();
+    void edit_select_allExecute();
+    void edit_okExecute();
+    void edit_cancelExecute();
+    void edit_formatExecute();
+    void edit_copy_formatExecute();
+    void edit_paste_formatExecute();
+    void edit_copy_cellsExecute();
+    void edit_convert_to_listExecute();
+    void edit_convert_from_listExecute();
+    void edit_type_allExecute(int32_t word);
+    void file_reopen_clearExecute();
+    void run_gogoExecute();
     void run_goExecute();
+    void run_step_overExecute();
+    void run_step_intoExecute();
     void run_stopExecute();
     void run_resetExecute();
+    void run_breakpointExecute();
+    void run_clearExecute();
+    void view_toggle_formattingExecute();
+    void view_collapse_allExecute();
+    void view_expand_allExecute();
+    void view_increase_fontExecute();
+    void view_decrease_fontExecute();
+    void help_aboutExecute();
     void help_topicsExecute();
     void help_examplesExecute();
     void help_welcomeExecute();
+    // The Paste items of the Edit menu and the grid's pop-up follow the clipboard.
+    void update_edit_menu();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,15 +166,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a requested run does once it starts.
+    enum class run_kind { all, step_over, step_into };
+
     void build_widgets();
+    void build_commands();
     void build_menus();
+    void build_toolbars();
     void fill_reopen_menu();
+    void change_font(int step);
+    void show_syntax(int32_t word);
     void update_tabs();
     void end_edit_accepting();
     Tdoc_slot* slot_of(const mondrel_doc& doc);
     Tdoc_slot* slot_of(const run_engine& engine);
     // Runs: asked for (possibly in the middle of a command), started once the command is over.
-    void request_run(int chain_depth = 0);
+    void request_run(int chain_depth = 0, run_kind kind = run_kind::all);
     void start_requested_run();
     void run_finished(run_engine* engine);
     void tab_changed(int index);
@@ -151,9 +203,14 @@ private:
     qt_text_field* code_field_ = nullptr;
     qt_text_field* name_field_ = nullptr;
     QMenu* reopen_menu_ = nullptr;
+    std::vector<QAction*> recent_items_; // the recent files in the Reopen menu
     QMenu* line_menu_ = nullptr;
     QMenu* tab_menu_ = nullptr;
-    std::map<std::string, QAction*, std::less<>> actions_;
+    command_set* commands_ = nullptr;
+    std::map<std::string, QToolBar*, std::less<>> toolbars_;
+    syntax_bar* syntax_ = nullptr;
+    std::unique_ptr<format_editor> own_format_editor_;
+    format_editor* format_editor_ = nullptr;
 
     std::unique_ptr<mrdisplay> display_;
     std::unique_ptr<document_slots> slots_;
@@ -162,6 +219,7 @@ private:
     bool changing_tabs_ = false;      // the window itself is setting the tab strip
     run_engine* requested_ = nullptr; // the engine a requested run is for
     int requested_depth_ = 0;
+    run_kind requested_kind_ = run_kind::all;
     bool close_after_run_ = false;
     bool enter_after_run_ = false; // Enter was pressed in an editor while a run was going on
 };

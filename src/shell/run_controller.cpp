@@ -28,14 +28,22 @@ run_controller::~run_controller() {
 }
 
 bool run_controller::start(run_engine& engine, int chain_depth) {
+    return launch(engine, [&engine, chain_depth] { engine.run_all(chain_depth); });
+}
+
+bool run_controller::start_step(run_engine& engine, step_kind kind) {
+    return launch(engine, [&engine, kind] { engine.step(kind); });
+}
+
+bool run_controller::launch(run_engine& engine, std::function<void()> work) {
     if (engine_) return false;
     if (worker_.joinable()) worker_.join();
     engine_ = &engine;
     failed_ = false;
     worker_running_ = true;
-    worker_ = std::thread([this, &engine, chain_depth] {
+    worker_ = std::thread([this, work = std::move(work)] {
         try {
-            engine.run_all(chain_depth);
+            work();
         } catch (const std::exception&) {
             // The engine keeps errors of lines on the lines; what escapes it is a failure of
             // the run itself (memory), reported by the window.

@@ -11,11 +11,14 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <thread>
 
 namespace mondrel {
 
 class run_engine;
+enum class step_kind : uint8_t;
 
 class run_controller : public QObject {
     Q_OBJECT
@@ -36,6 +39,9 @@ public:
     // Starts engine.run_all(chain_depth) on the worker. False (and nothing started) while
     // another run is in progress.
     bool start(run_engine& engine, int chain_depth = 0);
+    // Starts engine.step(kind) on the worker, as start does a whole run: a step over a loop
+    // may take as long as a run, and Stop ends it the same way.
+    bool start_step(run_engine& engine, step_kind kind);
     // Asks the run in progress to stop; it ends at the next line (a script call in progress
     // fails at once). Nothing when no run is in progress.
     void interrupt();
@@ -49,6 +55,7 @@ Q_SIGNALS:
     void finished(mondrel::run_engine* engine);
 
 private:
+    bool launch(run_engine& engine, std::function<void()> work);
     void worker_done();
 
     std::thread worker_;

@@ -9,8 +9,10 @@
 #include <algorithm>
 
 #include "display/mrdisplay.h"
+#include "document/mondrel_doc.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_pictures.h"
+#include "shell/session/commands.h"
 
 namespace mondrel {
 
@@ -396,9 +398,18 @@ void TorbStringGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TorbStringGrid::wheelEvent(QWheelEvent* event) {
-    // Ctrl with the wheel is a command of the window (the font size), not a row move.
+    // Ctrl with the wheel is the text size, a command of the window, not a row move.
     if (event->modifiers() & Qt::ControlModifier) {
-        event->ignore();
+        event->accept();
+        font_rest_ += event->angleDelta().y();
+        while (font_rest_ >= notch) {
+            font_rest_ -= notch;
+            Q_EMIT font_step(1);
+        }
+        while (font_rest_ <= -notch) {
+            font_rest_ += notch;
+            Q_EMIT font_step(-1);
+        }
         return;
     }
     event->accept();
@@ -421,40 +432,88 @@ void TorbStringGrid::wheelEvent(QWheelEvent* event) {
 
 // --- keys ------------------------------------------------------------------------------------
 
-void TorbStringGrid::move_selection(int key, bool extend) {
-    const int last = row_count() - 1;
-    if (last < 1) return;
-    const int page = std::max(visible_rows() - 1, 1);
-    int from = extend ? moving_ : sel_first_;
-    if (!extend && key == Qt::Key_Down) from = sel_last_;
-    int to = from;
+namespace {
+
+grid_key grid_key_of(int key) {
     switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return grid_key::enter;
     case Qt::Key_Up:
-        to = from - 1;
-        break;
+        return grid_key::up;
     case Qt::Key_Down:
-        to = from + 1;
-        break;
+        return grid_key::down;
     case Qt::Key_PageUp:
-        to = from - page;
-        break;
+        return grid_key::page_up;
     case Qt::Key_PageDown:
-        to = from + page;
-        break;
-    case Qt::Key_Home:
-        to = 1;
-        break;
-    case Qt::Key_End:
-        to = last;
-        break;
+        return grid_key::page_down;
+    case Qt::Key_Right:
+        return grid_key::right;
+    case Qt::Key_Left:
+        return grid_key::left;
+    case Qt::Key_Delete:
+        return grid_key::del;
     default:
-        return;
+        return grid_key::other;
     }
-    to = std::clamp(to, 1, last);
-    if (!extend) anchor_ = to;
-    moving_ = to;
-    display_->select_rows(std::min(anchor_, moving_), std::max(anchor_, moving_));
-    display_->show_row(moving_);
+}
+
+} // namespace
+
+bool TorbStringGrid::apply_key_map(QKeyEvent* event) {
+    const grid_key key = grid_key_of(event->key());
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    // Only the plain key and the key with Shift belong to the map; Ctrl+Up and the like go
+    // on to the shortcuts.
+    if (key == grid_key::other || (mods & ~Qt::ShiftModifier) != 0) return false;
+    key_inputs in;
+    in.key = key;
+    in.shift = (mods & Qt::ShiftModifier) != 0;
+    in.editing = display_->editing();
+    in.first = sel_first_;
+    in.last = sel_last_;
+    in.rows = row_count() - 1;
+    in.visible = visible_rows();
+    in.has_children = display_->row_has_children(sel_first_);
+    in.open = display_->row_is_open(sel_first_);
+    in.link_row = display_->is_link_row(sel_first_);
+    in.read_only = !display_->document() || display_->document()->read_only;
+    const key_result r = apply_key(in, anchor_, moving_);
+    switch (r.effect) {
+    case key_effect::none:
+        break;
+    case key_effect::select:
+        display_->select_rows(r.first, r.last);
+        // A range grows at its moving end: that end is the one to see.
+        display_->show_row(in.shift ? std::clamp(moving_, r.first, r.last) : r.first);
+        break;
+    case key_effect::open_line:
+        display_->open_list();
+        break;
+    case key_effect::close_line:
+        display_->close_list();
+        break;
+    case key_effect::follow_link:
+        display_->follow_link(sel_first_);
+        break;
+    case key_effect::cut:
+        display_->cut();
+        break;
+    }
+    return r.consumed;
+}
+
+bool TorbStringGrid::event(QEvent* event) {
+    // The key map comes before the window's shortcuts: a key it takes is no shortcut here.
+    if (event->type() == QEvent::ShortcutOverride && display_ && !locked_ && !display_->editing()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (grid_key_of(key->key()) != grid_key::other && (mods & ~Qt::ShiftModifier) == 0) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
 }
 
 void TorbStringGrid::keyPressEvent(QKeyEvent* event) {
@@ -467,19 +526,23 @@ void TorbStringGrid::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    if (apply_key_map(event)) return;
+    const int rows = row_count() - 1;
     switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
     case Qt::Key_Home:
     case Qt::Key_End:
-        if (display_->editing()) display_->end_edit(end_edit_mode::commit);
-        move_selection(key, event->modifiers() & Qt::ShiftModifier);
+        // Not in the map: the first or the last row alone.
+        if (!display_->editing() && rows >= 1) {
+            const int row = key == Qt::Key_Home ? 1 : rows;
+            anchor_ = moving_ = row;
+            display_->select_rows(row, row);
+            display_->show_row(row);
+        }
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!display_->editing() && sel_first_ >= 1 && sel_first_ < row_count())
+        // Enter on a row that is no link opens its code for editing.
+        if (!display_->editing() && sel_first_ >= 1 && sel_first_ <= rows)
             display_->start_edit(sel_first_, edit_kind::code);
         return;
     default:

@@ -1,9 +1,9 @@
 #pragma once
 // The sheet grid: a scroll area that shows the display object's grid model (the header row
 // fixed at the top, rows of their own heights, the display's column widths) by letting the
-// display draw every visible cell, and hands the mouse, the wheel and the few keys it knows
-// to the display. It decides nothing about the sheet itself: hit zones, hints, clicks and
-// editing are the display's.
+// display draw every visible cell, and hands the mouse and the wheel to the display. Keys go
+// through the key map (commands.h) before the window's shortcuts see them. It decides nothing
+// about the sheet itself: hit zones, hints, clicks, editing and the keys' rules are elsewhere.
 //
 // Vertical scrolling is by rows (the scroll bar's value is the top row), horizontal by pixels.
 // While the grid is locked (a run is in progress) it still paints and scrolls, but no click,
@@ -59,6 +59,8 @@ public:
 Q_SIGNALS:
     // Esc on the grid (stops a run in progress).
     void escape_pressed();
+    // Ctrl with the wheel: the text size one step up (1) or down (-1) per notch.
+    void font_step(int step);
     // The top row or the horizontal offset changed (editors follow their cells).
     void scrolled();
     // The grid moved to a screen of another pixel density: row pictures are painted anew, and
@@ -75,6 +77,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -85,7 +88,9 @@ private:
     int border_at(int x) const;
     void update_scroll_bars();
     void follow_screen_density();
-    void move_selection(int key, bool extend);
+    // The keys that move the selection, open and close lines, follow links and cut, when no
+    // line is being edited (commands.h apply_key). True when the map took the key.
+    bool apply_key_map(QKeyEvent* event);
     void drag_selection_to(int row);
     void set_cursor_shape();
 
@@ -95,7 +100,9 @@ private:
     std::unique_ptr<qt_canvas> surface_; // the viewport's picture, redrawn on each paint
     bool locked_ = false;
     int sel_first_ = 1, sel_last_ = 1;
-    int anchor_ = 1, moving_ = 1; // range selection: where it began, where it ends now
+    // Range selection: where it began, where it ends now (the window's sel_anchor and
+    // sel_moving; the key map keeps them between presses).
+    int anchor_ = 1, moving_ = 1;
     // The pointer: cell at the last move, whether a button is held, and what it is doing.
     int mouse_col_ = -1, mouse_row_ = -1, mouse_x_ = 0, mouse_y_ = 0;
     bool mouse_released_ = true;
@@ -106,6 +113,7 @@ private:
     std::vector<int> resize_widths_;
     bool link_cursor_ = false;
     int wheel_rest_ = 0; // angle delta not yet a whole notch
+    int font_rest_ = 0;  // the same for Ctrl with the wheel
     int last_visible_rows_ = 0;
 };
 

@@ -227,11 +227,20 @@ void test_gui::startup_opens_file_in_second_tab() {
     auto* reopen = w.findChild<QMenu*>(QStringLiteral("file_reopen"));
     QVERIFY(reopen);
     QMetaObject::invokeMethod(reopen, "aboutToShow");
-    QCOMPARE(reopen->actions().size(), 1);
+    // The recent file, then the separator and Clear.
+    QCOMPARE(reopen->actions().size(), 3);
     QVERIFY(reopen->actions()[0]->text().endsWith(QStringLiteral("sum.txt")));
+    QVERIFY(reopen->actions()[1]->isSeparator());
+    QCOMPARE(reopen->actions()[2], w.action("file_reopen_clear"));
     reopen->actions()[0]->trigger();
     QVERIFY(settle(w));
     QCOMPARE(tab_texts(w), (std::vector<std::string>{"Welcome", "sum.txt"}));
+    // Shown again, the list is not doubled; Clear empties it.
+    QMetaObject::invokeMethod(reopen, "aboutToShow");
+    QCOMPARE(reopen->actions().size(), 3);
+    w.action("file_reopen_clear")->trigger();
+    QVERIFY(w.doc_slots().recent_files().empty());
+    QCOMPARE(reopen->actions().size(), 2);
 
     // A file that cannot be opened leaves the Welcome tab alone.
     TForm1 missing(dir.filePath(QStringLiteral("none.mdr")).toStdString(), &ask);

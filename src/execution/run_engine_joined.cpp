@@ -124,7 +124,8 @@ bool run_engine::plain_run_current(int i, const plain_run& run) const {
         }
         k += size;
     }
-    if (run.decides) return true;
+    // The deciding line ends the call: a breakpoint set on it since must stop the walk there.
+    if (run.decides) return !doc_.line(end).has_flag(flag_breakpoint);
     const int head = i + run.last;
     if (run.loop.line) {
         const int p = tree.parent_of(head);

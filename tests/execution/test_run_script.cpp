@@ -367,6 +367,27 @@ TEST(ScriptRun, StepIntoAVbBlockHeadRunsTheWholeBlock) {
     EXPECT_EQ(test::value0(f.doc, 4), 8);
 }
 
+// Plain lines joined with the FOR, IF or WHILE line after them into one call are made again
+// when that line gets a breakpoint: the run stops before it.
+TEST(ScriptRun, BreakpointOnADecidingLineAfterAJoinedRun) {
+    for (int32_t word : {cw_for, cw_if, cw_while}) {
+        const std::string code = word == cw_for ? "1 to 4" : word == cw_if ? "s = 0" : "s < 0";
+        real_fixture f({{0, cw_expression, "s", "0"},
+                        {0, cw_expression, "t", "s+1"},
+                        {0, word, "i", code},
+                        {1, cw_expression, "", "s*2"},
+                        {0, cw_expression, "after", "s+1000"},
+                        {0, cw_expression, "", ""}});
+        f.run->run_all();
+        ASSERT_EQ(f.run->state(), run_state::idle) << word;
+        toggle_breakpoint(f.doc, 2);
+        f.run->run_all();
+        EXPECT_EQ(f.run->state(), run_state::paused) << word;
+        EXPECT_EQ(f.run->current_line(), 2) << word;
+        EXPECT_EQ(test::value0(f.doc, 1), 1) << word;
+    }
+}
+
 TEST(ScriptRun, GlobalsReachTheScriptByReference) {
     real_fixture f({{0, cw_let, "", "total=total+rate"}, {0, cw_expression, "t", "total"}});
     f.globals.add("total");

@@ -178,6 +178,9 @@ void TForm1::build_toolbars() {
             button->setProperty("mondrel_hinted", hinted);
             button->installEventFilter(this);
         }
+        // The code word and syntax bars start on a row of their own: one row would not
+        // hold them all in a window of ordinary width.
+        if (spec.name == "code_word") addToolBarBreak(Qt::TopToolBarArea);
         addToolBar(Qt::TopToolBarArea, bar);
         toolbars_.emplace(std::string(spec.name), bar);
     }

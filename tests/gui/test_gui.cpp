@@ -26,6 +26,7 @@
 
 #include "display/mrdisplay.h"
 #include "document/mondrel_doc.h"
+#include "gui_support.h"
 #include "pages/xml_ifile.h"
 #include "shell/main_window.h"
 #include "shell/qt_text_field.h"
@@ -33,55 +34,15 @@
 #include "shell/string_grid.h"
 
 using namespace mondrel;
+using namespace mondrel::test;
 
 namespace {
-
-// Answers the window's questions from a list, and records them.
-class scripted_prompts : public prompts {
-public:
-    std::deque<prompt_answer> answers;
-    std::deque<std::string> file_names;
-    std::vector<std::string> questions;
-
-    prompt_answer ask(std::string_view text, std::string_view, prompt_buttons buttons,
-                      prompt_icon) override {
-        questions.emplace_back(text);
-        if (answers.empty())
-            return buttons == prompt_buttons::yes_no_cancel ? prompt_answer::cancel
-                                                            : prompt_answer::no;
-        const prompt_answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> open_file_name(std::string_view) override { return next_name(); }
-    std::optional<std::string> save_file_name(std::string_view, std::string_view) override {
-        return next_name();
-    }
-
-private:
-    std::optional<std::string> next_name() {
-        if (file_names.empty()) return std::nullopt;
-        std::string n = file_names.front();
-        file_names.pop_front();
-        return n;
-    }
-};
 
 std::vector<std::string> tab_texts(TForm1& w) {
     std::vector<std::string> out;
     for (int i = 0; i < w.tabs().count(); ++i)
         out.push_back(w.tabs().tabText(i).toStdString());
     return out;
-}
-
-QPoint cell_centre(TForm1& w, int column, int row) {
-    w.display().show_row(row);
-    const rect r = w.grid().cell_rect(column, row);
-    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
-void click_cell(TForm1& w, int column, int row, Qt::KeyboardModifiers mods = {}) {
-    QTest::mouseClick(w.grid().viewport(), Qt::LeftButton, mods, cell_centre(w, column, row));
 }
 
 // The first grid row whose line's code begins with the link escape to `target`.
@@ -103,15 +64,6 @@ std::vector<std::string> codes(const mondrel_doc& doc) {
     return out;
 }
 
-// Until no run is asked for or in progress.
-bool settle(TForm1& w, int ms = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (w.busy() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return !w.busy();
-}
-
 // A new sheet of its own with one added line: modified, nothing running.
 void new_modified_sheet(TForm1& w) {
     w.file_newExecute();
@@ -119,12 +71,6 @@ void new_modified_sheet(TForm1& w) {
     w.display().end_edit(end_edit_mode::cancel);
     QVERIFY(settle(w));
     QVERIFY(w.doc_slots().cur_doc().is_modified());
-}
-
-void write_file(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
 }
 
 // A new sheet whose first line is an endless VB loop, auto run off, nothing running.

@@ -295,6 +295,16 @@ TEST(CommandStates, WhileTheWorkerRunsOnlyStopAndExitAct) {
     EXPECT_FALSE(on(compute_action_states(idle), "run_stop"));
 }
 
+// Before the first operation: a fresh window's states.
+TEST(CommandStates, StartingStates) {
+    const action_states s = compute_action_states(action_inputs{});
+    EXPECT_FALSE(on(s, "edit_ok"));
+    EXPECT_TRUE(s["view_toggle_formatting"].checked);
+    EXPECT_FALSE(s["run_gogo"].checked);
+    EXPECT_TRUE(on(s, "run_go"));
+    EXPECT_FALSE(on(s, "run_step_over"));
+}
+
 TEST(CommandStates, UnknownNameReadsAsDisabled) {
     const action_states s = compute_action_states(selection_of(1));
     EXPECT_FALSE(s["no_such_action"].enabled);

@@ -70,7 +70,8 @@ const expected_action expected[] = {
     {"edit_insert", "Insert", "", "Insert a blank line in front of the currently selected line."},
     {"edit_ok", "OK", "", "Accept the changes made to the current line."},
     {"edit_cancel", "Cancel", "", "Reject the changes made to the current line."},
-    {"edit_format", "Edit Format", "", "Change the format of the data cells of the selected lines. "},
+    {"edit_format", "Edit Format", "",
+     "Change the format of the data cells of the selected lines. "},
     {"edit_copy_format", "Copy Format", "",
      "Copy the data cell formatting of the currently selected rows to the clipboard."},
     {"edit_paste_format", "Paste Format", "",
@@ -94,7 +95,8 @@ const expected_action expected[] = {
     {"edit_type_for", "FOR", "", "Code word: FOR loop"},
     {"edit_type_arr", "ARR", "", "Code word: ARR - declare a dynamic array of values"},
     {"edit_type_cmd", "CMD", "", "Code word: CMD - system commands"},
-    {"run_gogo", "Auto Run", "", "Execute the Go command after every change to the active codesheet."},
+    {"run_gogo", "Auto Run", "",
+     "Execute the Go command after every change to the active codesheet."},
     {"run_go", "Go", "F9", "Execute all the lines in the active codesheet."},
     {"run_stop", "Stop", "Esc", "Stop the run in progress."},
     {"run_step_over", "Step", "F8", "Step over."},
@@ -149,7 +151,7 @@ TEST(ActionTable, CodeWordActionsCarryTheirWordAndOthersNone) {
 }
 
 TEST(ActionTable, NamesCategoriesAndImagesAreKnown) {
-    const std::set<std::string_view> categories{"File", "Edit", "Edit_type", "Run",
+    const std::set<std::string_view> categories{"File", "Edit",  "Edit_type", "Run",
                                                 "View", "Tools", "Help"};
     std::set<std::string> images;
     for (std::string_view n : image_set_names()) {
@@ -217,7 +219,8 @@ void check_entries(std::string_view where, std::span<const menu_entry> entries,
     const auto take_letter = [&](std::string_view caption) {
         const size_t amp = caption.find('&');
         if (!mnemonics || amp == std::string_view::npos || amp + 1 >= caption.size()) return;
-        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(caption[amp + 1])));
+        const char c =
+            static_cast<char>(std::tolower(static_cast<unsigned char>(caption[amp + 1])));
         EXPECT_TRUE(letters.back().insert(c).second) << "mnemonic " << c << " twice: " << caption;
     };
     for (menu_entry e : entries) {

@@ -44,11 +44,21 @@ constexpr selection_rule selection_rules[] = {
 // lines and Auto Run are no edits and stay on; the document refuses the edits below on its own
 // as well.
 constexpr std::string_view sheet_changes[] = {
-    "edit_undo",        "edit_redo",          "edit_cut",
-    "edit_paste",       "edit_delete",        "edit_add",
-    "edit_add_child",   "edit_insert",        "edit_format",
-    "edit_paste_format", "edit_convert_to_list", "edit_convert_from_list",
-    "file_save",        "file_save_as",       "file_properties",
+    "edit_undo",
+    "edit_redo",
+    "edit_cut",
+    "edit_paste",
+    "edit_delete",
+    "edit_add",
+    "edit_add_child",
+    "edit_insert",
+    "edit_format",
+    "edit_paste_format",
+    "edit_convert_to_list",
+    "edit_convert_from_list",
+    "file_save",
+    "file_save_as",
+    "file_properties",
 };
 
 // What still acts while a run is in progress on the worker: Stop, and Exit, which stops the

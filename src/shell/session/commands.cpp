@@ -17,8 +17,7 @@ constexpr action_spec actions[] = {
     {"file_save_as", "File", "Save &As", "", "Save the active codesheet with a new name", ""},
     {"file_save_all", "File", "Sa&ve All", "", "Save all the active codesheets", "file_save_all"},
     {"file_close", "File", "&Close", "Ctrl+W;Ctrl+F4", "Close the active codesheet", "file_close"},
-    {"file_close_all", "File", "Close A&ll", "", "Close all the open codesheets",
-     "file_close_all"},
+    {"file_close_all", "File", "Close A&ll", "", "Close all the open codesheets", "file_close_all"},
     {"file_close_others", "File", "Close All &Others", "", "Close all the other codesheets", ""},
     {"file_properties", "File", "Proper&ties", "", "Show the active codesheet properties",
      "file_properties"},
@@ -88,8 +87,7 @@ constexpr action_spec actions[] = {
     // F8 and F7 step as they do beside F9 = Run in the Pascal and Delphi debuggers.
     {"run_step_over", "Run", "&Step", "F8", "Step over.", "run_step_over"},
     {"run_step_into", "Run", "Step &Into", "F7", "Step into.", "run_step_into"},
-    {"run_reset", "Run", "&Reset", "", "Halt execution and clear all the data cells.",
-     "run_reset"},
+    {"run_reset", "Run", "&Reset", "", "Halt execution and clear all the data cells.", "run_reset"},
     {"run_breakpoint", "Run", "Toggle &Breakpoint", "", "Set a breakpoint.", "run_breakpoint"},
     {"run_clear", "Run", "&Clear Breakpoints", "", "Clear all breakpoints.", "run_clear"},
 
@@ -114,9 +112,11 @@ constexpr action_spec actions[] = {
 // --- menus ------------------------------------------------------------------------------------
 
 constexpr menu_entry file_menu[] = {
-    "file_new",   "file_open",      "menu:&Reopen",    "",           "file_reopen_clear",
-    "end",        "file_save",      "file_save_as",    "file_save_all", "file_close",
-    "file_close_all", "file_properties", "",           "file_print", "",
+    "file_new",   "file_open",         "menu:&Reopen",
+    "",           "file_reopen_clear", "end",
+    "file_save",  "file_save_as",      "file_save_all",
+    "file_close", "file_close_all",    "file_properties",
+    "",           "file_print",        "",
     "file_exit",
 };
 
@@ -166,12 +166,17 @@ constexpr menu_entry edit_menu[] = {
 };
 
 constexpr menu_entry view_menu[] = {
-    "view_toggle_formatting", "view_collapse_all", "view_expand_all", "view_increase_font",
-    "view_decrease_font",     "menu:&Toolbars",    "end",
+    "view_toggle_formatting",
+    "view_collapse_all",
+    "view_expand_all",
+    "view_increase_font",
+    "view_decrease_font",
+    "menu:&Toolbars",
+    "end",
 };
 
 constexpr menu_entry run_menu[] = {
-    "run_gogo",  "run_go",         "run_stop",  "run_step_over",
+    "run_gogo",      "run_go",    "run_stop",       "run_step_over",
     "run_step_into", "run_reset", "run_breakpoint", "run_clear",
 };
 
@@ -187,11 +192,28 @@ constexpr menu_spec menus[] = {
 // --- toolbars and pop-ups ---------------------------------------------------------------------
 
 constexpr menu_entry main_bar[] = {
-    "file_new",  "file_open",     "file_save",   "file_print",           "",
-    "edit_undo", "edit_redo",     "edit_cut",    "edit_copy",            "edit_paste",
-    "",          "edit_add",      "edit_add_child", "edit_insert",       "",
-    "edit_convert_to_list", "edit_convert_from_list", "", "edit_format", "",
-    "view_increase_font",   "view_decrease_font",
+    "file_new",
+    "file_open",
+    "file_save",
+    "file_print",
+    "",
+    "edit_undo",
+    "edit_redo",
+    "edit_cut",
+    "edit_copy",
+    "edit_paste",
+    "",
+    "edit_add",
+    "edit_add_child",
+    "edit_insert",
+    "",
+    "edit_convert_to_list",
+    "edit_convert_from_list",
+    "",
+    "edit_format",
+    "",
+    "view_increase_font",
+    "view_decrease_font",
 };
 
 constexpr menu_entry run_bar[] = {
@@ -200,9 +222,10 @@ constexpr menu_entry run_bar[] = {
 };
 
 constexpr menu_entry code_word_bar[] = {
-    "edit_ok",       "edit_cancel",  "",
-    "edit_type_expr", "edit_type_let", "edit_type_rem", "edit_type_incl",
-    "edit_type_if",  "edit_type_for", "edit_type_while", "edit_type_vb",
+    "edit_ok",         "edit_cancel",   "",
+    "edit_type_expr",  "edit_type_let", "edit_type_rem",
+    "edit_type_incl",  "edit_type_if",  "edit_type_for",
+    "edit_type_while", "edit_type_vb",
 };
 
 constexpr toolbar_spec bars[] = {
@@ -212,8 +235,8 @@ constexpr toolbar_spec bars[] = {
     {"syntax", "Syntax", {}},
 };
 
-constexpr menu_entry grid_menu[] = {"edit_cut",    "edit_copy",      "edit_paste",
-                                    "",            "edit_delete",    "edit_select_all"};
+constexpr menu_entry grid_menu[] = {"edit_cut", "edit_copy",   "edit_paste",
+                                    "",         "edit_delete", "edit_select_all"};
 
 constexpr menu_entry tab_menu[] = {"file_close", "file_close_all", "file_close_others"};
 

@@ -20,8 +20,8 @@ struct action_spec {
     std::string_view caption;  // as the menu shows it, with its mnemonic ("&New")
     std::string_view shortcut; // QKeySequence text; several separated by ";" ("" none)
     std::string_view hint;
-    std::string_view image;    // image-set name of its toolbar picture ("" none)
-    int32_t tag = -1;          // code word of the Edit_type actions, else -1
+    std::string_view image; // image-set name of its toolbar picture ("" none)
+    int32_t tag = -1;       // code word of the Edit_type actions, else -1
 };
 
 // Every action, in a fixed order.
@@ -53,8 +53,8 @@ struct menu_spec {
 // the window fills it with the toolbars' visibility toggles.
 std::span<const menu_spec> menu_bar();
 struct toolbar_spec {
-    std::string_view name;    // "main", "run", "code_word", "syntax"
-    std::string_view caption; // "Main", "Run", "Code Word", "Syntax"
+    std::string_view name;               // "main", "run", "code_word", "syntax"
+    std::string_view caption;            // "Main", "Run", "Code Word", "Syntax"
     std::span<const menu_entry> entries; // the syntax toolbar has none: it holds a picture
 };
 std::span<const toolbar_spec> toolbars();
@@ -68,8 +68,8 @@ enum class sheet_run_state { idle, running, paused };
 // What the rules look at.
 struct action_inputs {
     sheet_run_state run = sheet_run_state::idle;
-    bool worker_busy = false; // a run is in progress on the worker: only Stop acts
-    bool read_only = false;   // the current sheet is a built-in page
+    bool worker_busy = false;  // a run is in progress on the worker: only Stop acts
+    bool read_only = false;    // the current sheet is a built-in page
     int first = -1, last = -1; // selected rows, 1-based; -1 none
     int rows = 0;              // display rows
     bool editing = false;

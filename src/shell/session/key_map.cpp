@@ -90,12 +90,10 @@ key_result apply_key(const key_inputs& in, int& sel_anchor, int& sel_moving) {
         if (one_selected(in) && in.link_row) return consumed(key_effect::follow_link);
         return {};
     case grid_key::right:
-        if (one_selected(in) && in.has_children && !in.open)
-            return consumed(key_effect::open_line);
+        if (one_selected(in) && in.has_children && !in.open) return consumed(key_effect::open_line);
         return consumed();
     case grid_key::left:
-        if (one_selected(in) && in.has_children && in.open)
-            return consumed(key_effect::close_line);
+        if (one_selected(in) && in.has_children && in.open) return consumed(key_effect::close_line);
         return consumed();
     case grid_key::del:
         if (has_selection(in) && !in.read_only) return consumed(key_effect::cut);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A tour of the real window for people to look at: starts build/mondrel on a virtual X screen,
 # walks through the Welcome page, the Help, an example opened from the help and a new sheet
-# with a few typed lines run with F9, and saves a screenshot of each step.
+# with a few typed lines run with F9, opens the Edit and Run menus over it, and saves a
+# screenshot of each step.
 #
 #   tests/gui/tour.sh [OUTPUT_FOLDER]      (default /tmp/mondrel-tour; BUILD=build by default)
 #
@@ -64,12 +65,13 @@ click_at() {
   sleep 1
 }
 
-# Where the tour clicks, in the window's pixels with its default fonts: the grid's header
-# ends 58 pixels from the top, the first line is 16 pixels high and the pages' title line 32,
-# so line n >= 3 of a page sits at 113 + 16 (n - 3). The code column begins at x = 90.
-help_examples_link=(140 305)   # Help, line 15: "Examples"
-examples_mortgage_link=(160 289) # Examples, line 14: "Mortgage Amortization"
-new_sheet_first_code=(160 65)  # a new sheet, line 1: the code cell
+# Where the tour clicks, in the window's pixels with its default fonts: below the menu bar
+# the two toolbar rows, the tab strip and the grid's header end 120 pixels from the top; the
+# first line is 16 pixels high and the pages' title line 32, so line n >= 3 of a page sits at
+# 175 + 16 (n - 3). The code column begins at x = 90.
+help_examples_link=(140 367)   # Help, line 15: "Examples"
+examples_mortgage_link=(160 351) # Examples, line 14: "Mortgage Amortization"
+new_sheet_first_code=(160 127) # a new sheet, line 1: the code cell
 
 cd "$scratch"
 "$program" >"$scratch/mondrel.out" 2>&1 &
@@ -106,6 +108,18 @@ key Escape
 sleep 0.5
 key F9
 shot new-sheet-run 2
+
+# The toolbars above the sheet, and the Edit menu open on it (its Paste item follows the
+# clipboard); a line selected with the arrow keys shows its code word's syntax on the bar.
+key Up Up
+key alt+e
+shot edit-menu
+key Escape
+sleep 0.5
+key alt+r
+shot run-menu
+key Escape
+sleep 0.5
 
 # Exit from the File menu: the modified sheet asks whether to save it; the answer is No.
 key alt+f

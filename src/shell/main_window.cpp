@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "display/mrdisplay.h"
@@ -203,8 +204,11 @@ void TForm1::build_menus() {
         QString name = qstr(spec.caption).remove(u'&').toLower();
         menu->setObjectName(QStringLiteral("menu_") + name);
         commands_->fill_menu(*menu, spec.entries);
-        // The Paste item goes by the clipboard as the menu opens.
-        connect(menu, &QMenu::aboutToShow, this, &TForm1::update_edit_menu);
+        // A menu with a Paste item looks at the clipboard as it opens.
+        const std::vector<QAction*>& pastes = commands_->paste_items();
+        if (std::any_of(pastes.begin(), pastes.end(),
+                        [menu](QAction* item) { return item->parent() == menu; }))
+            connect(menu, &QMenu::aboutToShow, this, &TForm1::update_edit_menu);
     }
     if (!reopen_menu_) {
         // The tables name no Reopen submenu: the recent files still have a place.
@@ -308,7 +312,6 @@ void TForm1::update_actions() {
     const action_states states = compute_action_states(in);
     commands_->apply(states);
     if (!states.keep_syntax && !busy) show_syntax(states.syntax_word);
-    update_edit_menu();
     doc_tabs_->setEnabled(!busy);
     reopen_menu_->setEnabled(!busy);
 }
@@ -317,6 +320,8 @@ void TForm1::show_syntax(int32_t word) {
     syntax_->show_word(word, display_->painter(), devicePixelRatioF());
 }
 
+// Reading the clipboard may wait on another program, so it is read only at start-up, when it
+// changes, and as a menu or the grid's pop-up opens; not after every command.
 void TForm1::update_edit_menu() {
     if (!commands_) return;
     const QString text = QGuiApplication::clipboard()->text().left(500);

@@ -650,6 +650,67 @@ TEST_F(display_fixture, selected_lines_count_continuation_rows_once) {
     EXPECT_EQ(d.selected_lines(), (std::vector<int>{0}));
 }
 
+// Copy cells takes the rows as shown: a continuation row has no code or name, and values
+// follow their formats unless formats are off.
+TEST_F(display_fixture, copy_cells_takes_the_shown_text_of_the_selected_rows) {
+    show(make_doc({{1, false, cw_expression, "a", "x"}, {1, false, cw_expression, "b\tc", "y"}}));
+    doc->line(0).format = std::make_unique<prop_list>(prop_list::from_text("number:0.00"));
+    test::store(*doc, 0, longs({1, 2, 3}), {{-3}, {1}, {2}});
+    doc->line(0).results.opens[0][0] = 1;
+    test::store(*doc, 1, longs({7}));
+    d.refresh(*doc);
+    ASSERT_EQ(d.rows().grid_row_count(), 4);
+    d.select_rows(1, 4);
+    d.copy_cells();
+    ASSERT_TRUE(clipboard.text().has_value());
+    const std::string shown = *clipboard.text();
+    EXPECT_EQ(shown.substr(0, shown.find("\r\n")), "a\tx\t1.00");
+    EXPECT_NE(shown.find("\r\n\t\t2.00\r\n"), std::string::npos);
+    EXPECT_NE(shown.find("b c\ty\t7\r\n"), std::string::npos);
+    d.set_use_formats(false);
+    d.select_rows(1, 1);
+    d.copy_cells();
+    EXPECT_EQ(*clipboard.text(), "a\tx\t1\r\n");
+    // Nothing is copied while a line is being edited.
+    clipboard.clear();
+    click(col_code, 1);
+    ASSERT_TRUE(d.editing());
+    d.copy_cells();
+    EXPECT_FALSE(clipboard.text().has_value());
+}
+
+TEST_F(display_fixture, row_questions_of_the_key_map) {
+    show(make_doc({{2, true, cw_expression, "\\a[__Help] help"},
+                   {1, false, cw_expression, "x\\a[__Help]"},
+                   {2, false, cw_if, "1"},
+                   {1, false}}));
+    EXPECT_TRUE(d.is_link_row(1));
+    EXPECT_FALSE(d.is_link_row(2)) << "a link counts only at the first character";
+    EXPECT_TRUE(d.row_has_children(1));
+    EXPECT_TRUE(d.row_is_open(1));
+    EXPECT_TRUE(d.row_has_children(3));
+    EXPECT_FALSE(d.row_is_open(3));
+    EXPECT_FALSE(d.row_has_children(2));
+    for (int outside : {0, -1, 99}) {
+        EXPECT_FALSE(d.is_link_row(outside));
+        EXPECT_FALSE(d.row_has_children(outside));
+    }
+}
+
+TEST_F(display_fixture, auto_run_flips_as_an_undo_step_and_formats_are_kept) {
+    show(make_doc({{1, false, cw_expression, "1"}}));
+    EXPECT_FALSE(d.holds_format());
+    doc->line(0).format = std::make_unique<prop_list>(prop_list::from_text("colour:$0000FF"));
+    d.copy_format();
+    EXPECT_TRUE(d.holds_format());
+    d.toggle_auto_run();
+    EXPECT_TRUE(doc->auto_running);
+    EXPECT_EQ(last_step(), "run_gogoExecute");
+    EXPECT_TRUE(host.calls.empty()) << "turning auto run on does not run the sheet";
+    d.undo();
+    EXPECT_FALSE(doc->auto_running);
+}
+
 TEST_F(display_fixture, wheel_moves_the_selection_but_not_while_editing) {
     show(make_doc({{1, false, cw_expression, "a"}, {1, false, cw_expression, "b"}}));
     d.wheel(true);

@@ -59,10 +59,9 @@ QString submenu_name(std::string_view caption) {
 
 } // namespace
 
-command_set::command_set(QWidget& owner, picture_source& images,
+command_set::command_set(QWidget& owner, qt_picture_source& images,
                          const std::function<bool(std::string_view)>& has_handler)
     : QObject(&owner) {
-    auto& qt_images = static_cast<qt_picture_source&>(images);
     code_words_ = new QActionGroup(this);
     // Exclusive, yet with room for none checked: selected lines of differing words leave every
     // code word button up.
@@ -78,7 +77,7 @@ command_set::command_set(QWidget& owner, picture_source& images,
         if (!keys.isEmpty())
             tip += QStringLiteral(" (%1)").arg(keys.front().toString(QKeySequence::NativeText));
         act->setToolTip(tip);
-        act->setIcon(icon_of(qt_images, spec.image));
+        act->setIcon(icon_of(images, spec.image));
         if (spec.category == "Edit_type") {
             act->setCheckable(true);
             act->setData(spec.tag);
@@ -112,11 +111,13 @@ QAction* command_set::action(std::string_view name) const {
     return it == by_name_.end() ? nullptr : it->second;
 }
 
+// The item keeps what it needs itself (a Paste item also whether the clipboard holds text), so
+// the connection lives exactly as long as the item.
 void command_set::follow(QAction* original, QAction* item) {
-    const auto copy = [original, item, this] {
+    const auto copy = [original, item] {
         bool on = original->isEnabled();
-        if (std::find(paste_items_.begin(), paste_items_.end(), item) != paste_items_.end())
-            on = on && clipboard_has_text_;
+        if (item->property("paste_item").toBool())
+            on = on && item->property("clipboard_text").toBool();
         item->setEnabled(on);
         item->setCheckable(original->isCheckable());
         item->setChecked(original->isChecked());
@@ -166,7 +167,11 @@ void command_set::fill_menu(QMenu& menu, std::span<const menu_entry> entries) {
                 break;
             }
             QAction* stand = stand_in(act, qstr(item.caption), &into);
-            if (paste) paste_items_.push_back(stand);
+            if (paste) {
+                stand->setProperty("paste_item", true);
+                stand->setProperty("clipboard_text", clipboard_has_text_);
+                paste_items_.push_back(stand);
+            }
             follow(act, stand);
             into.addAction(stand);
             break;
@@ -218,8 +223,9 @@ void command_set::apply(const action_states& states) {
 
 void command_set::set_clipboard_has_text(bool has_text) {
     clipboard_has_text_ = has_text;
+    QAction* original = action("edit_paste");
     for (QAction* item : paste_items_) {
-        QAction* original = action("edit_paste");
+        item->setProperty("clipboard_text", has_text);
         item->setEnabled(original && original->isEnabled() && has_text);
     }
 }

@@ -23,7 +23,7 @@ class QWidget;
 
 namespace mondrel {
 
-class picture_source;
+class qt_picture_source;
 
 inline constexpr std::string_view not_available_text = "Not available yet";
 
@@ -37,7 +37,7 @@ class command_set : public QObject {
 public:
     // Makes every action, children of `owner`. `has_handler` says which actions the window
     // can carry out: the others stay disabled with the tooltip "Not available yet".
-    command_set(QWidget& owner, picture_source& images,
+    command_set(QWidget& owner, qt_picture_source& images,
                 const std::function<bool(std::string_view)>& has_handler);
 
     // nullptr when the table has no such action.

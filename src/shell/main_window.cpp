@@ -538,7 +538,11 @@ void TForm1::run_finished(run_engine* engine) {
     grid_->set_locked(false);
     panels_[2]->clear();
     Tdoc_slot* slot = slot_of(*engine);
-    if (slot && display_->document() == slot->doc.get()) show_document(*slot->doc);
+    if (slot && display_->document() == slot->doc.get()) {
+        show_document(*slot->doc);
+        // A pause (a breakpoint, a step) shows the line it stopped at.
+        if (engine->state() == run_state::paused) display_->show_line(engine->current_line());
+    }
     update_actions();
     if (runs_->failed()) information("The run stopped: not enough memory.");
     if (enter_after_run_) {

@@ -113,6 +113,7 @@ class test_gui_commands : public QObject {
 private Q_SLOTS:
     void f9_runs_and_reset_clears_the_values();
     void breakpoint_pauses_at_the_coloured_line_and_steps_follow_the_loop();
+    void a_pause_scrolls_the_current_line_into_view();
     void undo_and_redo_keys_after_edits();
     void code_word_toolbar_changes_the_word_being_edited();
     void syntax_bar_follows_the_selection();
@@ -199,6 +200,26 @@ void test_gui_commands::breakpoint_pauses_at_the_coloured_line_and_steps_follow_
     QCOMPARE(engine(w).state(), run_state::idle);
     QCOMPARE(current_row(w), 0);
     QCOMPARE(value_text(w, 5), std::string("1010"));
+}
+
+void test_gui_commands::a_pause_scrolls_the_current_line_into_view() {
+    QTemporaryDir dir;
+    QByteArray text;
+    for (int i = 1; i <= 200; ++i)
+        text += "o 1 =" + QByteArray::number(i) + "\r\n";
+    write_file(dir.filePath(QStringLiteral("long.txt")), text);
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    open_sheet(w, dir.filePath(QStringLiteral("long.txt")));
+    w.display().select_rows(150, 150);
+    w.action("run_breakpoint")->trigger();
+    w.display().select_rows(1, 1);
+    QCOMPARE(w.grid().top_row(), 1);
+    key(w, Qt::Key_F9);
+    QVERIFY(settle(w));
+    QCOMPARE(engine(w).current_line(), 149);
+    const int top = w.grid().top_row();
+    QVERIFY2(top <= 150 && 150 < top + w.grid().visible_rows(), std::to_string(top).c_str());
 }
 
 void test_gui_commands::undo_and_redo_keys_after_edits() {

@@ -76,9 +76,10 @@ small, large = window_figures(1000), window_figures(100000)
 print()
 print(f"{'window, offscreen':28}{'1,000 lines':>14}{'100,000 lines':>16}{'ratio':>8}")
 rows = [("scroll one screen (ms)", "scroll_page_ms"), ("edit one line (ms)", "edit_ms"),
+        ("update_actions (ms)", "update_actions_ms"),
         ("load and first run (ms)", "load_ms")]
 for title, key in rows:
-    print(f"{title:28}{small[key]:14.2f}{large[key]:16.2f}{large[key] / small[key]:8.2f}")
+    print(f"{title:28}{small[key]:14.3f}{large[key]:16.3f}{large[key] / small[key]:8.2f}")
 print(f"{'peak memory VmHWM (MB)':28}{small['vmhwm_kb'] / 1024:14.1f}{large['vmhwm_kb'] / 1024:16.1f}"
       f"{large['vmhwm_kb'] / small['vmhwm_kb']:8.2f}")
 if os.path.exists(os.path.join(build, "mondrel-run")):

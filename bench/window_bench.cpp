@@ -98,12 +98,14 @@ int main(int argc, char** argv) {
     write_sheet(path, lines);
 
     no_prompts prompts;
-    window_settings settings;
-    settings.width = 1280;
-    settings.height = 800;
+    memory_settings_store settings;
+    settings.set_value("frm_left", "0");
+    settings.set_value("frm_top", "0");
+    settings.set_value("frm_width", "1280");
+    settings.set_value("frm_height", "800");
     QElapsedTimer load;
     load.start();
-    TForm1 w(path, &prompts, settings);
+    TForm1 w(path, &prompts, &settings);
     w.show();
     if (!wait_idle(w, 300'000)) {
         std::fprintf(stderr, "window_bench: the first run did not end\n");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_settings_store.h"
 #include "shell/first_paint_probe.h"
 #include "shell/main_window.h"
 #include "shell/string_grid.h"
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    mondrel::TForm1 window(file);
+    mondrel::qt_settings_store settings; // kept until the window is gone
+    mondrel::TForm1 window(file, nullptr, &settings);
     if (benchmark_startup) new mondrel::first_paint_probe(window.grid().viewport());
     window.show();
     return QApplication::exec();

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
@@ -26,6 +27,9 @@
 #include "display/mrdisplay.h"
 #include "document/mondrel_doc.h"
 #include "execution/debugging.h"
+#include "execution/globals.h"
+#include "display/prop_stuff.h"
+#include "platform/qt/qt_settings_store.h"
 #include "execution/run_engine.h"
 #include "shell/command_set.h"
 #include "shell/qt_format_editor.h"
@@ -50,16 +54,20 @@ constexpr std::string_view hinted_toolbars[] = {"main", "run"};
 
 } // namespace
 
-TForm1::TForm1(std::optional<std::string> file, prompts* ask, window_settings settings)
-    : settings_(settings), factory_(devicePixelRatioF()), source_(devicePixelRatioF()) {
+TForm1::TForm1(std::optional<std::string> file, prompts* ask, settings_store* store)
+    : factory_(devicePixelRatioF()), source_(devicePixelRatioF()) {
+    if (!store) {
+        own_store_ = std::make_unique<memory_settings_store>();
+        store = own_store_.get();
+    }
+    store_ = store;
+    load_options(*store_, options_); // the problems found are in the log
     if (!ask) {
         own_prompts_ = std::make_unique<qt_prompts>(this);
         ask = own_prompts_.get();
     }
     ask_ = ask;
     setWindowTitle(QStringLiteral("Quastel Mondrel"));
-    set_max_loop_count(settings_.max_loop_count);
-    resize(settings_.width, settings_.height);
 
     own_format_editor_ = std::make_unique<qt_format_editor>(this);
     format_editor_ = own_format_editor_.get();
@@ -70,7 +78,6 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, window_settings se
 
     display_ = std::make_unique<mrdisplay>(factory_, pictures_, *this, *code_field_, *name_field_,
                                            clipboard_);
-    display_->set_font_increment(settings_.font_increment);
     display_->set_grid(grid_);
     grid_->set_display(display_.get(), &factory_, &source_);
 
@@ -80,6 +87,7 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, window_settings se
     connect(runs_.get(), &run_controller::finished, this, &TForm1::run_finished);
 
     slots_ = std::make_unique<document_slots>(*this, *ask_);
+    apply_options();
     slots_->start(file);
     update_actions();
     update_edit_menu();
@@ -89,6 +97,7 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, window_settings se
 
 TForm1::~TForm1() {
     runs_.reset(); // interrupts a run in progress and waits for it
+    if (current_diagnostic_log() == &log_) set_diagnostic_log(previous_log_);
     grid_->set_display(nullptr, nullptr, nullptr);
 }
 
@@ -182,6 +191,7 @@ void TForm1::build_toolbars() {
         // The code word and syntax bars start on a row of their own: one row would not
         // hold them all in a window of ordinary width.
         if (spec.name == "code_word") addToolBarBreak(Qt::TopToolBarArea);
+        bar->setObjectName(QStringLiteral("toolbar_") + qstr(spec.name)); // for saveState
         addToolBar(Qt::TopToolBarArea, bar);
         toolbars_.emplace(std::string(spec.name), bar);
     }
@@ -239,8 +249,8 @@ void TForm1::set_format_editor(format_editor* editor) {
 }
 
 void TForm1::set_hints(bool status_line, bool toolbar) {
-    settings_.status_line_hints = status_line;
-    settings_.toolbar_hints = toolbar;
+    options_.status_line_hints = status_line;
+    options_.toolbar_hints = toolbar;
     if (!status_line) panels_[2]->clear();
 }
 
@@ -365,7 +375,7 @@ void TForm1::tab_changed(int index) {
 bool TForm1::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         // A menu or toolbar item highlighted shows its hint; leaving it clears the panel.
-        if (settings_.status_line_hints)
+        if (options_.status_line_hints)
             show_hint(static_cast<QStatusTipEvent*>(event)->tip().toStdString());
         return true;
     }
@@ -375,7 +385,7 @@ bool TForm1::event(QEvent* event) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const QVariant hinted = watched->property("mondrel_hinted");
-        if (hinted.isValid() && !(hinted.toBool() && settings_.toolbar_hints)) return true;
+        if (hinted.isValid() && !(hinted.toBool() && options_.toolbar_hints)) return true;
     }
     if (watched == doc_tabs_ && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -566,6 +576,98 @@ void TForm1::run_finished(run_engine* engine) {
     }
 }
 
+// --- settings ------------------------------------------------------------------------------
+
+// What the options say, brought to the parts: bounds, fonts, formats, limits, lists, layout.
+void TForm1::apply_options() {
+    restore_bounds();
+    set_max_loop_count(options_.max_loop_count);
+    display_->set_font_increment(options_.font_increment);
+    display_->set_error_format(prop_list::from_text(options_.element_formats[8]));
+    set_hints(options_.status_line_hints, options_.toolbar_hints);
+    std::array<std::string, sheet_format_count> formats;
+    for (int i = 0; i < sheet_format_count; ++i)
+        formats[i] = prop_list::from_text(options_.element_formats[i]).font_text();
+    slots_->set_new_document_formats(formats);
+    process_globals().set_names(options_.globals);
+    if (!options_.toolbars.empty())
+        restoreState(QByteArray::fromBase64(QByteArray::fromStdString(options_.toolbars)));
+    // Set before the store is written back, so the list read is not overwritten half-made.
+    saving_ = true;
+    slots_->set_recent(options_.recent_files);
+    saving_ = false;
+    apply_logging();
+}
+
+// The saved bounds, unless no screen shows enough of them (a monitor since unplugged): then
+// the window opens in the middle of the primary screen. Either way it is no larger than the
+// screen it is on, and a window that hangs over an edge is pulled back onto its screen.
+void TForm1::restore_bounds() {
+    QRect bounds(options_.frm_left, options_.frm_top, options_.frm_width, options_.frm_height);
+    const QScreen* best = nullptr;
+    long long best_seen = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(bounds);
+        const long long area = seen.width() >= 100 && seen.height() >= 50
+                                   ? static_cast<long long>(seen.width()) * seen.height()
+                                   : 0;
+        if (area > best_seen) best_seen = area, best = screen;
+    }
+    const bool on_a_screen = best != nullptr;
+    if (!best) best = QGuiApplication::primaryScreen();
+    if (best) {
+        const QRect area = best->availableGeometry();
+        bounds.setSize(bounds.size().boundedTo(area.size()));
+        if (!on_a_screen)
+            bounds.moveTopLeft(area.topLeft() + QPoint((area.width() - bounds.width()) / 2,
+                                                       (area.height() - bounds.height()) / 2));
+        if (bounds.right() > area.right()) bounds.moveRight(area.right());
+        if (bounds.bottom() > area.bottom()) bounds.moveBottom(area.bottom());
+        if (bounds.left() < area.left()) bounds.moveLeft(area.left());
+        if (bounds.top() < area.top()) bounds.moveTop(area.top());
+    }
+    setGeometry(bounds);
+}
+
+void TForm1::apply_logging() {
+    if (!options_.err_logging) {
+        log_.stop();
+        if (current_diagnostic_log() == &log_) set_diagnostic_log(previous_log_);
+        return;
+    }
+    log_.on_failure = [this](const std::string& file) {
+        statusBar()->showMessage(qstr(log_failure_text(file)));
+    };
+    const std::string file =
+        options_.err_log_file.empty() ? default_log_file() : options_.err_log_file;
+    log_.start(file);
+    if (current_diagnostic_log() != &log_) previous_log_ = set_diagnostic_log(&log_);
+}
+
+bool TForm1::save_settings() {
+    if (saving_) return true;
+    saving_ = true;
+    const QRect bounds = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    options_.frm_left = bounds.x();
+    options_.frm_top = bounds.y();
+    options_.frm_width = bounds.width();
+    options_.frm_height = bounds.height();
+    options_.recent_files = slots_->recent_files();
+    const global_list& globals = process_globals();
+    options_.globals.clear();
+    for (int i = 0; i < globals.size(); ++i) options_.globals.push_back(globals.name(i));
+    options_.toolbars = saveState().toBase64().toStdString();
+    save_options(*store_, options_);
+    const bool written = store_->sync();
+    saving_ = false;
+    return written;
+}
+
+void TForm1::recent_files_changed() {
+    // Written at once, so a program that is killed keeps the list.
+    if (slots_) save_settings();
+}
+
 // --- shutdown ------------------------------------------------------------------------------
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -577,6 +679,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     end_edit_accepting();
+    // Saved before the sheets are asked about: the settings are kept even when the user
+    // then cancels the exit.
+    save_settings();
     if (slots_->close_all_files(close_keep_none))
         event->accept();
     else

@@ -18,9 +18,11 @@
 #include "display/grid_ports.h"
 #include "display/picture_library.h"
 #include "platform/qt/qt_canvas.h"
+#include "platform/diagnostic_log.h"
 #include "platform/qt/qt_pictures.h"
 #include "shell/qt_text_clipboard.h"
 #include "shell/session/document_slots.h"
+#include "shell/session/options.h"
 
 class QAction;
 class QLabel;
@@ -39,16 +41,6 @@ class run_controller;
 class run_engine;
 class syntax_bar;
 
-// The settings the window starts with, until the options are read from the settings store.
-struct window_settings {
-    int font_increment = 0;
-    bool status_line_hints = true;
-    bool toolbar_hints = true; // tooltips over the main and run toolbars' buttons
-    int max_loop_count = 1000;
-    int width = 800;
-    int height = 600;
-};
-
 // The status bar's panels: the first stays empty, then the line number and the hints.
 inline constexpr int status_panel_widths[3] = {20, 100, 50};
 inline constexpr std::string_view running_text = "Running\u2026";
@@ -57,9 +49,12 @@ class TForm1 : public QMainWindow, public display_host, public slot_view {
     Q_OBJECT
 public:
     // `file` is the command line's codesheet; `ask` answers every question and file dialog
-    // (nullptr: the real dialogs) and must outlive the window.
+    // (nullptr: the real dialogs) and must outlive the window. The options are read from
+    // `store` at start-up and written back at close and whenever the recent files change;
+    // nullptr gives the window a store in memory that nothing outlives (the program passes
+    // its QSettings store), so a window made in a test never touches the user's settings.
     explicit TForm1(std::optional<std::string> file = std::nullopt, prompts* ask = nullptr,
-                    window_settings settings = {});
+                    settings_store* store = nullptr);
     ~TForm1() override;
 
     // --- the parts (the window's tests reach them here) ----------------------------------
@@ -82,7 +77,18 @@ public:
     syntax_bar& syntax() { return *syntax_; }
     QMenu& grid_menu() { return *line_menu_; }
     QMenu& tab_menu() { return *tab_menu_; }
-    int font_increment() const { return settings_.font_increment; }
+    int font_increment() const { return options_.font_increment; }
+    // The settings in memory, and the store they are saved to.
+    mondrel_options& options() { return options_; }
+    settings_store& settings() { return *store_; }
+    // Takes the window's bounds, the recent files, the global names and the toolbar layout
+    // into the options and writes them all to the store; false when the store failed.
+    bool save_settings();
+    // The log the options switch on (its file and whether it is writing).
+    const file_log& error_log() const { return log_; }
+    // Starts the error log at the options' file (the platform default when none is named),
+    // or stops it; a file that cannot be written is reported once in the status bar.
+    void apply_logging();
     // The format editor of Edit Format (nullptr: the window's own input box again).
     void set_format_editor(format_editor* editor);
     // Hints on the status bar and tooltips over the main and run toolbars (the options).
@@ -92,7 +98,7 @@ public:
     void update_actions() override;
     void show_line_number(std::string_view number) override;
     void show_hint(std::string_view hint) override;
-    bool status_line_hints() const override { return settings_.status_line_hints; }
+    bool status_line_hints() const override { return options_.status_line_hints; }
     void line_popup(int x, int y) override;
     void load_ifile(const std::string& page, int flags) override;
     void go_back() override;
@@ -106,6 +112,7 @@ public:
     void show_document(mondrel_doc& doc) override;
     void select_rows(int first, int last) override;
     void run_all() override;
+    void recent_files_changed() override;
 
     // --- the commands (handlers of the action table) ---------------------------------------
     using command_handler = void (TForm1::*)();
@@ -188,7 +195,16 @@ private:
     void tab_popup(const QPoint& at);
     void screen_density_changed();
 
-    window_settings settings_;
+    // Start-up: the options read and applied (window bounds on a screen that exists).
+    void apply_options();
+    void restore_bounds();
+
+    mondrel_options options_;
+    std::unique_ptr<settings_store> own_store_;
+    settings_store* store_ = nullptr;
+    file_log log_;
+    diagnostic_log* previous_log_ = nullptr;
+    bool saving_ = false;
     std::unique_ptr<prompts> own_prompts_;
     prompts* ask_ = nullptr;
     qt_canvas_factory factory_;

@@ -342,8 +342,8 @@ void TForm1::view_decrease_fontExecute() {
 
 // The increment has no bound either way; the display adds it to every font it draws.
 void TForm1::change_font(int step) {
-    settings_.font_increment += step;
-    display_->set_font_increment(settings_.font_increment);
+    options_.font_increment += step;
+    display_->set_font_increment(options_.font_increment);
     if (!busy() && slots_->slot_count() > 0) show_document(slots_->cur_doc());
     update_actions();
 }

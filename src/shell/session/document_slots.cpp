@@ -61,7 +61,8 @@ std::string Tfixed_size_StringList::peek() const {
 
 // --- Tdoc_slot ------------------------------------------------------------------------------
 
-Tdoc_slot::Tdoc_slot() {
+Tdoc_slot::Tdoc_slot(const std::array<std::string, sheet_format_count>* formats)
+    : formats_(formats) {
     replace_document();
 }
 
@@ -72,13 +73,22 @@ Tdoc_slot::~Tdoc_slot() {
 
 void Tdoc_slot::replace_document() {
     engine.reset();
-    doc = std::make_unique<mondrel_doc>();
+    if (formats_) {
+        std::array<std::string_view, sheet_format_count> texts;
+        for (int i = 0; i < sheet_format_count; ++i) texts[i] = (*formats_)[i];
+        doc = std::make_unique<mondrel_doc>(texts);
+    } else {
+        doc = std::make_unique<mondrel_doc>();
+    }
     engine = std::make_unique<run_engine>(*doc, make_vbs_engine(), process_globals());
 }
 
 // --- document_slots ---------------------------------------------------------------------------
 
-document_slots::document_slots(slot_view& view, prompts& ask) : view_(view), ask_(ask) {}
+document_slots::document_slots(slot_view& view, prompts& ask) : view_(view), ask_(ask) {
+    for (int i = 0; i < sheet_format_count; ++i)
+        new_doc_formats_[i] = std::string(default_sheet_formats[i]);
+}
 
 document_slots::~document_slots() = default;
 
@@ -91,7 +101,7 @@ Tdoc_slot& document_slots::current() {
 }
 
 void document_slots::add_slot() {
-    slots_.push_back(std::make_unique<Tdoc_slot>());
+    slots_.push_back(std::make_unique<Tdoc_slot>(&new_doc_formats_));
     cur_slot_ = static_cast<int>(slots_.size()) - 1;
 }
 
@@ -394,6 +404,7 @@ void document_slots::add_recent(const std::string& name) {
     std::erase(recent_, name);
     recent_.insert(recent_.begin(), name);
     if (recent_.size() > recent_files_capacity) recent_.resize(recent_files_capacity);
+    view_.recent_files_changed();
 }
 
 void document_slots::set_recent(std::vector<std::string> names) {
@@ -403,6 +414,7 @@ void document_slots::set_recent(std::vector<std::string> names) {
         recent_.push_back(std::move(n));
         if (recent_.size() == recent_files_capacity) break;
     }
+    view_.recent_files_changed();
 }
 
 } // namespace mondrel

@@ -8,6 +8,7 @@
 // The window ends any in-place edit before it calls a command here, and calls none while a run
 // is in progress.
 
+#include <array>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -16,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/mondrel_doc.h"
 #include "platform/prompts.h"
 
 namespace mondrel {
@@ -46,13 +48,17 @@ inline constexpr size_t recent_files_capacity = 9;
 // One open codesheet: its document, the run engine that runs it, and the built-in pages
 // shown in its tab, oldest first.
 struct Tdoc_slot {
-    Tdoc_slot();
+    // `formats`: the texts of the eight column formats new documents of this slot start with.
+    explicit Tdoc_slot(const std::array<std::string, sheet_format_count>* formats = nullptr);
     ~Tdoc_slot();
     // Gives the slot a fresh document (and engine) in place of the old one.
     void replace_document();
     std::unique_ptr<mondrel_doc> doc;
     std::unique_ptr<run_engine> engine;
     Tfixed_size_StringList history{page_history_capacity};
+
+private:
+    const std::array<std::string, sheet_format_count>* formats_;
 };
 
 // The window as the slots need it.
@@ -68,6 +74,8 @@ public:
     // Runs the current slot's sheet from the start (do_run_all); the window may finish it
     // later and show the document then.
     virtual void run_all() = 0;
+    // The recent files list changed (a file opened or stored, or the list set or cleared).
+    virtual void recent_files_changed() {}
 };
 
 // The question texts and captions.
@@ -142,6 +150,12 @@ public:
     void add_recent(const std::string& name);
     void set_recent(std::vector<std::string> names);
 
+    // The column formats (font-part texts) that new documents start with; the sheet
+    // defaults until set.
+    void set_new_document_formats(const std::array<std::string, sheet_format_count>& formats) {
+        new_doc_formats_ = formats;
+    }
+
 private:
     // Appends a slot with a fresh document and makes it current (nothing shown yet).
     void add_slot();
@@ -163,6 +177,7 @@ private:
     std::vector<std::unique_ptr<Tdoc_slot>> slots_;
     int cur_slot_ = -1;
     std::vector<std::string> recent_;
+    std::array<std::string, sheet_format_count> new_doc_formats_;
 };
 
 } // namespace mondrel

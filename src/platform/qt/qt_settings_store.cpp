@@ -26,16 +26,11 @@ long long trailing_number(const std::string& name) {
 
 } // namespace
 
+// The native format is the registry on Windows and, on Linux, the INI-style file
+// Mondrel/Mondrel.conf in the configuration folder (IniFormat would name it Mondrel.ini).
 qt_settings_store::qt_settings_store()
-#ifdef _WIN32
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            "Mondrel", "Mondrel"))
-#else
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            "Mondrel", "Mondrel"))
-#endif
-{
-}
+                                            "Mondrel", "Mondrel")) {}
 
 qt_settings_store::qt_settings_store(const QString& ini_file)
     : settings_(std::make_unique<QSettings>(ini_file, QSettings::IniFormat)) {}

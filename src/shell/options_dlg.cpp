@@ -84,6 +84,8 @@ QWidget* Tdlg_options::general_tab() {
     row_height_ = new QSpinBox;
     row_height_->setRange(options_min_spin, options_max_row_height);
     row_height_->setValue(state_.row_height);
+    data_cols_->setMaximumWidth(80);
+    row_height_->setMaximumWidth(80);
     form->addRow("Number of data columns", data_cols_);
     form->addRow("Row height", row_height_);
     status_hints_ = new QCheckBox("Show status line hints");

@@ -165,6 +165,7 @@ void test_gui_options::add_global_through_the_input_box_and_delete_follows_the_s
     QCOMPARE(process_globals().size(), 0);
     QVERIFY(w.options().globals.empty());
 
+    QVERIFY(settle(w)); // the run that OK asked for
     answers = {"total"};
     QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
         QTest::mouseClick(&d.add_global(), Qt::LeftButton);

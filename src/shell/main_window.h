@@ -22,6 +22,7 @@
 #include "platform/qt/qt_pictures.h"
 #include "shell/qt_text_clipboard.h"
 #include "shell/session/document_slots.h"
+#include "shell/options_dlg.h"
 #include "shell/session/options.h"
 
 class QAction;
@@ -93,6 +94,8 @@ public:
     void set_format_editor(format_editor* editor);
     // Hints on the status bar and tooltips over the main and run toolbars (the options).
     void set_hints(bool status_line, bool toolbar);
+    // The dialogs the options dialog opens (tests answer them; empty members: the real ones).
+    void set_options_hooks(options_dialog_hooks hooks) { options_hooks_ = std::move(hooks); }
 
     // --- display_host ------------------------------------------------------------------
     void update_actions() override;
@@ -164,6 +167,7 @@ public:
     void help_topicsExecute();
     void help_examplesExecute();
     void help_welcomeExecute();
+    void tools_optionsExecute();
     // The Paste items of the Edit menu and the grid's pop-up follow the clipboard.
     void update_edit_menu();
 
@@ -205,6 +209,7 @@ private:
     file_log log_;
     diagnostic_log* previous_log_ = nullptr;
     bool saving_ = false;
+    options_dialog_hooks options_hooks_;
     std::unique_ptr<prompts> own_prompts_;
     prompts* ask_ = nullptr;
     qt_canvas_factory factory_;

@@ -11,6 +11,7 @@
 #include "display/mrdisplay.h"
 #include "document/mondrel_doc.h"
 #include "execution/debugging.h"
+#include "execution/globals.h"
 #include "execution/run_engine.h"
 #include "shell/main_window.h"
 #include "shell/run_controller.h"
@@ -31,7 +32,7 @@ struct handler_row {
 };
 
 // The code word actions share edit_type_allExecute (the window connects them by their tag);
-// file_properties, file_print and tools_options wait for their dialogs.
+// file_properties and file_print wait for their dialogs.
 const handler_row handlers[] = {
     {"file_new", &TForm1::file_newExecute},
     {"file_open", &TForm1::file_openExecute},
@@ -78,6 +79,7 @@ const handler_row handlers[] = {
     {"help_topics", &TForm1::help_topicsExecute},
     {"help_examples", &TForm1::help_examplesExecute},
     {"help_welcome", &TForm1::help_welcomeExecute},
+    {"tools_options", &TForm1::tools_optionsExecute},
 };
 
 } // namespace
@@ -368,6 +370,35 @@ void TForm1::help_examplesExecute() {
 void TForm1::help_welcomeExecute() {
     end_edit_accepting();
     slots_->load_ifile("Welcome", ifile_own_tab | ifile_page_name);
+}
+
+} // namespace mondrel
+
+namespace mondrel {
+
+// --- Tools ---------------------------------------------------------------------------------
+
+// The options edit the current sheet's formats and grid too; with no sheet open they are
+// edited on a sheet of their own that is then dropped.
+void TForm1::tools_optionsExecute() {
+    if (busy()) return;
+    end_edit_accepting();
+    mondrel_doc scratch;
+    mondrel_doc& doc = slots_->slot_count() > 0 ? slots_->cur_doc() : scratch;
+    const auto log = run_options_dialog(this, options_, doc, process_globals(), format_editor_,
+                                        options_hooks_);
+    if (!log) return;
+    if (*log != log_change::none) apply_logging();
+    set_hints(options_.status_line_hints, options_.toolbar_hints);
+    set_max_loop_count(options_.max_loop_count);
+    display_->set_error_format(prop_list::from_text(options_.element_formats[8]));
+    // Confirmed options are written at once, so a program killed later keeps them.
+    save_settings();
+    if (&doc != &scratch) {
+        show_document(doc);
+        if (doc.auto_running) request_run();
+    }
+    update_actions();
 }
 
 } // namespace mondrel

@@ -462,7 +462,7 @@ void test_gui_commands::command_states_of_pages_edits_and_dialogs_to_come() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
     // The dialogs of later work are in the menus, disabled, and say so.
-    for (const char* name : {"file_properties", "file_print", "tools_options"}) {
+    for (const char* name : {"file_properties", "file_print"}) {
         QAction* act = w.action(name);
         QVERIFY2(act, name);
         QVERIFY2(!act->isEnabled(), name);

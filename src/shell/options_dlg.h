@@ -58,6 +58,8 @@ public:
     QCheckBox& use_as_default() { return *use_as_default_; }
     QLineEdit& margin(int side) { return *margins_[side]; }
     QLineEdit& loop_limit() { return *loop_limit_; }
+    QCheckBox& write_log() { return *write_log_; }
+    QLineEdit& log_file() { return *log_file_; }
     QListWidget& globals() { return *globals_; }
     QPushButton& add_global() { return *add_global_; }
     QPushButton& delete_global() { return *delete_global_; }

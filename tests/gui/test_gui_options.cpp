@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -53,6 +55,7 @@ private Q_SLOTS:
     void opens_at_general_with_the_sheet_and_the_options();
     void row_height_ok_changes_the_sheet_and_undo_restores();
     void cancel_after_changes_and_revert_changes_nothing();
+    void ok_starts_and_stops_the_log_and_writes_the_settings();
     void add_global_through_the_input_box_and_delete_follows_the_selection();
     void tab_shots_when_asked();
 };
@@ -104,6 +107,33 @@ void test_gui_options::row_height_ok_changes_the_sheet_and_undo_restores() {
     QVERIFY(w.action("edit_undo")->isEnabled());
     w.action("edit_undo")->trigger();
     QCOMPARE(doc.row_height(), 16);
+}
+
+void test_gui_options::ok_starts_and_stops_the_log_and_writes_the_settings() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("logs/mondrel.log"));
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    QVERIFY(!w.error_log().active());
+    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+        d.write_log().setChecked(true);
+        d.log_file().setText(file);
+        d.loop_limit().setText(QStringLiteral("77"));
+        QTest::mouseClick(&d.ok(), Qt::LeftButton);
+    }));
+    QVERIFY(w.error_log().active());
+    QCOMPARE(QString::fromStdString(w.error_log().file()), file);
+    QVERIFY(QFile::exists(file));
+    // Confirmed options are in the store at once, not only at exit.
+    QCOMPARE(w.settings().value("max_loop_count").value_or(""), std::string("77"));
+    QCOMPARE(w.settings().value("err_logging").value_or(""), std::string("1"));
+
+    QVERIFY(settle(w)); // a sheet that runs by itself runs again after OK
+    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+        d.write_log().setChecked(false);
+        QTest::mouseClick(&d.ok(), Qt::LeftButton);
+    }));
+    QVERIFY(!w.error_log().active());
 }
 
 void test_gui_options::cancel_after_changes_and_revert_changes_nothing() {

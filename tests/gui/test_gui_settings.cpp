@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -16,6 +17,7 @@
 #include "gui_support.h"
 #include "platform/diagnostic_log.h"
 #include "shell/main_window.h"
+#include "platform/qt/qt_settings_store.h"
 #include "shell/session/options.h"
 
 using namespace mondrel;
@@ -30,6 +32,8 @@ private Q_SLOTS:
     void font_increment_and_toolbars_round_trip();
     void globals_and_new_sheet_formats_come_from_the_store();
     void error_log_starts_and_reports_a_file_it_cannot_write();
+    void options_survive_a_restart_on_a_settings_file();
+    void a_corrupt_settings_file_opens_with_defaults();
 };
 
 void test_gui_settings::saved_bounds_on_a_screen_are_kept() {
@@ -169,3 +173,47 @@ void test_gui_settings::error_log_starts_and_reports_a_file_it_cannot_write() {
 
 QTEST_MAIN(test_gui_settings)
 #include "test_gui_settings.moc"
+
+// Two windows one after the other on the same settings file, as two runs of the program.
+void test_gui_settings::options_survive_a_restart_on_a_settings_file() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("Mondrel.conf"));
+    const QString sheet = dir.filePath(QStringLiteral("s.txt"));
+    test::write_file(sheet, "x = 1\n");
+    scripted_prompts ask;
+    {
+        qt_settings_store store(ini);
+        TForm1 w(sheet.toStdString(), &ask, &store);
+        w.options().margin_bottom = 33;
+        w.options().max_loop_count = 4321;
+        w.options().status_line_hints = false;
+        w.action("view_increase_font")->trigger();
+        QVERIFY(test::settle(w));
+        QVERIFY(w.close());
+    }
+    QVERIFY(QFile::exists(ini));
+    qt_settings_store store(ini);
+    TForm1 again(std::nullopt, &ask, &store);
+    QCOMPARE(again.options().margin_bottom, 33);
+    QCOMPARE(again.options().max_loop_count, 4321);
+    QVERIFY(!again.options().status_line_hints);
+    QCOMPARE(again.font_increment(), 1);
+    QCOMPARE(again.doc_slots().recent_files(), std::vector<std::string>{sheet.toStdString()});
+}
+
+// A settings file that is not what the program writes: the window opens with the defaults of
+// what it cannot read and keeps what it can.
+void test_gui_settings::a_corrupt_settings_file_opens_with_defaults() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("Mondrel.conf"));
+    test::write_file(ini, QByteArray("[General\n\x01\xff\xfe garbage ===\nmax_loop_count=lots\n"
+                                     "disp_font_size_incr=-999999\nprint_margins_mm_left=12\n"
+                                     "[Recent_files]\nfile 0=\n"));
+    qt_settings_store store(ini);
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask, &store);
+    const mondrel_options defaults;
+    QCOMPARE(w.options().max_loop_count, defaults.max_loop_count);
+    QVERIFY(w.options().font_increment >= -6); // clamped, the text stays readable
+    QCOMPARE(w.tabs().count(), 1);
+}

@@ -316,3 +316,33 @@ TEST(sheet_print, date_text) {
 
 } // namespace
 } // namespace mondrel
+
+namespace mondrel {
+namespace {
+
+TEST(sheet_print, index_boxes_centre_their_text_in_digit_slots) {
+    auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "b"}});
+    store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
+    mrdisplay_rows rows;
+    rows.refresh(*doc);
+    fake_print_device dev(page_w, page_h, dpi);
+    ASSERT_TRUE(print(*doc, rows, 0, dev).ok);
+    fake_canvas& pg = dev.page_at(0);
+    const drawn_item* open = pg.find_text("[");
+    const drawn_item* star = pg.find_text("*");
+    const drawn_item* close = pg.find_text("]");
+    ASSERT_NE(open, nullptr);
+    ASSERT_NE(star, nullptr);
+    ASSERT_NE(close, nullptr);
+    // One digit: a slot of c + 2 pixels after "[", the "*" centred in it, "]" after the slot.
+    EXPECT_EQ(star->x, open->x + c9 + 1);
+    EXPECT_EQ(close->x, open->x + c9 + c9 + 2);
+    // The three values print left to right in the value columns.
+    ASSERT_NE(pg.find_text("1"), nullptr);
+    ASSERT_NE(pg.find_text("3"), nullptr);
+    EXPECT_LT(close->x, pg.find_text("1")->x);
+    EXPECT_LT(pg.find_text("1")->x, pg.find_text("3")->x);
+}
+
+} // namespace
+} // namespace mondrel

@@ -58,8 +58,8 @@ void print_view(benchmark::State& state, int flags) {
     int pages = 0;
     for (auto _ : state) {
         fake_print_device device(2480, 3508, 300); // A4 at 300 dots per inch
-        const print_outcome out = print_sheet(*doc, rows, flags, print_settings{}, device,
-                                              "7-Dec-2026");
+        const print_outcome out =
+            print_sheet(*doc, rows, flags, print_settings{}, device, "7-Dec-2026");
         if (!out.ok) state.SkipWithError(out.message.c_str());
         pages = out.pages;
         benchmark::DoNotOptimize(device.pages.data());
@@ -67,7 +67,9 @@ void print_view(benchmark::State& state, int flags) {
     state.counters["pages"] = pages;
 }
 
-void print_data(benchmark::State& state) { print_view(state, print_line_numbers); }
+void print_data(benchmark::State& state) {
+    print_view(state, print_line_numbers);
+}
 void print_source(benchmark::State& state) {
     print_view(state, print_source_view | print_line_numbers);
 }

@@ -5,6 +5,7 @@
 
 #include "display/markup.h"
 #include "display/picture_library.h"
+#include "display/sheet_print.h"
 #include "document/mondrel_doc.h"
 
 namespace mondrel {
@@ -114,24 +115,7 @@ void row_painter::draw_text(canvas& cv, std::string_view text, bool markup, colo
 
 text_extent row_painter::print_text(canvas& cv, std::string_view text, bool draw,
                                     const prop_list& format, const rect& r) {
-    markup_request req;
-    req.cell = r;
-    req.font = font_of(format, true);
-    req.markup = false;
-    req.draw = false;
-    req.x = r.left;
-    const text_extent e = render_markup(cv, nullptr, req, text);
-    if (!draw || text.empty()) return e;
-    req.baseline = r.top + (r.height() - e.height) / 2 + e.height;
-    req.x = format.align == prop_align::centre  ? r.left + (r.width() - e.width) / 2
-            : format.align == prop_align::right ? r.right - e.width - 4
-                                                : r.left + 4;
-    req.x = std::max(req.x, r.left);
-    req.draw = true;
-    // No background of its own: the characters take the page's white.
-    req.background = plain_background;
-    render_markup(cv, nullptr, req, text);
-    return e;
+    return mondrel::print_text(cv, text, draw, font_of(format, true), format.align, r);
 }
 
 canvas& row_painter::picture_for(row_picture& entry, int width, int height) {

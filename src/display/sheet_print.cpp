@@ -125,8 +125,7 @@ void print_job::layout_columns() {
     for (int c = data_only_ ? first_value_column : 0; c < n; ++c)
         sum += std::max(0, width_of(c));
     const double hscale = double(area_.right - area_.left) / double(std::max(1L, sum));
-    vscale_ = double(area_.bottom - area_.top) /
-              (50.0 * std::max(1, rows_.default_row_height()));
+    vscale_ = double(area_.bottom - area_.top) / (50.0 * std::max(1, rows_.default_row_height()));
     col_left_.assign(n + 1, area_.left);
     col_width_.assign(n, 0);
     for (int c = 0; c < n; ++c) {
@@ -157,8 +156,10 @@ bool print_job::new_page(int pass, int& page, int& y, int& foot_height, print_ou
         cv.set_font(f);
         const text_extent e = cv.measure(text);
         int x = area_.left;
-        if (fmt.align == prop_align::right) x = area_.right - e.width;
-        else if (fmt.align == prop_align::centre) x = area_.left + (area_.right - area_.left - e.width) / 2;
+        if (fmt.align == prop_align::right)
+            x = area_.right - e.width;
+        else if (fmt.align == prop_align::centre)
+            x = area_.left + (area_.right - area_.left - e.width) / 2;
         const int top = bottom ? area_.bottom - (e.height + 30) + 20 : top_of;
         put_text(cv, f, text, x, top, area_.right, draw);
         return e.height;
@@ -236,9 +237,12 @@ void print_job::data_row(const table_list_item& row, int y, int h, bool draw) {
             const int right = col_left_[4] + col_width_[4];
             for (const index_box& box : row.boxes) {
                 std::string inner;
-                if (box.value == box_closed) inner = "*";
-                else if (box.value == box_opened) inner = "0";
-                else if (box.value >= 0) inner = std::to_string(box.value);
+                if (box.value == box_closed)
+                    inner = "*";
+                else if (box.value == box_opened)
+                    inner = "0";
+                else if (box.value >= 0)
+                    inner = std::to_string(box.value);
                 const int slot = c * std::max(1, static_cast<int>(box.width)) + 2;
                 x += put_text(cv, f, "[", x, y, right, true).width;
                 const int tw = cv.measure(inner).width;
@@ -280,15 +284,17 @@ bool print_job::run(int pass, print_outcome& out) {
             due = true;
             if (++fails >= 3) {
                 log_write("error: looping in mondrel_doc.print");
-                out.message = "The margins leave no room for line " + row.full_number +
-                              "; printing stopped.";
+                out.message =
+                    "The margins leave no room for line " + row.full_number + "; printing stopped.";
                 return false;
             }
             continue;
         }
         fails = 0;
-        if (source_) source_row(row, y, h, pass == 1);
-        else data_row(row, y, h, pass == 1);
+        if (source_)
+            source_row(row, y, h, pass == 1);
+        else
+            data_row(row, y, h, pass == 1);
         y += h;
         ++i;
     }
@@ -299,25 +305,31 @@ bool print_job::run(int pass, print_outcome& out) {
 
 } // namespace
 
-text_extent print_text(canvas& cv, std::string_view text, bool draw, const prop_list& format,
-                       const rect& r) {
+text_extent print_text(canvas& cv, std::string_view text, bool draw, const font_record& font,
+                       prop_align align, const rect& r) {
     markup_request req;
     req.cell = r;
-    req.font = format.font();
+    req.font = font;
     req.markup = false;
     req.draw = false;
     req.x = r.left;
     const text_extent e = render_markup(cv, nullptr, req, text);
     if (!draw || text.empty() || r.width() <= 0) return e;
     req.baseline = r.top + (r.height() - e.height) / 2 + e.height;
-    req.x = format.align == prop_align::centre  ? r.left + (r.width() - e.width) / 2
-            : format.align == prop_align::right ? r.right - e.width - 4
-                                                : r.left + 4;
+    req.x = align == prop_align::centre  ? r.left + (r.width() - e.width) / 2
+            : align == prop_align::right ? r.right - e.width - 4
+                                         : r.left + 4;
     req.x = std::max(req.x, r.left);
     req.draw = true;
+    // No background of its own: the characters take the paper's white.
     req.background = 0xFFFFFF;
     render_markup(cv, nullptr, req, text);
     return e;
+}
+
+text_extent print_text(canvas& cv, std::string_view text, bool draw, const prop_list& format,
+                       const rect& r) {
+    return print_text(cv, text, draw, format.font(), format.align, r);
 }
 
 std::string print_date_text(int year, int month, int day) {
@@ -340,8 +352,8 @@ print_outcome print_sheet(mondrel_doc& doc, const mrdisplay_rows& data_rows, int
     const mrdisplay_rows& rows = source ? source_rows : data_rows;
 
     if (!device.begin("Mondrel Print")) {
-        out.message = device.error().empty() ? "The printer could not start the job."
-                                             : device.error();
+        out.message =
+            device.error().empty() ? "The printer could not start the job." : device.error();
         return out;
     }
     print_job job(device, settings, doc, rows, flags, date_text);
@@ -354,8 +366,8 @@ print_outcome print_sheet(mondrel_doc& doc, const mrdisplay_rows& data_rows, int
     }
     out.pages = job.pages();
     if (!device.end()) {
-        out.message = device.error().empty() ? "The printer could not finish the job."
-                                             : device.error();
+        out.message =
+            device.error().empty() ? "The printer could not finish the job." : device.error();
         return out;
     }
     out.ok = true;

@@ -65,6 +65,9 @@ struct print_outcome {
 // right edge. Draws only when asked and the text is not empty; returns the text's extent.
 text_extent print_text(canvas& cv, std::string_view text, bool draw, const prop_list& format,
                        const rect& r);
+// The same with the font and alignment given apart (the grid's painter adds its font increment).
+text_extent print_text(canvas& cv, std::string_view text, bool draw, const font_record& font,
+                       prop_align align, const rect& r);
 
 // The footer's date: day without leading zero, English month abbreviation, four-digit year
 // ("7-Dec-2026").

@@ -44,7 +44,9 @@ std::vector<placed> all_texts(fake_print_device& d, std::string_view text) {
     return out;
 }
 
-vbs::Value num(int v) { return vbs::Value::long_(v); }
+vbs::Value num(int v) {
+    return vbs::Value::long_(v);
+}
 
 TEST(sheet_print, one_line_sheet_prints_one_page_with_heading_and_footer) {
     auto doc = make_doc({{1, false, cw_let, "a = 1", "a"}});
@@ -83,8 +85,7 @@ TEST(sheet_print, source_labels_align_on_digit_widths) {
     auto doc = make_doc(specs);
     mrdisplay_rows unused;
     fake_print_device dev(page_w, page_h, dpi);
-    const print_outcome out =
-        print(*doc, unused, print_source_view | print_line_numbers, dev);
+    const print_outcome out = print(*doc, unused, print_source_view | print_line_numbers, dev);
     ASSERT_TRUE(out.ok) << out.message;
     fake_canvas& pg = dev.page_at(0);
     // Closed line 10 still prints its children: the source view opens every line.
@@ -119,8 +120,7 @@ TEST(sheet_print, code_words_share_one_column_on_every_page) {
     auto doc = make_doc(specs);
     mrdisplay_rows unused;
     fake_print_device dev(page_w, page_h, dpi);
-    const print_outcome out =
-        print(*doc, unused, print_source_view | print_line_numbers, dev);
+    const print_outcome out = print(*doc, unused, print_source_view | print_line_numbers, dev);
     ASSERT_TRUE(out.ok) << out.message;
     ASSERT_GE(out.pages, 3);
     EXPECT_EQ(dev.pages.size(), static_cast<size_t>(out.pages));
@@ -136,16 +136,16 @@ TEST(sheet_print, code_words_share_one_column_on_every_page) {
         ASSERT_EQ(p.item->x, code_x) << "page " << p.page;
     ASSERT_EQ(all_texts(dev, "INCL").size(), 1u);
     EXPECT_EQ(all_texts(dev, "INCL")[0].item->x, word_x);
-    const std::string last_foot = "7-Dec-2026    Page: " + std::to_string(out.pages) + " of " +
-                                  std::to_string(out.pages);
+    const std::string last_foot =
+        "7-Dec-2026    Page: " + std::to_string(out.pages) + " of " + std::to_string(out.pages);
     EXPECT_NE(dev.pages.back()->find_text(last_foot), nullptr);
     EXPECT_NE(dev.page_at(0).find_text("7-Dec-2026    Page: 1 of " + std::to_string(out.pages)),
               nullptr);
 }
 
 TEST(sheet_print, continuation_rows_print_no_code_and_later_lines_keep_their_own) {
-    auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "b"},
-                         {1, false, cw_let, "y = 7", "y"}});
+    auto doc =
+        make_doc({{1, false, cw_expression, "{1,2,3}", "b"}, {1, false, cw_let, "y = 7", "y"}});
     store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
     doc->line(0).results.opens[0][0] = 1; // the array shown opened: two continuation rows
     mrdisplay_rows unused;
@@ -307,10 +307,9 @@ TEST(sheet_print, date_text) {
         int y, m, d;
         const char* text;
     };
-    for (const date_case& c : {date_case{2026, 12, 7, "7-Dec-2026"},
-                               date_case{2027, 1, 31, "31-Jan-2027"},
-                               date_case{2000, 2, 29, "29-Feb-2000"},
-                               date_case{1999, 9, 1, "1-Sep-1999"}})
+    for (const date_case& c :
+         {date_case{2026, 12, 7, "7-Dec-2026"}, date_case{2027, 1, 31, "31-Jan-2027"},
+          date_case{2000, 2, 29, "29-Feb-2000"}, date_case{1999, 9, 1, "1-Sep-1999"}})
         EXPECT_EQ(print_date_text(c.y, c.m, c.d), c.text);
 }
 

@@ -13,6 +13,7 @@ namespace mondrel {
 qt_painter_canvas::qt_painter_canvas(QPainter& painter, int width, int height)
     : painter_(painter), width_(width), height_(height) {
     qfont_ = to_qfont(font_);
+    metrics_.emplace(qfont_, painter_.device());
 }
 
 qt_painter_canvas::~qt_painter_canvas() = default;
@@ -20,22 +21,20 @@ qt_painter_canvas::~qt_painter_canvas() = default;
 void qt_painter_canvas::set_font(const font_record& font) {
     font_ = font;
     qfont_ = to_qfont(font_);
+    metrics_.emplace(qfont_, painter_.device());
     painter_.setFont(qfont_);
 }
 
 text_extent qt_painter_canvas::measure(std::string_view text) {
-    // Measured on the printer itself: its resolution, not the screen's, sets the widths.
-    const QFontMetrics m(qfont_, painter_.device());
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return {m.horizontalAdvance(s), m.height()};
+    return {metrics_->horizontalAdvance(s), metrics_->height()};
 }
 
 void qt_painter_canvas::draw_text(int x, int top, std::string_view text, colour_value) {
     if (text.empty()) return;
-    const QFontMetrics m(qfont_, painter_.device());
     painter_.setFont(qfont_);
     painter_.setPen(to_qcolor(font_.colour));
-    painter_.drawText(QPoint(x, top + m.ascent()),
+    painter_.drawText(QPoint(x, top + metrics_->ascent()),
                       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 

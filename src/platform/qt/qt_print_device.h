@@ -3,10 +3,12 @@
 // QPdfWriter for a PDF file) with a canvas that draws through one QPainter on it. Text on
 // paper has no background of its own; the page's white shows through.
 
+#include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "display/sheet_print.h"
@@ -39,6 +41,8 @@ private:
     int width_, height_;
     font_record font_;
     QFont qfont_;
+    // Metrics of qfont_ on the printer itself: its resolution, not the screen's, sets widths.
+    std::optional<QFontMetrics> metrics_;
 };
 
 class qt_print_device : public print_device {

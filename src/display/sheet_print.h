@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "display/prop_stuff.h"
 #include "platform/canvas.h"
 
 namespace mondrel {
@@ -46,6 +47,9 @@ struct print_settings {
     std::string head_fmt = "align:centre; size:10; style:bold";
     std::string foot_fmt = "align:right; size:10";
     std::string def_fmt = "size:10";
+    // The window's selected grid rows (from 1; first <= last), read with print_selection_only;
+    // 0 when nothing is selected.
+    int selection_first = 0, selection_last = 0;
 };
 
 struct print_outcome {
@@ -56,6 +60,12 @@ struct print_outcome {
     std::string message;
 };
 
+// Places a text in a cell on paper: the format's font, measured and aligned as the grid
+// aligns it, no background, markup off (escapes print as they stand), clipped at the cell's
+// right edge. Draws only when asked and the text is not empty; returns the text's extent.
+text_extent print_text(canvas& cv, std::string_view text, bool draw, const prop_list& format,
+                       const rect& r);
+
 // The footer's date: day without leading zero, English month abbreviation, four-digit year
 // ("7-Dec-2026").
 std::string print_date_text(int year, int month, int day);
@@ -63,7 +73,7 @@ std::string print_date_text(int year, int month, int day);
 // Prints a sheet. The data view prints `data_rows` (the window's rows as they are shown, with
 // their open states and results); the source view builds rows of its own with every line
 // open. `date_text` goes into the footer.
-print_outcome print_sheet(const mondrel_doc& doc, const mrdisplay_rows& data_rows, int flags,
+print_outcome print_sheet(mondrel_doc& doc, const mrdisplay_rows& data_rows, int flags,
                           const print_settings& settings, print_device& device,
                           std::string_view date_text);
 

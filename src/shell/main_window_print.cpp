@@ -4,12 +4,15 @@
 #include <QDate>
 #include <QPrinter>
 
+#include <algorithm>
+
 #include "display/mrdisplay.h"
 #include "display/sheet_print.h"
 #include "platform/qt/qt_print_device.h"
 #include "shell/main_window.h"
 #include "shell/print_dlg.h"
 #include "shell/session/document_slots.h"
+#include "shell/string_grid.h"
 
 namespace mondrel {
 
@@ -32,6 +35,11 @@ void TForm1::file_printExecute() {
     settings.head_fmt = options_.print_head_fmt;
     settings.foot_fmt = options_.print_foot_fmt;
     settings.def_fmt = options_.print_def_fmt;
+    const int a = grid_->selection_first(), b = grid_->selection_last();
+    if (a > 0 && b > 0) {
+        settings.selection_first = std::min(a, b);
+        settings.selection_last = std::max(a, b);
+    }
 
     const QDate today = QDate::currentDate();
     const std::string date = print_date_text(today.year(), today.month(), today.day());

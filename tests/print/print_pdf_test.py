@@ -51,7 +51,7 @@ with tempfile.TemporaryDirectory() as tmp:
         # name, extra options, texts that must be on the page, texts that must not
         ("data", [], ["Mondrel - shop", "Page: 1 of 1", "5.75", "3.75"], []),
         ("source", ["--print-view", "source"],
-         ["Mondrel - shop", "Page: 1 of 1", "apples", "3*1.25", "apples+pears"], []),
+         ["Mondrel - shop", "Page: 1 of 1", "3*1.25", "4*0.5", "apples+pears"], ["3.75"]),
         ("source_numbers", ["--print-view", "source", "--print-line-numbers"],
          ["Page: 1 of 1", "3*1.25"], []),
     ]

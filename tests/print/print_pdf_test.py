@@ -69,6 +69,27 @@ with tempfile.TemporaryDirectory() as tmp:
         for t in absent:
             check(t not in text, f"{name}: {t!r} on the page")
 
+    # The margins come from the settings: a top margin of 100 mm (283 points) moves the
+    # heading down from near the top of the page.
+    def heading_top(pdf):
+        box = run(["pdftotext", "-bbox", pdf, "-"], env).stdout
+        for line in box.splitlines():
+            if ">Mondrel<" in line:
+                return float(line.split('yMin="')[1].split('"')[0])
+        return None
+    default_top = heading_top(os.path.join(tmp, "data.pdf"))
+    conf = os.path.join(tmp, "config", "Mondrel")
+    os.makedirs(conf, exist_ok=True)
+    with open(os.path.join(conf, "Mondrel.conf"), "w") as f:
+        f.write("[General]\nprint_margins_mm_top=100\n")
+    pdf = os.path.join(tmp, "margins.pdf")
+    r = run([runner, "--pdf", pdf, sheet], env)
+    os.remove(os.path.join(conf, "Mondrel.conf"))
+    moved_top = heading_top(pdf) if r.returncode == 0 else None
+    check(default_top is not None and default_top < 80, f"default heading at {default_top}")
+    check(moved_top is not None and 270 < moved_top < 300,
+          f"heading with a 100 mm top margin at {moved_top}: {r.stderr.strip()}")
+
     # A sheet longer than a page: every page says how many there are.
     long_sheet = os.path.join(tmp, "long.txt")
     with open(long_sheet, "w") as f:

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include "display/sheet_print.h"
 #include "document/mondrel_doc.h"
 #include "gui_support.h"
+#include "platform/qt/qt_print_device.h"
 #include "shell/print_dlg.h"
 
 using namespace mondrel;
@@ -50,6 +52,7 @@ private Q_SLOTS:
     void file_print_keeps_the_choices_between_uses();
     void file_print_writes_a_pdf();
     void unwritable_pdf_is_reported();
+    void missing_printer_refuses_the_job();
 };
 
 void test_gui_print::starts_as_source_view_with_line_numbers() {
@@ -170,6 +173,15 @@ void test_gui_print::unwritable_pdf_is_reported() {
     QCOMPARE(ask.questions.size(), size_t(1));
     QVERIFY2(ask.questions[0].find("Cannot write the PDF file") != std::string::npos,
              ask.questions[0].c_str());
+}
+
+void test_gui_print::missing_printer_refuses_the_job() {
+    QPrinter printer;
+    printer.setPrinterName(QStringLiteral("mondrel-test-no-such-printer"));
+    qt_print_device device(printer);
+    QVERIFY(!device.begin("Mondrel Print"));
+    QVERIFY2(!device.error().empty(), "a refused job needs a reason");
+    device.abort(); // ending a job that never started is harmless
 }
 
 QTEST_MAIN(test_gui_print)

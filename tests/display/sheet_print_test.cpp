@@ -92,19 +92,23 @@ TEST(sheet_print, source_labels_align_on_digit_widths) {
     const drawn_item* nine = pg.find_text("9");
     ASSERT_NE(nine, nullptr);
     EXPECT_EQ(nine->x, L);
-    const drawn_item* ten = pg.find_text("10");
+    // Line 10 is "10.1"; its children 10.2 and 10.3 show only their last part, which lines
+    // up under the digit after "10.".
+    const drawn_item* ten = pg.find_text("10.");
     ASSERT_NE(ten, nullptr);
     EXPECT_EQ(ten->x, L);
-    // 10.2 shows its last part on the digit grid: after "10" and the dot.
-    const drawn_item* two = pg.find_text("2");
-    ASSERT_NE(two, nullptr);
-    EXPECT_EQ(two->x, L + 3 * c9);
-    EXPECT_EQ(two->y, pg.find_text("c2 = 2")->y);
-    const drawn_item* dot = nullptr;
-    for (const drawn_item& it : pg.items)
-        if (it.kind == drawn_kind::text && it.text == "." && it.y == two->y) dot = &it;
-    ASSERT_NE(dot, nullptr);
-    EXPECT_EQ(dot->x, L + 2 * c9);
+    const int head_y = pg.find_text("ten = 10")->y;
+    for (const char* part : {"1", "2", "3"}) {
+        const drawn_item* found = nullptr;
+        for (const drawn_item& it : pg.items)
+            if (it.kind == drawn_kind::text && it.text == part && it.y >= head_y) found = &it;
+        ASSERT_NE(found, nullptr) << part;
+        EXPECT_EQ(found->x, L + 3 * c9) << part;
+    }
+    EXPECT_EQ(pg.find_text("2")->x, L) << "line 2 itself";
+    // Every code word starts after the widest label ("10.1") and 40 pixels.
+    for (const placed& p : all_texts(dev, "LET"))
+        EXPECT_EQ(p.item->x, L + 4 * c9 + 40);
 }
 
 TEST(sheet_print, code_words_share_one_column_on_every_page) {
@@ -162,9 +166,9 @@ TEST(sheet_print, continuation_rows_print_no_code_and_later_lines_keep_their_own
 
 // A data-view sheet: two lines with values.
 struct data_sheet {
-    std::unique_ptr<mondrel_doc> doc = make_doc({{1, false, cw_let, "a = 5", "a"},
-                                                 {1, false, cw_let, "b = 6", "b"},
-                                                 {1, false, cw_let, "c = 7", "c"}});
+    std::unique_ptr<mondrel_doc> doc = make_doc({{1, false, cw_expression, "2 + 3", "a"},
+                                                 {1, false, cw_expression, "2 + 4", "b"},
+                                                 {1, false, cw_expression, "2 + 5", "c"}});
     mrdisplay_rows rows;
     data_sheet() {
         store(*doc, 0, {num(5)});
@@ -182,9 +186,9 @@ TEST(sheet_print, data_cells_only_start_at_the_left_margin) {
     const drawn_item* five = pg.find_text("5");
     ASSERT_NE(five, nullptr);
     EXPECT_EQ(five->x, L + 4);
-    EXPECT_EQ(pg.find_text("a = 5"), nullptr);
+    EXPECT_EQ(pg.find_text("2 + 3"), nullptr);
     EXPECT_EQ(pg.find_text("a"), nullptr);
-    EXPECT_EQ(pg.find_text("LET"), nullptr);
+    EXPECT_EQ(pg.find_text("= "), nullptr);
     EXPECT_EQ(pg.find_text("1"), nullptr) << "no line numbers with data cells only";
 }
 
@@ -193,7 +197,7 @@ TEST(sheet_print, data_view_scales_columns_and_leaves_the_line_column_empty) {
     fake_print_device dev(page_w, page_h, dpi);
     ASSERT_TRUE(print(*s.doc, s.rows, 0, dev).ok);
     fake_canvas& pg = dev.page_at(0);
-    const drawn_item* word = pg.find_text("LET");
+    const drawn_item* word = pg.find_text("= ");
     ASSERT_NE(word, nullptr);
     // Column 0 prints with width 0, so the word column starts at the margin.
     EXPECT_EQ(word->x, L + 4);
@@ -202,7 +206,9 @@ TEST(sheet_print, data_view_scales_columns_and_leaves_the_line_column_empty) {
         sum += s.rows.widths()[c];
     const double scale = double(Xr - L) / double(sum);
     int code_left = L + static_cast<int>(s.rows.widths()[1] * scale);
-    EXPECT_EQ(pg.find_text("a = 5")->x, code_left + 4);
+    EXPECT_EQ(pg.find_text("2 + 3")->x, code_left + 4);
+    ASSERT_NE(pg.find_text("a"), nullptr);
+    ASSERT_NE(pg.find_text("5"), nullptr);
     EXPECT_EQ(pg.find_text("1"), nullptr);
 }
 
@@ -212,9 +218,9 @@ TEST(sheet_print, selected_lines_only) {
         std::vector<std::string> codes_expected;
     };
     const std::vector<row_case> cases = {
-        {0, 0, {"a = 5", "b = 6", "c = 7"}}, // nothing selected: every row
-        {2, 2, {"b = 6"}},
-        {2, 3, {"b = 6", "c = 7"}},
+        {0, 0, {"2 + 3", "2 + 4", "2 + 5"}}, // nothing selected: every row
+        {2, 2, {"2 + 4"}},
+        {2, 3, {"2 + 4", "2 + 5"}},
     };
     for (const row_case& rc : cases) {
         data_sheet s;
@@ -225,7 +231,7 @@ TEST(sheet_print, selected_lines_only) {
         ASSERT_TRUE(print(*s.doc, s.rows, print_selection_only, dev, set).ok);
         std::vector<std::string> codes;
         for (const std::string& t : dev.page_at(0).texts())
-            if (t.size() == 5 && t[2] == '=') codes.push_back(t);
+            if (t.size() == 5 && t[2] == '+') codes.push_back(t);
         EXPECT_EQ(codes, rc.codes_expected) << rc.first << ".." << rc.last;
     }
 }
@@ -306,6 +312,36 @@ TEST(sheet_print, date_text) {
                                date_case{2000, 2, 29, "29-Feb-2000"},
                                date_case{1999, 9, 1, "1-Sep-1999"}})
         EXPECT_EQ(print_date_text(c.y, c.m, c.d), c.text);
+}
+
+} // namespace
+} // namespace mondrel
+
+namespace mondrel {
+namespace {
+
+TEST(sheet_print, index_boxes_centre_their_text_in_digit_slots) {
+    auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "b"}});
+    store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
+    mrdisplay_rows rows;
+    rows.refresh(*doc);
+    fake_print_device dev(page_w, page_h, dpi);
+    ASSERT_TRUE(print(*doc, rows, 0, dev).ok);
+    fake_canvas& pg = dev.page_at(0);
+    const drawn_item* open = pg.find_text("[");
+    const drawn_item* star = pg.find_text("*");
+    const drawn_item* close = pg.find_text("]");
+    ASSERT_NE(open, nullptr);
+    ASSERT_NE(star, nullptr);
+    ASSERT_NE(close, nullptr);
+    // One digit: a slot of c + 2 pixels after "[", the "*" centred in it, "]" after the slot.
+    EXPECT_EQ(star->x, open->x + c9 + 1);
+    EXPECT_EQ(close->x, open->x + c9 + c9 + 2);
+    // The three values print left to right in the value columns.
+    ASSERT_NE(pg.find_text("1"), nullptr);
+    ASSERT_NE(pg.find_text("3"), nullptr);
+    EXPECT_LT(close->x, pg.find_text("1")->x);
+    EXPECT_LT(pg.find_text("1")->x, pg.find_text("3")->x);
 }
 
 } // namespace

@@ -25,7 +25,9 @@ namespace {
 constexpr const char* usage_text =
     R"(usage: mondrel-run [--format text|csv|json] [--define NAME=VALUE]... [--timeout SECONDS]
                    [--max-loop-count N] [--max-lines N] [--check] [--save OUT] [--open-all]
-                   [--image OUT.png [--image-width N]] FILE...
+                   [--image OUT.png [--image-width N]]
+                   [--pdf OUT.pdf [--print-view source|data] [--print-line-numbers]
+                   [--print-data-only]] FILE...
        mondrel-run [options] --page NAME
        mondrel-run --list-pages
 
@@ -46,6 +48,12 @@ window's Go command does, and prints it.
   --image OUT.png after the run paint the sheet as the grid shows it (header and every
                   visible row) into a PNG file
   --image-width N scale the column widths of the image to a total of N pixels
+  --pdf OUT.pdf   after the run print the sheet into a PDF file as File Print does, with
+                  the margins and print formats of the settings
+  --print-view V  what --pdf prints: "data" the grid's columns and values (default),
+                  "source" the outline labels and code of every line
+  --print-line-numbers   --pdf prints the line numbers
+  --print-data-only      --pdf prints the data columns only (data view)
   --page NAME     instead of FILEs, a built-in page: an example (Example_...) is opened
                   as a sheet of one's own and run, any other page is printed as it is;
                   with --save OUT.mdr it is written out to start from
@@ -60,6 +68,7 @@ int usage_error(const std::string& message) {
 }
 
 bool list_pages = false;
+bool print_option = false; // a --print-... option was given
 
 // The four generated pages, then the stored ones in index order.
 void print_page_list() {
@@ -132,6 +141,20 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             if (end == v.c_str() || *end != '\0' || n < 16 || n > 32767)
                 return "--image-width needs a whole number of pixels from 16 to 32767: " + v;
             opt.image_width = static_cast<int>(n);
+        } else if (arg == "--pdf") {
+            if (!value(v) || v.empty()) return "--pdf needs a file name";
+            opt.pdf = v;
+        } else if (arg == "--print-view") {
+            if (!value(v) || (v != "source" && v != "data"))
+                return "--print-view needs source or data";
+            opt.print_source_view = v == "source";
+            print_option = true;
+        } else if (arg == "--print-line-numbers") {
+            opt.print_line_numbers = true;
+            print_option = true;
+        } else if (arg == "--print-data-only") {
+            opt.print_data_only = true;
+            print_option = true;
         } else if (arg == "--page") {
             if (!value(v) || v.empty()) return "--page needs a page name";
             opt.page = v;
@@ -157,6 +180,8 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
     if (!opt.save.empty() && sheets != 1) return "--save takes exactly one FILE";
     if (!opt.image.empty() && sheets != 1) return "--image takes exactly one FILE";
     if (opt.image_width != 0 && opt.image.empty()) return "--image-width needs --image";
+    if (!opt.pdf.empty() && sheets != 1) return "--pdf takes exactly one FILE";
+    if (print_option && opt.pdf.empty()) return "--print-view and --print-... need --pdf";
     return "";
 }
 

@@ -13,6 +13,7 @@
 #include <time.h>
 
 #include "cli/run_image.h"
+#include "cli/run_pdf.h"
 #include "cli/run_output.h"
 #include "display/mrdisplay_rows.h"
 #include "display/value_text.h"
@@ -462,6 +463,14 @@ int run_files(const run_options& opt, std::ostream& out, std::ostream& err) {
         image_options image{opt.image, opt.image_width, opt.open_all};
         if (!write_sheet_image(*s.doc, s.engine ? &s.engine->fmt_results() : nullptr,
                                s.path.parent_path().string(), image, err))
+            status = 2;
+    }
+    if (!opt.pdf.empty() && !sheets.empty() && sheets.front()->loaded) {
+        sheet& s = *sheets.front();
+        pdf_options pdf{opt.pdf, opt.print_source_view, opt.print_line_numbers,
+                        opt.print_data_only, opt.open_all};
+        if (!write_sheet_pdf(*s.doc, s.engine ? &s.engine->fmt_results() : nullptr,
+                             s.path.filename().string(), pdf, err))
             status = 2;
     }
     if (timings) {

@@ -27,6 +27,10 @@ struct run_options {
     std::string save;
     std::string image;   // --image: the PNG of the first sheet after its run
     int image_width = 0; // --image-width: total width the columns are scaled to
+    std::string pdf;     // --pdf: the first sheet after its run, printed into a PDF file
+    bool print_source_view = false; // --print-view source (the data view otherwise)
+    bool print_line_numbers = false;
+    bool print_data_only = false;
     std::vector<std::string> files;
     std::string page; // --page: a built-in page instead of FILEs, run when it is an example
 };

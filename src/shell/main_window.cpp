@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "shell/print_dlg.h"
 
 #include <QAction>
 #include <QActionGroup>

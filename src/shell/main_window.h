@@ -39,6 +39,7 @@ class format_editor;
 class mrdisplay;
 class qt_text_field;
 class run_controller;
+class Tdlg_print;
 class run_engine;
 class syntax_bar;
 
@@ -150,6 +151,9 @@ public:
     void edit_convert_from_listExecute();
     void edit_type_allExecute(int32_t word);
     void file_reopen_clearExecute();
+    void file_printExecute();
+    // The print dialog, made at the first print and kept so its choices stay.
+    Tdlg_print& print_dialog();
     void run_gogoExecute();
     void run_goExecute();
     void run_step_overExecute();
@@ -210,6 +214,7 @@ private:
     diagnostic_log* previous_log_ = nullptr;
     bool saving_ = false;
     options_dialog_hooks options_hooks_;
+    std::unique_ptr<Tdlg_print> print_dlg_;
     std::unique_ptr<prompts> own_prompts_;
     prompts* ask_ = nullptr;
     qt_canvas_factory factory_;

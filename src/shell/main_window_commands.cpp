@@ -43,6 +43,7 @@ const handler_row handlers[] = {
     {"file_close_all", &TForm1::file_close_allExecute},
     {"file_close_others", &TForm1::file_close_othersExecute},
     {"file_reopen_clear", &TForm1::file_reopen_clearExecute},
+    {"file_print", &TForm1::file_printExecute},
     {"file_exit", &TForm1::file_exitExecute},
     {"edit_undo", &TForm1::edit_undoExecute},
     {"edit_redo", &TForm1::edit_redoExecute},

@@ -1,0 +1,86 @@
+#include "cli/run_pdf.h"
+
+#ifdef MONDREL_WITH_QT
+
+#include <QDate>
+#include <QGuiApplication>
+
+#include "display/mrdisplay_rows.h"
+#include "display/sheet_print.h"
+#include "document/mondrel_doc.h"
+#include "platform/qt/qt_print_device.h"
+#include "platform/qt/qt_settings_store.h"
+#include "shell/session/options.h"
+
+namespace mondrel {
+
+namespace {
+
+void ensure_application() {
+    if (QGuiApplication::instance()) return;
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "mondrel-run";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Mondrel");
+    QCoreApplication::setApplicationName("Mondrel");
+}
+
+// The margins and print formats the window would print with.
+print_settings settings_from_store() {
+    mondrel_options options;
+    qt_settings_store store;
+    load_options(store, options); // problems keep the defaults, as in the window
+    print_settings s;
+    s.margin_left = options.margin_left;
+    s.margin_right = options.margin_right;
+    s.margin_top = options.margin_top;
+    s.margin_bottom = options.margin_bottom;
+    s.head_fmt = options.print_head_fmt;
+    s.foot_fmt = options.print_foot_fmt;
+    s.def_fmt = options.print_def_fmt;
+    return s;
+}
+
+} // namespace
+
+bool write_sheet_pdf(mondrel_doc& doc, const fmt_result_list* fmt_results,
+                     const std::string& sheet_name, const pdf_options& opt, std::ostream& err) {
+    (void)sheet_name;
+    ensure_application();
+    mrdisplay_rows rows;
+    rows.refresh(doc, opt.open_all, -1, fmt_results);
+    int flags = 0;
+    if (opt.source_view) flags |= print_source_view;
+    if (opt.line_numbers) flags |= print_line_numbers;
+    if (opt.data_only) flags |= print_data_only;
+
+    const QDate today = QDate::currentDate();
+    const std::string date = print_date_text(today.year(), today.month(), today.day());
+    qt_pdf_print_device device(opt.file);
+    const print_outcome outcome =
+        print_sheet(doc, rows, flags, settings_from_store(), device, date);
+    if (!outcome.ok) {
+        err << "mondrel-run: could not print to " << opt.file << ": "
+            << (outcome.message.empty() ? device.error() : outcome.message) << "\n";
+        return false;
+    }
+    return true;
+}
+
+} // namespace mondrel
+
+#else
+
+namespace mondrel {
+
+bool write_sheet_pdf(mondrel_doc&, const fmt_result_list*, const std::string&,
+                     const pdf_options&, std::ostream& err) {
+    err << "mondrel-run: --pdf needs a build with Qt 6 (qt6-base-dev, qt6-svg-dev)\n";
+    return false;
+}
+
+} // namespace mondrel
+
+#endif

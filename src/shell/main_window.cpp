@@ -33,7 +33,7 @@
 #include "platform/qt/qt_settings_store.h"
 #include "execution/run_engine.h"
 #include "shell/command_set.h"
-#include "shell/qt_format_editor.h"
+#include "shell/format_dlg.h"
 #include "shell/qt_prompts.h"
 #include "shell/qt_text_field.h"
 #include "shell/run_controller.h"

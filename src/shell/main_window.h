@@ -40,6 +40,7 @@ class mrdisplay;
 class qt_text_field;
 class run_controller;
 class Tdlg_print;
+class Tdlg_properties;
 class run_engine;
 class syntax_bar;
 
@@ -154,6 +155,8 @@ public:
     void file_printExecute();
     // The print dialog, made at the first print and kept so its choices stay.
     Tdlg_print& print_dialog();
+    void file_propertiesExecute();
+    Tdlg_properties& properties_dialog();
     void run_gogoExecute();
     void run_goExecute();
     void run_step_overExecute();
@@ -215,6 +218,7 @@ private:
     bool saving_ = false;
     options_dialog_hooks options_hooks_;
     std::unique_ptr<Tdlg_print> print_dlg_;
+    std::unique_ptr<Tdlg_properties> properties_dlg_;
     std::unique_ptr<prompts> own_prompts_;
     prompts* ask_ = nullptr;
     qt_canvas_factory factory_;

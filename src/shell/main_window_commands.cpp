@@ -32,7 +32,7 @@ struct handler_row {
 };
 
 // The code word actions share edit_type_allExecute (the window connects them by their tag);
-// file_properties and file_print wait for their dialogs.
+// every other command has its handler here.
 const handler_row handlers[] = {
     {"file_new", &TForm1::file_newExecute},
     {"file_open", &TForm1::file_openExecute},
@@ -44,6 +44,7 @@ const handler_row handlers[] = {
     {"file_close_others", &TForm1::file_close_othersExecute},
     {"file_reopen_clear", &TForm1::file_reopen_clearExecute},
     {"file_print", &TForm1::file_printExecute},
+    {"file_properties", &TForm1::file_propertiesExecute},
     {"file_exit", &TForm1::file_exitExecute},
     {"edit_undo", &TForm1::edit_undoExecute},
     {"edit_redo", &TForm1::edit_redoExecute},

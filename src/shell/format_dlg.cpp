@@ -1,0 +1,301 @@
+#include "shell/format_dlg.h"
+
+#include <QButtonGroup>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "display/value_text.h"
+#include "platform/qt/qt_canvas.h"
+#include "vbscript/locale.h"
+
+namespace mondrel {
+
+const number_example_row number_example_rows[20] = {
+    {"General", "", "", ""},
+    {"General 2dp", "0.00", "", ""},
+    {"General 3dp", "0.000", "", ""},
+    {"General 4dp", "0.0000", "", ""},
+    {"General 2dp,", ",0.00", "", ""},
+    {"General 3dp,", ",0.000", "", ""},
+    {"General 4dp,", ",0.0000", "", ""},
+    {"Money \xC2\xA3 ", "\"\xC2\xA3\"0", "", ""},
+    {"Money \xC2\xA3 ()", "\"\xC2\xA3\"0", "", "\"\xC2\xA3\"(0)"},
+    {"Money \xC2\xA3 2dp", "\"\xC2\xA3\"0.00", "", ""},
+    {"Money \xC2\xA3 2dp ()", "\"\xC2\xA3\"0.00", "", "\"\xC2\xA3\"(0.00)"},
+    {"Money $ ", "\"$\"0", "", ""},
+    {"Money $ ()", "\"$\"0", "", "\"$\"(0)"},
+    {"Money $ 2dp", "\"$\"0.00", "", ""},
+    {"Money $ 2dp ()", "\"$\"0.00", "", "\"$\"(0.00)"},
+    {"Scientific 3dp 00", "#.###E+00", "", ""},
+    {"Scientific 5dp 00", "#.#####E+00", "", ""},
+    {"Scientific 5dp 000", "#.#####E+000", "", ""},
+    {"Scientific 5dp 0000", "#.#####E+0000", "", ""},
+    {"", "", "", ""},
+};
+
+const date_example_row date_example_rows[10] = {
+    {"date 1", "d/m/yy"},          {"date 2", "dd/mm/yy"},       {"date 3", "dd/mm/yyyy"},
+    {"date 4", "ddd mmm yyyy"},    {"date 5", "dddd mmmm yyyy"}, {"date 6", "ddddd"},
+    {"date 7", "dddddd"},          {"date 8", "dd-mmm-yy"},      {"date 9", "dd-mmm-yyyy"},
+    {"", ""},
+};
+
+namespace {
+
+// 2 October 2006 as an OLE date (days since 30 December 1899).
+constexpr double example_date = 38992.0;
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QLineEdit* example_box() {
+    auto* box = new QLineEdit;
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+bool qt_font_chooser(QWidget* parent, font_record& font) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, to_qfont(font), parent,
+                                        QStringLiteral("Font settings"));
+    if (!ok) return false;
+    const QColor colour = QColorDialog::getColor(to_qcolor(font.colour), parent,
+                                                 QStringLiteral("Font colour"));
+    font.name = chosen.family().toStdString();
+    font.size = chosen.pointSize() > 0 ? chosen.pointSize() : font.size;
+    unsigned style = 0;
+    if (chosen.bold()) style |= style_bold;
+    if (chosen.italic()) style |= style_italic;
+    if (chosen.underline()) style |= style_underline;
+    if (chosen.strikeOut()) style |= style_strikeout;
+    font.style = style;
+    // A cancelled colour choice keeps the colour the set had.
+    if (colour.isValid())
+        font.colour = colour_value(colour.red()) | colour_value(colour.green()) << 8 |
+                      colour_value(colour.blue()) << 16;
+    return true;
+}
+
+} // namespace
+
+Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(qt_font_chooser) {
+    setWindowTitle(QStringLiteral("Mondrel - Format"));
+    setSizeGripEnabled(true);
+    auto* top = new QVBoxLayout(this);
+    tabs = new QTabWidget;
+    top->addWidget(tabs, 1);
+
+    // Character: alignment and font.
+    auto* character = new QWidget;
+    auto* char_layout = new QVBoxLayout(character);
+    auto* align_box = new QGroupBox(QStringLiteral("Horizontal alignment"));
+    auto* align_layout = new QVBoxLayout(align_box);
+    rads_hori = new QButtonGroup(this);
+    const char* align_names[] = {"Left", "Right", "Centre"}; // prop_align order
+    for (int i = 0; i < 3; ++i) {
+        auto* radio = new QRadioButton(QString::fromUtf8(align_names[i]));
+        rads_hori->addButton(radio, i);
+        align_layout->addWidget(radio);
+    }
+    char_layout->addWidget(align_box);
+    but_font = new QPushButton(QStringLiteral("Font settings"));
+    but_font->setAutoDefault(false);
+    char_layout->addWidget(but_font, 0, Qt::AlignLeft);
+    char_layout->addStretch(1);
+    tabs->addTab(character, QStringLiteral("Character"));
+
+    // Number: three formats, each with its example, and the ready-made list.
+    auto* number = new QWidget;
+    auto* num_grid = new QGridLayout(number);
+    edi_number = new QLineEdit;
+    edi_number_zer = new QLineEdit;
+    edi_number_neg = new QLineEdit;
+    edi_nbr_ex = example_box();
+    edi_nbr_zer_ex = example_box();
+    edi_nbr_neg_ex = example_box();
+    struct number_field {
+        const char* label;
+        QLineEdit* edit;
+        const char* example_label;
+        QLineEdit* example;
+    };
+    const number_field fields[] = {
+        {"Number format:", edi_number, "1234.567", edi_nbr_ex},
+        {"Zero number format:", edi_number_zer, "0.0", edi_nbr_zer_ex},
+        {"Negative number format:", edi_number_neg, "-0.123456", edi_nbr_neg_ex},
+    };
+    int row = 0;
+    for (const number_field& f : fields) {
+        auto* label = new QLabel(QString::fromUtf8(f.label));
+        label->setBuddy(f.edit);
+        num_grid->addWidget(label, row, 0);
+        num_grid->addWidget(f.edit, row, 1);
+        num_grid->addWidget(new QLabel(QString::fromUtf8(f.example_label)), row + 1, 0,
+                            Qt::AlignRight);
+        num_grid->addWidget(f.example, row + 1, 1);
+        row += 2;
+    }
+    lst_nbr_examples = new QListWidget;
+    for (const number_example_row& r : number_example_rows)
+        lst_nbr_examples->addItem(QString::fromUtf8(r.name));
+    auto* nbr_list_label = new QLabel(QStringLiteral("Examples:"));
+    nbr_list_label->setBuddy(lst_nbr_examples);
+    num_grid->addWidget(nbr_list_label, 0, 2);
+    num_grid->addWidget(lst_nbr_examples, 1, 2, row - 1, 1);
+    num_grid->setColumnStretch(1, 1);
+    num_grid->setColumnStretch(2, 1);
+    tabs->addTab(number, QStringLiteral("Number"));
+
+    // Date: the format, its example and the ready-made list.
+    auto* date = new QWidget;
+    auto* date_grid = new QGridLayout(date);
+    edi_date = new QLineEdit;
+    edi_date_ex = example_box();
+    auto* date_label = new QLabel(QStringLiteral("Date format:"));
+    date_label->setBuddy(edi_date);
+    date_grid->addWidget(date_label, 0, 0);
+    date_grid->addWidget(edi_date, 0, 1);
+    date_grid->addWidget(new QLabel(QStringLiteral("2 October 2006")), 1, 0, Qt::AlignRight);
+    date_grid->addWidget(edi_date_ex, 1, 1);
+    date_grid->setRowStretch(2, 1);
+    lst_date_examples = new QListWidget;
+    for (const date_example_row& r : date_example_rows)
+        lst_date_examples->addItem(QString::fromUtf8(r.name));
+    auto* date_list_label = new QLabel(QStringLiteral("Examples:"));
+    date_list_label->setBuddy(lst_date_examples);
+    date_grid->addWidget(date_list_label, 0, 2);
+    date_grid->addWidget(lst_date_examples, 1, 2, 2, 1);
+    date_grid->setColumnStretch(1, 1);
+    date_grid->setColumnStretch(2, 1);
+    tabs->addTab(date, QStringLiteral("Date"));
+
+    // The format text under the tabs.
+    auto* text_box = new QGroupBox(QStringLiteral("Format string:"));
+    auto* text_layout = new QVBoxLayout(text_box);
+    mem_format = new QPlainTextEdit;
+    mem_format->setTabChangesFocus(true);
+    mem_format->setMaximumHeight(fontMetrics().lineSpacing() * 4 + 12);
+    text_layout->addWidget(mem_format);
+    top->addWidget(text_box);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    top->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    connect(rads_hori, &QButtonGroup::idClicked, this, [this] { update_from_controls(); });
+    for (QLineEdit* e : {edi_number, edi_number_zer, edi_number_neg, edi_date})
+        connect(e, &QLineEdit::textEdited, this, [this] { update_from_controls(); });
+    connect(but_font, &QPushButton::clicked, this, [this] { choose_font(); });
+    connect(lst_nbr_examples, &QListWidget::currentRowChanged, this,
+            [this](int r) { choose_number_row(r); });
+    connect(lst_date_examples, &QListWidget::currentRowChanged, this,
+            [this](int r) { choose_date_row(r); });
+
+    setTabOrder(tabs, rads_hori->button(0));
+    setTabOrder(rads_hori->button(0), but_font);
+    setTabOrder(edi_number, edi_number_zer);
+    setTabOrder(edi_number_zer, edi_number_neg);
+    setTabOrder(edi_number_neg, lst_nbr_examples);
+    setTabOrder(edi_date, lst_date_examples);
+    resize(560, 420);
+}
+
+void Tdlg_edit_format::load(const std::string& text) {
+    filled_ = false;
+    set_ = prop_list::from_text(text);
+    mem_format->setPlainText(q(text));
+    if (QAbstractButton* b = rads_hori->button(static_cast<int>(set_.align))) b->setChecked(true);
+    edi_number->setText(q(set_.number));
+    edi_number_zer->setText(q(set_.number0));
+    edi_number_neg->setText(q(set_.number_neg));
+    edi_date->setText(q(set_.date));
+    // Choosing a row copies it, so no row is current while the controls are filled.
+    lst_nbr_examples->setCurrentRow(-1);
+    lst_date_examples->setCurrentRow(-1);
+    filled_ = true;
+    update_from_controls();
+    // The text as given stays the dialog's output until a control changes.
+    mem_format->setPlainText(q(text));
+}
+
+std::string Tdlg_edit_format::format_text() const {
+    return mem_format->toPlainText().toStdString();
+}
+
+void Tdlg_edit_format::update_from_controls() {
+    if (!filled_) return;
+    const int align = rads_hori->checkedId();
+    if (align >= 0 && align <= 2) set_.align = static_cast<prop_align>(align);
+    set_.number = edi_number->text().toStdString();
+    set_.number0 = edi_number_zer->text().toStdString();
+    set_.number_neg = edi_number_neg->text().toStdString();
+    set_.date = edi_date->text().toStdString();
+
+    const vbs::locale_info& loc = vbs::current_locale();
+    auto example = [&](double v, QLineEdit* box) {
+        std::string out;
+        box->setText(number_example(v, set_, loc, out) ? q(out) : QString());
+    };
+    example(1234.567, edi_nbr_ex);
+    example(0.0, edi_nbr_zer_ex);
+    example(-0.123456, edi_nbr_neg_ex);
+    std::string date_out;
+    edi_date_ex->setText(date_example(example_date, set_, loc, date_out) ? q(date_out)
+                                                                         : QString());
+    mem_format->setPlainText(q(set_.full_text()));
+}
+
+void Tdlg_edit_format::choose_font() {
+    font_record font = set_.font();
+    if (!chooser_ || !chooser_(this, font)) return;
+    set_.set_font(font);
+    update_from_controls();
+}
+
+void Tdlg_edit_format::choose_number_row(int row) {
+    if (!filled_ || row < 0 || row >= static_cast<int>(std::size(number_example_rows))) return;
+    const number_example_row& r = number_example_rows[row];
+    edi_number->setText(QString::fromUtf8(r.number));
+    edi_number_zer->setText(QString::fromUtf8(r.number0));
+    edi_number_neg->setText(QString::fromUtf8(r.number_neg));
+    update_from_controls();
+}
+
+void Tdlg_edit_format::choose_date_row(int row) {
+    if (!filled_ || row < 0 || row >= static_cast<int>(std::size(date_example_rows))) return;
+    edi_date->setText(QString::fromUtf8(date_example_rows[row].date));
+    update_from_controls();
+}
+
+bool Tdlg_edit_format::edit(std::string& text) {
+    load(text);
+    tabs->setCurrentIndex(0);
+    if (exec() != QDialog::Accepted) return false;
+    text = format_text();
+    return true;
+}
+
+qt_format_editor::qt_format_editor(QWidget* parent) : parent_(parent) {}
+qt_format_editor::~qt_format_editor() = default;
+
+Tdlg_edit_format& qt_format_editor::dialog() {
+    if (!dialog_) dialog_ = std::make_unique<Tdlg_edit_format>(parent_);
+    return *dialog_;
+}
+
+bool qt_format_editor::edit(std::string& text) { return dialog().edit(text); }
+
+} // namespace mondrel

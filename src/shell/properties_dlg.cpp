@@ -1,0 +1,59 @@
+#include "shell/properties_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "document/mondrel_doc.h"
+
+namespace mondrel {
+
+Tdlg_properties::Tdlg_properties(QWidget* parent) : QDialog(parent) {
+    setSizeGripEnabled(true);
+    auto* top = new QVBoxLayout(this);
+    auto* created_box = new QGroupBox(QStringLiteral("Created by"));
+    auto* created_layout = new QVBoxLayout(created_box);
+    edi_created_by = new QLineEdit;
+    created_layout->addWidget(edi_created_by);
+    top->addWidget(created_box);
+
+    auto* description_box = new QGroupBox(QStringLiteral("Description"));
+    auto* description_layout = new QVBoxLayout(description_box);
+    edi_description = new QPlainTextEdit;
+    edi_description->setTabChangesFocus(true);
+    description_layout->addWidget(edi_description);
+    top->addWidget(description_box, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    top->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    resize(420, 300);
+}
+
+void Tdlg_properties::load(const mondrel_doc& doc) {
+    setWindowTitle(QStringLiteral("Mondrel - Properties of ") +
+                   QString::fromStdString(doc.display_name()));
+    edi_created_by->setText(QString::fromStdString(doc.created_by));
+    edi_description->setPlainText(QString::fromStdString(doc.description));
+    edi_created_by->setFocus();
+}
+
+bool apply_properties(mondrel_doc& doc, const std::string& created_by,
+                      const std::string& description) {
+    if (doc.read_only) return false;
+    const bool by_changed = created_by != doc.created_by;
+    const bool text_changed = description != doc.description;
+    if (!by_changed && !text_changed) return false;
+    doc.history().begin_group("file_propertiesExecute");
+    if (by_changed) doc.changed_created_by(created_by);
+    if (text_changed) doc.changed_description(description);
+    doc.history().end_group();
+    return true;
+}
+
+} // namespace mondrel

@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 #include "shell/print_dlg.h"
+#include "shell/properties_dlg.h"
 
 #include <QAction>
 #include <QActionGroup>

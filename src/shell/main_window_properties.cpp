@@ -1,6 +1,8 @@
 // File Properties: the active codesheet's author and description.
 
-#include "display/mrdisplay.h"
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
 #include "document/mondrel_doc.h"
 #include "shell/main_window.h"
 #include "shell/properties_dlg.h"
@@ -23,7 +25,7 @@ void TForm1::file_propertiesExecute() {
     if (dialog.exec() != QDialog::Accepted) return;
     apply_properties(doc, dialog.edi_created_by->text().toStdString(),
                      dialog.edi_description->toPlainText().toStdString());
-    display_->refresh();
+    show_document(doc);
     update_actions();
 }
 

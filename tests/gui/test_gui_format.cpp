@@ -74,7 +74,7 @@ void test_gui_format::controls_follow_the_format_text() {
     QCOMPARE(d.lst_nbr_examples->item(7)->text(), QString::fromUtf8("Money \xC2\xA3 "));
     QCOMPARE(d.lst_nbr_examples->item(19)->text(), QString());
 
-    d.load("align:2; number:0.00; number0:\"nil\"; date:dd/mm/yyyy; bcolour:$00FF00");
+    d.load("align:centre; number:0.00; number0:\"nil\"; date:dd/mm/yyyy; bcolour:$00FF00");
     QCOMPARE(d.rads_hori->checkedId(), 2);
     QCOMPARE(d.rads_hori->checkedButton()->text(), QStringLiteral("Centre"));
     QCOMPARE(text(d.edi_number), std::string("0.00"));
@@ -156,8 +156,8 @@ void test_gui_format::typed_text_is_kept_until_a_control_changes() {
     QCOMPARE(format, std::string("colour:$0000FF; unknown:1"));
 
     // Loading keeps the caller's text as given (no rewrite on showing).
-    d.load("number:0.0;align:1");
-    QCOMPARE(mem(d), std::string("number:0.0;align:1"));
+    d.load("number:0.0;align:right");
+    QCOMPARE(mem(d), std::string("number:0.0;align:right"));
 }
 
 void test_gui_format::font_settings_store_the_chosen_font() {
@@ -316,7 +316,7 @@ void test_gui_format::screenshots_when_asked() {
     const QByteArray dir = qgetenv("MONDREL_SHOTS");
     if (dir.isEmpty()) QSKIP("set MONDREL_SHOTS to a folder to write the dialogs' pictures");
     Tdlg_edit_format f;
-    f.load("align:1; name:Arial; size:10; number:\"\xC2\xA3\"0.00; number-:\"\xC2\xA3\"(0.00); "
+    f.load("align:right; name:Arial; size:10; number:\"\xC2\xA3\"0.00; number-:\"\xC2\xA3\"(0.00); "
            "date:dd-mmm-yyyy");
     f.resize(f.sizeHint().expandedTo(QSize(560, 420)));
     for (int i = 0; i < 3; ++i) {

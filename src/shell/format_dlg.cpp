@@ -203,6 +203,11 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
             [this](int r) { choose_number_row(r); });
     connect(lst_date_examples, &QListWidget::currentRowChanged, this,
             [this](int r) { choose_date_row(r); });
+    // A click on the row that is already current copies it again (after the fields changed).
+    connect(lst_nbr_examples, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { choose_number_row(lst_nbr_examples->row(item)); });
+    connect(lst_date_examples, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { choose_date_row(lst_date_examples->row(item)); });
 
     setTabOrder(tabs, rads_hori->button(0));
     setTabOrder(rads_hori->button(0), but_font);

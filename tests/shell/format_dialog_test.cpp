@@ -19,7 +19,12 @@ namespace {
 
 // Examples depend on the locale's separators; the tests pin an English one.
 struct FormatDialog : ::testing::Test {
-    void SetUp() override { ASSERT_TRUE(vbs::set_current_locale("en-GB")); }
+    void SetUp() override {
+        saved = vbs::current_locale();
+        ASSERT_TRUE(vbs::set_current_locale("en-GB"));
+    }
+    void TearDown() override { vbs::set_current_locale(saved); }
+    vbs::locale_info saved;
 };
 
 int row_named(std::string_view name) {

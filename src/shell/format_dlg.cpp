@@ -15,48 +15,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "display/value_text.h"
 #include "platform/qt/qt_canvas.h"
-#include "vbscript/locale.h"
 
 namespace mondrel {
 
-const number_example_row number_example_rows[20] = {
-    {"General", "", "", ""},
-    {"General 2dp", "0.00", "", ""},
-    {"General 3dp", "0.000", "", ""},
-    {"General 4dp", "0.0000", "", ""},
-    {"General 2dp,", ",0.00", "", ""},
-    {"General 3dp,", ",0.000", "", ""},
-    {"General 4dp,", ",0.0000", "", ""},
-    {"Money \xC2\xA3 ", "\"\xC2\xA3\"0", "", ""},
-    {"Money \xC2\xA3 ()", "\"\xC2\xA3\"0", "", "\"\xC2\xA3\"(0)"},
-    {"Money \xC2\xA3 2dp", "\"\xC2\xA3\"0.00", "", ""},
-    {"Money \xC2\xA3 2dp ()", "\"\xC2\xA3\"0.00", "", "\"\xC2\xA3\"(0.00)"},
-    {"Money $ ", "\"$\"0", "", ""},
-    {"Money $ ()", "\"$\"0", "", "\"$\"(0)"},
-    {"Money $ 2dp", "\"$\"0.00", "", ""},
-    {"Money $ 2dp ()", "\"$\"0.00", "", "\"$\"(0.00)"},
-    {"Scientific 3dp 00", "#.###E+00", "", ""},
-    {"Scientific 5dp 00", "#.#####E+00", "", ""},
-    {"Scientific 5dp 000", "#.#####E+000", "", ""},
-    {"Scientific 5dp 0000", "#.#####E+0000", "", ""},
-    {"", "", "", ""},
-};
-
-const date_example_row date_example_rows[10] = {
-    {"date 1", "d/m/yy"},          {"date 2", "dd/mm/yy"},       {"date 3", "dd/mm/yyyy"},
-    {"date 4", "ddd mmm yyyy"},    {"date 5", "dddd mmmm yyyy"}, {"date 6", "ddddd"},
-    {"date 7", "dddddd"},          {"date 8", "dd-mmm-yy"},      {"date 9", "dd-mmm-yyyy"},
-    {"", ""},
-};
-
 namespace {
 
-// 2 October 2006 as an OLE date (days since 30 December 1899).
-constexpr double example_date = 38992.0;
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 QLineEdit* example_box() {
     auto* box = new QLineEdit;
@@ -127,13 +92,13 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     struct number_field {
         const char* label;
         QLineEdit* edit;
-        const char* example_label;
+        std::string_view example_label;
         QLineEdit* example;
     };
     const number_field fields[] = {
-        {"Number format:", edi_number, "1234.567", edi_nbr_ex},
-        {"Zero number format:", edi_number_zer, "0.0", edi_nbr_zer_ex},
-        {"Negative number format:", edi_number_neg, "-0.123456", edi_nbr_neg_ex},
+        {"Number format:", edi_number, number_example_label, edi_nbr_ex},
+        {"Zero number format:", edi_number_zer, zero_example_label, edi_nbr_zer_ex},
+        {"Negative number format:", edi_number_neg, negative_example_label, edi_nbr_neg_ex},
     };
     int row = 0;
     for (const number_field& f : fields) {
@@ -141,14 +106,13 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
         label->setBuddy(f.edit);
         num_grid->addWidget(label, row, 0);
         num_grid->addWidget(f.edit, row, 1);
-        num_grid->addWidget(new QLabel(QString::fromUtf8(f.example_label)), row + 1, 0,
+        num_grid->addWidget(new QLabel(q(f.example_label)), row + 1, 0,
                             Qt::AlignRight);
         num_grid->addWidget(f.example, row + 1, 1);
         row += 2;
     }
     lst_nbr_examples = new QListWidget;
-    for (const number_example_row& r : number_example_rows)
-        lst_nbr_examples->addItem(QString::fromUtf8(r.name));
+    for (const number_example_row& r : number_examples()) lst_nbr_examples->addItem(q(r.name));
     auto* nbr_list_label = new QLabel(QStringLiteral("Examples:"));
     nbr_list_label->setBuddy(lst_nbr_examples);
     num_grid->addWidget(nbr_list_label, 0, 2);
@@ -166,12 +130,11 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     date_label->setBuddy(edi_date);
     date_grid->addWidget(date_label, 0, 0);
     date_grid->addWidget(edi_date, 0, 1);
-    date_grid->addWidget(new QLabel(QStringLiteral("2 October 2006")), 1, 0, Qt::AlignRight);
+    date_grid->addWidget(new QLabel(q(date_example_label)), 1, 0, Qt::AlignRight);
     date_grid->addWidget(edi_date_ex, 1, 1);
     date_grid->setRowStretch(2, 1);
     lst_date_examples = new QListWidget;
-    for (const date_example_row& r : date_example_rows)
-        lst_date_examples->addItem(QString::fromUtf8(r.name));
+    for (const date_example_row& r : date_examples()) lst_date_examples->addItem(q(r.name));
     auto* date_list_label = new QLabel(QStringLiteral("Examples:"));
     date_list_label->setBuddy(lst_date_examples);
     date_grid->addWidget(date_list_label, 0, 2);
@@ -220,69 +183,69 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
 
 void Tdlg_edit_format::load(const std::string& text) {
     filled_ = false;
-    set_ = prop_list::from_text(text);
-    mem_format->setPlainText(q(text));
-    if (QAbstractButton* b = rads_hori->button(static_cast<int>(set_.align))) b->setChecked(true);
-    edi_number->setText(q(set_.number));
-    edi_number_zer->setText(q(set_.number0));
-    edi_number_neg->setText(q(set_.number_neg));
-    edi_date->setText(q(set_.date));
+    state_.load(text);
     // Choosing a row copies it, so no row is current while the controls are filled.
     lst_nbr_examples->setCurrentRow(-1);
     lst_date_examples->setCurrentRow(-1);
-    filled_ = true;
-    update_from_controls();
+    show_state();
     // The text as given stays the dialog's output until a control changes.
-    mem_format->setPlainText(q(text));
+    mem_format->setPlainText(QString::fromStdString(text));
+    filled_ = true;
 }
 
 std::string Tdlg_edit_format::format_text() const {
     return mem_format->toPlainText().toStdString();
 }
 
+// Puts the state's fields, examples and text into the controls without reacting to them.
+void Tdlg_edit_format::show_state() {
+    const bool was_filled = filled_;
+    filled_ = false;
+    const format_fields& f = state_.fields();
+    if (QAbstractButton* b = rads_hori->button(static_cast<int>(f.align))) b->setChecked(true);
+    edi_number->setText(q(f.number));
+    edi_number_zer->setText(q(f.number0));
+    edi_number_neg->setText(q(f.number_neg));
+    edi_date->setText(q(f.date));
+    const format_examples ex = state_.examples();
+    edi_nbr_ex->setText(q(ex.number));
+    edi_nbr_zer_ex->setText(q(ex.zero));
+    edi_nbr_neg_ex->setText(q(ex.negative));
+    edi_date_ex->setText(q(ex.date));
+    mem_format->setPlainText(q(state_.text()));
+    filled_ = was_filled;
+}
+
 void Tdlg_edit_format::update_from_controls() {
     if (!filled_) return;
+    format_fields f = state_.fields();
     const int align = rads_hori->checkedId();
-    if (align >= 0 && align <= 2) set_.align = static_cast<prop_align>(align);
-    set_.number = edi_number->text().toStdString();
-    set_.number0 = edi_number_zer->text().toStdString();
-    set_.number_neg = edi_number_neg->text().toStdString();
-    set_.date = edi_date->text().toStdString();
-
-    const vbs::locale_info& loc = vbs::current_locale();
-    auto example = [&](double v, QLineEdit* box) {
-        std::string out;
-        box->setText(number_example(v, set_, loc, out) ? q(out) : QString());
-    };
-    example(1234.567, edi_nbr_ex);
-    example(0.0, edi_nbr_zer_ex);
-    example(-0.123456, edi_nbr_neg_ex);
-    std::string date_out;
-    edi_date_ex->setText(date_example(example_date, set_, loc, date_out) ? q(date_out)
-                                                                         : QString());
-    mem_format->setPlainText(q(set_.full_text()));
+    if (align >= 0 && align <= 2) f.align = static_cast<prop_align>(align);
+    f.number = edi_number->text().toStdString();
+    f.number0 = edi_number_zer->text().toStdString();
+    f.number_neg = edi_number_neg->text().toStdString();
+    f.date = edi_date->text().toStdString();
+    state_.set_fields(f);
+    show_state();
 }
 
 void Tdlg_edit_format::choose_font() {
-    font_record font = set_.font();
+    font_record font = state_.set().font();
     if (!chooser_ || !chooser_(this, font)) return;
-    set_.set_font(font);
-    update_from_controls();
+    state_.set_font(font);
+    show_state();
 }
 
 void Tdlg_edit_format::choose_number_row(int row) {
-    if (!filled_ || row < 0 || row >= static_cast<int>(std::size(number_example_rows))) return;
-    const number_example_row& r = number_example_rows[row];
-    edi_number->setText(QString::fromUtf8(r.number));
-    edi_number_zer->setText(QString::fromUtf8(r.number0));
-    edi_number_neg->setText(QString::fromUtf8(r.number_neg));
-    update_from_controls();
+    if (!filled_ || row < 0) return;
+    state_.choose_number_example(row);
+    show_state();
 }
 
 void Tdlg_edit_format::choose_date_row(int row) {
-    if (!filled_ || row < 0 || row >= static_cast<int>(std::size(date_example_rows))) return;
-    edi_date->setText(QString::fromUtf8(date_example_rows[row].date));
-    update_from_controls();
+    if (!filled_ || row < 0) return;
+    state_.choose_date_example(row);
+    show_state();
 }
 
 bool Tdlg_edit_format::edit(std::string& text) {

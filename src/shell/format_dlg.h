@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "display/prop_stuff.h"
+#include "shell/session/format_dialog.h"
 #include "document/editing_commands.h"
 
 class QButtonGroup;
@@ -18,20 +19,6 @@ class QPushButton;
 class QTabWidget;
 
 namespace mondrel {
-
-// One ready-made row of the number or date example lists.
-struct number_example_row {
-    const char* name;
-    const char* number;
-    const char* number0;
-    const char* number_neg;
-};
-struct date_example_row {
-    const char* name;
-    const char* date;
-};
-extern const number_example_row number_example_rows[20];
-extern const date_example_row date_example_rows[10];
 
 class Tdlg_edit_format : public QDialog {
     Q_OBJECT
@@ -68,11 +55,12 @@ public:
 
 private:
     void update_from_controls();
+    void show_state();
     void choose_font();
     void choose_number_row(int row);
     void choose_date_row(int row);
 
-    prop_list set_;
+    format_dialog_state state_;
     bool filled_ = false;
     font_chooser chooser_;
 };

@@ -6,6 +6,7 @@
 #include "document/mondrel_doc.h"
 #include "shell/main_window.h"
 #include "shell/properties_dlg.h"
+#include "shell/session/format_dialog.h"
 #include "shell/session/document_slots.h"
 
 namespace mondrel {
@@ -19,7 +20,7 @@ void TForm1::file_propertiesExecute() {
     if (slots_->slot_count() == 0) return;
     end_edit_accepting();
     mondrel_doc& doc = slots_->cur_doc();
-    if (doc.read_only) return;
+    if (!properties_allowed(doc)) return;
     Tdlg_properties& dialog = properties_dialog();
     dialog.load(doc);
     if (dialog.exec() != QDialog::Accepted) return;

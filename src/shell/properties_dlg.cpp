@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "document/mondrel_doc.h"
+#include "shell/session/format_dialog.h"
 
 namespace mondrel {
 
@@ -36,24 +37,10 @@ Tdlg_properties::Tdlg_properties(QWidget* parent) : QDialog(parent) {
 }
 
 void Tdlg_properties::load(const mondrel_doc& doc) {
-    setWindowTitle(QStringLiteral("Mondrel - Properties of ") +
-                   QString::fromStdString(doc.display_name()));
+    setWindowTitle(QString::fromStdString(properties_caption(doc)));
     edi_created_by->setText(QString::fromStdString(doc.created_by));
     edi_description->setPlainText(QString::fromStdString(doc.description));
     edi_created_by->setFocus();
-}
-
-bool apply_properties(mondrel_doc& doc, const std::string& created_by,
-                      const std::string& description) {
-    if (doc.read_only) return false;
-    const bool by_changed = created_by != doc.created_by;
-    const bool text_changed = description != doc.description;
-    if (!by_changed && !text_changed) return false;
-    doc.history().begin_group("file_propertiesExecute");
-    if (by_changed) doc.changed_created_by(created_by);
-    if (text_changed) doc.changed_description(description);
-    doc.history().end_group();
-    return true;
 }
 
 } // namespace mondrel

@@ -24,9 +24,4 @@ public:
     QPlainTextEdit* edi_description = nullptr;
 };
 
-// Stores the edited texts in doc as one undo step "file_propertiesExecute"; a text that did
-// not change records nothing. Returns true when anything changed.
-bool apply_properties(mondrel_doc& doc, const std::string& created_by,
-                      const std::string& description);
-
 } // namespace mondrel

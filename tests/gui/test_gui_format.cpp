@@ -19,6 +19,7 @@
 #include "gui_support.h"
 #include "shell/format_dlg.h"
 #include "shell/properties_dlg.h"
+#include "shell/session/format_dialog.h"
 
 using namespace mondrel;
 using namespace mondrel::test;

@@ -18,6 +18,7 @@
 #include "document/mondrel_doc.h"
 #include "gui_support.h"
 #include "shell/format_dlg.h"
+#include "shell/options_dlg.h"
 #include "shell/properties_dlg.h"
 #include "shell/session/format_dialog.h"
 
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void font_settings_store_the_chosen_font();
     void cancel_and_escape_leave_the_text();
     void edit_format_on_the_window_uses_the_dialog();
+    void options_heading_goes_through_the_format_editor();
     void properties_ok_records_one_step_and_undo_restores();
     void properties_cancel_or_no_change_records_nothing();
     void properties_do_nothing_on_a_read_only_page();
@@ -242,6 +244,39 @@ void test_gui_format::edit_format_on_the_window_uses_the_dialog() {
     }));
     QVERIFY(settle(w));
     QCOMPARE(doc.history().steps().size(), steps + 1);
+}
+
+void test_gui_format::options_heading_goes_through_the_format_editor() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    w.file_newExecute();
+    QVERIFY(settle(w));
+    const std::string head = w.options().print_head_fmt;
+    QVERIFY(with_modal<Tdlg_options>([&] { w.action("tools_options")->trigger(); },
+                                     [&](Tdlg_options& opts) {
+        QPushButton* heading = nullptr;
+        for (QPushButton* b : opts.findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("Heading...")) heading = b;
+        QVERIFY(heading);
+        // Cancel in the editor keeps the working copy.
+        QVERIFY(with_modal<Tdlg_edit_format>([&] { heading->click(); },
+                                             [&](Tdlg_edit_format& dlg) {
+            QCOMPARE(dlg.format_text(), head);
+            dlg.lst_date_examples->setCurrentRow(2);
+            dlg.reject();
+        }));
+        QCOMPARE(opts.state().print_head_fmt, head);
+        // OK replaces it with the edited text.
+        QVERIFY(with_modal<Tdlg_edit_format>([&] { heading->click(); },
+                                             [](Tdlg_edit_format& dlg) {
+            dlg.lst_date_examples->setCurrentRow(2);
+            dlg.accept();
+        }));
+        QCOMPARE(prop_list::from_text(opts.state().print_head_fmt).date,
+                 std::string("dd/mm/yyyy"));
+        opts.reject();
+    }));
+    QCOMPARE(w.options().print_head_fmt, head); // the options were cancelled
 }
 
 void test_gui_format::properties_ok_records_one_step_and_undo_restores() {

@@ -2,11 +2,11 @@
 
 #ifdef MONDREL_WITH_QT
 
-#include <QGuiApplication>
 #include <QImageWriter>
 
 #include <memory>
 
+#include "cli/qt_application.h"
 #include "display/mrdisplay_rows.h"
 #include "display/picture_library.h"
 #include "display/row_painter.h"
@@ -16,21 +16,6 @@
 #include "platform/qt/qt_pictures.h"
 
 namespace mondrel {
-
-namespace {
-
-// Fonts need an application object; the runner makes one on the offscreen platform when
-// none exists, so no display is needed.
-void ensure_application() {
-    if (QGuiApplication::instance()) return;
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "mondrel-run";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
-
-} // namespace
 
 bool write_sheet_image(mondrel_doc& doc, const fmt_result_list* fmt_results,
                        const std::string& sheet_folder, const image_options& opt,
@@ -45,7 +30,7 @@ bool write_sheet_image(mondrel_doc& doc, const fmt_result_list* fmt_results,
         rows.set_columns(rows.data_cols(), rows.default_row_height(),
                          scaled_widths(rows.widths(), opt.width));
 
-    ensure_application();
+    ensure_gui_application();
     qt_canvas_factory factory;
     qt_picture_source source;
     picture_library pictures(source);

@@ -3,8 +3,8 @@
 #ifdef MONDREL_WITH_QT
 
 #include <QDate>
-#include <QGuiApplication>
 
+#include "cli/qt_application.h"
 #include "display/mrdisplay_rows.h"
 #include "display/sheet_print.h"
 #include "document/mondrel_doc.h"
@@ -15,17 +15,6 @@
 namespace mondrel {
 
 namespace {
-
-void ensure_application() {
-    if (QGuiApplication::instance()) return;
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "mondrel-run";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Mondrel");
-    QCoreApplication::setApplicationName("Mondrel");
-}
 
 // The margins and print formats the window would print with.
 print_settings settings_from_store() {
@@ -48,7 +37,7 @@ print_settings settings_from_store() {
 bool write_sheet_pdf(mondrel_doc& doc, const fmt_result_list* fmt_results,
                      const std::string& sheet_name, const pdf_options& opt, std::ostream& err) {
     (void)sheet_name;
-    ensure_application();
+    ensure_gui_application();
     mrdisplay_rows rows;
     rows.refresh(doc, opt.open_all, -1, fmt_results);
     int flags = 0;

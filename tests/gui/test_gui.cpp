@@ -111,7 +111,7 @@ public:
 
 class test_gui : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void startup_shows_welcome();
     void startup_opens_file_in_second_tab();
     void click_edits_code_enter_commits_esc_cancels();

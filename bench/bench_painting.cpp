@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_sheets.h"
 #include "display/mrdisplay_rows.h"
 #include "display/picture_library.h"
 #include "display/row_painter.h"
@@ -33,6 +34,7 @@
 #include "platform/qt/qt_pictures.h"
 
 using namespace mondrel;
+using mondrel::bench::make_sheet;
 
 namespace {
 
@@ -43,33 +45,6 @@ const char* const comment =
     "\\G\\g040\\p[green_dot] paid \\g060\\p[red_dot] owed \\f[Courier New]x = 1 : y = 2\\f[Arial] "
     "and some more words to reach the end of the row";
 
-// A sheet of `n` lines of one kind, with their results stored as a run leaves them.
-std::unique_ptr<mondrel_doc> make_sheet(int n, bool comments) {
-    auto doc = std::make_unique<mondrel_doc>();
-    doc->clear();
-    for (int i = 0; i < n; ++i) {
-        line_ptr line = comments ? make_line(*doc, 1, cw_rem, "", comment)
-                                 : make_line(*doc, 1, cw_expression, "r" + std::to_string(i),
-                                             "{1.5, 22.25, 333.125}");
-        line->format = std::make_unique<prop_list>(prop_list::from_text(""));
-        doc->add_sli(std::move(line));
-    }
-    doc->structure_changed();
-    if (!comments)
-        for (int i = 0; i < n; ++i) {
-            line_results& r = doc->line(i).results;
-            r.count = 3;
-            r.capacity = 13;
-            r.values.resize(3);
-            r.values[0] = vbs::Value::dbl(1.5);
-            r.values[1] = vbs::Value::dbl(22.25);
-            r.values[2] = vbs::Value::dbl(333.125);
-            r.formats.assign(3, doc->line(i).format.get());
-            r.indexes = {si_array{-3}, si_array{1}, si_array{2}};
-            r.opens = {bo_array{0}, bo_array{0}, bo_array{0}};
-        }
-    return doc;
-}
 
 struct sheet_view {
     std::unique_ptr<mondrel_doc> doc;
@@ -79,7 +54,8 @@ struct sheet_view {
     mrdisplay_rows rows;
     std::unique_ptr<row_painter> painter;
 
-    sheet_view(int lines, bool comments) : doc(make_sheet(lines, comments)) {
+    sheet_view(int lines, bool comments)
+        : doc(make_sheet(lines, comments ? std::string_view(comment) : std::string_view())) {
         rows.refresh(*doc);
         painter = std::make_unique<row_painter>(rows, factory, pictures);
         painter->set_sheet_formats(*doc);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "display/fake_print_device.h"
+#include "bench_sheets.h"
 #include "display/mrdisplay_rows.h"
 #include "display/sheet_print.h"
 #include "document/code_words.h"
@@ -20,36 +21,12 @@
 #include "execution/make_line.h"
 
 using namespace mondrel;
+using mondrel::bench::make_sheet;
 
 namespace {
 
 constexpr int sheet_lines = 10000;
 
-// Expression lines, each with a closed array of three values as a run leaves them.
-std::unique_ptr<mondrel_doc> make_sheet(int n) {
-    auto doc = std::make_unique<mondrel_doc>();
-    doc->clear();
-    for (int i = 0; i < n; ++i) {
-        line_ptr line =
-            make_line(*doc, 1, cw_expression, "r" + std::to_string(i), "{1.5, 22.25, 333.125}");
-        line->format = std::make_unique<prop_list>(prop_list::from_text(""));
-        doc->add_sli(std::move(line));
-    }
-    doc->structure_changed();
-    for (int i = 0; i < n; ++i) {
-        line_results& r = doc->line(i).results;
-        r.count = 3;
-        r.capacity = 13;
-        r.values.resize(3);
-        r.values[0] = vbs::Value::dbl(1.5);
-        r.values[1] = vbs::Value::dbl(22.25);
-        r.values[2] = vbs::Value::dbl(333.125);
-        r.formats.assign(3, doc->line(i).format.get());
-        r.indexes = {si_array{-3}, si_array{1}, si_array{2}};
-        r.opens = {bo_array{0}, bo_array{0}, bo_array{0}};
-    }
-    return doc;
-}
 
 void print_view(benchmark::State& state, int flags) {
     auto doc = make_sheet(sheet_lines);

@@ -8,6 +8,7 @@ another package (the caches that shared-mime-info, desktop-file-utils and the ic
 build with their own triggers). Exit 77 (skipped) when cpack or dpkg-dev is missing.
 """
 import argparse
+import gzip
 import os
 import re
 import shutil
@@ -40,6 +41,7 @@ def expected_files(with_pngs):
     files += ["usr/share/applications/mondrel.desktop",
               "usr/share/mime/packages/mondrel-mime.xml",
               "usr/share/doc/mondrel/copyright",
+              "usr/share/doc/mondrel/changelog.gz",
               "usr/share/icons/hicolor/scalable/apps/mondrel.svg",
               "usr/share/icons/hicolor/scalable/mimetypes/application-x-mondrel-codesheet.svg"]
     if with_pngs:
@@ -145,6 +147,12 @@ def main():
             if os.path.isfile(page):
                 with open(page, "rb") as f:
                     check(f.read(2) == b"\x1f\x8b", "%s.1.gz is not gzip" % p)
+        changelog = os.path.join(unpacked, "usr", "share", "doc", "mondrel", "changelog.gz")
+        if os.path.isfile(changelog):
+            with gzip.open(changelog, "rt", encoding="utf-8") as f:
+                top = f.readline()
+            check(top.startswith("mondrel (%s) " % args.version),
+                  "the newest change-log entry is not version %s: %r" % (args.version, top))
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "cli/run_output.h"
-#include "mondrel_version.h"
 #include "cli/run_session.h"
+#include "mondrel_version.h"
 #include "pages/xml_ifile.h"
 
 namespace {

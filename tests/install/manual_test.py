@@ -114,7 +114,8 @@ def check_rendering(man_dir, program):
     check(r.returncode == 0 and r.stderr == "", "%s.1 renders with warnings: %s" % (program, r.stderr))
     r = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", page], capture_output=True, text=True,
                        timeout=60)
-    for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "SEE ALSO"):
+    for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "EXAMPLES",
+                    "SEE ALSO"):
         check(re.search(r"^\W*" + section + r"\W*$", r.stdout, re.M) is not None,
               "%s.1 has no %s section" % (program, section))
 

@@ -12,6 +12,7 @@ packages=(
   lua5.4 python3
   xvfb xauth fonts-liberation2 fonts-dejavu-core
   desktop-file-utils libxml2-utils shared-mime-info xdotool imagemagick
+  dpkg-dev groff-base
   poppler-utils
   clang libclang-rt-14-dev
 )

@@ -18,6 +18,7 @@
 
 #include "cli/run_output.h"
 #include "cli/run_session.h"
+#include "mondrel_version.h"
 #include "pages/xml_ifile.h"
 
 namespace {
@@ -30,6 +31,7 @@ constexpr const char* usage_text =
                    [--print-data-only]] FILE...
        mondrel-run [options] --page NAME
        mondrel-run --list-pages
+       mondrel-run --help | --version
 
 Loads each FILE (".mdr" is a codesheet, any other extension line text), runs it as the
 window's Go command does, and prints it.
@@ -58,6 +60,8 @@ window's Go command does, and prints it.
                   as a sheet of one's own and run, any other page is printed as it is;
                   with --save OUT.mdr it is written out to start from
   --list-pages    list the built-in pages: name, a tab and the title
+  -h, --help      show this text and exit
+  --version       show the version and exit
 Exit status: 0 no line has an error, 1 some line has an error, 2 a file could not be loaded
 or the arguments are wrong.
 )";
@@ -68,6 +72,7 @@ int usage_error(const std::string& message) {
 }
 
 bool list_pages = false;
+bool show_version = false;
 bool print_option = false; // a --print-... option was given
 
 // The four generated pages, then the stored ones in index order.
@@ -164,6 +169,8 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             opt.open_all = true;
         } else if (arg == "--help" || arg == "-h") {
             opt.help = true;
+        } else if (arg == "--version") {
+            show_version = true;
         } else if (arg == "--") {
             for (++a; a < argc; ++a)
                 opt.files.emplace_back(argv[a]);
@@ -173,7 +180,7 @@ std::string parse_arguments(int argc, char** argv, mondrel::run_options& opt) {
             opt.files.push_back(arg);
         }
     }
-    if (opt.help || list_pages) return "";
+    if (opt.help || show_version || list_pages) return "";
     if (!opt.page.empty() && !opt.files.empty()) return "--page takes no FILE";
     const size_t sheets = opt.page.empty() ? opt.files.size() : 1;
     if (sheets == 0) return "no FILE given";
@@ -193,6 +200,10 @@ int main(int argc, char** argv) {
         return usage_error(problem);
     if (opt.help) {
         std::cout << usage_text;
+        return 0;
+    }
+    if (show_version) {
+        std::cout << "mondrel-run " MONDREL_VERSION "\n";
         return 0;
     }
     if (list_pages) {

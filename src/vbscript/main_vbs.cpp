@@ -3,11 +3,13 @@
 //   mondrel-vbs FILE.vbs [args...]     run the script
 //   mondrel-vbs --dump-tokens FILE     list the tokens
 //   mondrel-vbs --dump-code FILE       list the compiled code
+//   mondrel-vbs --help | --version
 //
 // The script sees a WScript object shaped after cscript's (host_wscript.cpp): Echo, the
 // standard streams, the arguments split into named ("/name:value", "/flag") and unnamed ones.
 // Exit status 0, or 1 with "FILE(line, column) runtime error: message" (or "compilation
 // error") on standard error; WScript.Quit sets its own status.
+#include "mondrel_version.h"
 #include "vbscript/builtins.h"
 #include "vbscript/convert.h"
 #include "vbscript/engine.h"
@@ -21,6 +23,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -38,8 +41,21 @@ bool read_file(const std::string& path, std::string& out) {
     return true;
 }
 
-int usage() {
-    std::fprintf(stderr, "usage: mondrel-vbs [--dump-tokens | --dump-code] FILE.vbs [args...]\n");
+constexpr const char* usage_text =
+    "usage: mondrel-vbs [--dump-tokens | --dump-code] FILE.vbs [ARGUMENT]...\n"
+    "       mondrel-vbs --help | --version\n"
+    "\n"
+    "Runs a VBScript file with a WScript object as cscript would. The ARGUMENTs after the\n"
+    "file belong to the script (WScript.Arguments; \"/name:value\" and \"/flag\" are named).\n"
+    "  --dump-tokens   list the tokens of FILE.vbs instead of running it\n"
+    "  --dump-code     list the compiled code of FILE.vbs instead of running it\n"
+    "  -h, --help      show this text and exit\n"
+    "  --version       show the version and exit\n"
+    "Exit status: 0 ran, 1 the file could not be read or the script failed (the error goes\n"
+    "to standard error), 2 the arguments are wrong; WScript.Quit N exits with N.\n";
+
+int usage_error(const char* message, const char* arg) {
+    std::fprintf(stderr, "mondrel-vbs: %s%s\n%s", message, arg, usage_text);
     return 2;
 }
 
@@ -48,16 +64,27 @@ int usage() {
 int main(int argc, char** argv) {
     int i = 1;
     bool dump_tokens = false, dump_code = false;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
+    // Options stand before the file; everything after it is the script's.
+    auto is_option = [](const char* a) {
+        return (a[0] == '-' && a[1] == '-') || std::string_view(a) == "-h";
+    };
+    for (; i < argc && is_option(argv[i]); ++i) {
         std::string opt = argv[i];
-        if (opt == "--dump-tokens")
+        if (opt == "--dump-tokens") {
             dump_tokens = true;
-        else if (opt == "--dump-code")
+        } else if (opt == "--dump-code") {
             dump_code = true;
-        else
-            return usage();
+        } else if (opt == "--help" || opt == "-h") {
+            std::fputs(usage_text, stdout);
+            return 0;
+        } else if (opt == "--version") {
+            std::printf("mondrel-vbs %s\n", MONDREL_VERSION);
+            return 0;
+        } else {
+            return usage_error("unknown option: ", argv[i]);
+        }
     }
-    if (i >= argc) return usage();
+    if (i >= argc) return usage_error("no FILE.vbs given", "");
     std::string path = argv[i++];
     std::string text;
     if (!read_file(path, text)) {

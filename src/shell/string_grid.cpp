@@ -1,5 +1,6 @@
 #include "shell/string_grid.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,9 +10,11 @@
 #include <algorithm>
 
 #include "display/mrdisplay.h"
+#include "display/row_speech.h"
 #include "document/mondrel_doc.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_pictures.h"
+#include "shell/grid_accessible.h"
 #include "shell/session/commands.h"
 
 namespace mondrel {
@@ -28,6 +31,7 @@ constexpr int notch = 120;
 } // namespace
 
 TorbStringGrid::TorbStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    install_grid_accessible();
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
@@ -185,6 +189,7 @@ void TorbStringGrid::layout_changed() {
     sel_last_ = std::clamp(sel_last_, sel_first_, last);
     update_scroll_bars();
     viewport()->update();
+    announce_selection();
 }
 
 void TorbStringGrid::repaint_all() {
@@ -206,6 +211,28 @@ void TorbStringGrid::set_selection(int first, int last) {
     sel_first_ = first;
     sel_last_ = last;
     viewport()->update();
+    announce_selection();
+}
+
+std::string TorbStringGrid::selection_speech_text() const {
+    if (!display_) return "No lines";
+    return selection_speech(display_->rows(), sel_first_, sel_last_);
+}
+
+void TorbStringGrid::announce_selection() {
+    if (!QAccessible::isActive()) return;
+    std::string now = selection_speech_text();
+    if (now == spoken_) return;
+    spoken_ = std::move(now);
+    QAccessibleValueChangeEvent value(this, QString::fromStdString(spoken_));
+    QAccessible::updateAccessibility(&value);
+    // Screen readers on Linux hear a text value of a list through its description.
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void TorbStringGrid::set_link_cursor(bool on) {

@@ -12,6 +12,7 @@
 #include <QAbstractScrollArea>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "display/grid_ports.h"
@@ -42,6 +43,8 @@ public:
     int last_top_row() const;
     // True between a mouse press on the grid and its release.
     bool mouse_down() const { return !mouse_released_; }
+    // The selected line as a sentence for assistive technology (row_speech.h).
+    std::string selection_speech_text() const;
 
     // --- grid_control --------------------------------------------------------------------
     void layout_changed() override;
@@ -93,6 +96,10 @@ private:
     bool apply_key_map(QKeyEvent* event);
     void drag_selection_to(int row);
     void set_cursor_shape();
+    // Tells assistive technology when the selection or the selected line's text changed
+    // (a move, an edit committed, a run's new values). Nothing is worked out while no
+    // assistive technology listens.
+    void announce_selection();
 
     mrdisplay* display_ = nullptr;
     qt_canvas_factory* factory_ = nullptr;
@@ -115,6 +122,7 @@ private:
     int wheel_rest_ = 0; // angle delta not yet a whole notch
     int font_rest_ = 0;  // the same for Ctrl with the wheel
     int last_visible_rows_ = 0;
+    std::string spoken_; // the sentence last announced
 };
 
 } // namespace mondrel

@@ -141,10 +141,13 @@ void command_set::follow(QAction* original, QAction* item) {
 }
 
 QAction* command_set::stand_in(QAction* original, const QString& caption, QObject* parent) {
-    QString text = caption.isEmpty() ? original->text() : caption;
-    const QKeySequence key = original->shortcut();
-    if (!key.isEmpty()) text += u'\t' + key.toString(QKeySequence::NativeText);
+    const QString text = caption.isEmpty() ? original->text() : caption;
     auto* item = new QAction(original->icon(), text, parent);
+    // The menu shows the original's key beside the item. Bound to the menu alone, it acts only
+    // while the menu is open, so it never competes with the original's own shortcut; as a
+    // shortcut rather than a "\t" in the caption it stays out of the item's accessible name.
+    item->setShortcut(original->shortcut());
+    item->setShortcutContext(Qt::WidgetShortcut);
     item->setObjectName(original->objectName() + QStringLiteral("_item"));
     item->setStatusTip(original->statusTip());
     connect(item, &QAction::triggered, original, [original] { original->trigger(); });

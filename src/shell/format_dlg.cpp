@@ -115,6 +115,7 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     }
     lst_nbr_examples = new QListWidget;
     for (const number_example_row& r : number_examples()) lst_nbr_examples->addItem(q(r.name));
+    lst_nbr_examples->setAccessibleName(QStringLiteral("Number examples"));
     auto* nbr_list_label = new QLabel(QStringLiteral("&Examples:"));
     nbr_list_label->setBuddy(lst_nbr_examples);
     num_grid->addWidget(nbr_list_label, 0, 2);
@@ -139,6 +140,7 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     date_grid->setRowStretch(2, 1);
     lst_date_examples = new QListWidget;
     for (const date_example_row& r : date_examples()) lst_date_examples->addItem(q(r.name));
+    lst_date_examples->setAccessibleName(QStringLiteral("Date examples"));
     auto* date_list_label = new QLabel(QStringLiteral("&Examples:"));
     date_list_label->setBuddy(lst_date_examples);
     date_grid->addWidget(date_list_label, 0, 2);

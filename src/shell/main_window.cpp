@@ -381,6 +381,10 @@ void TForm1::update_tabs() {
         } else {
             doc_tabs_->addTab(label);
         }
+        // The "*" of a modified sheet is said in words.
+        QString spoken = label;
+        if (spoken.endsWith(u'*')) spoken = spoken.chopped(1) + QStringLiteral(", modified");
+        doc_tabs_->setAccessibleTabName(i, spoken);
     }
     doc_tabs_->setCurrentIndex(slots_->cur_slot());
     changing_tabs_ = false;

@@ -103,6 +103,8 @@ QWidget* Tdlg_options::general_tab() {
 QWidget* Tdlg_options::display_tab() {
     auto* page = new QWidget;
     elements_ = new QListWidget;
+    // Lists take no name from a buddy label: they are named themselves.
+    elements_->setAccessibleName("Display element");
     for (const display_element& e : display_elements()) elements_->addItem(qstr(e.name));
     elements_->setCurrentRow(0);
     connect(elements_, &QListWidget::currentRowChanged, this, [this](int row) {

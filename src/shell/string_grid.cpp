@@ -220,11 +220,13 @@ std::string TorbStringGrid::selection_speech_text() const {
 }
 
 void TorbStringGrid::announce_selection() {
-    if (!QAccessible::isActive()) return;
     std::string now = selection_speech_text();
     if (now == spoken_) return;
     spoken_ = std::move(now);
-    QAccessibleValueChangeEvent value(this, QString::fromStdString(spoken_));
+    const QString sentence = QString::fromStdString(spoken_);
+    Q_EMIT selection_spoken(sentence);
+    if (!QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent value(this, sentence);
     QAccessible::updateAccessibility(&value);
     // Screen readers on Linux hear a text value of a list through its description.
     QAccessibleEvent description(this, QAccessible::DescriptionChanged);

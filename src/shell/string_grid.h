@@ -69,6 +69,10 @@ Q_SIGNALS:
     // The grid moved to a screen of another pixel density: row pictures are painted anew, and
     // pictures found so far (rendered for the old density) must be forgotten.
     void density_changed();
+    // The selected line's sentence changed (assistive technology has been told): the same
+    // news for the window's own listeners and tests, which Qt tells nothing while no
+    // assistive technology is running.
+    void selection_spoken(const QString& sentence);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -97,8 +101,8 @@ private:
     void drag_selection_to(int row);
     void set_cursor_shape();
     // Tells assistive technology when the selection or the selected line's text changed
-    // (a move, an edit committed, a run's new values). Nothing is worked out while no
-    // assistive technology listens.
+    // (a move, an edit committed, a run's new values). One row's sentence is worked out each
+    // time, whether or not assistive technology listens.
     void announce_selection();
 
     mrdisplay* display_ = nullptr;

@@ -1,6 +1,7 @@
 #include "shell/string_grid.h"
 
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -530,6 +531,21 @@ bool TorbStringGrid::apply_key_map(QKeyEvent* event) {
         break;
     }
     return r.consumed;
+}
+
+// The Menu key and Shift+F10 open the line menu at the selected row, as the right button does
+// on a line number; the right button itself has opened it at its press already.
+void TorbStringGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Mouse || !display_ || locked_ ||
+        display_->editing()) {
+        QAbstractScrollArea::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    display_->show_row(sel_first_);
+    const mondrel::rect r = cell_rect(col_line, sel_first_);
+    if (r.height() <= 0) return;
+    display_->press(col_line, sel_first_, (r.left + r.right) / 2, (r.top + r.bottom) / 2, true);
 }
 
 bool TorbStringGrid::event(QEvent* event) {

@@ -8,6 +8,7 @@
 #include <QAccessibleInterface>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -177,6 +178,7 @@ private Q_SLOTS:
     void grid_tells_the_selected_line_and_follows_moves_and_runs();
     void syntax_bar_and_tab_strip_are_named();
     void window_tree_names_every_focusable_object();
+    void menu_key_opens_the_line_menu_on_the_grid();
 };
 
 void test_gui_access::the_name_check_finds_a_control_without_one() {
@@ -489,6 +491,22 @@ void test_gui_access::window_tree_names_every_focusable_object() {
     walk(QAccessible::queryAccessibleInterface(&w), 0);
     QVERIFY(nodes > 50);
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+}
+
+// The grid's pop-up without the mouse: the Menu key (or Shift+F10) opens it at the selected row.
+void test_gui_access::menu_key_opens_the_line_menu_on_the_grid() {
+    scripted_prompts ask;
+    TForm1 w(std::nullopt, &ask);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.action("file_new")->trigger();
+    QVERIFY(!w.grid_menu().isVisible());
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0));
+    QApplication::sendEvent(&w.grid(), &key);
+    QTRY_VERIFY(w.grid_menu().isVisible());
+    const QRect row = w.grid().viewport()->rect();
+    QVERIFY(row.contains(w.grid().viewport()->mapFromGlobal(w.grid_menu().pos())));
+    w.grid_menu().close();
 }
 
 QTEST_MAIN(test_gui_access)

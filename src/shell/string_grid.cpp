@@ -42,7 +42,15 @@ TorbStringGrid::TorbStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setSingleStep(16);
 }
 
-TorbStringGrid::~TorbStringGrid() = default;
+// The row items go first: they are dropped from Qt's cache while the grid is whole.
+TorbStringGrid::~TorbStringGrid() {
+    row_items_.reset();
+}
+
+grid_row_items& TorbStringGrid::row_items() {
+    if (!row_items_) row_items_ = std::make_unique<grid_row_items>(*this);
+    return *row_items_;
+}
 
 void TorbStringGrid::set_display(mrdisplay* display, qt_canvas_factory* factory,
                                  qt_picture_source* source) {
@@ -190,6 +198,7 @@ void TorbStringGrid::layout_changed() {
     sel_last_ = std::clamp(sel_last_, sel_first_, last);
     update_scroll_bars();
     viewport()->update();
+    if (row_items_) row_items_->trim(row_count() - 1);
     announce_selection();
 }
 
@@ -224,6 +233,8 @@ void TorbStringGrid::announce_selection() {
     std::string now = selection_speech_text();
     if (now == spoken_) return;
     spoken_ = std::move(now);
+    const bool same_row = spoken_row_ == sel_first_;
+    spoken_row_ = sel_first_;
     const QString sentence = QString::fromStdString(spoken_);
     Q_EMIT selection_spoken(sentence);
     if (!QAccessible::isActive()) return;
@@ -232,9 +243,12 @@ void TorbStringGrid::announce_selection() {
     // Screen readers on Linux hear a text value of a list through its description.
     QAccessibleEvent description(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&description);
-    if (hasFocus()) {
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        QAccessible::updateAccessibility(&focus);
+    // The selected row's item: the focus moved to it, or its text changed in place.
+    QAccessibleInterface* item = row_items().item(sel_first_);
+    if (item && (hasFocus() || same_row)) {
+        QAccessibleEvent event(item, hasFocus() && !same_row ? QAccessible::Focus
+                                                             : QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
     }
 }
 

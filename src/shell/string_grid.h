@@ -23,6 +23,7 @@ class mrdisplay;
 class qt_canvas;
 class qt_canvas_factory;
 class qt_picture_source;
+class grid_row_items;
 
 class TorbStringGrid : public QAbstractScrollArea, public grid_control {
     Q_OBJECT
@@ -45,6 +46,10 @@ public:
     bool mouse_down() const { return !mouse_released_; }
     // The selected line as a sentence for assistive technology (row_speech.h).
     std::string selection_speech_text() const;
+    // The display shown (nullptr before set_display).
+    mrdisplay* display() const { return display_; }
+    // The rows as list items for assistive technology (grid_accessible.h), made when asked.
+    grid_row_items& row_items();
 
     // --- grid_control --------------------------------------------------------------------
     void layout_changed() override;
@@ -128,6 +133,8 @@ private:
     int font_rest_ = 0;  // the same for Ctrl with the wheel
     int last_visible_rows_ = 0;
     std::string spoken_; // the sentence last announced
+    int spoken_row_ = 0; // and its row
+    std::unique_ptr<grid_row_items> row_items_;
 };
 
 } // namespace mondrel

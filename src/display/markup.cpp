@@ -1,6 +1,7 @@
 #include "display/markup.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "display/picture_library.h"
@@ -266,6 +267,59 @@ text_extent render_markup(canvas& cv, picture_library* pictures, const markup_re
                           std::string_view text) {
     markup_walk walk(cv, pictures, req);
     return walk.run(text);
+}
+
+namespace {
+
+// A canvas that keeps the text drawn on it instead of pixels. Every character is one unit
+// wide, so a run drawn further right than the last one ended means the pen jumped.
+class text_collector : public canvas {
+public:
+    std::string text;
+
+    int width() const override { return 0; }
+    int height() const override { return 0; }
+    void set_font(const font_record& font) override { font_ = font; }
+    const font_record& font() const override { return font_; }
+    text_extent measure(std::string_view) override { return {1, 1}; }
+    void draw_text(int x, int, std::string_view run, colour_value) override {
+        if (x > end_ && !text.empty()) text += ' ';
+        text += run;
+        end_ = x + static_cast<int>(characters(run));
+    }
+    void fill_rect(const rect&, colour_value) override {}
+    void draw_line(int, int, int, int, colour_value) override {}
+    void draw_picture(const picture&, int, int) override {}
+    void copy_from(const canvas&, const rect&, int, int) override {}
+    size_t memory_bytes() const override { return 0; }
+
+private:
+    static size_t characters(std::string_view run) {
+        size_t n = 0;
+        for (size_t p = 0; p < run.size(); p += char_length(run, p))
+            ++n;
+        return n;
+    }
+    font_record font_;
+    int end_ = 0;
+};
+
+} // namespace
+
+std::string markup_plain_text(std::string_view text) {
+    text_collector collector;
+    markup_request req;
+    req.cell = {0, 0, std::numeric_limits<int>::max() / 4, 1};
+    render_markup(collector, nullptr, req, text);
+    std::string out;
+    for (char c : collector.text) {
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (blank && (out.empty() || out.back() == ' ')) continue;
+        out += blank ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
 }
 
 } // namespace mondrel

@@ -15,6 +15,7 @@
 // only in front. A bracketed argument starts right after the letter and runs to the first
 // "]". Anything that does not form an escape is drawn as it stands.
 
+#include <string>
 #include <string_view>
 
 #include "platform/canvas.h"
@@ -38,6 +39,11 @@ struct markup_request {
 // come from `pictures`; without a library they are skipped.
 text_extent render_markup(canvas& cv, picture_library* pictures, const markup_request& req,
                           std::string_view text);
+
+// The characters a marked-up text shows, for a screen reader or any other reader of plain
+// text: escapes are dropped, "\\" gives one backslash, a pen move that leaves a gap gives one
+// blank, and runs of blanks become one. Pictures and link icons give nothing.
+std::string markup_plain_text(std::string_view text);
 
 // Reads `n` characters at `p` as a markup number (digits, blanks only in front, at least one
 // digit); -1 when they do not form one.

@@ -59,6 +59,20 @@ QString submenu_name(std::string_view caption) {
 
 } // namespace
 
+// Icon-only buttons would be named by Qt from their icon text; the caption buttons show the
+// code word ("REM"), which alone would not say "Comment". The name carries both.
+QString accessible_caption(const QAction& act) {
+    QString caption = act.text();
+    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&');
+    caption.replace(u'\x01', u'&');
+    if (caption.endsWith(QStringLiteral("..."))) caption.chop(3);
+    const QString shown = act.iconText();
+    if (!shown.isEmpty() && shown.compare(caption, Qt::CaseInsensitive) != 0 &&
+        !caption.contains(shown, Qt::CaseInsensitive))
+        caption += QStringLiteral(" (%1)").arg(shown);
+    return caption;
+}
+
 command_set::command_set(QWidget& owner, qt_picture_source& images,
                          const std::function<bool(std::string_view)>& has_handler)
     : QObject(&owner) {
@@ -127,10 +141,13 @@ void command_set::follow(QAction* original, QAction* item) {
 }
 
 QAction* command_set::stand_in(QAction* original, const QString& caption, QObject* parent) {
-    QString text = caption.isEmpty() ? original->text() : caption;
-    const QKeySequence key = original->shortcut();
-    if (!key.isEmpty()) text += u'\t' + key.toString(QKeySequence::NativeText);
+    const QString text = caption.isEmpty() ? original->text() : caption;
     auto* item = new QAction(original->icon(), text, parent);
+    // The menu shows the original's key beside the item. Bound to the menu alone, it acts only
+    // while the menu is open, so it never competes with the original's own shortcut; as a
+    // shortcut rather than a "\t" in the caption it stays out of the item's accessible name.
+    item->setShortcut(original->shortcut());
+    item->setShortcutContext(Qt::WidgetShortcut);
     item->setObjectName(original->objectName() + QStringLiteral("_item"));
     item->setStatusTip(original->statusTip());
     connect(item, &QAction::triggered, original, [original] { original->trigger(); });
@@ -181,7 +198,7 @@ void command_set::fill_menu(QMenu& menu, std::span<const menu_entry> entries) {
 }
 
 QToolBar* command_set::make_toolbar(const toolbar_spec& spec, QWidget* parent) {
-    auto* bar = new QToolBar(qstr(spec.caption), parent);
+    auto* bar = new QToolBar(qstr(spec.caption).remove(u'&'), parent);
     bar->setObjectName(QStringLiteral("toolbar_") + qstr(spec.name));
     bar->setMovable(true);
     bar->setFloatable(true);
@@ -200,6 +217,8 @@ QToolBar* command_set::make_toolbar(const toolbar_spec& spec, QWidget* parent) {
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(act));
         if (!button) continue;
         button->setObjectName(QStringLiteral("button_") + act->objectName());
+        button->setAccessibleName(accessible_caption(*act));
+        button->setAccessibleDescription(act->statusTip().trimmed());
         const bool caption = std::find(std::begin(caption_buttons), std::end(caption_buttons),
                                        item.action) != std::end(caption_buttons);
         if (caption || act->icon().isNull()) {

@@ -5,6 +5,7 @@
 // are applied here; what a command does is the window's.
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <map>
@@ -31,6 +32,11 @@ inline constexpr std::string_view not_available_text = "Not available yet";
 // read better as words).
 inline constexpr std::string_view caption_buttons[] = {
     "edit_type_let", "edit_type_rem", "edit_type_incl", "edit_type_for", "edit_type_while"};
+
+// What assistive technology calls an action's button: its caption without the mnemonic and
+// the trailing "...", and the word the button shows when that is not part of the caption
+// ("Comment (REM)").
+QString accessible_caption(const QAction& act);
 
 class command_set : public QObject {
     Q_OBJECT

@@ -74,7 +74,7 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
         align_layout->addWidget(radio);
     }
     char_layout->addWidget(align_box);
-    but_font = new QPushButton(QStringLiteral("Font settings"));
+    but_font = new QPushButton(QStringLiteral("&Font settings"));
     but_font->setAutoDefault(false);
     char_layout->addWidget(but_font, 0, Qt::AlignLeft);
     char_layout->addStretch(1);
@@ -96,9 +96,9 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
         QLineEdit* example;
     };
     const number_field fields[] = {
-        {"Number format:", edi_number, number_example_label, edi_nbr_ex},
-        {"Zero number format:", edi_number_zer, zero_example_label, edi_nbr_zer_ex},
-        {"Negative number format:", edi_number_neg, negative_example_label, edi_nbr_neg_ex},
+        {"&Number format:", edi_number, number_example_label, edi_nbr_ex},
+        {"&Zero number format:", edi_number_zer, zero_example_label, edi_nbr_zer_ex},
+        {"Ne&gative number format:", edi_number_neg, negative_example_label, edi_nbr_neg_ex},
     };
     int row = 0;
     for (const number_field& f : fields) {
@@ -106,14 +106,17 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
         label->setBuddy(f.edit);
         num_grid->addWidget(label, row, 0);
         num_grid->addWidget(f.edit, row, 1);
-        num_grid->addWidget(new QLabel(q(f.example_label)), row + 1, 0,
-                            Qt::AlignRight);
+        // The example boxes take no focus; they are named by their labels all the same.
+        auto* example_label = new QLabel(q(f.example_label));
+        example_label->setBuddy(f.example);
+        num_grid->addWidget(example_label, row + 1, 0, Qt::AlignRight);
         num_grid->addWidget(f.example, row + 1, 1);
         row += 2;
     }
     lst_nbr_examples = new QListWidget;
     for (const number_example_row& r : number_examples()) lst_nbr_examples->addItem(q(r.name));
-    auto* nbr_list_label = new QLabel(QStringLiteral("Examples:"));
+    lst_nbr_examples->setAccessibleName(QStringLiteral("Number examples"));
+    auto* nbr_list_label = new QLabel(QStringLiteral("&Examples:"));
     nbr_list_label->setBuddy(lst_nbr_examples);
     num_grid->addWidget(nbr_list_label, 0, 2);
     num_grid->addWidget(lst_nbr_examples, 1, 2, row - 1, 1);
@@ -126,16 +129,19 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     auto* date_grid = new QGridLayout(date);
     edi_date = new QLineEdit;
     edi_date_ex = example_box();
-    auto* date_label = new QLabel(QStringLiteral("Date format:"));
+    auto* date_label = new QLabel(QStringLiteral("&Date format:"));
     date_label->setBuddy(edi_date);
     date_grid->addWidget(date_label, 0, 0);
     date_grid->addWidget(edi_date, 0, 1);
-    date_grid->addWidget(new QLabel(q(date_example_label)), 1, 0, Qt::AlignRight);
+    auto* date_example = new QLabel(q(date_example_label));
+    date_example->setBuddy(edi_date_ex);
+    date_grid->addWidget(date_example, 1, 0, Qt::AlignRight);
     date_grid->addWidget(edi_date_ex, 1, 1);
     date_grid->setRowStretch(2, 1);
     lst_date_examples = new QListWidget;
     for (const date_example_row& r : date_examples()) lst_date_examples->addItem(q(r.name));
-    auto* date_list_label = new QLabel(QStringLiteral("Examples:"));
+    lst_date_examples->setAccessibleName(QStringLiteral("Date examples"));
+    auto* date_list_label = new QLabel(QStringLiteral("&Examples:"));
     date_list_label->setBuddy(lst_date_examples);
     date_grid->addWidget(date_list_label, 0, 2);
     date_grid->addWidget(lst_date_examples, 1, 2, 2, 1);
@@ -147,6 +153,7 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     auto* text_box = new QGroupBox(QStringLiteral("Format string:"));
     auto* text_layout = new QVBoxLayout(text_box);
     mem_format = new QPlainTextEdit;
+    mem_format->setAccessibleName(QStringLiteral("Format string"));
     mem_format->setTabChangesFocus(true);
     mem_format->setMaximumHeight(fontMetrics().lineSpacing() * 4 + 12);
     text_layout->addWidget(mem_format);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -35,6 +36,7 @@
 #include "execution/run_engine.h"
 #include "shell/command_set.h"
 #include "shell/format_dlg.h"
+#include "shell/grid_accessible.h"
 #include "shell/qt_prompts.h"
 #include "shell/qt_text_field.h"
 #include "shell/run_controller.h"
@@ -50,6 +52,9 @@ namespace {
 QString qstr(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
+
+// What each status panel holds, for assistive technology (the panels' names are their texts).
+constexpr std::string_view status_panel_names[3] = {"Status", "Selected line number", "Hint"};
 
 // Tooltips over buttons are shown on these toolbars only (and only when the option is on).
 constexpr std::string_view hinted_toolbars[] = {"main", "run"};
@@ -73,6 +78,7 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, settings_store* st
 
     own_format_editor_ = std::make_unique<qt_format_editor>(this);
     format_editor_ = own_format_editor_.get();
+    install_grid_accessible();
     build_widgets();
     build_commands();
     build_toolbars();
@@ -112,6 +118,7 @@ void TForm1::build_widgets() {
     doc_tabs_->setObjectName(QStringLiteral("doc_tabs"));
     doc_tabs_->setExpanding(false);
     doc_tabs_->setDocumentMode(true);
+    doc_tabs_->setAccessibleName(QStringLiteral("Open codesheets"));
     doc_tabs_->installEventFilter(this);
     connect(doc_tabs_, &QTabBar::currentChanged, this, &TForm1::tab_changed);
     grid_ = new TorbStringGrid(centre);
@@ -125,6 +132,8 @@ void TForm1::build_widgets() {
     name_field_ = new qt_text_field(grid_->viewport());
     code_field_->setObjectName(QStringLiteral("code_field"));
     name_field_->setObjectName(QStringLiteral("name_field"));
+    code_field_->setAccessibleName(QStringLiteral("Code"));
+    name_field_->setAccessibleName(QStringLiteral("Name"));
     for (qt_text_field* field : {code_field_, name_field_}) {
         field->hide();
         connect(field, &qt_text_field::enter_pressed, this, [this] {
@@ -155,6 +164,7 @@ void TForm1::build_widgets() {
         if (i < 2) panels_[i]->setFixedWidth(status_panel_widths[i]);
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
+        panels_[i]->setAccessibleDescription(qstr(status_panel_names[i]));
         // The hint panel takes the rest of the bar: hints are longer than its 50 pixels.
         statusBar()->addWidget(panels_[i], i == 2 ? 1 : 0);
     }
@@ -172,9 +182,22 @@ void TForm1::build_commands() {
             const int32_t word = act->data().toInt();
             connect(act, &QAction::triggered, this, [this, word] { edit_type_allExecute(word); });
         } else if (command_handler run = handler(name)) {
-            connect(act, &QAction::triggered, this, [this, run] { (this->*run)(); });
+            connect(act, &QAction::triggered, this, [this, run] {
+                (this->*run)();
+                keep_focus_on_sheet();
+            });
         }
     }
+}
+
+// After a command the keys go back to the sheet: a dialog or question the command showed has
+// closed, and the grid, not whatever the window would pick as it is activated again, takes
+// them. An open line editor keeps them, and so does the tab strip when the user is on it.
+void TForm1::keep_focus_on_sheet() {
+    if (!grid_ || !display_ || display_->editing()) return;
+    QWidget* now = QApplication::focusWidget();
+    if (now == grid_ || (now && now == doc_tabs_)) return;
+    grid_->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::build_toolbars() {
@@ -207,8 +230,13 @@ void TForm1::build_menus() {
             menu.setObjectName(QStringLiteral("file_reopen"));
             connect(&menu, &QMenu::aboutToShow, this, &TForm1::fill_reopen_menu);
         } else if (name == "menu_toolbars") {
+            // The toggles take the toolbars' captions with their mnemonics; the toolbars'
+            // titles, which the toggles would otherwise show, are never changed later.
             for (const toolbar_spec& spec : toolbars())
-                if (QToolBar* bar = toolbar(spec.name)) menu.addAction(bar->toggleViewAction());
+                if (QToolBar* bar = toolbar(spec.name)) {
+                    bar->toggleViewAction()->setText(qstr(spec.caption));
+                    menu.addAction(bar->toggleViewAction());
+                }
         }
     };
     for (const menu_spec& spec : menu_bar()) {
@@ -353,6 +381,10 @@ void TForm1::update_tabs() {
         } else {
             doc_tabs_->addTab(label);
         }
+        // The "*" of a modified sheet is said in words.
+        QString spoken = label;
+        if (spoken.endsWith(u'*')) spoken = spoken.chopped(1) + QStringLiteral(", modified");
+        doc_tabs_->setAccessibleTabName(i, spoken);
     }
     doc_tabs_->setCurrentIndex(slots_->cur_slot());
     changing_tabs_ = false;

@@ -196,6 +196,7 @@ private:
     void show_syntax(int32_t word);
     void update_tabs();
     void end_edit_accepting();
+    void keep_focus_on_sheet();
     Tdoc_slot* slot_of(const mondrel_doc& doc);
     Tdoc_slot* slot_of(const run_engine& engine);
     // Runs: asked for (possibly in the middle of a command), started once the command is over.

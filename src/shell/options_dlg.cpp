@@ -86,11 +86,11 @@ QWidget* Tdlg_options::general_tab() {
     row_height_->setValue(state_.row_height);
     data_cols_->setMaximumWidth(80);
     row_height_->setMaximumWidth(80);
-    form->addRow("Number of data columns", data_cols_);
-    form->addRow("Row height", row_height_);
-    status_hints_ = new QCheckBox("Show status line hints");
+    form->addRow("Number of data &columns", data_cols_);
+    form->addRow("&Row height", row_height_);
+    status_hints_ = new QCheckBox("Show &status line hints");
     status_hints_->setChecked(state_.status_line_hints);
-    toolbar_hints_ = new QCheckBox("Show toolbar hints");
+    toolbar_hints_ = new QCheckBox("Show &toolbar hints");
     toolbar_hints_->setChecked(state_.toolbar_hints);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(form);
@@ -103,26 +103,30 @@ QWidget* Tdlg_options::general_tab() {
 QWidget* Tdlg_options::display_tab() {
     auto* page = new QWidget;
     elements_ = new QListWidget;
+    // Lists take no name from a buddy label: they are named themselves.
+    elements_->setAccessibleName("Display element");
     for (const display_element& e : display_elements()) elements_->addItem(qstr(e.name));
     elements_->setCurrentRow(0);
     connect(elements_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) state_.selected_element = row;
         show_sample();
     });
-    auto* change = new QPushButton("Change...");
+    auto* change = new QPushButton("C&hange...");
     connect(change, &QPushButton::clicked, this, &Tdlg_options::change_font_clicked);
     auto* sample_box = new QGroupBox("Sample");
     sample_ = new QLabel("Sample text");
     sample_->setAlignment(Qt::AlignCenter);
     sample_->setMinimumHeight(60);
     (new QVBoxLayout(sample_box))->addWidget(sample_);
-    use_as_default_ = new QCheckBox("Use as default");
+    use_as_default_ = new QCheckBox("Use as &default");
     use_as_default_->setChecked(false);
-    revert_ = new QPushButton("Revert all to factory settings");
+    revert_ = new QPushButton("Re&vert all to factory settings");
     connect(revert_, &QPushButton::clicked, this, &Tdlg_options::revert_clicked);
 
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel("Display element:"));
+    auto* element_label = new QLabel("Display &element:");
+    element_label->setBuddy(elements_);
+    left->addWidget(element_label);
     left->addWidget(elements_, 1);
     auto* right = new QVBoxLayout;
     right->addWidget(change);
@@ -140,7 +144,9 @@ QWidget* Tdlg_options::directories_tab() {
     auto* page = new QWidget;
     auto* box = new QGroupBox("Default INCL folder");
     incl_dir_ = new QLineEdit(qstr(state_.incl_dir));
+    incl_dir_->setAccessibleName("Default INCL folder");
     auto* browse = new QPushButton("...");
+    browse->setAccessibleName("Browse for the INCL folder");
     connect(browse, &QPushButton::clicked, this, [this] {
         const std::string start = utf8(incl_dir_->text());
         std::optional<std::string> folder;
@@ -164,13 +170,16 @@ QWidget* Tdlg_options::printing_tab() {
     auto* page = new QWidget;
     auto* margins = new QGroupBox("Set page margins");
     auto* grid = new QFormLayout(margins);
-    const char* names[margin_count] = {"Left", "Right", "Top", "Bottom"};
+    const char* names[margin_count] = {"&Left", "&Right", "&Top", "&Bottom"};
     for (int i = 0; i < margin_count; ++i) {
         margins_[i] = new QLineEdit(qstr(state_.margins[i]));
         auto* row = new QHBoxLayout;
         row->addWidget(margins_[i]);
         row->addWidget(new QLabel("cm"));
-        grid->addRow(names[i], row);
+        // A row of a layout gets no buddy from the form: the label is given its field.
+        auto* label = new QLabel(names[i]);
+        label->setBuddy(margins_[i]);
+        grid->addRow(label, row);
     }
     auto* formats = new QGroupBox("Change output formats");
     auto* def_text = new QPushButton("Default text...");
@@ -196,13 +205,14 @@ QWidget* Tdlg_options::running_tab() {
     auto* page = new QWidget;
     auto* loop = new QFormLayout;
     loop_limit_ = new QLineEdit(qstr(state_.loop_limit));
-    loop->addRow("Maximum loop count", loop_limit_);
+    loop->addRow("&Maximum loop count", loop_limit_);
 
     auto* logging = new QGroupBox("Error logging");
-    write_log_ = new QCheckBox("Write log file");
+    write_log_ = new QCheckBox("&Write log file");
     write_log_->setChecked(state_.write_log);
     log_file_ = new QLineEdit(qstr(state_.log_file));
     auto* browse = new QPushButton("...");
+    browse->setAccessibleName("Browse for the log file");
     connect(browse, &QPushButton::clicked, this, [this] {
         const std::string preset = utf8(log_file_->text());
         std::optional<std::string> file;
@@ -218,14 +228,17 @@ QWidget* Tdlg_options::running_tab() {
     auto* log_layout = new QVBoxLayout(logging);
     log_layout->addWidget(write_log_);
     auto* file_row = new QHBoxLayout;
-    file_row->addWidget(new QLabel("Log file:"));
+    auto* file_label = new QLabel("Log &file:");
+    file_label->setBuddy(log_file_);
+    file_row->addWidget(file_label);
     file_row->addLayout(field_with_browse(log_file_, browse), 1);
     log_layout->addLayout(file_row);
 
     auto* globals_box = new QGroupBox("Global variables");
     globals_ = new QListWidget;
-    add_global_ = new QPushButton("Add");
-    delete_global_ = new QPushButton("Delete");
+    globals_->setAccessibleName("Global variables");
+    add_global_ = new QPushButton("&Add");
+    delete_global_ = new QPushButton("De&lete");
     connect(add_global_, &QPushButton::clicked, this, &Tdlg_options::add_global_clicked);
     connect(delete_global_, &QPushButton::clicked, this, &Tdlg_options::delete_global_clicked);
     connect(globals_, &QListWidget::currentRowChanged, this, [this](int row) {

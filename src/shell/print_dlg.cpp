@@ -23,34 +23,36 @@ Tdlg_print::Tdlg_print(QWidget* parent)
 
     auto* type = new QGroupBox(QStringLiteral("Type"), this);
     auto* type_layout = new QVBoxLayout(type);
-    source_view_ = new QRadioButton(QStringLiteral("Source View"), type);
-    data_view_ = new QRadioButton(QStringLiteral("Data View"), type);
+    source_view_ = new QRadioButton(QStringLiteral("&Source View"), type);
+    data_view_ = new QRadioButton(QStringLiteral("&Data View"), type);
     source_view_->setChecked(true);
     type_layout->addWidget(source_view_);
     type_layout->addWidget(data_view_);
     layout->addWidget(type);
 
-    line_numbers_ = new QCheckBox(QStringLiteral("Include line numbers"), this);
+    line_numbers_ = new QCheckBox(QStringLiteral("Include line &numbers"), this);
     line_numbers_->setChecked(true);
-    data_only_ = new QCheckBox(QStringLiteral("Data cells only"), this);
-    selection_only_ = new QCheckBox(QStringLiteral("Selected line only"), this);
+    data_only_ = new QCheckBox(QStringLiteral("Data &cells only"), this);
+    selection_only_ = new QCheckBox(QStringLiteral("Se&lected line only"), this);
     layout->addWidget(line_numbers_);
     layout->addWidget(data_only_);
     layout->addWidget(selection_only_);
 
-    to_pdf_ = new QCheckBox(QStringLiteral("Print to PDF file"), this);
+    to_pdf_ = new QCheckBox(QStringLiteral("Print to &PDF file"), this);
     layout->addWidget(to_pdf_);
     auto* pdf_row = new QHBoxLayout;
     pdf_name_ = new QLineEdit(this);
-    browse_ = new QPushButton(QStringLiteral("Browse..."), this);
+    pdf_name_->setAccessibleName(QStringLiteral("PDF file name"));
+    browse_ = new QPushButton(QStringLiteral("&Browse..."), this);
     pdf_row->addWidget(pdf_name_);
     pdf_row->addWidget(browse_);
     layout->addLayout(pdf_row);
 
     auto* buttons = new QDialogButtonBox(this);
     ok_ = buttons->addButton(QDialogButtonBox::Ok);
+    ok_->setDefault(true); // Enter prints from any control
     buttons->addButton(QDialogButtonBox::Cancel);
-    setup_ = buttons->addButton(QStringLiteral("Setup..."), QDialogButtonBox::ActionRole);
+    setup_ = buttons->addButton(QStringLiteral("Set&up..."), QDialogButtonBox::ActionRole);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

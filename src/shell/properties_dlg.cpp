@@ -18,12 +18,14 @@ Tdlg_properties::Tdlg_properties(QWidget* parent) : QDialog(parent) {
     auto* created_box = new QGroupBox(QStringLiteral("Created by"));
     auto* created_layout = new QVBoxLayout(created_box);
     edi_created_by = new QLineEdit;
+    edi_created_by->setAccessibleName(QStringLiteral("Created by"));
     created_layout->addWidget(edi_created_by);
     top->addWidget(created_box);
 
     auto* description_box = new QGroupBox(QStringLiteral("Description"));
     auto* description_layout = new QVBoxLayout(description_box);
     edi_description = new QPlainTextEdit;
+    edi_description->setAccessibleName(QStringLiteral("Description"));
     edi_description->setTabChangesFocus(true);
     description_layout->addWidget(edi_description);
     top->addWidget(description_box, 1);

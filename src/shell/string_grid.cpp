@@ -1,5 +1,7 @@
 #include "shell/string_grid.h"
 
+#include <QAccessible>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,9 +11,11 @@
 #include <algorithm>
 
 #include "display/mrdisplay.h"
+#include "display/row_speech.h"
 #include "document/mondrel_doc.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_pictures.h"
+#include "shell/grid_accessible.h"
 #include "shell/session/commands.h"
 
 namespace mondrel {
@@ -28,6 +32,7 @@ constexpr int notch = 120;
 } // namespace
 
 TorbStringGrid::TorbStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    install_grid_accessible();
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
@@ -37,7 +42,15 @@ TorbStringGrid::TorbStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setSingleStep(16);
 }
 
-TorbStringGrid::~TorbStringGrid() = default;
+// The row items go first: they are dropped from Qt's cache while the grid is whole.
+TorbStringGrid::~TorbStringGrid() {
+    row_items_.reset();
+}
+
+grid_row_items& TorbStringGrid::row_items() {
+    if (!row_items_) row_items_ = std::make_unique<grid_row_items>(*this);
+    return *row_items_;
+}
 
 void TorbStringGrid::set_display(mrdisplay* display, qt_canvas_factory* factory,
                                  qt_picture_source* source) {
@@ -185,6 +198,8 @@ void TorbStringGrid::layout_changed() {
     sel_last_ = std::clamp(sel_last_, sel_first_, last);
     update_scroll_bars();
     viewport()->update();
+    if (row_items_) row_items_->trim(row_count() - 1);
+    announce_selection();
 }
 
 void TorbStringGrid::repaint_all() {
@@ -206,6 +221,35 @@ void TorbStringGrid::set_selection(int first, int last) {
     sel_first_ = first;
     sel_last_ = last;
     viewport()->update();
+    announce_selection();
+}
+
+std::string TorbStringGrid::selection_speech_text() const {
+    if (!display_) return "No lines";
+    return selection_speech(display_->rows(), sel_first_, sel_last_);
+}
+
+void TorbStringGrid::announce_selection() {
+    std::string now = selection_speech_text();
+    if (now == spoken_) return;
+    spoken_ = std::move(now);
+    const bool same_row = spoken_row_ == sel_first_;
+    spoken_row_ = sel_first_;
+    const QString sentence = QString::fromStdString(spoken_);
+    Q_EMIT selection_spoken(sentence);
+    if (!QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent value(this, sentence);
+    QAccessible::updateAccessibility(&value);
+    // Screen readers on Linux hear a text value of a list through its description.
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+    // The selected row's item: the focus moved to it, or its text changed in place.
+    QAccessibleInterface* item = row_items().item(sel_first_);
+    if (item && (hasFocus() || same_row)) {
+        QAccessibleEvent event(item, hasFocus() && !same_row ? QAccessible::Focus
+                                                             : QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TorbStringGrid::set_link_cursor(bool on) {
@@ -501,6 +545,21 @@ bool TorbStringGrid::apply_key_map(QKeyEvent* event) {
         break;
     }
     return r.consumed;
+}
+
+// The Menu key and Shift+F10 open the line menu at the selected row, as the right button does
+// on a line number; the right button itself has opened it at its press already.
+void TorbStringGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Mouse || !display_ || locked_ ||
+        display_->editing()) {
+        QAbstractScrollArea::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    display_->show_row(sel_first_);
+    const mondrel::rect r = cell_rect(col_line, sel_first_);
+    if (r.height() <= 0) return;
+    display_->press(col_line, sel_first_, (r.left + r.right) / 2, (r.top + r.bottom) / 2, true);
 }
 
 bool TorbStringGrid::event(QEvent* event) {

@@ -12,6 +12,7 @@
 #include <QAbstractScrollArea>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "display/grid_ports.h"
@@ -22,6 +23,7 @@ class mrdisplay;
 class qt_canvas;
 class qt_canvas_factory;
 class qt_picture_source;
+class grid_row_items;
 
 class TorbStringGrid : public QAbstractScrollArea, public grid_control {
     Q_OBJECT
@@ -42,6 +44,12 @@ public:
     int last_top_row() const;
     // True between a mouse press on the grid and its release.
     bool mouse_down() const { return !mouse_released_; }
+    // The selected line as a sentence for assistive technology (row_speech.h).
+    std::string selection_speech_text() const;
+    // The display shown (nullptr before set_display).
+    mrdisplay* display() const { return display_; }
+    // The rows as list items for assistive technology (grid_accessible.h), made when asked.
+    grid_row_items& row_items();
 
     // --- grid_control --------------------------------------------------------------------
     void layout_changed() override;
@@ -66,6 +74,10 @@ Q_SIGNALS:
     // The grid moved to a screen of another pixel density: row pictures are painted anew, and
     // pictures found so far (rendered for the old density) must be forgotten.
     void density_changed();
+    // The selected line's sentence changed (assistive technology has been told): the same
+    // news for the window's own listeners and tests, which Qt tells nothing while no
+    // assistive technology is running.
+    void selection_spoken(const QString& sentence);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,6 +89,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
@@ -93,6 +106,10 @@ private:
     bool apply_key_map(QKeyEvent* event);
     void drag_selection_to(int row);
     void set_cursor_shape();
+    // Tells assistive technology when the selection or the selected line's text changed
+    // (a move, an edit committed, a run's new values). One row's sentence is worked out each
+    // time, whether or not assistive technology listens.
+    void announce_selection();
 
     mrdisplay* display_ = nullptr;
     qt_canvas_factory* factory_ = nullptr;
@@ -115,6 +132,9 @@ private:
     int wheel_rest_ = 0; // angle delta not yet a whole notch
     int font_rest_ = 0;  // the same for Ctrl with the wheel
     int last_visible_rows_ = 0;
+    std::string spoken_; // the sentence last announced
+    int spoken_row_ = 0; // and its row
+    std::unique_ptr<grid_row_items> row_items_;
 };
 
 } // namespace mondrel

@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 
+#include "display/markup.h"
 #include "display/prop_stuff.h"
 #include "display/row_painter.h"
 #include "document/code_words.h"
@@ -12,6 +13,7 @@ namespace mondrel {
 syntax_bar::syntax_bar(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("syntax_bar"));
     setFixedSize(syntax_bar_width, syntax_bar_height);
+    setAccessibleDescription(QStringLiteral("Syntax of the code word"));
 }
 
 void syntax_bar::show_word(int32_t word, row_painter& painter, qreal device_pixel_ratio) {
@@ -25,6 +27,8 @@ void syntax_bar::show_word(int32_t word, row_painter& painter, qreal device_pixe
     painter.draw_text(picture, syntax_bar_text(word), true, btnface_colour, &format,
                       mondrel::rect{0, 0, syntax_bar_width, syntax_bar_height});
     setPixmap(QPixmap::fromImage(picture.image()));
+    // The picture says nothing to a screen reader: its name is the syntax as plain text.
+    setAccessibleName(QString::fromStdString(markup_plain_text(syntax_bar_text(word))));
 }
 
 } // namespace mondrel

@@ -300,7 +300,7 @@ std::string shown(std::span<const menu_entry> entries) {
 TEST(MenuEntries, MenusToolbarsAndPopupsHoldTheirCommandsInOrder) {
     const std::pair<std::string_view, std::string_view> menus[] = {
         {"&File", "New, Open, Reopen [, -, Clear], Save, Save As, Save All, Close, Close All, "
-                  "Properties, -, Print, -, Exit"},
+                  "Close All Others, Properties, -, Print, -, Exit"},
         {"&Edit", "Undo, Redo, -, Cut, Copy, Paste, -, Delete, Select All, -, New blank line [, "
                   "After, Child, Before], Convert to child lines, Convert from child lines, -, "
                   "Edit Format, Copy Format, Paste Format, -, Copy Cells, -, OK, Cancel, Code "

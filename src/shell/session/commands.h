@@ -53,8 +53,10 @@ struct menu_spec {
 // the window fills it with the toolbars' visibility toggles.
 std::span<const menu_spec> menu_bar();
 struct toolbar_spec {
-    std::string_view name;               // "main", "run", "code_word", "syntax"
-    std::string_view caption;            // "Main", "Run", "Code Word", "Syntax"
+    std::string_view name; // "main", "run", "code_word", "syntax"
+    // "&Main", "&Run", "&Code Word", "&Syntax": the toolbar's title without the "&", and with
+    // its mnemonic the caption of its visibility toggle in the View menu's Toolbars submenu.
+    std::string_view caption;
     std::span<const menu_entry> entries; // the syntax toolbar has none: it holds a picture
 };
 std::span<const toolbar_spec> toolbars();

@@ -112,11 +112,20 @@ xdo_fail() {
   exit 1
 }
 
+# What a desktop session may set that would change the window under test: a platform theme
+# with native (portal) file dialogs, the session bus it reaches them by, and scaling, which
+# would move every click position.
+xdo_session_settings=(QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE DBUS_SESSION_BUS_ADDRESS
+  QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_FONT_DPI)
+
 # Starts PROGRAM ARGS... on the X screen (whatever QT_QPA_PLATFORM the caller has) in the work
 # folder and waits up to 20 seconds for its main window, which is then placed at the screen's
 # top-left corner at the size the click positions assume and given the keyboard focus.
 xdo_start() {
-  (cd "$xdo_root/work" && exec env QT_QPA_PLATFORM=xcb "$@") >"$xdo_root/program.out" 2>&1 &
+  local unset_args=() v
+  for v in "${xdo_session_settings[@]}"; do unset_args+=(-u "$v"); done
+  (cd "$xdo_root/work" && exec env "${unset_args[@]}" QT_QPA_PLATFORM=xcb "$@") \
+    >"$xdo_root/program.out" 2>&1 &
   xdo_pid=$!
   local i
   for ((i = 0; i < 200; i++)); do

@@ -40,14 +40,6 @@ fi
 # Numbers in the sheets read and show the same whatever the machine's locale.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 
-# File Exit through the menu's mnemonics, as a keyboard user leaves the program.
-exit_by_menu() {
-  xdo_key alt+f
-  # The menu is a pop-up without a title to wait for.
-  sleep 0.3
-  xdo_key_focused x
-}
-
 # ---- 1. A typed sheet, run, saved and read back ---------------------------------------------
 
 # Checks the saved codesheet SHEET: its XML lines in order, then the values mondrel-run shows.
@@ -98,6 +90,12 @@ sys.exit(1 if faults else 0)
 EOF
 }
 
+# Checks that the rows copied into xdo_text hold the row ROW (cells separated by tabs).
+expect_row() {
+  grep -qxF -- "$1" <<<"$xdo_text" ||
+    xdo_fail "no row \"${1//$'\t'/ | }\" $2; the window shows:"$'\n'"${xdo_text//$'\t'/ | }"
+}
+
 scenario_save() {
   xdo_say "1: type a sheet, run it, save it through the dialog, exit"
   xdo_scratch
@@ -105,6 +103,8 @@ scenario_save() {
   xdo_wait_title "$xdo_caption - Welcome"
   xdo_key ctrl+n
   xdo_wait_title "$xdo_caption - Newfile"
+  # A new sheet runs after every change; with Run > Auto Run off only F9 runs it.
+  xdo_menu_item r a
   # A click on the code of the new sheet's one line opens it for editing; each Enter commits
   # a line and opens the next. Enter after the FOR line opens its first child instead, and
   # Enter after that child a blank second one, which Escape leaves.
@@ -116,7 +116,15 @@ scenario_save() {
   xdo_type_line "for 1 to 3" i
   xdo_type_line "total + i * 2" total
   xdo_key Escape
+  xdo_sheet_cells
+  expect_row "$(printf 'temp_1 * temp_2\ttemp_3')" "before F9"
   xdo_key F9
+  # The cells the window shows after the run: code, name and value of each row.
+  xdo_sheet_cells
+  expect_row "$(printf '12.5\ttemp_1\t12.5')" "after F9"
+  expect_row "$(printf 'temp_1 * temp_2\ttemp_3\t100')" "after F9"
+  expect_row "$(printf '1 to 3\ti\t4')" "after F9"
+  expect_row "$(printf 'total + i * 2\ttotal\t12')" "after F9"
 
   xdo_key ctrl+s
   xdo_wait_dialog "Save As"
@@ -126,7 +134,7 @@ scenario_save() {
   xdo_key_focused Return
   xdo_wait_title "$xdo_caption - sum"
 
-  exit_by_menu
+  xdo_menu_item f x # File > Exit
   xdo_wait_exit 15
   [ "$xdo_status" -eq 0 ] || xdo_fail "the program ended with status $xdo_status"
   check_saved_sheet "$xdo_root/work/sum.mdr"
@@ -181,7 +189,7 @@ scenario_discard() {
   [ "$(printf '%s\n' "$xdo_text" | sed -n 5p)" = "o 1 rate_pct:=7" ] ||
     xdo_fail "typing 7 over line 5 of the example did not change it"
 
-  exit_by_menu
+  xdo_menu_item f x # File > Exit
   xdo_wait_dialog "Save Changes"
   xdo_key_focused alt+n
   xdo_wait_exit 15

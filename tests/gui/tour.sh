@@ -83,9 +83,7 @@ xdo_key Escape
 sleep 0.5
 
 # Exit from the File menu: the modified sheet asks whether to save it; the answer is No.
-xdo_key alt+f
-sleep 0.5
-xdo_key_focused x
+xdo_menu_item f x
 shot save-question
 xdo_key_focused alt+n
 xdo_wait_exit 10

@@ -225,22 +225,43 @@ xdo_wait_exit() {
   xdo_win=
 }
 
-# Sets xdo_text to the lines of the main window's current sheet as line text, through Select
-# All, Copy and the X clipboard (xclip). The clipboard first holds a marker, so a copy that did
-# not happen is told apart from an old one.
-xdo_sheet_text() {
+# Sets xdo_text to what the command COMMAND ARGS... (keys that copy) puts on the X clipboard,
+# read with xclip, with CR LF line ends made LF. The clipboard first holds a marker, so a copy
+# that did not happen is told apart from an old one.
+xdo_clipboard_after() {
   local marker="mondrel-$xdo_name-nothing-copied-$RANDOM" text='' i
   # xclip keeps serving the marker until the program takes the clipboard over.
   printf '%s' "$marker" | xclip -selection clipboard >/dev/null 2>&1
-  xdo_key ctrl+a ctrl+c
+  "$@"
   for ((i = 0; i < 50; i++)); do
-    # Line text on the clipboard ends its lines with CR LF.
-    text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || text=
+    text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || text=''
     if [ -n "$text" ] && [ "$text" != "$marker" ]; then
       xdo_text=$text
       return 0
     fi
     sleep 0.1
   done
-  xdo_fail "Select All and Copy put nothing on the clipboard within 5 seconds"
+  xdo_fail "$* put nothing on the clipboard within 5 seconds"
+}
+
+# Sets xdo_text to the lines of the current sheet as line text (Select All, Copy).
+xdo_sheet_text() {
+  xdo_clipboard_after xdo_key ctrl+a ctrl+c
+}
+
+# Sets xdo_text to the cells of every row of the current sheet, a row a line and the cells
+# (code, name, values) separated by tabs (Select All, Edit > Copy Cells).
+xdo_sheet_cells() {
+  xdo_clipboard_after xdo_menu_item e l ctrl+a
+}
+
+# Chooses an item of a menu of the main window by its mnemonics (KEYS first, when given):
+# xdo_menu_item f x is File > Exit.
+xdo_menu_item() {
+  local menu=$1 item=$2
+  shift 2
+  xdo_key "$@" "alt+$menu"
+  # The menu is a pop-up without a title to wait for.
+  sleep 0.3
+  xdo_key_focused "$item"
 }

@@ -65,10 +65,12 @@ xdo_scratch() {
 
 xdo_running() {
   [ -n "$xdo_pid" ] || return 1
-  local state
-  state=$(ps -o stat= -p "$xdo_pid" 2>/dev/null) || return 1
-  # A program that has ended but is not yet waited for is a zombie ("Z").
-  [[ $state != Z* ]]
+  local stat
+  read -r stat 2>/dev/null <"/proc/$xdo_pid/stat" || return 1
+  # The state follows the command's name in parentheses; a program that has ended but is not
+  # yet waited for is a zombie ("Z").
+  stat=${stat##*) }
+  [[ $stat != Z* ]]
 }
 
 # Ends the program if it still runs and forgets it.

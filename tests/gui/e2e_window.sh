@@ -4,9 +4,10 @@
 #
 #   tests/gui/e2e_window.sh MONDREL MONDREL_RUN
 #
-# 1. A new sheet typed line by line (a FOR line with a child among them), run with F9, saved
-#    through the real Save As dialog and the program left by File Exit; the saved file is then
-#    read back and run by mondrel-run, and its lines and values are checked.
+# 1. A new sheet with Auto Run off typed line by line (a FOR line with a child among them) and
+#    run with F9, its cells in the window copied before and after; saved through the real Save
+#    As dialog and the program left by File Exit; the saved file is then read back and run by
+#    mondrel-run, and its lines and values are checked.
 # 2. The Help, its Examples link and an example's link clicked, a line of the example edited,
 #    File Exit answered No at "Save changes to ...?"; nothing but the program's settings (and
 #    log) may appear in the scratch home or the working folder.
@@ -21,8 +22,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xdo_lib.sh"
 
 [ $# -eq 2 ] || { echo "usage: $0 MONDREL MONDREL_RUN" >&2; exit 2; }
-program=$(realpath "$1")
-runner=$(realpath "$2")
+program=$(realpath -m "$1")
+runner=$(realpath -m "$2")
 
 if [ -z "${XDO_INSIDE:-}" ]; then
   missing=$(xdo_missing_tools xvfb-run xauth xdotool xclip python3)

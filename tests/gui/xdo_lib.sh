@@ -227,15 +227,17 @@ xdo_wait_exit() {
   xdo_win=
 }
 
-# Sets xdo_text to what the command COMMAND ARGS... (keys that copy) puts on the X clipboard,
-# read with xclip, with CR LF line ends made LF. The clipboard first holds a marker, so a copy
-# that did not happen is told apart from an old one.
-xdo_clipboard_after() {
-  local marker="mondrel-$xdo_name-nothing-copied-$RANDOM" text='' i
+# Sets xdo_text to what the command COMMAND ARGS... (keys that copy) puts on the X clipboard
+# within SECONDS, read with xclip, with CR LF line ends made LF; returns 1 when nothing came.
+# The clipboard first holds a marker, so a copy that did not happen is told apart from an old
+# one.
+xdo_try_clipboard_after() {
+  local seconds=$1 marker="mondrel-$xdo_name-nothing-copied-$RANDOM" text='' i
+  shift
   # xclip keeps serving the marker until the program takes the clipboard over.
   printf '%s' "$marker" | xclip -selection clipboard >/dev/null 2>&1
   "$@"
-  for ((i = 0; i < 50; i++)); do
+  for ((i = 0; i < seconds * 10; i++)); do
     text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || text=''
     if [ -n "$text" ] && [ "$text" != "$marker" ]; then
       xdo_text=$text
@@ -243,18 +245,26 @@ xdo_clipboard_after() {
     fi
     sleep 0.1
   done
-  xdo_fail "$* put nothing on the clipboard within 5 seconds"
+  return 1
 }
 
 # Sets xdo_text to the lines of the current sheet as line text (Select All, Copy).
 xdo_sheet_text() {
-  xdo_clipboard_after xdo_key ctrl+a ctrl+c
+  xdo_try_clipboard_after 5 xdo_key ctrl+a ctrl+c ||
+    xdo_fail "Select All and Copy put nothing on the clipboard within 5 seconds"
 }
 
 # Sets xdo_text to the cells of every row of the current sheet, a row a line and the cells
-# (code, name, values) separated by tabs (Select All, Edit > Copy Cells).
+# (code, name, values) separated by tabs (Select All, Edit > Copy Cells). While a run is in
+# progress the command is off and its menu stays open: the menu is closed and the copy tried
+# again, for up to 10 seconds.
 xdo_sheet_cells() {
-  xdo_clipboard_after xdo_menu_item e l ctrl+a
+  local tries
+  for ((tries = 0; tries < 5; tries++)); do
+    xdo_try_clipboard_after 2 xdo_menu_item e l ctrl+a && return 0
+    xdo_key_focused Escape
+  done
+  xdo_fail "Edit > Copy Cells put nothing on the clipboard within 10 seconds"
 }
 
 # Chooses an item of a menu of the main window by its mnemonics (KEYS first, when given):

@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   lua5.4 python3
   xvfb xauth fonts-liberation2 fonts-dejavu-core
-  desktop-file-utils libxml2-utils shared-mime-info xdotool imagemagick
+  desktop-file-utils libxml2-utils shared-mime-info xdotool xclip imagemagick
   dpkg-dev groff-base
   poppler-utils
   clang libclang-rt-14-dev

@@ -73,6 +73,10 @@ public:
 
     // lines -> { line } ; other children of the root are skipped.
     line_block read_lines(pugi::xml_node root) {
+        // Every line's name is known before any line is translated, so a loop line read
+        // before a line named temp_N does not take that name for its own temporaries.
+        for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling())
+            if (named(n, "line")) doc_.reserve_temp_name(n.child("name").child_value());
         line_block block;
         for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling())
             if (named(n, "line")) block.push_back(read_line(n));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "display/prop_stuff.h"
 #include "document/file_io.h"
@@ -179,7 +180,18 @@ bool is_line_text(std::string_view text) {
     return true;
 }
 
-line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
+namespace {
+
+// One text line read, before it is made into a line: a block's lines are made only once the
+// names of all of them are known.
+struct text_form_fields {
+    bool open = false;
+    int32_t count = 0;
+    int32_t word = cw_expression;
+    std::string name, code, format;
+};
+
+std::optional<text_form_fields> parse_text_form(std::string_view text) {
     const text_source src{std::string(text)};
     std::size_t k = 0;
     bool open = false;
@@ -189,7 +201,7 @@ line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
         open = mark == "o" || mark == "O";
         ++k;
     }
-    if (src.at(k).kind != token_kind::integer) return nullptr;
+    if (src.at(k).kind != token_kind::integer) return std::nullopt;
     const int32_t count = read_loose_integer(src.token_text(src.at(k)));
     ++k;
 
@@ -220,21 +232,27 @@ line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
                        src.at(k + 1).start == src.at(k).end;
     if (named || !read_word(src.at(k), word, code_start)) {
         if (src.at(k).kind != token_kind::name || src.at(k + 1).kind != token_kind::colon)
-            return nullptr;
+            return std::nullopt;
         name = std::string(src.token_text(src.at(k)));
-        if (!read_word(src.at(k + 2), word, code_start)) return nullptr;
+        if (!read_word(src.at(k + 2), word, code_start)) return std::nullopt;
     }
 
-    std::string code = code_start < text.size() ? std::string(text.substr(code_start)) : "";
-    std::string format;
-    split_format(code, format);
-    line_ptr line = make_line(doc, count, word, std::move(name), std::move(code));
-    line->format = format_from_text(format);
-    if (open) line->flags |= flag_open;
-    return line;
+    text_form_fields f;
+    f.open = open;
+    f.count = count;
+    f.word = word;
+    f.name = std::move(name);
+    f.code = code_start < text.size() ? std::string(text.substr(code_start)) : "";
+    split_format(f.code, f.format);
+    return f;
 }
 
-namespace {
+line_ptr make_text_form(mondrel_doc& doc, text_form_fields f) {
+    line_ptr line = make_line(doc, f.count, f.word, std::move(f.name), std::move(f.code));
+    line->format = format_from_text(f.format);
+    if (f.open) line->flags |= flag_open;
+    return line;
+}
 
 line_ptr rem_line(mondrel_doc& doc, std::string_view text) {
     line_ptr line = make_line(doc, 1, cw_rem, "", std::string(text));
@@ -244,15 +262,32 @@ line_ptr rem_line(mondrel_doc& doc, std::string_view text) {
 
 } // namespace
 
+line_ptr read_text_form(mondrel_doc& doc, std::string_view text) {
+    std::optional<text_form_fields> f = parse_text_form(text);
+    return f ? make_text_form(doc, std::move(*f)) : nullptr;
+}
+
 line_ptr read_text_line(mondrel_doc& doc, std::string_view text) {
     if (line_ptr line = read_text_form(doc, text)) return line;
     return rem_line(doc, text);
 }
 
 line_block read_text_block(mondrel_doc& doc, std::string_view text, bool line_text, int* repaired) {
+    const std::vector<std::string_view> lines = split_lines(text);
+    std::vector<std::optional<text_form_fields>> forms(lines.size());
+    if (line_text) {
+        // Every line's name is known before any line is translated, so a loop line read
+        // before a line named temp_N does not take that name for its own temporaries.
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            forms[k] = parse_text_form(lines[k]);
+            if (forms[k]) doc.reserve_temp_name(forms[k]->name);
+        }
+    }
     line_block block;
-    for (std::string_view line : split_lines(text))
-        block.push_back(line_text ? read_text_line(doc, line) : rem_line(doc, line));
+    block.reserve(lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        block.push_back(forms[k] ? make_text_form(doc, std::move(*forms[k]))
+                                 : rem_line(doc, lines[k]));
     const int changed = repair_counts(block);
     if (repaired) *repaired = changed;
     return block;

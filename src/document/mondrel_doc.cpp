@@ -1,6 +1,7 @@
 #include "document/mondrel_doc.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "display/prop_stuff.h"
 
@@ -546,6 +547,20 @@ void mondrel_doc::clear() {
 
 std::string mondrel_doc::next_temp_name() {
     return "temp_" + std::to_string(++temp_counter_);
+}
+
+void mondrel_doc::reserve_temp_name(std::string_view name) {
+    constexpr std::string_view prefix = "temp_";
+    constexpr int max_digits = 9; // below 10^9, far from the counter's limit
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + max_digits) return;
+    for (size_t k = 0; k < prefix.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(name[k])) != prefix[k]) return;
+    int32_t n = 0;
+    for (char c : name.substr(prefix.size())) {
+        if (c < '0' || c > '9') return;
+        n = n * 10 + (c - '0');
+    }
+    temp_counter_ = std::max(temp_counter_, n);
 }
 
 } // namespace mondrel

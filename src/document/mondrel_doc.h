@@ -199,6 +199,12 @@ public:
     // Lines made for this document elsewhere (include files are read apart and then moved
     // in) took their names from another counter; it continues from here.
     void set_temp_counter(int32_t n) { temp_counter_ = n; }
+    // A line that holds a temporary's name ("temp_7", in any letter case, as script names
+    // are) moves the counter past its number: a saved sheet keeps its lines' temp_N names
+    // while a reloaded one counts from 0 again, and a temporary taken later must not be the
+    // name of a line of the sheet. Other names, and numbers far beyond any count reached in
+    // practice (so that the counter cannot overflow), change nothing.
+    void reserve_temp_name(std::string_view name);
 
     prop_list& sheet_format(int k) { return *formats_[k]; }
     const prop_list& sheet_format(int k) const { return *formats_[k]; }

@@ -274,6 +274,7 @@ line_ptr make_line(mondrel_doc& doc, int32_t count, int32_t code_word, std::stri
     // An index outside the table (a damaged record) is read as an expression line, so the
     // code is kept and checked like any other.
     line->code_word = is_valid_code_word(code_word) ? code_word : cw_expression;
+    doc.reserve_temp_name(line->name);
     try {
         translate(doc, *line);
     } catch (const mr_exception& e) {

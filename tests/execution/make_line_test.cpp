@@ -62,6 +62,35 @@ TEST(MakeLine, TemporariesAreTakenWhereTheLineSaysEvenWhenItFailsLater) {
     EXPECT_EQ(doc.next_temp_name(), "temp_7");
 }
 
+// A sheet read back from a file holds lines named temp_N while its counter starts at 0 again;
+// the temporaries taken after such a line must not be its name.
+TEST(MakeLine, TemporariesPassTheTemporaryNamesOfLinesMadeBefore) {
+    struct reserve_case {
+        const char* name;
+        int32_t counter_after; // the counter was 2 before the line
+    };
+    const reserve_case cases[] = {
+        {"temp_7", 7},          {"TEMP_12", 12}, {"Temp_1", 2},
+        {"temp_", 2},           {"temp_7a", 2},  {"temp7", 2},
+        {"x_temp_9", 2},        {"temp_-5", 2},  {"temp_999999999", 999999999},
+        {"temp_1000000000", 2}, {"", 3},
+    };
+    for (const reserve_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mondrel_doc doc;
+        doc.set_temp_counter(2);
+        make_line(doc, 1, cw_expression, c.name, "12.5");
+        EXPECT_EQ(doc.temp_counter(), c.counter_after);
+    }
+    // The loop's stop and step variables come after the names of the lines before it.
+    mondrel_doc doc;
+    make_line(doc, 1, cw_expression, "temp_1", "12.5");
+    make_line(doc, 1, cw_expression, "temp_2", "8");
+    line_ptr loop = make_line(doc, 3, cw_for, "i", "1 to 3");
+    EXPECT_EQ(loop->temp1, "temp_3");
+    EXPECT_EQ(loop->temp2, "temp_4");
+}
+
 TEST(MakeLine, LiteralsWithPathsAndPositionLists) {
     line_ptr x = make_new(cw_expression, "x", "{1.1,{-1,-2,-3},2.2}");
     EXPECT_EQ(x->script, "Dim x\r\nx=Array(1.1,Array(-1,-2,-3),2.2)\r\n");

@@ -56,6 +56,17 @@ shot examples
 xdo_click_at "${xdo_examples_mortgage_link[@]}"
 shot example 2
 
+# The README's picture: the example in a window just large enough for it, without the screen
+# around it (docs/mondrel-window.png is a copy of this one).
+xdotool windowsize "$xdo_win" 980 450
+step=$((step + 1))
+sleep 1
+window_shot=$(printf '%s/%02d-window.png' "$out" "$step")
+import -window "$xdo_win" "$window_shot"
+echo "tour: $window_shot"
+xdotool windowsize "$xdo_win" 1280 800
+sleep 0.5
+
 # A new sheet: a click on the code of its one blank line opens it for editing; each Enter
 # commits the line and opens a new one below. Lines without a name are named temp_1, ...
 xdo_key ctrl+n

@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Mondrel"));
     QApplication::setApplicationVersion(QStringLiteral(MONDREL_VERSION));
     QApplication::setWindowIcon(mondrel::app_icon());
+    // Desktops that match windows to launchers (Wayland's app id, the task bar) find
+    // mondrel.desktop and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("mondrel"));
 
     // The first argument that is not an option is the codesheet to open. Qt has taken its own
     // options out of the list by now, so anything else that looks like an option is a typing

@@ -9,21 +9,10 @@ import argparse
 import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def run(cmd, **kw):
-    return subprocess.run(cmd, capture_output=True, text=True, timeout=300, **kw)
+from checks import check, failures, run
 
 
 def png_size(path):

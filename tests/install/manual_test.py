@@ -11,8 +11,9 @@ import argparse
 import os
 import re
 import shutil
-import subprocess
 import sys
+
+from checks import check, failures, run
 
 # program, the word its usage text starts with (case-insensitive)
 PROGRAMS = [
@@ -24,18 +25,9 @@ PROGRAMS = [
 # An option is a dash or two followed by a letter, not inside a word ("run-time", "a-b").
 OPTION = re.compile(r"(?<![\w-])(--?[A-Za-z][\w-]*)")
 
-failures = []
 
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def run(cmd):
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    return subprocess.run(cmd, capture_output=True, text=True, timeout=60, env=env)
+def run_program(cmd):
+    return run(cmd, timeout=60, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
 
 
 def options_in_help(text):
@@ -77,7 +69,7 @@ def check_program(build, man_dir, version, program, usage_word):
         return
     check(os.path.isfile(page), "%s: manual page %s missing" % (program, page))
 
-    r = run([exe, "--help"])
+    r = run_program([exe, "--help"])
     check(r.returncode == 0, "%s --help exits %d" % (program, r.returncode))
     check(r.stdout.lower().startswith(usage_word), "%s --help does not start with the usage" % program)
     check(r.stderr == "", "%s --help writes to standard error: %r" % (program, r.stderr))
@@ -91,12 +83,12 @@ def check_program(build, man_dir, version, program, usage_word):
         for o in sorted(man_options - help_options):
             check(False, "%s: %s is in the manual's OPTIONS but not in --help" % (program, o))
 
-    r = run([exe, "--version"])
+    r = run_program([exe, "--version"])
     check(r.returncode == 0 and r.stdout == "%s %s\n" % (program, version),
           "%s --version printed %r (exit %d), expected %r"
           % (program, r.stdout, r.returncode, "%s %s\n" % (program, version)))
 
-    r = run([exe, "--no-such-option"])
+    r = run_program([exe, "--no-such-option"])
     check(r.returncode == 2, "%s --no-such-option exits %d, expected 2" % (program, r.returncode))
     check(r.stdout == "", "%s --no-such-option writes to standard output" % program)
     check("--no-such-option" in r.stderr and usage_word in r.stderr.lower(),
@@ -109,11 +101,9 @@ def check_rendering(man_dir, program):
     page = os.path.join(man_dir, program + ".1")
     if not os.path.isfile(page):
         return
-    r = subprocess.run(["groff", "-man", "-ww", "-z", page], capture_output=True, text=True,
-                       timeout=60)
+    r = run(["groff", "-man", "-ww", "-z", page], timeout=60)
     check(r.returncode == 0 and r.stderr == "", "%s.1 renders with warnings: %s" % (program, r.stderr))
-    r = subprocess.run(["groff", "-man", "-Tutf8", "-P-cbou", page], capture_output=True, text=True,
-                       timeout=60)
+    r = run(["groff", "-man", "-Tutf8", "-P-cbou", page], timeout=60)
     for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "EXAMPLES",
                     "SEE ALSO"):
         check(re.search(r"^\W*" + section + r"\W*$", r.stdout, re.M) is not None,

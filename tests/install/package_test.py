@@ -12,9 +12,10 @@ import gzip
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
+
+from checks import check, failures, run
 
 failures = []
 
@@ -29,10 +30,6 @@ def check(ok, what):
     if not ok:
         failures.append(what)
         print("FAIL:", what)
-
-
-def run(cmd, **kw):
-    return subprocess.run(cmd, capture_output=True, text=True, timeout=300, **kw)
 
 
 def expected_files(with_pngs):

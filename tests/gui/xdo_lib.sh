@@ -63,6 +63,18 @@ xdo_scratch() {
   export XDG_RUNTIME_DIR=$xdo_root/runtime
 }
 
+# Runs COMMAND ARGS... every tenth of a second until it succeeds, for at most SECONDS; returns 1
+# when it never did.
+xdo_until() {
+  local seconds=$1 i
+  shift
+  for ((i = 0; i < seconds * 10; i++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 xdo_running() {
   [ -n "$xdo_pid" ] || return 1
   local stat
@@ -71,6 +83,10 @@ xdo_running() {
   # yet waited for is a zombie ("Z").
   stat=${stat##*) }
   [[ $stat != Z* ]]
+}
+
+xdo_ended() {
+  ! xdo_running
 }
 
 # Ends the program if it still runs and forgets it.
@@ -129,18 +145,19 @@ xdo_start() {
   (cd "$xdo_root/work" && exec env "${unset_args[@]}" QT_QPA_PLATFORM=xcb "$@") \
     >"$xdo_root/program.out" 2>&1 &
   xdo_pid=$!
-  local i
-  for ((i = 0; i < 200; i++)); do
-    xdo_win=$(xdotool search --onlyvisible --name "^$xdo_caption" 2>/dev/null | head -n 1) || true
-    [ -n "$xdo_win" ] && break
-    xdo_running || xdo_fail "the program ended before its window showed"
-    sleep 0.1
-  done
-  [ -n "$xdo_win" ] || xdo_fail "the window did not show within 20 seconds"
+  xdo_until 20 xdo_main_window_shown || xdo_fail "the window did not show within 20 seconds"
   xdotool windowmove "$xdo_win" 0 0 windowsize "$xdo_win" 1280 800 2>/dev/null || true
   # Without a window manager the pointer decides nothing: keys go to the window with the focus.
   xdotool mousemove --window "$xdo_win" 640 500
   xdotool windowfocus "$xdo_win" 2>/dev/null || true
+}
+
+# Sets xdo_win once the main window shows; fails the test when the program ends first.
+xdo_main_window_shown() {
+  xdo_win=$(xdotool search --onlyvisible --name "^$xdo_caption" 2>/dev/null | head -n 1) || true
+  [ -n "$xdo_win" ] && return 0
+  xdo_running || xdo_fail "the program ended before its window showed"
+  return 1
 }
 
 # Keys for the main window. There is no window manager to give the focus back when a dialog or
@@ -178,32 +195,31 @@ xdo_click_at() {
 }
 
 # Waits up to SECONDS for the main window's title to be TITLE.
+xdo_title_is() {
+  seen=$(xdotool getwindowname "$xdo_win" 2>/dev/null) || seen=
+  [ "$seen" = "$1" ]
+}
+
 xdo_wait_title() {
-  local want=$1 seconds=${2:-10} seen='' i
-  for ((i = 0; i < seconds * 10; i++)); do
-    seen=$(xdotool getwindowname "$xdo_win" 2>/dev/null) || seen=
-    [ "$seen" = "$want" ] && return 0
-    sleep 0.1
-  done
+  local want=$1 seconds=${2:-10} seen=''
+  xdo_until "$seconds" xdo_title_is "$want" && return 0
   xdo_fail "the window's title is \"$seen\", not \"$want\" after $seconds seconds"
 }
 
 # Waits up to SECONDS for a visible window titled TITLE that has the keyboard focus, so that
 # keys typed now reach it; sets xdo_dialog to its id.
+xdo_dialog_focused() {
+  win=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+  [ -n "$win" ] && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$win" ]
+}
+
 xdo_wait_dialog() {
-  local title=$1 seconds=${2:-10} win='' focus='' i
+  local title=$1 seconds=${2:-10} win=''
   xdo_dialog=
-  for ((i = 0; i < seconds * 10; i++)); do
-    win=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1) || true
-    if [ -n "$win" ]; then
-      focus=$(xdotool getwindowfocus 2>/dev/null) || focus=
-      if [ "$focus" = "$win" ]; then
-        xdo_dialog=$win
-        return 0
-      fi
-    fi
-    sleep 0.1
-  done
+  if xdo_until "$seconds" xdo_dialog_focused "$title"; then
+    xdo_dialog=$win
+    return 0
+  fi
   if [ -n "$win" ]; then
     xdo_fail "the \"$title\" dialog did not get the keyboard focus within $seconds seconds"
   fi
@@ -213,14 +229,8 @@ xdo_wait_dialog() {
 # Waits up to SECONDS for the program to end and sets xdo_status to its exit status; a program
 # that does not end is killed and fails the test.
 xdo_wait_exit() {
-  local seconds=${1:-10} i
-  for ((i = 0; i < seconds * 10; i++)); do
-    xdo_running || break
-    sleep 0.1
-  done
-  if xdo_running; then
-    xdo_fail "the program did not end within $seconds seconds"
-  fi
+  local seconds=${1:-10}
+  xdo_until "$seconds" xdo_ended || xdo_fail "the program did not end within $seconds seconds"
   xdo_status=0
   wait "$xdo_pid" || xdo_status=$?
   xdo_pid=
@@ -232,20 +242,18 @@ xdo_wait_exit() {
 # The clipboard first holds a marker, so a copy that did not happen is told apart from an old
 # one.
 xdo_try_clipboard_after() {
-  local seconds=$1 marker="mondrel-$xdo_name-nothing-copied-$RANDOM" text='' i
+  local seconds=$1 marker="mondrel-$xdo_name-nothing-copied-$RANDOM" text=
   shift
   # xclip keeps serving the marker until the program takes the clipboard over.
   printf '%s' "$marker" | xclip -selection clipboard >/dev/null 2>&1
   "$@"
-  for ((i = 0; i < seconds * 10; i++)); do
-    text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || text=''
-    if [ -n "$text" ] && [ "$text" != "$marker" ]; then
-      xdo_text=$text
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
+  xdo_until "$seconds" xdo_clipboard_changed || return 1
+  xdo_text=$text
+}
+
+xdo_clipboard_changed() {
+  text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || text=''
+  [ -n "$text" ] && [ "$text" != "$marker" ]
 }
 
 # Sets xdo_text to the lines of the current sheet as line text (Select All, Copy).

@@ -94,7 +94,9 @@ xdo_key Escape
 sleep 0.5
 
 # Exit from the File menu: the modified sheet asks whether to save it; the answer is No.
-xdo_menu_item f x
+xdo_key alt+f
+shot file-menu
+xdo_key_focused x
 shot save-question
 xdo_key_focused alt+n
 xdo_wait_exit 10

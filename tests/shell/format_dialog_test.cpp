@@ -57,7 +57,9 @@ TEST_F(FormatDialog, LoadTakesFieldsAndKeepsTheTextUntilAControlChanges) {
     EXPECT_EQ(s.fields().date, "d/m/yy");
     EXPECT_EQ(s.text(), typed);
 
-    s.set_align(prop_align::right);
+    format_fields f = s.fields();
+    f.align = prop_align::right;
+    s.set_fields(f);
     prop_list back = prop_list::from_text(s.text());
     EXPECT_EQ(back.align, prop_align::right);
     EXPECT_EQ(back.number, "0.00");

@@ -97,31 +97,6 @@ void format_dialog_state::set_fields(const format_fields& f) {
     update();
 }
 
-void format_dialog_state::set_align(prop_align a) {
-    fields_.align = a;
-    update();
-}
-
-void format_dialog_state::set_number(std::string_view v) {
-    fields_.number = v;
-    update();
-}
-
-void format_dialog_state::set_number0(std::string_view v) {
-    fields_.number0 = v;
-    update();
-}
-
-void format_dialog_state::set_number_neg(std::string_view v) {
-    fields_.number_neg = v;
-    update();
-}
-
-void format_dialog_state::set_date(std::string_view v) {
-    fields_.date = v;
-    update();
-}
-
 void format_dialog_state::set_font(const font_record& font) {
     set_.set_font(font);
     update();

@@ -73,13 +73,9 @@ public:
     // Text typed straight into the format text box; kept until a control changes.
     void set_text(std::string_view text) { text_ = text; }
 
-    // Each of these changes the set and rewrites text() from it.
+    // Each of these changes the set and rewrites text() from it. The dialog hands back all
+    // its fields at once after any control changes.
     void set_fields(const format_fields& f);
-    void set_align(prop_align a);
-    void set_number(std::string_view v);
-    void set_number0(std::string_view v);
-    void set_number_neg(std::string_view v);
-    void set_date(std::string_view v);
     void set_font(const font_record& font);
     // Copies a ready-made row's formats into the fields; an index out of range does nothing.
     void choose_number_example(int row);

@@ -54,6 +54,28 @@ key_inputs inputs_of(const key_case& c) {
     return in;
 }
 
+// A press of `key` on ten rows with first..last selected.
+key_inputs press(grid_key key, bool shift, int first, int last) {
+    key_inputs in;
+    in.key = key;
+    in.shift = shift;
+    in.first = first;
+    in.last = last;
+    in.rows = 10;
+    return in;
+}
+
+// Applies a press with rows 2 and 3 stored before it; the stored rows come back after it.
+struct pressed {
+    key_result r;
+    int anchor = 2, moving = 3;
+};
+pressed apply(const key_inputs& in) {
+    pressed p;
+    p.r = apply_key(in, p.anchor, p.moving);
+    return p;
+}
+
 TEST(KeyMap, MovingKeysWithoutShiftSelectOneRow) {
     const key_case cases[] = {
         // what, key, shift, first, last, rows, v, anchor, moving, consumed, effect, sel, stored
@@ -163,20 +185,14 @@ TEST(KeyMap, RightAndLeftOpenAndCloseOneLineWithChildren) {
     };
     for (const line_case& c : cases)
         for (bool shift : {false, true}) {
-            key_inputs in;
-            in.key = c.key;
-            in.shift = shift;
-            in.first = c.first;
-            in.last = c.last;
-            in.rows = 10;
+            key_inputs in = press(c.key, shift, c.first, c.last);
             in.has_children = c.has_children;
             in.open = c.open;
-            int anchor = 2, moving = 3;
-            const key_result r = apply_key(in, anchor, moving);
-            EXPECT_TRUE(r.consumed) << c.what;
-            EXPECT_EQ(r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
-            EXPECT_EQ(anchor, 2);
-            EXPECT_EQ(moving, 3);
+            const pressed p = apply(in);
+            EXPECT_TRUE(p.r.consumed) << c.what;
+            EXPECT_EQ(p.r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
+            EXPECT_EQ(p.anchor, 2);
+            EXPECT_EQ(p.moving, 3);
         }
 }
 
@@ -204,18 +220,12 @@ TEST(KeyMap, EnterFollowsALinkAndDeleteCuts) {
     };
     for (const other_case& c : cases)
         for (bool shift : {false, true}) {
-            key_inputs in;
-            in.key = c.key;
-            in.shift = shift;
-            in.first = c.first;
-            in.last = c.last;
-            in.rows = 10;
+            key_inputs in = press(c.key, shift, c.first, c.last);
             in.link_row = c.link_row;
             in.read_only = c.read_only;
-            int anchor = 2, moving = 3;
-            const key_result r = apply_key(in, anchor, moving);
-            EXPECT_EQ(r.consumed, c.consumed) << c.what;
-            EXPECT_EQ(r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
+            const pressed p = apply(in);
+            EXPECT_EQ(p.r.consumed, c.consumed) << c.what;
+            EXPECT_EQ(p.r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
         }
 }
 
@@ -224,19 +234,14 @@ TEST(KeyMap, NothingIsConsumedWhileEditing) {
     for (grid_key key :
          {k::enter, k::up, k::down, k::page_up, k::page_down, k::right, k::left, k::del, k::other})
         for (bool shift : {false, true}) {
-            key_inputs in;
-            in.key = key;
-            in.shift = shift;
+            key_inputs in = press(key, shift, 4, 4);
             in.editing = true;
-            in.first = in.last = 4;
-            in.rows = 10;
             in.has_children = in.link_row = true;
-            int anchor = 2, moving = 3;
-            const key_result r = apply_key(in, anchor, moving);
-            EXPECT_FALSE(r.consumed) << static_cast<int>(key);
-            EXPECT_EQ(r.effect, fx::none);
-            EXPECT_EQ(anchor, 2);
-            EXPECT_EQ(moving, 3);
+            const pressed p = apply(in);
+            EXPECT_FALSE(p.r.consumed) << static_cast<int>(key);
+            EXPECT_EQ(p.r.effect, fx::none);
+            EXPECT_EQ(p.anchor, 2);
+            EXPECT_EQ(p.moving, 3);
         }
 }
 

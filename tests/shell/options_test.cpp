@@ -73,6 +73,15 @@ TEST(Options, MalformedIntegerKeepsItsDefaultAndTheRestIsRead) {
     EXPECT_EQ(log.lines, problems);
 }
 
+// The options read from a store that holds `key` = `stored` alone.
+mondrel_options loaded_with(const char* key, const char* stored) {
+    memory_settings_store store;
+    store.set_value(key, stored);
+    mondrel_options o;
+    load_options(store, o);
+    return o;
+}
+
 TEST(Options, AbsurdValuesAreClamped) {
     struct clamp_case {
         const char* key;
@@ -91,24 +100,12 @@ TEST(Options, AbsurdValuesAreClamped) {
         {"disp_font_size_incr", "-50", &mondrel_options::font_increment, -6},
         {"frm_width", " 800 ", &mondrel_options::frm_width, 800},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
-        memory_settings_store store;
-        store.set_value(c.key, c.stored);
-        mondrel_options o;
-        load_options(store, o);
-        EXPECT_EQ(o.*c.field, c.expected);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(loaded_with(c.key, c.stored).*c.field, c.expected) << c.key << "=" << c.stored;
     const std::pair<const char*, int32_t> loops[] = {
         {"0", 1}, {"-7", 1}, {"5000000000", 1000000000}, {"250", 250}};
-    for (const auto& [stored, expected] : loops) {
-        SCOPED_TRACE(stored);
-        memory_settings_store store;
-        store.set_value("max_loop_count", stored);
-        mondrel_options o;
-        load_options(store, o);
-        EXPECT_EQ(o.max_loop_count, expected);
-    }
+    for (const auto& [stored, expected] : loops)
+        EXPECT_EQ(loaded_with("max_loop_count", stored).max_loop_count, expected) << stored;
 }
 
 TEST(Options, SaveThenLoadGivesTheSameValues) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "display/prop_stuff.h"
-#include "platform/diagnostic_log.h"
+#include "document/test_file_helpers.h"
 #include "shell/session/options.h"
 
 namespace mondrel {
@@ -55,11 +55,9 @@ TEST(Options, MalformedIntegerKeepsItsDefaultAndTheRestIsRead) {
     store.set_value("toolbar_hints", "0");
     store.set_value("doc_fmt_2", "size:12");
     store.set_value("Recent_files/file 0", "/a.mcs");
-    memory_log log;
-    diagnostic_log* before = set_diagnostic_log(&log);
+    test::log_capture captured;
     mondrel_options o;
     const auto problems = load_options(store, o);
-    set_diagnostic_log(before);
     EXPECT_EQ(o.frm_left, 50);
     EXPECT_EQ(o.margin_left, 10);
     EXPECT_EQ(o.margin_right, 15);
@@ -70,7 +68,7 @@ TEST(Options, MalformedIntegerKeepsItsDefaultAndTheRestIsRead) {
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_NE(problems[0].find("print_margins_mm_left"), std::string::npos);
     EXPECT_NE(problems[1].find("max_loop_count"), std::string::npos);
-    EXPECT_EQ(log.lines, problems);
+    EXPECT_EQ(captured.log.lines, problems);
 }
 
 // The options read from a store that holds `key` = `stored` alone.

@@ -129,7 +129,10 @@ TEST_F(FormatDialog, EveryReadyMadeFormatSurvivesTheRoundTrip) {
         format_fields f{aligns[k % 3], std::string(n.number), std::string(n.number0),
                         std::string(n.number_neg), std::string(d.date)};
         ++k;
-        const std::string text = text_with_fields(prop_list::from_text("name:Courier; size:10"), f);
+        format_dialog_state edited;
+        edited.load("name:Courier; size:10");
+        edited.set_fields(f);
+        const std::string text = edited.text();
         prop_list back = prop_list::from_text(text);
         EXPECT_EQ(fields_of(back), f) << n.name << " / " << d.name << ": " << text;
         EXPECT_EQ(back.name, "Courier") << text;

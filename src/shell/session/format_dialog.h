@@ -94,10 +94,6 @@ private:
 
 // The fields of a parsed set.
 format_fields fields_of(const prop_list& set);
-// The set with the fields put in, written as its full text.
-std::string text_with_fields(const prop_list& set, const format_fields& fields);
-// The four examples of a set's number and date formats.
-format_examples examples_of(const prop_list& set);
 
 // The properties dialog. properties_caption is the dialog's caption for a document.
 std::string properties_caption(const mondrel_doc& doc);

@@ -26,34 +26,6 @@ struct key_case {
     int anchor_out, moving_out; // stored after the press
 };
 
-void check(const key_case& c, const key_inputs& in) {
-    SCOPED_TRACE(c.what);
-    int anchor = c.anchor, moving = c.moving;
-    const key_result r = apply_key(in, anchor, moving);
-    EXPECT_EQ(r.consumed, c.consumed);
-    EXPECT_EQ(r.effect, c.effect);
-    if (c.effect == fx::select) {
-        EXPECT_EQ(r.first, c.sel_first);
-        EXPECT_EQ(r.last, c.sel_last);
-        EXPECT_GE(r.first, 1);
-        EXPECT_LE(r.first, r.last);
-        EXPECT_LE(r.last, in.rows);
-    }
-    EXPECT_EQ(anchor, c.anchor_out);
-    EXPECT_EQ(moving, c.moving_out);
-}
-
-key_inputs inputs_of(const key_case& c) {
-    key_inputs in;
-    in.key = c.key;
-    in.shift = c.shift;
-    in.first = c.first;
-    in.last = c.last;
-    in.rows = c.rows;
-    in.visible = c.visible;
-    return in;
-}
-
 // A press of `key` on ten rows with first..last selected.
 key_inputs press(grid_key key, bool shift, int first, int last) {
     key_inputs in;
@@ -74,6 +46,31 @@ pressed apply(const key_inputs& in) {
     pressed p;
     p.r = apply_key(in, p.anchor, p.moving);
     return p;
+}
+
+key_inputs inputs_of(const key_case& c) {
+    key_inputs in = press(c.key, c.shift, c.first, c.last);
+    in.rows = c.rows;
+    in.visible = c.visible;
+    return in;
+}
+
+void check(const key_case& c) {
+    SCOPED_TRACE(c.what);
+    const key_inputs in = inputs_of(c);
+    int anchor = c.anchor, moving = c.moving;
+    const key_result r = apply_key(in, anchor, moving);
+    EXPECT_EQ(r.consumed, c.consumed);
+    EXPECT_EQ(r.effect, c.effect);
+    if (c.effect == fx::select) {
+        EXPECT_EQ(r.first, c.sel_first);
+        EXPECT_EQ(r.last, c.sel_last);
+        EXPECT_GE(r.first, 1);
+        EXPECT_LE(r.first, r.last);
+        EXPECT_LE(r.last, in.rows);
+    }
+    EXPECT_EQ(anchor, c.anchor_out);
+    EXPECT_EQ(moving, c.moving_out);
 }
 
 TEST(KeyMap, MovingKeysWithoutShiftSelectOneRow) {
@@ -105,7 +102,7 @@ TEST(KeyMap, MovingKeysWithoutShiftSelectOneRow) {
          0, 0},
     };
     for (const key_case& c : cases)
-        check(c, inputs_of(c));
+        check(c);
 }
 
 TEST(KeyMap, ShiftExtendsFromTheAnchor) {
@@ -140,7 +137,7 @@ TEST(KeyMap, ShiftExtendsFromTheAnchor) {
          10},
     };
     for (const key_case& c : cases)
-        check(c, inputs_of(c));
+        check(c);
 }
 
 // With no row selected a move starts from before the first row; the grid's header row 0 is
@@ -161,7 +158,7 @@ TEST(KeyMap, NothingSelectedStartsBeforeTheFirstRow) {
         {"no rows, shifted", k::page_up, true, 1, 1, 0, 5, 3, 3, true, fx::none, 0, 0, 3, 3},
     };
     for (const key_case& c : cases)
-        check(c, inputs_of(c));
+        check(c);
 }
 
 TEST(KeyMap, RightAndLeftOpenAndCloseOneLineWithChildren) {

@@ -106,6 +106,14 @@ TEST(Options, AbsurdValuesAreClamped) {
         EXPECT_EQ(loaded_with("max_loop_count", stored).max_loop_count, expected) << stored;
 }
 
+// A hand-edited value may carry one sign; two signs make no number and the default stays.
+TEST(Options, AValueTakesOneSignAtMost) {
+    const std::pair<const char*, int> cases[] = {
+        {"+5", 5}, {"-5", -5}, {"+-5", 0}, {"-+5", 0}, {"++5", 0}, {"+", 0}, {"-", 0}};
+    for (const auto& [stored, expected] : cases)
+        EXPECT_EQ(loaded_with("disp_font_size_incr", stored).font_increment, expected) << stored;
+}
+
 TEST(Options, SaveThenLoadGivesTheSameValues) {
     mondrel_options o;
     o.frm_left = -1200;

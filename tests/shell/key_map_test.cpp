@@ -37,17 +37,6 @@ key_inputs press(grid_key key, bool shift, int first, int last) {
     return in;
 }
 
-// Applies a press with rows 2 and 3 stored before it; the stored rows come back after it.
-struct pressed {
-    key_result r;
-    int anchor = 2, moving = 3;
-};
-pressed apply(const key_inputs& in) {
-    pressed p;
-    p.r = apply_key(in, p.anchor, p.moving);
-    return p;
-}
-
 key_inputs inputs_of(const key_case& c) {
     key_inputs in = press(c.key, c.shift, c.first, c.last);
     in.rows = c.rows;
@@ -185,11 +174,12 @@ TEST(KeyMap, RightAndLeftOpenAndCloseOneLineWithChildren) {
             key_inputs in = press(c.key, shift, c.first, c.last);
             in.has_children = c.has_children;
             in.open = c.open;
-            const pressed p = apply(in);
-            EXPECT_TRUE(p.r.consumed) << c.what;
-            EXPECT_EQ(p.r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
-            EXPECT_EQ(p.anchor, 2);
-            EXPECT_EQ(p.moving, 3);
+            int anchor = 2, moving = 3;
+            const key_result r = apply_key(in, anchor, moving);
+            EXPECT_TRUE(r.consumed) << c.what;
+            EXPECT_EQ(r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
+            EXPECT_EQ(anchor, 2);
+            EXPECT_EQ(moving, 3);
         }
 }
 
@@ -220,9 +210,10 @@ TEST(KeyMap, EnterFollowsALinkAndDeleteCuts) {
             key_inputs in = press(c.key, shift, c.first, c.last);
             in.link_row = c.link_row;
             in.read_only = c.read_only;
-            const pressed p = apply(in);
-            EXPECT_EQ(p.r.consumed, c.consumed) << c.what;
-            EXPECT_EQ(p.r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
+            int anchor = 2, moving = 3;
+            const key_result r = apply_key(in, anchor, moving);
+            EXPECT_EQ(r.consumed, c.consumed) << c.what;
+            EXPECT_EQ(r.effect, c.effect) << c.what << (shift ? " (shift)" : "");
         }
 }
 
@@ -234,11 +225,12 @@ TEST(KeyMap, NothingIsConsumedWhileEditing) {
             key_inputs in = press(key, shift, 4, 4);
             in.editing = true;
             in.has_children = in.link_row = true;
-            const pressed p = apply(in);
-            EXPECT_FALSE(p.r.consumed) << static_cast<int>(key);
-            EXPECT_EQ(p.r.effect, fx::none);
-            EXPECT_EQ(p.anchor, 2);
-            EXPECT_EQ(p.moving, 3);
+            int anchor = 2, moving = 3;
+            const key_result r = apply_key(in, anchor, moving);
+            EXPECT_FALSE(r.consumed) << static_cast<int>(key);
+            EXPECT_EQ(r.effect, fx::none);
+            EXPECT_EQ(anchor, 2);
+            EXPECT_EQ(moving, 3);
         }
 }
 

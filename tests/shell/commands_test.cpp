@@ -14,6 +14,7 @@
 
 #include "display/picture_library.h"
 #include "document/code_words.h"
+#include "vbscript/variant.h"
 
 namespace mondrel {
 namespace {
@@ -154,22 +155,15 @@ TEST(ActionTable, NamesCategoriesAndImagesAreKnown) {
     const std::set<std::string_view> categories{"File", "Edit",  "Edit_type", "Run",
                                                 "View", "Tools", "Help"};
     std::set<std::string> images;
-    for (std::string_view n : image_set_names()) {
-        std::string lower(n);
-        for (char& c : lower)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        images.insert(lower);
-    }
+    for (std::string_view n : image_set_names())
+        images.insert(vbs::to_lower_ascii(n));
     std::set<std::string_view> names;
     for (const action_spec& a : action_table()) {
         SCOPED_TRACE(std::string(a.name));
         EXPECT_TRUE(names.insert(a.name).second) << "twice";
         EXPECT_TRUE(categories.count(a.category));
         // The name begins with its category: file_..., edit_type_..., help_...
-        std::string prefix(a.category);
-        for (char& c : prefix)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        EXPECT_TRUE(a.name.starts_with(prefix + "_"));
+        EXPECT_TRUE(a.name.starts_with(vbs::to_lower_ascii(a.category) + "_"));
         EXPECT_TRUE(a.image.empty() || images.count(std::string(a.image))) << a.image;
     }
 }

@@ -6,11 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "document/test_file_helpers.h"
 #include "platform/diagnostic_log.h"
 
 namespace mondrel {
@@ -19,22 +18,13 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string read_all(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return test::read_bytes(p.string());
 }
 
-class FileLog : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("mondrel_log_test_" + std::to_string(std::random_device{}()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+// Each test writes inside a fresh folder of its own.
+struct FileLog : ::testing::Test {
+    test::scratch_folder scratch;
+    const fs::path dir = scratch.path;
 };
 
 TEST_F(FileLog, StartCreatesFolderAndEmptiesAnOldFile) {

@@ -57,7 +57,9 @@ TEST_F(FormatDialog, LoadTakesFieldsAndKeepsTheTextUntilAControlChanges) {
     EXPECT_EQ(s.fields().date, "d/m/yy");
     EXPECT_EQ(s.text(), typed);
 
-    s.set_align(prop_align::right);
+    format_fields f = s.fields();
+    f.align = prop_align::right;
+    s.set_fields(f);
     prop_list back = prop_list::from_text(s.text());
     EXPECT_EQ(back.align, prop_align::right);
     EXPECT_EQ(back.number, "0.00");
@@ -127,7 +129,10 @@ TEST_F(FormatDialog, EveryReadyMadeFormatSurvivesTheRoundTrip) {
         format_fields f{aligns[k % 3], std::string(n.number), std::string(n.number0),
                         std::string(n.number_neg), std::string(d.date)};
         ++k;
-        const std::string text = text_with_fields(prop_list::from_text("name:Courier; size:10"), f);
+        format_dialog_state edited;
+        edited.load("name:Courier; size:10");
+        edited.set_fields(f);
+        const std::string text = edited.text();
         prop_list back = prop_list::from_text(text);
         EXPECT_EQ(fields_of(back), f) << n.name << " / " << d.name << ": " << text;
         EXPECT_EQ(back.name, "Courier") << text;

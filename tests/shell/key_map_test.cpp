@@ -26,8 +26,27 @@ struct key_case {
     int anchor_out, moving_out; // stored after the press
 };
 
-void check(const key_case& c, const key_inputs& in) {
+// A press of `key` on ten rows with first..last selected.
+key_inputs press(grid_key key, bool shift, int first, int last) {
+    key_inputs in;
+    in.key = key;
+    in.shift = shift;
+    in.first = first;
+    in.last = last;
+    in.rows = 10;
+    return in;
+}
+
+key_inputs inputs_of(const key_case& c) {
+    key_inputs in = press(c.key, c.shift, c.first, c.last);
+    in.rows = c.rows;
+    in.visible = c.visible;
+    return in;
+}
+
+void check(const key_case& c) {
     SCOPED_TRACE(c.what);
+    const key_inputs in = inputs_of(c);
     int anchor = c.anchor, moving = c.moving;
     const key_result r = apply_key(in, anchor, moving);
     EXPECT_EQ(r.consumed, c.consumed);
@@ -41,17 +60,6 @@ void check(const key_case& c, const key_inputs& in) {
     }
     EXPECT_EQ(anchor, c.anchor_out);
     EXPECT_EQ(moving, c.moving_out);
-}
-
-key_inputs inputs_of(const key_case& c) {
-    key_inputs in;
-    in.key = c.key;
-    in.shift = c.shift;
-    in.first = c.first;
-    in.last = c.last;
-    in.rows = c.rows;
-    in.visible = c.visible;
-    return in;
 }
 
 TEST(KeyMap, MovingKeysWithoutShiftSelectOneRow) {
@@ -83,7 +91,7 @@ TEST(KeyMap, MovingKeysWithoutShiftSelectOneRow) {
          0, 0},
     };
     for (const key_case& c : cases)
-        check(c, inputs_of(c));
+        check(c);
 }
 
 TEST(KeyMap, ShiftExtendsFromTheAnchor) {
@@ -118,7 +126,7 @@ TEST(KeyMap, ShiftExtendsFromTheAnchor) {
          10},
     };
     for (const key_case& c : cases)
-        check(c, inputs_of(c));
+        check(c);
 }
 
 // With no row selected a move starts from before the first row; the grid's header row 0 is
@@ -139,7 +147,7 @@ TEST(KeyMap, NothingSelectedStartsBeforeTheFirstRow) {
         {"no rows, shifted", k::page_up, true, 1, 1, 0, 5, 3, 3, true, fx::none, 0, 0, 3, 3},
     };
     for (const key_case& c : cases)
-        check(c, inputs_of(c));
+        check(c);
 }
 
 TEST(KeyMap, RightAndLeftOpenAndCloseOneLineWithChildren) {
@@ -163,12 +171,7 @@ TEST(KeyMap, RightAndLeftOpenAndCloseOneLineWithChildren) {
     };
     for (const line_case& c : cases)
         for (bool shift : {false, true}) {
-            key_inputs in;
-            in.key = c.key;
-            in.shift = shift;
-            in.first = c.first;
-            in.last = c.last;
-            in.rows = 10;
+            key_inputs in = press(c.key, shift, c.first, c.last);
             in.has_children = c.has_children;
             in.open = c.open;
             int anchor = 2, moving = 3;
@@ -204,12 +207,7 @@ TEST(KeyMap, EnterFollowsALinkAndDeleteCuts) {
     };
     for (const other_case& c : cases)
         for (bool shift : {false, true}) {
-            key_inputs in;
-            in.key = c.key;
-            in.shift = shift;
-            in.first = c.first;
-            in.last = c.last;
-            in.rows = 10;
+            key_inputs in = press(c.key, shift, c.first, c.last);
             in.link_row = c.link_row;
             in.read_only = c.read_only;
             int anchor = 2, moving = 3;
@@ -224,12 +222,8 @@ TEST(KeyMap, NothingIsConsumedWhileEditing) {
     for (grid_key key :
          {k::enter, k::up, k::down, k::page_up, k::page_down, k::right, k::left, k::del, k::other})
         for (bool shift : {false, true}) {
-            key_inputs in;
-            in.key = key;
-            in.shift = shift;
+            key_inputs in = press(key, shift, 4, 4);
             in.editing = true;
-            in.first = in.last = 4;
-            in.rows = 10;
             in.has_children = in.link_row = true;
             int anchor = 2, moving = 3;
             const key_result r = apply_key(in, anchor, moving);

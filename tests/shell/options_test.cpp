@@ -6,7 +6,7 @@
 #include <string>
 
 #include "display/prop_stuff.h"
-#include "platform/diagnostic_log.h"
+#include "document/test_file_helpers.h"
 #include "shell/session/options.h"
 
 namespace mondrel {
@@ -55,11 +55,9 @@ TEST(Options, MalformedIntegerKeepsItsDefaultAndTheRestIsRead) {
     store.set_value("toolbar_hints", "0");
     store.set_value("doc_fmt_2", "size:12");
     store.set_value("Recent_files/file 0", "/a.mcs");
-    memory_log log;
-    diagnostic_log* before = set_diagnostic_log(&log);
+    test::log_capture captured;
     mondrel_options o;
     const auto problems = load_options(store, o);
-    set_diagnostic_log(before);
     EXPECT_EQ(o.frm_left, 50);
     EXPECT_EQ(o.margin_left, 10);
     EXPECT_EQ(o.margin_right, 15);
@@ -70,7 +68,16 @@ TEST(Options, MalformedIntegerKeepsItsDefaultAndTheRestIsRead) {
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_NE(problems[0].find("print_margins_mm_left"), std::string::npos);
     EXPECT_NE(problems[1].find("max_loop_count"), std::string::npos);
-    EXPECT_EQ(log.lines, problems);
+    EXPECT_EQ(captured.log.lines, problems);
+}
+
+// The options read from a store that holds `key` = `stored` alone.
+mondrel_options loaded_with(const char* key, const char* stored) {
+    memory_settings_store store;
+    store.set_value(key, stored);
+    mondrel_options o;
+    load_options(store, o);
+    return o;
 }
 
 TEST(Options, AbsurdValuesAreClamped) {
@@ -91,24 +98,20 @@ TEST(Options, AbsurdValuesAreClamped) {
         {"disp_font_size_incr", "-50", &mondrel_options::font_increment, -6},
         {"frm_width", " 800 ", &mondrel_options::frm_width, 800},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
-        memory_settings_store store;
-        store.set_value(c.key, c.stored);
-        mondrel_options o;
-        load_options(store, o);
-        EXPECT_EQ(o.*c.field, c.expected);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(loaded_with(c.key, c.stored).*c.field, c.expected) << c.key << "=" << c.stored;
     const std::pair<const char*, int32_t> loops[] = {
         {"0", 1}, {"-7", 1}, {"5000000000", 1000000000}, {"250", 250}};
-    for (const auto& [stored, expected] : loops) {
-        SCOPED_TRACE(stored);
-        memory_settings_store store;
-        store.set_value("max_loop_count", stored);
-        mondrel_options o;
-        load_options(store, o);
-        EXPECT_EQ(o.max_loop_count, expected);
-    }
+    for (const auto& [stored, expected] : loops)
+        EXPECT_EQ(loaded_with("max_loop_count", stored).max_loop_count, expected) << stored;
+}
+
+// A hand-edited value may carry one sign; two signs make no number and the default stays.
+TEST(Options, AValueTakesOneSignAtMost) {
+    const std::pair<const char*, int> cases[] = {
+        {"+5", 5}, {"-5", -5}, {"+-5", 0}, {"-+5", 0}, {"++5", 0}, {"+", 0}, {"-", 0}};
+    for (const auto& [stored, expected] : cases)
+        EXPECT_EQ(loaded_with("disp_font_size_incr", stored).font_increment, expected) << stored;
 }
 
 TEST(Options, SaveThenLoadGivesTheSameValues) {

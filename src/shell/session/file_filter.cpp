@@ -98,9 +98,7 @@ std::string default_suffix(const file_filter& f) {
     if (ext.find_first_of("*?[]. ") != std::string_view::npos) return {};
     // Patterns are matched in either case, but a name the program completes gets the
     // extension in lower case, as it writes it itself (".MDR" in a filter gives ".mdr").
-    std::string lower(ext);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
+    return with_case(ext, ::tolower);
 }
 
 } // namespace mondrel

@@ -64,23 +64,6 @@ format_fields fields_of(const prop_list& set) {
     return {set.align, set.number, set.number0, set.number_neg, set.date};
 }
 
-std::string text_with_fields(const prop_list& set, const format_fields& fields) {
-    prop_list copy = set;
-    put_fields(copy, fields);
-    return copy.full_text();
-}
-
-format_examples examples_of(const prop_list& set) {
-    const vbs::locale_info& loc = vbs::current_locale();
-    format_examples ex;
-    // An example the format cannot show stays empty; number_example leaves out untouched then.
-    if (!number_example(1234.567, set, loc, ex.number)) ex.number.clear();
-    if (!number_example(0.0, set, loc, ex.zero)) ex.zero.clear();
-    if (!number_example(-0.123456, set, loc, ex.negative)) ex.negative.clear();
-    if (!date_example(example_date, set, loc, ex.date)) ex.date.clear();
-    return ex;
-}
-
 void format_dialog_state::load(std::string_view text) {
     set_ = prop_list::from_text(text);
     fields_ = fields_of(set_);
@@ -94,31 +77,6 @@ void format_dialog_state::update() {
 
 void format_dialog_state::set_fields(const format_fields& f) {
     fields_ = f;
-    update();
-}
-
-void format_dialog_state::set_align(prop_align a) {
-    fields_.align = a;
-    update();
-}
-
-void format_dialog_state::set_number(std::string_view v) {
-    fields_.number = v;
-    update();
-}
-
-void format_dialog_state::set_number0(std::string_view v) {
-    fields_.number0 = v;
-    update();
-}
-
-void format_dialog_state::set_number_neg(std::string_view v) {
-    fields_.number_neg = v;
-    update();
-}
-
-void format_dialog_state::set_date(std::string_view v) {
-    fields_.date = v;
     update();
 }
 
@@ -142,10 +100,17 @@ void format_dialog_state::choose_date_example(int row) {
     update();
 }
 
+// The set holds the fields already: load() takes them from it and every change puts them
+// back in.
 format_examples format_dialog_state::examples() const {
-    prop_list copy = set_;
-    put_fields(copy, fields_);
-    return examples_of(copy);
+    const vbs::locale_info& loc = vbs::current_locale();
+    format_examples ex;
+    // An example the format cannot show stays empty; number_example leaves out untouched then.
+    if (!number_example(1234.567, set_, loc, ex.number)) ex.number.clear();
+    if (!number_example(0.0, set_, loc, ex.zero)) ex.zero.clear();
+    if (!number_example(-0.123456, set_, loc, ex.negative)) ex.negative.clear();
+    if (!date_example(example_date, set_, loc, ex.date)) ex.date.clear();
+    return ex;
 }
 
 std::string properties_caption(const mondrel_doc& doc) {

@@ -73,13 +73,9 @@ public:
     // Text typed straight into the format text box; kept until a control changes.
     void set_text(std::string_view text) { text_ = text; }
 
-    // Each of these changes the set and rewrites text() from it.
+    // Each of these changes the set and rewrites text() from it. The dialog hands back all
+    // its fields at once after any control changes.
     void set_fields(const format_fields& f);
-    void set_align(prop_align a);
-    void set_number(std::string_view v);
-    void set_number0(std::string_view v);
-    void set_number_neg(std::string_view v);
-    void set_date(std::string_view v);
     void set_font(const font_record& font);
     // Copies a ready-made row's formats into the fields; an index out of range does nothing.
     void choose_number_example(int row);
@@ -98,10 +94,6 @@ private:
 
 // The fields of a parsed set.
 format_fields fields_of(const prop_list& set);
-// The set with the fields put in, written as its full text.
-std::string text_with_fields(const prop_list& set, const format_fields& fields);
-// The four examples of a set's number and date formats.
-format_examples examples_of(const prop_list& set);
 
 // The properties dialog. properties_caption is the dialog's caption for a document.
 std::string properties_caption(const mondrel_doc& doc);

@@ -88,7 +88,8 @@ std::optional<long long> read_integer(std::string_view text) {
     const std::string t = trimmed(text);
     if (t.empty()) return std::nullopt;
     const char* begin = t.data();
-    if (*begin == '+') ++begin;
+    // One sign at most: "+-5" is no number.
+    if (t.size() > 1 && t[0] == '+' && t[1] != '-') ++begin;
     long long n = 0;
     const auto [end, ec] = std::from_chars(begin, t.data() + t.size(), n);
     if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;

@@ -20,13 +20,6 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
-
 // Opens the undo group on construction and closes it however the scope is left.
 class undo_group {
 public:
@@ -82,7 +75,7 @@ add_global_result add_global_name(options_dialog_state& state, std::string_view 
     const std::string_view name = trim(answer);
     if (name.empty()) return add_global_result::empty;
     for (const std::string& listed : state.globals)
-        if (equal_ignoring_case(listed, name)) return add_global_result::duplicate;
+        if (vbs::iequals(listed, name)) return add_global_result::duplicate;
     if (!is_valid_global_name(name)) return add_global_result::invalid;
     state.globals.emplace_back(name);
     state.selected_global = static_cast<int>(state.globals.size()) - 1;

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_print_device.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -34,8 +35,7 @@ void qt_painter_canvas::draw_text(int x, int top, std::string_view text, colour_
     if (text.empty()) return;
     painter_.setFont(qfont_);
     painter_.setPen(to_qcolor(font_.colour));
-    painter_.drawText(QPoint(x, top + metrics_->ascent()),
-                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    painter_.drawText(QPoint(x, top + metrics_->ascent()), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void qt_painter_canvas::fill_rect(const rect& r, colour_value colour) {
@@ -55,6 +55,11 @@ void qt_painter_canvas::draw_picture(const picture& pic, int x, int top) {
 }
 
 void qt_painter_canvas::copy_from(const canvas&, const rect&, int, int) {}
+
+std::string print_date_today() {
+    const QDate today = QDate::currentDate();
+    return print_date_text(today.year(), today.month(), today.day());
+}
 
 qt_print_device::qt_print_device(QPagedPaintDevice& device) : device_(device) {}
 

@@ -31,19 +31,12 @@ QLineEdit* example_box() {
 
 bool qt_font_chooser(QWidget* parent, font_record& font) {
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, to_qfont(font), parent,
-                                        QStringLiteral("Font settings"));
+    const QFont chosen =
+        QFontDialog::getFont(&ok, to_qfont(font), parent, QStringLiteral("Font settings"));
     if (!ok) return false;
     const QColor colour = QColorDialog::getColor(to_qcolor(font.colour), parent,
                                                  QStringLiteral("Font colour"));
-    font.name = chosen.family().toStdString();
-    font.size = chosen.pointSize() > 0 ? chosen.pointSize() : font.size;
-    unsigned style = 0;
-    if (chosen.bold()) style |= style_bold;
-    if (chosen.italic()) style |= style_italic;
-    if (chosen.underline()) style |= style_underline;
-    if (chosen.strikeOut()) style |= style_strikeout;
-    font.style = style;
+    set_from_qfont(font, chosen);
     // A cancelled colour choice keeps the colour the set had.
     if (colour.isValid())
         font.colour = colour_value(colour.red()) | colour_value(colour.green()) << 8 |

@@ -332,11 +332,7 @@ bool Tdlg_options::pick_font(std::string& text) {
         bool ok = false;
         const QFont chosen = QFontDialog::getFont(&ok, to_qfont(font), this);
         if (!ok) return false;
-        font.name = utf8(chosen.family());
-        font.size = chosen.pointSize() > 0 ? chosen.pointSize() : font.size;
-        font.style = (chosen.bold() ? style_bold : 0u) | (chosen.italic() ? style_italic : 0u) |
-                     (chosen.underline() ? style_underline : 0u) |
-                     (chosen.strikeOut() ? style_strikeout : 0u);
+        set_from_qfont(font, chosen);
         return true;
     };
     return edit_font(text, chooser);

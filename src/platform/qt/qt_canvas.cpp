@@ -42,6 +42,14 @@ QFont to_qfont(const font_record& f) {
     return font;
 }
 
+void set_from_qfont(font_record& font, const QFont& chosen) {
+    font.name = chosen.family().toStdString();
+    if (chosen.pointSize() > 0) font.size = chosen.pointSize();
+    font.style = (chosen.bold() ? style_bold : 0u) | (chosen.italic() ? style_italic : 0u) |
+                 (chosen.underline() ? style_underline : 0u) |
+                 (chosen.strikeOut() ? style_strikeout : 0u);
+}
+
 int qt_picture::width() const {
     return static_cast<int>(std::lround(image_.width() / image_.devicePixelRatio()));
 }

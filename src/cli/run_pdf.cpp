@@ -2,8 +2,6 @@
 
 #ifdef MONDREL_WITH_QT
 
-#include <QDate>
-
 #include "cli/qt_application.h"
 #include "display/mrdisplay_rows.h"
 #include "display/sheet_print.h"
@@ -11,6 +9,7 @@
 #include "platform/qt/qt_print_device.h"
 #include "platform/qt/qt_settings_store.h"
 #include "shell/session/options.h"
+#include "shell/session/print_options.h"
 
 namespace mondrel {
 
@@ -21,15 +20,7 @@ print_settings settings_from_store() {
     mondrel_options options;
     qt_settings_store store;
     load_options(store, options); // problems keep the defaults, as in the window
-    print_settings s;
-    s.margin_left = options.margin_left;
-    s.margin_right = options.margin_right;
-    s.margin_top = options.margin_top;
-    s.margin_bottom = options.margin_bottom;
-    s.head_fmt = options.print_head_fmt;
-    s.foot_fmt = options.print_foot_fmt;
-    s.def_fmt = options.print_def_fmt;
-    return s;
+    return print_settings_of(options);
 }
 
 } // namespace
@@ -45,11 +36,9 @@ bool write_sheet_pdf(mondrel_doc& doc, const fmt_result_list* fmt_results,
     if (opt.line_numbers) flags |= print_line_numbers;
     if (opt.data_only) flags |= print_data_only;
 
-    const QDate today = QDate::currentDate();
-    const std::string date = print_date_text(today.year(), today.month(), today.day());
     qt_pdf_print_device device(opt.file);
     const print_outcome outcome =
-        print_sheet(doc, rows, flags, settings_from_store(), device, date);
+        print_sheet(doc, rows, flags, settings_from_store(), device, print_date_today());
     if (!outcome.ok) {
         err << "mondrel-run: could not print to " << opt.file << ": "
             << (outcome.message.empty() ? device.error() : outcome.message) << "\n";

@@ -13,14 +13,11 @@
 
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_text.h"
 
 namespace mondrel {
 
 namespace {
-
-QString qstr(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::string lower(std::string_view s) {
     std::string out(s);
@@ -42,7 +39,7 @@ QIcon icon_of(qt_picture_source& images, std::string_view name) {
 
 QList<QKeySequence> shortcuts_of(std::string_view text) {
     QList<QKeySequence> keys;
-    for (const QString& k : qstr(text).split(u';', Qt::SkipEmptyParts))
+    for (const QString& k : to_qstring(text).split(u';', Qt::SkipEmptyParts))
         keys.append(QKeySequence(k.trimmed()));
     return keys;
 }
@@ -81,12 +78,12 @@ command_set::command_set(QWidget& owner, qt_picture_source& images,
     // code word button up.
     code_words_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const action_spec& spec : action_table()) {
-        auto* act = new QAction(qstr(spec.caption), &owner);
-        act->setObjectName(qstr(spec.name));
-        act->setStatusTip(qstr(spec.hint));
+        auto* act = new QAction(to_qstring(spec.caption), &owner);
+        act->setObjectName(to_qstring(spec.name));
+        act->setStatusTip(to_qstring(spec.hint));
         const QList<QKeySequence> keys = shortcuts_of(spec.shortcut);
         act->setShortcuts(keys);
-        QString tip = qstr(spec.hint).trimmed();
+        QString tip = to_qstring(spec.hint).trimmed();
         if (tip.isEmpty()) tip = act->iconText();
         if (!keys.isEmpty())
             tip += QStringLiteral(" (%1)").arg(keys.front().toString(QKeySequence::NativeText));
@@ -103,7 +100,7 @@ command_set::command_set(QWidget& owner, qt_picture_source& images,
         const bool available = has_handler(spec.name);
         if (!available) {
             act->setEnabled(false);
-            act->setToolTip(qstr(not_available_text));
+            act->setToolTip(to_qstring(not_available_text));
         }
         owner.addAction(act); // shortcuts act while the window is active
         by_name_.emplace(std::string(spec.name), act);
@@ -116,7 +113,7 @@ command_set::command_set(QWidget& owner, qt_picture_source& images,
             std::string word(name.substr(name.rfind('_') + 1));
             for (char& c : word)
                 c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            act->setIconText(qstr(word));
+            act->setIconText(to_qstring(word));
         }
 }
 
@@ -164,7 +161,7 @@ void command_set::fill_menu(QMenu& menu, std::span<const menu_entry> entries) {
             into.addSeparator();
             break;
         case entry_kind::submenu: {
-            QMenu* sub = into.addMenu(qstr(item.caption));
+            QMenu* sub = into.addMenu(to_qstring(item.caption));
             sub->setObjectName(submenu_name(item.caption));
             open.push_back(sub);
             if (menu_made) menu_made(sub->objectName().toStdString(), *sub);
@@ -183,7 +180,7 @@ void command_set::fill_menu(QMenu& menu, std::span<const menu_entry> entries) {
                 into.addAction(act);
                 break;
             }
-            QAction* stand = stand_in(act, qstr(item.caption), &into);
+            QAction* stand = stand_in(act, to_qstring(item.caption), &into);
             if (paste) {
                 stand->setProperty("paste_item", true);
                 stand->setProperty("clipboard_text", clipboard_has_text_);
@@ -198,8 +195,8 @@ void command_set::fill_menu(QMenu& menu, std::span<const menu_entry> entries) {
 }
 
 QToolBar* command_set::make_toolbar(const toolbar_spec& spec, QWidget* parent) {
-    auto* bar = new QToolBar(qstr(spec.caption).remove(u'&'), parent);
-    bar->setObjectName(QStringLiteral("toolbar_") + qstr(spec.name));
+    auto* bar = new QToolBar(to_qstring(spec.caption).remove(u'&'), parent);
+    bar->setObjectName(QStringLiteral("toolbar_") + to_qstring(spec.name));
     bar->setMovable(true);
     bar->setFloatable(true);
     bar->setAllowedAreas(Qt::TopToolBarArea | Qt::LeftToolBarArea | Qt::RightToolBarArea);

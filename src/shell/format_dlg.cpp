@@ -16,12 +16,11 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
 
 namespace mondrel {
 
 namespace {
-
-QString q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 QLineEdit* example_box() {
     auto* box = new QLineEdit;
@@ -32,19 +31,12 @@ QLineEdit* example_box() {
 
 bool qt_font_chooser(QWidget* parent, font_record& font) {
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, to_qfont(font), parent,
-                                        QStringLiteral("Font settings"));
+    const QFont chosen =
+        QFontDialog::getFont(&ok, to_qfont(font), parent, QStringLiteral("Font settings"));
     if (!ok) return false;
     const QColor colour = QColorDialog::getColor(to_qcolor(font.colour), parent,
                                                  QStringLiteral("Font colour"));
-    font.name = chosen.family().toStdString();
-    font.size = chosen.pointSize() > 0 ? chosen.pointSize() : font.size;
-    unsigned style = 0;
-    if (chosen.bold()) style |= style_bold;
-    if (chosen.italic()) style |= style_italic;
-    if (chosen.underline()) style |= style_underline;
-    if (chosen.strikeOut()) style |= style_strikeout;
-    font.style = style;
+    set_from_qfont(font, chosen);
     // A cancelled colour choice keeps the colour the set had.
     if (colour.isValid())
         font.colour = colour_value(colour.red()) | colour_value(colour.green()) << 8 |
@@ -107,14 +99,15 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
         num_grid->addWidget(label, row, 0);
         num_grid->addWidget(f.edit, row, 1);
         // The example boxes take no focus; they are named by their labels all the same.
-        auto* example_label = new QLabel(q(f.example_label));
+        auto* example_label = new QLabel(to_qstring(f.example_label));
         example_label->setBuddy(f.example);
         num_grid->addWidget(example_label, row + 1, 0, Qt::AlignRight);
         num_grid->addWidget(f.example, row + 1, 1);
         row += 2;
     }
     lst_nbr_examples = new QListWidget;
-    for (const number_example_row& r : number_examples()) lst_nbr_examples->addItem(q(r.name));
+    for (const number_example_row& r : number_examples())
+        lst_nbr_examples->addItem(to_qstring(r.name));
     lst_nbr_examples->setAccessibleName(QStringLiteral("Number examples"));
     auto* nbr_list_label = new QLabel(QStringLiteral("&Examples:"));
     nbr_list_label->setBuddy(lst_nbr_examples);
@@ -133,13 +126,14 @@ Tdlg_edit_format::Tdlg_edit_format(QWidget* parent) : QDialog(parent), chooser_(
     date_label->setBuddy(edi_date);
     date_grid->addWidget(date_label, 0, 0);
     date_grid->addWidget(edi_date, 0, 1);
-    auto* date_example = new QLabel(q(date_example_label));
+    auto* date_example = new QLabel(to_qstring(date_example_label));
     date_example->setBuddy(edi_date_ex);
     date_grid->addWidget(date_example, 1, 0, Qt::AlignRight);
     date_grid->addWidget(edi_date_ex, 1, 1);
     date_grid->setRowStretch(2, 1);
     lst_date_examples = new QListWidget;
-    for (const date_example_row& r : date_examples()) lst_date_examples->addItem(q(r.name));
+    for (const date_example_row& r : date_examples())
+        lst_date_examples->addItem(to_qstring(r.name));
     lst_date_examples->setAccessibleName(QStringLiteral("Date examples"));
     auto* date_list_label = new QLabel(QStringLiteral("&Examples:"));
     date_list_label->setBuddy(lst_date_examples);
@@ -210,16 +204,16 @@ void Tdlg_edit_format::show_state() {
     filled_ = false;
     const format_fields& f = state_.fields();
     if (QAbstractButton* b = rads_hori->button(static_cast<int>(f.align))) b->setChecked(true);
-    edi_number->setText(q(f.number));
-    edi_number_zer->setText(q(f.number0));
-    edi_number_neg->setText(q(f.number_neg));
-    edi_date->setText(q(f.date));
+    edi_number->setText(to_qstring(f.number));
+    edi_number_zer->setText(to_qstring(f.number0));
+    edi_number_neg->setText(to_qstring(f.number_neg));
+    edi_date->setText(to_qstring(f.date));
     const format_examples ex = state_.examples();
-    edi_nbr_ex->setText(q(ex.number));
-    edi_nbr_zer_ex->setText(q(ex.zero));
-    edi_nbr_neg_ex->setText(q(ex.negative));
-    edi_date_ex->setText(q(ex.date));
-    mem_format->setPlainText(q(state_.text()));
+    edi_nbr_ex->setText(to_qstring(ex.number));
+    edi_nbr_zer_ex->setText(to_qstring(ex.zero));
+    edi_nbr_neg_ex->setText(to_qstring(ex.negative));
+    edi_date_ex->setText(to_qstring(ex.date));
+    mem_format->setPlainText(to_qstring(state_.text()));
     filled_ = was_filled;
 }
 

@@ -28,12 +28,13 @@
 #include <filesystem>
 
 #include "display/mrdisplay.h"
+#include "display/prop_stuff.h"
 #include "document/mondrel_doc.h"
 #include "execution/debugging.h"
 #include "execution/globals.h"
-#include "display/prop_stuff.h"
-#include "platform/qt/qt_settings_store.h"
 #include "execution/run_engine.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_text.h"
 #include "shell/command_set.h"
 #include "shell/format_dlg.h"
 #include "shell/grid_accessible.h"
@@ -48,10 +49,6 @@
 namespace mondrel {
 
 namespace {
-
-QString qstr(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // What each status panel holds, for assistive technology (the panels' names are their texts).
 constexpr std::string_view status_panel_names[3] = {"Status", "Selected line number", "Hint"};
@@ -91,7 +88,7 @@ TForm1::TForm1(std::optional<std::string> file, prompts* ask, settings_store* st
 
     runs_ = std::make_unique<run_controller>(this);
     connect(runs_.get(), &run_controller::long_running, this,
-            [this] { panels_[2]->setText(qstr(running_text)); });
+            [this] { panels_[2]->setText(to_qstring(running_text)); });
     connect(runs_.get(), &run_controller::finished, this, &TForm1::run_finished);
 
     slots_ = std::make_unique<document_slots>(*this, *ask_);
@@ -164,7 +161,7 @@ void TForm1::build_widgets() {
         if (i < 2) panels_[i]->setFixedWidth(status_panel_widths[i]);
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
-        panels_[i]->setAccessibleDescription(qstr(status_panel_names[i]));
+        panels_[i]->setAccessibleDescription(to_qstring(status_panel_names[i]));
         // The hint panel takes the rest of the bar: hints are longer than its 50 pixels.
         statusBar()->addWidget(panels_[i], i == 2 ? 1 : 0);
     }
@@ -216,7 +213,7 @@ void TForm1::build_toolbars() {
         // The code word and syntax bars start on a row of their own: one row would not
         // hold them all in a window of ordinary width.
         if (spec.name == "code_word") addToolBarBreak(Qt::TopToolBarArea);
-        bar->setObjectName(QStringLiteral("toolbar_") + qstr(spec.name)); // for saveState
+        bar->setObjectName(QStringLiteral("toolbar_") + to_qstring(spec.name)); // for saveState
         addToolBar(Qt::TopToolBarArea, bar);
         toolbars_.emplace(std::string(spec.name), bar);
     }
@@ -234,14 +231,14 @@ void TForm1::build_menus() {
             // titles, which the toggles would otherwise show, are never changed later.
             for (const toolbar_spec& spec : toolbars())
                 if (QToolBar* bar = toolbar(spec.name)) {
-                    bar->toggleViewAction()->setText(qstr(spec.caption));
+                    bar->toggleViewAction()->setText(to_qstring(spec.caption));
                     menu.addAction(bar->toggleViewAction());
                 }
         }
     };
     for (const menu_spec& spec : menu_bar()) {
-        QMenu* menu = menuBar()->addMenu(qstr(spec.caption));
-        QString name = qstr(spec.caption).remove(u'&').toLower();
+        QMenu* menu = menuBar()->addMenu(to_qstring(spec.caption));
+        QString name = to_qstring(spec.caption).remove(u'&').toLower();
         menu->setObjectName(QStringLiteral("menu_") + name);
         commands_->fill_menu(*menu, spec.entries);
         // A menu with a Paste item looks at the clipboard as it opens.
@@ -311,7 +308,7 @@ void TForm1::update_actions() {
     const bool busy = running();
     // While a run is in progress the sheets are not read: the title and tabs stay as they are.
     if (!busy && slots_->slot_count() > 0) {
-        const QString title = qstr(slots_->window_title());
+        const QString title = to_qstring(slots_->window_title());
         if (windowTitle() != title) setWindowTitle(title);
         update_tabs();
     }
@@ -375,7 +372,7 @@ void TForm1::update_tabs() {
         while (doc_tabs_->count() > 0)
             doc_tabs_->removeTab(0);
     for (int i = 0; i < static_cast<int>(labels.size()); ++i) {
-        const QString label = qstr(labels[i]);
+        const QString label = to_qstring(labels[i]);
         if (i < doc_tabs_->count()) {
             if (doc_tabs_->tabText(i) != label) doc_tabs_->setTabText(i, label);
         } else {
@@ -450,12 +447,12 @@ void TForm1::tab_popup(const QPoint& at) {
 // --- display_host ------------------------------------------------------------------------
 
 void TForm1::show_line_number(std::string_view number) {
-    panels_[1]->setText(qstr(number));
+    panels_[1]->setText(to_qstring(number));
 }
 
 void TForm1::show_hint(std::string_view hint) {
     if (running()) return; // the panel says "Running…"
-    panels_[2]->setText(qstr(hint));
+    panels_[2]->setText(to_qstring(hint));
 }
 
 void TForm1::line_popup(int x, int y) {
@@ -497,8 +494,9 @@ void TForm1::open_external(const std::string& target) {
                   prompt_icon::question) != prompt_answer::yes)
         return;
     const QString folder =
-        slots_->slot_count() ? qstr(slots_->cur_doc().directory()) : QDir::currentPath();
-    QDesktopServices::openUrl(QUrl::fromUserInput(qstr(target), folder, QUrl::AssumeLocalFile));
+        slots_->slot_count() ? to_qstring(slots_->cur_doc().directory()) : QDir::currentPath();
+    QDesktopServices::openUrl(
+        QUrl::fromUserInput(to_qstring(target), folder, QUrl::AssumeLocalFile));
 }
 
 void TForm1::information(std::string_view message) {
@@ -670,7 +668,7 @@ void TForm1::apply_logging() {
         return;
     }
     log_.on_failure = [this](const std::string& file) {
-        statusBar()->showMessage(qstr(log_failure_text(file)));
+        statusBar()->showMessage(to_qstring(log_failure_text(file)));
     };
     const std::string file =
         options_.err_log_file.empty() ? default_log_file() : options_.err_log_file;

@@ -13,6 +13,7 @@
 #include "execution/debugging.h"
 #include "execution/globals.h"
 #include "execution/run_engine.h"
+#include "platform/qt/qt_text.h"
 #include "shell/main_window.h"
 #include "shell/run_controller.h"
 #include "shell/string_grid.h"
@@ -21,10 +22,6 @@
 namespace mondrel {
 
 namespace {
-
-QString qstr(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 struct handler_row {
     std::string_view name;
@@ -114,11 +111,11 @@ void TForm1::fill_reopen_menu() {
     int n = 0;
     for (const std::string& name : slots_->recent_files()) {
         ++n;
-        QString caption = qstr(name);
+        QString caption = to_qstring(name);
         caption.replace(u'&', QStringLiteral("&&"));
         if (n <= 9) caption = QStringLiteral("&%1 %2").arg(n).arg(caption);
         auto* act = new QAction(caption, reopen_menu_);
-        act->setStatusTip(qstr(name));
+        act->setStatusTip(to_qstring(name));
         connect(act, &QAction::triggered, this, [this, name] {
             if (busy()) return;
             end_edit_accepting();

@@ -1,7 +1,6 @@
 // File Print: the print dialog, then the current sheet printed on the chosen printer or into
 // a PDF file. Failures and the layout's own stop reach the user in a message box.
 
-#include <QDate>
 #include <QPrinter>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "shell/main_window.h"
 #include "shell/print_dlg.h"
 #include "shell/session/document_slots.h"
+#include "shell/session/print_options.h"
 #include "shell/string_grid.h"
 
 namespace mondrel {
@@ -27,30 +27,21 @@ void TForm1::file_printExecute() {
     Tdlg_print& dialog = print_dialog();
     if (dialog.exec() != QDialog::Accepted) return;
 
-    print_settings settings;
-    settings.margin_left = options_.margin_left;
-    settings.margin_right = options_.margin_right;
-    settings.margin_top = options_.margin_top;
-    settings.margin_bottom = options_.margin_bottom;
-    settings.head_fmt = options_.print_head_fmt;
-    settings.foot_fmt = options_.print_foot_fmt;
-    settings.def_fmt = options_.print_def_fmt;
+    print_settings settings = print_settings_of(options_);
     const int a = grid_->selection_first(), b = grid_->selection_last();
     if (a > 0 && b > 0) {
         settings.selection_first = std::min(a, b);
         settings.selection_last = std::max(a, b);
     }
 
-    const QDate today = QDate::currentDate();
-    const std::string date = print_date_text(today.year(), today.month(), today.day());
     const std::string pdf = dialog.pdf_file();
     std::unique_ptr<qt_print_device> device;
     if (pdf.empty())
         device = std::make_unique<qt_print_device>(dialog.printer());
     else
         device = std::make_unique<qt_pdf_print_device>(pdf);
-    const print_outcome outcome = print_sheet(slots_->cur_doc(), display_->rows(),
-                                              dialog.flags(), settings, *device, date);
+    const print_outcome outcome = print_sheet(slots_->cur_doc(), display_->rows(), dialog.flags(),
+                                              settings, *device, print_date_today());
     if (!outcome.ok)
         information(outcome.message.empty() ? device->error() : outcome.message);
 }

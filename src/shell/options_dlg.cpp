@@ -24,14 +24,11 @@
 #include "document/mondrel_doc.h"
 #include "execution/globals.h"
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
 
 namespace mondrel {
 
 namespace {
-
-QString qstr(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::string utf8(const QString& s) {
     return s.toUtf8().toStdString();
@@ -105,7 +102,8 @@ QWidget* Tdlg_options::display_tab() {
     elements_ = new QListWidget;
     // Lists take no name from a buddy label: they are named themselves.
     elements_->setAccessibleName("Display element");
-    for (const display_element& e : display_elements()) elements_->addItem(qstr(e.name));
+    for (const display_element& e : display_elements())
+        elements_->addItem(to_qstring(e.name));
     elements_->setCurrentRow(0);
     connect(elements_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) state_.selected_element = row;
@@ -143,7 +141,7 @@ QWidget* Tdlg_options::display_tab() {
 QWidget* Tdlg_options::directories_tab() {
     auto* page = new QWidget;
     auto* box = new QGroupBox("Default INCL folder");
-    incl_dir_ = new QLineEdit(qstr(state_.incl_dir));
+    incl_dir_ = new QLineEdit(to_qstring(state_.incl_dir));
     incl_dir_->setAccessibleName("Default INCL folder");
     auto* browse = new QPushButton("...");
     browse->setAccessibleName("Browse for the INCL folder");
@@ -153,11 +151,11 @@ QWidget* Tdlg_options::directories_tab() {
         if (hooks_.choose_folder) {
             folder = hooks_.choose_folder("Select new INCL folder", start);
         } else {
-            const QString chosen = QFileDialog::getExistingDirectory(
-                this, "Select new INCL folder", qstr(start));
+            const QString chosen = QFileDialog::getExistingDirectory(this, "Select new INCL folder",
+                                                                     to_qstring(start));
             if (!chosen.isEmpty()) folder = utf8(chosen);
         }
-        if (folder) incl_dir_->setText(qstr(*folder));
+        if (folder) incl_dir_->setText(to_qstring(*folder));
     });
     (new QVBoxLayout(box))->addLayout(field_with_browse(incl_dir_, browse));
     auto* layout = new QVBoxLayout(page);
@@ -172,7 +170,7 @@ QWidget* Tdlg_options::printing_tab() {
     auto* grid = new QFormLayout(margins);
     const char* names[margin_count] = {"&Left", "&Right", "&Top", "&Bottom"};
     for (int i = 0; i < margin_count; ++i) {
-        margins_[i] = new QLineEdit(qstr(state_.margins[i]));
+        margins_[i] = new QLineEdit(to_qstring(state_.margins[i]));
         auto* row = new QHBoxLayout;
         row->addWidget(margins_[i]);
         row->addWidget(new QLabel("cm"));
@@ -204,13 +202,13 @@ QWidget* Tdlg_options::printing_tab() {
 QWidget* Tdlg_options::running_tab() {
     auto* page = new QWidget;
     auto* loop = new QFormLayout;
-    loop_limit_ = new QLineEdit(qstr(state_.loop_limit));
+    loop_limit_ = new QLineEdit(to_qstring(state_.loop_limit));
     loop->addRow("&Maximum loop count", loop_limit_);
 
     auto* logging = new QGroupBox("Error logging");
     write_log_ = new QCheckBox("&Write log file");
     write_log_->setChecked(state_.write_log);
-    log_file_ = new QLineEdit(qstr(state_.log_file));
+    log_file_ = new QLineEdit(to_qstring(state_.log_file));
     auto* browse = new QPushButton("...");
     browse->setAccessibleName("Browse for the log file");
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -219,11 +217,11 @@ QWidget* Tdlg_options::running_tab() {
         if (hooks_.save_file) {
             file = hooks_.save_file("Choose log file", preset);
         } else {
-            const QString chosen = QFileDialog::getSaveFileName(this, "Choose log file",
-                                                                qstr(preset));
+            const QString chosen =
+                QFileDialog::getSaveFileName(this, "Choose log file", to_qstring(preset));
             if (!chosen.isEmpty()) file = utf8(chosen);
         }
-        if (file) log_file_->setText(qstr(*file));
+        if (file) log_file_->setText(to_qstring(*file));
     });
     auto* log_layout = new QVBoxLayout(logging);
     log_layout->addWidget(write_log_);
@@ -292,7 +290,8 @@ void Tdlg_options::update_delete() {
 void Tdlg_options::sync_globals() {
     const QSignalBlocker block(globals_);
     globals_->clear();
-    for (const std::string& name : state_.globals) globals_->addItem(qstr(name));
+    for (const std::string& name : state_.globals)
+        globals_->addItem(to_qstring(name));
     globals_->setCurrentRow(state_.selected_global);
     update_delete();
 }
@@ -301,8 +300,8 @@ std::optional<std::string> Tdlg_options::input(std::string_view caption, std::st
                                                std::string_view text) {
     if (hooks_.input) return hooks_.input(caption, prompt);
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(this, qstr(caption), qstr(prompt), QLineEdit::Normal, qstr(text), &ok);
+    const QString answer = QInputDialog::getText(this, to_qstring(caption), to_qstring(prompt),
+                                                 QLineEdit::Normal, to_qstring(text), &ok);
     if (!ok) return std::nullopt;
     return utf8(answer);
 }
@@ -333,11 +332,7 @@ bool Tdlg_options::pick_font(std::string& text) {
         bool ok = false;
         const QFont chosen = QFontDialog::getFont(&ok, to_qfont(font), this);
         if (!ok) return false;
-        font.name = utf8(chosen.family());
-        font.size = chosen.pointSize() > 0 ? chosen.pointSize() : font.size;
-        font.style = (chosen.bold() ? style_bold : 0u) | (chosen.italic() ? style_italic : 0u) |
-                     (chosen.underline() ? style_underline : 0u) |
-                     (chosen.strikeOut() ? style_strikeout : 0u);
+        set_from_qfont(font, chosen);
         return true;
     };
     return edit_font(text, chooser);

@@ -5,15 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/qt/qt_text.h"
 #include "shell/session/file_filter.h"
 
 namespace mondrel {
 
 namespace {
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QMessageBox::Icon to_qicon(prompt_icon icon) {
     switch (icon) {
@@ -67,9 +64,9 @@ void set_up_file_dialog(QFileDialog& dialog, std::string_view filter, bool save)
     const std::vector<file_filter> filters = parse_file_filter(filter);
     QStringList names;
     for (const file_filter& f : filters)
-        names << qs(qt_name_filter(f));
+        names << to_qstring(qt_name_filter(f));
     if (!names.isEmpty()) dialog.setNameFilters(names);
-    if (!filters.empty()) dialog.setDefaultSuffix(qs(default_suffix(filters.front())));
+    if (!filters.empty()) dialog.setDefaultSuffix(to_qstring(default_suffix(filters.front())));
 }
 
 qt_prompts::qt_prompts(QWidget* parent) : parent_(parent) {}
@@ -77,7 +74,7 @@ qt_prompts::qt_prompts(QWidget* parent) : parent_(parent) {}
 prompt_answer qt_prompts::ask(std::string_view text, std::string_view caption,
                               prompt_buttons buttons, prompt_icon icon) {
     const button_set set = buttons_for(buttons);
-    QMessageBox box(to_qicon(icon), qs(caption), qs(text), set.buttons, parent_);
+    QMessageBox box(to_qicon(icon), to_qstring(caption), to_qstring(text), set.buttons, parent_);
     box.setDefaultButton(set.default_button);
     box.setEscapeButton(set.escape);
     box.exec();
@@ -106,7 +103,7 @@ std::optional<std::string> qt_prompts::save_file_name(std::string_view filter,
                                                       std::string_view name) {
     QFileDialog dialog(parent_);
     set_up_file_dialog(dialog, filter, true);
-    if (!name.empty()) dialog.selectFile(qs(name));
+    if (!name.empty()) dialog.selectFile(to_qstring(name));
     return chosen(dialog);
 }
 

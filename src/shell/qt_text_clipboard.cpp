@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "platform/qt/qt_text.h"
+
 namespace mondrel {
 
 std::optional<std::string> qt_text_clipboard::text() const {
@@ -13,8 +15,7 @@ std::optional<std::string> qt_text_clipboard::text() const {
 }
 
 void qt_text_clipboard::set_text(std::string_view text) {
-    QGuiApplication::clipboard()->setText(
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    QGuiApplication::clipboard()->setText(to_qstring(text));
 }
 
 } // namespace mondrel

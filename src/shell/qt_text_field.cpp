@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
 
 namespace mondrel {
 
@@ -28,7 +29,7 @@ void qt_text_field::apply_style() {
 }
 
 void qt_text_field::set_text(std::string_view text) {
-    setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    setText(to_qstring(text));
 }
 
 std::string qt_text_field::text() const {

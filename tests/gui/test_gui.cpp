@@ -75,9 +75,7 @@ void new_modified_sheet(TForm1& w) {
 
 // A new sheet whose first line is an endless VB loop, auto run off, nothing running.
 void new_endless_sheet(TForm1& w) {
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    mondrel_doc& doc = new_settled_sheet(w);
     doc.auto_running = false;
     click_cell(w, col_code, 1);
     QVERIFY(w.display().editing());
@@ -198,11 +196,8 @@ void test_gui::startup_opens_file_in_second_tab() {
 void test_gui::click_edits_code_enter_commits_esc_cancels() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    show_exposed(w);
+    mondrel_doc& doc = new_settled_sheet(w);
     QCOMPARE(doc.line_count(), 1);
 
     click_cell(w, col_code, 1);
@@ -247,8 +242,7 @@ void test_gui::click_edits_code_enter_commits_esc_cancels() {
 void test_gui::help_link_and_back() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     w.help_topicsExecute();
     QVERIFY(settle(w));
     QCOMPARE(w.tabs().tabText(w.tabs().currentIndex()), QStringLiteral("Help"));
@@ -319,8 +313,7 @@ void test_gui::save_as_adds_extension() {
 void test_gui::endless_run_keeps_painting_and_stops_at_esc() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     new_endless_sheet(w);
 
     w.grid().setFocus();
@@ -359,8 +352,7 @@ void test_gui::endless_run_keeps_painting_and_stops_at_esc() {
 void test_gui::closing_during_a_run_waits_for_it() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     new_endless_sheet(w);
     w.run_goExecute();
     QTRY_VERIFY(w.running());
@@ -448,14 +440,10 @@ void test_gui::external_links_ask_unless_web_or_mail() {
 
 void test_gui::scroll_bar_wheel_and_column_drag() {
     QTemporaryDir dir;
-    QByteArray text;
-    for (int i = 1; i <= 200; ++i)
-        text += "o 1 =" + QByteArray::number(i) + "\r\n";
-    write_file(dir.filePath(QStringLiteral("long.txt")), text);
+    write_file(dir.filePath(QStringLiteral("long.txt")), numbered_sheet(200));
     scripted_prompts ask;
     TForm1 w(dir.filePath(QStringLiteral("long.txt")).toStdString(), &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     QVERIFY(settle(w));
     TorbStringGrid& g = w.grid();
     QCOMPARE(g.top_row(), 1);
@@ -503,8 +491,7 @@ void test_gui::double_click_on_a_number_opens_and_closes() {
     write_file(dir.filePath(QStringLiteral("tree.txt")), "o 3 =1\r\no 1 =2\r\no 1 =3\r\n");
     scripted_prompts ask;
     TForm1 w(dir.filePath(QStringLiteral("tree.txt")).toStdString(), &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     QVERIFY(settle(w));
     const size_t open_rows = w.display().rows().rows().size();
     QVERIFY(open_rows >= 3);

@@ -348,9 +348,7 @@ void test_gui_access::live_menus_keep_their_mnemonics_apart() {
 void test_gui_access::grid_has_the_focus_at_start_and_again_after_a_dialog() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    show_active(w);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(&w.grid()));
     w.action("file_new")->trigger();
     // A command that shows a dialog: the focus went to the dialog's field, and after Esc it
@@ -393,8 +391,7 @@ void test_gui_access::grid_tells_the_selected_line_and_follows_moves_and_runs() 
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
     watched = &w.grid();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     w.load_file(path.toStdString());
     QTRY_VERIFY(w.tabs().count() == 2);
     QVERIFY(settle(w));
@@ -494,8 +491,7 @@ void test_gui_access::syntax_bar_and_tab_strip_are_named() {
 void test_gui_access::window_tree_names_every_focusable_object() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     const bool dump = qEnvironmentVariableIsSet("MONDREL_ACCESSIBLE_DUMP");
     QStringList unnamed;
     int nodes = 0;
@@ -527,8 +523,7 @@ void test_gui_access::window_tree_names_every_focusable_object() {
 void test_gui_access::menu_key_opens_the_line_menu_on_the_grid() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     w.action("file_new")->trigger();
     QVERIFY(!w.grid_menu().isVisible());
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0),

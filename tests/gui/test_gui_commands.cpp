@@ -48,12 +48,12 @@ constexpr const char* loop_sheet = "o 1 s:=0\r\n"
                                    "o 1 twice:=s*2\r\n"
                                    "o 1 after:=s+1000\r\n";
 
-// Opens a sheet file in a shown, active window and lets its first (auto) run end; auto run is
-// then switched off so only the commands run it.
-void open_sheet(TForm1& w, const QString& path) {
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+// Writes `text` as the sheet file `name` in `dir`, opens it in a shown, active window and lets
+// its first (auto) run end; auto run is then switched off so only the commands run it.
+void open_sheet(TForm1& w, const QTemporaryDir& dir, const char* name, const QByteArray& text) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    write_file(path, text);
+    show_active(w);
     w.load_file(path.toStdString());
     QTRY_VERIFY(w.tabs().count() == 2);
     QVERIFY(settle(w));
@@ -129,10 +129,9 @@ private Q_SLOTS:
 
 void test_gui_commands::f9_runs_and_reset_clears_the_values() {
     QTemporaryDir dir;
-    write_file(dir.filePath(QStringLiteral("loop.txt")), loop_sheet);
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    open_sheet(w, dir.filePath(QStringLiteral("loop.txt")));
+    open_sheet(w, dir, "loop.txt", loop_sheet);
     QCOMPARE(value_text(w, 5), std::string("1010"));
 
     w.action("run_reset")->trigger();
@@ -152,10 +151,9 @@ void test_gui_commands::f9_runs_and_reset_clears_the_values() {
 
 void test_gui_commands::breakpoint_pauses_at_the_coloured_line_and_steps_follow_the_loop() {
     QTemporaryDir dir;
-    write_file(dir.filePath(QStringLiteral("loop.txt")), loop_sheet);
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    open_sheet(w, dir.filePath(QStringLiteral("loop.txt")));
+    open_sheet(w, dir, "loop.txt", loop_sheet);
     mondrel_doc& doc = w.doc_slots().cur_doc();
 
     // A breakpoint on "twice" (row 4): F9 pauses before it, in the loop's first pass.
@@ -204,13 +202,9 @@ void test_gui_commands::breakpoint_pauses_at_the_coloured_line_and_steps_follow_
 
 void test_gui_commands::a_pause_scrolls_the_current_line_into_view() {
     QTemporaryDir dir;
-    QByteArray text;
-    for (int i = 1; i <= 200; ++i)
-        text += "o 1 =" + QByteArray::number(i) + "\r\n";
-    write_file(dir.filePath(QStringLiteral("long.txt")), text);
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    open_sheet(w, dir.filePath(QStringLiteral("long.txt")));
+    open_sheet(w, dir, "long.txt", numbered_sheet(200));
     w.display().select_rows(150, 150);
     w.action("run_breakpoint")->trigger();
     w.display().select_rows(1, 1);
@@ -225,12 +219,8 @@ void test_gui_commands::a_pause_scrolls_the_current_line_into_view() {
 void test_gui_commands::undo_and_redo_keys_after_edits() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    show_active(w);
+    mondrel_doc& doc = new_settled_sheet(w);
     QVERIFY(!w.action("edit_undo")->isEnabled());
     QVERIFY(!w.action("edit_ok")->isEnabled());
 
@@ -268,11 +258,8 @@ void test_gui_commands::undo_and_redo_keys_after_edits() {
 void test_gui_commands::code_word_toolbar_changes_the_word_being_edited() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    show_exposed(w);
+    mondrel_doc& doc = new_settled_sheet(w);
     click_cell(w, col_code, 1);
     QVERIFY(w.display().editing());
     QVERIFY(w.action("edit_type_expr")->isChecked());
@@ -311,11 +298,10 @@ void test_gui_commands::code_word_toolbar_changes_the_word_being_edited() {
 
 void test_gui_commands::syntax_bar_follows_the_selection() {
     QTemporaryDir dir;
-    write_file(dir.filePath(QStringLiteral("words.txt")),
-               "o 1 rem a note\r\no 2 if 1 > 0\r\no 1 =1\r\no 2 i:for 1 to 2\r\no 1 =i\r\n");
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    open_sheet(w, dir.filePath(QStringLiteral("words.txt")));
+    open_sheet(w, dir, "words.txt",
+               "o 1 rem a note\r\no 2 if 1 > 0\r\no 1 =1\r\no 2 i:for 1 to 2\r\no 1 =i\r\n");
     QCOMPARE(w.syntax().size(), QSize(syntax_bar_width, syntax_bar_height));
 
     key(w, Qt::Key_Home);
@@ -346,13 +332,9 @@ void test_gui_commands::syntax_bar_follows_the_selection() {
 
 void test_gui_commands::arrow_keys_move_and_shift_extends() {
     QTemporaryDir dir;
-    QByteArray text;
-    for (int i = 1; i <= 60; ++i)
-        text += "o 1 =" + QByteArray::number(i) + "\r\n";
-    write_file(dir.filePath(QStringLiteral("long.txt")), text);
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    open_sheet(w, dir.filePath(QStringLiteral("long.txt")));
+    open_sheet(w, dir, "long.txt", numbered_sheet(60));
     const int rows = w.display().rows().grid_row_count();
     QCOMPARE(rows, 61); // and the blank line
     const int v = w.grid().visible_rows();
@@ -399,11 +381,9 @@ void test_gui_commands::arrow_keys_move_and_shift_extends() {
 
 void test_gui_commands::right_left_enter_and_delete_through_the_key_map() {
     QTemporaryDir dir;
-    write_file(dir.filePath(QStringLiteral("tree.txt")),
-               "c 3 =1\r\no 1 =2\r\no 1 =3\r\no 1 =4\r\no 1 =5\r\n");
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    open_sheet(w, dir.filePath(QStringLiteral("tree.txt")));
+    open_sheet(w, dir, "tree.txt", "c 3 =1\r\no 1 =2\r\no 1 =3\r\no 1 =4\r\no 1 =5\r\n");
     mondrel_doc& doc = w.doc_slots().cur_doc();
     // The closed head hides its two children: =1, =4, =5 and the blank line.
     QCOMPARE(w.display().rows().grid_row_count(), 4);
@@ -469,8 +449,7 @@ void test_gui_commands::command_states_of_pages_and_edits() {
     QVERIFY(w.action("edit_copy")->isEnabled());
     QVERIFY(w.action("view_toggle_formatting")->isChecked());
 
-    w.file_newExecute();
-    QVERIFY(settle(w));
+    new_settled_sheet(w);
     w.update_actions();
     QVERIFY(w.action("file_properties")->isEnabled());
     QVERIFY(w.action("file_print")->isEnabled());
@@ -519,8 +498,7 @@ void test_gui_commands::menus_toolbars_and_pop_ups_come_from_the_tables() {
     QCOMPARE(blank->actions().size(), 3);
     QVERIFY(blank->actions()[0]->text().startsWith(QStringLiteral("&After")));
     // The stand-in acts as the action: After adds a line after the selected one.
-    w.file_newExecute();
-    QVERIFY(settle(w));
+    new_settled_sheet(w);
     const int lines = w.doc_slots().cur_doc().line_count();
     blank->actions()[0]->trigger();
     w.display().end_edit(end_edit_mode::cancel);
@@ -558,8 +536,7 @@ void test_gui_commands::menus_toolbars_and_pop_ups_come_from_the_tables() {
 void test_gui_commands::paste_menu_items_follow_the_clipboard() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.file_newExecute();
-    QVERIFY(settle(w));
+    new_settled_sheet(w);
     QVERIFY(w.action("edit_paste")->isEnabled());
     const std::vector<QAction*>& items = w.commands().paste_items();
     QCOMPARE(items.size(), size_t{2}); // the Edit menu's and the grid pop-up's
@@ -582,8 +559,7 @@ void test_gui_commands::paste_menu_items_follow_the_clipboard() {
 void test_gui_commands::hints_and_tooltips_follow_the_options() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     QStatusTipEvent tip(QStringLiteral("Execute all the lines in the active codesheet."));
     QApplication::sendEvent(&w, &tip);
     QCOMPARE(w.status_panel(2).text(), tip.tip());
@@ -618,8 +594,7 @@ void test_gui_commands::hints_and_tooltips_follow_the_options() {
 void test_gui_commands::text_size_by_commands_and_ctrl_wheel() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    show_exposed(w);
     for (int i = 0; i < 3; ++i)
         w.action("view_increase_font")->trigger();
     w.action("view_decrease_font")->trigger();
@@ -648,9 +623,7 @@ void test_gui_commands::text_size_by_commands_and_ctrl_wheel() {
 void test_gui_commands::format_commands_auto_run_and_apply_formats() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    mondrel_doc& doc = new_settled_sheet(w);
 
     fixed_format_editor editor;
     editor.answer = "colour:$0000FF";

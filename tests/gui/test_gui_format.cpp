@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -29,22 +28,6 @@ namespace {
 
 std::string mem(const Tdlg_edit_format& d) { return d.format_text(); }
 std::string text(const QLineEdit* e) { return e->text().toStdString(); }
-
-// Runs `act` on the modal dialog of type D that `open` shows; `act` ends it. False when no
-// such dialog came up.
-template <class D>
-bool with_modal(const std::function<void()>& open, const std::function<void(D&)>& act) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        seen = true;
-        act(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    open();
-    return seen;
-}
 
 } // namespace
 
@@ -222,12 +205,9 @@ void test_gui_format::cancel_and_escape_leave_the_text() {
 void test_gui_format::edit_format_on_the_window_uses_the_dialog() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    mondrel_doc& doc = new_settled_sheet(w);
     const std::size_t steps = doc.history().steps().size();
-    QVERIFY(with_modal<Tdlg_edit_format>([&] { w.action("edit_format")->trigger(); },
-                                         [](Tdlg_edit_format& dlg) {
+    QVERIFY(with_command_dialog<Tdlg_edit_format>(w, "edit_format", [](Tdlg_edit_format& dlg) {
         dlg.lst_nbr_examples->setCurrentRow(1); // "General 2dp"
         dlg.accept();
     }));
@@ -237,8 +217,7 @@ void test_gui_format::edit_format_on_the_window_uses_the_dialog() {
     QCOMPARE(doc.history().steps().back().name, std::string("edit_formatExecute"));
 
     // The same dialog comes back, loaded with the line's format; Cancel changes nothing.
-    QVERIFY(with_modal<Tdlg_edit_format>([&] { w.action("edit_format")->trigger(); },
-                                         [](Tdlg_edit_format& dlg) {
+    QVERIFY(with_command_dialog<Tdlg_edit_format>(w, "edit_format", [](Tdlg_edit_format& dlg) {
         QCOMPARE(dlg.edi_number->text(), QStringLiteral("0.00"));
         dlg.reject();
     }));
@@ -249,11 +228,9 @@ void test_gui_format::edit_format_on_the_window_uses_the_dialog() {
 void test_gui_format::options_heading_goes_through_the_format_editor() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.file_newExecute();
-    QVERIFY(settle(w));
+    new_settled_sheet(w);
     const std::string head = w.options().print_head_fmt;
-    QVERIFY(with_modal<Tdlg_options>([&] { w.action("tools_options")->trigger(); },
-                                     [&](Tdlg_options& opts) {
+    QVERIFY(with_command_dialog<Tdlg_options>(w, "tools_options", [&](Tdlg_options& opts) {
         QPushButton* heading = nullptr;
         for (QPushButton* b : opts.findChildren<QPushButton*>())
             if (b->text() == QStringLiteral("Heading...")) heading = b;
@@ -282,14 +259,12 @@ void test_gui_format::options_heading_goes_through_the_format_editor() {
 void test_gui_format::properties_ok_records_one_step_and_undo_restores() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.file_newExecute();
-    QVERIFY(settle(w));
+    new_settled_sheet(w);
     w.update_actions();
     QVERIFY(w.action("file_properties")->isEnabled());
     mondrel_doc& doc = w.doc_slots().cur_doc();
     const std::size_t steps = doc.history().steps().size();
-    QVERIFY(with_modal<Tdlg_properties>([&] { w.action("file_properties")->trigger(); },
-                                        [&](Tdlg_properties& dlg) {
+    QVERIFY(with_command_dialog<Tdlg_properties>(w, "file_properties", [&](Tdlg_properties& dlg) {
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Mondrel - Properties of ") +
                                         QString::fromStdString(doc.display_name()));
         dlg.edi_created_by->setText(QStringLiteral("Ann"));
@@ -318,18 +293,15 @@ void test_gui_format::properties_ok_records_one_step_and_undo_restores() {
 void test_gui_format::properties_cancel_or_no_change_records_nothing() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.file_newExecute();
-    QVERIFY(settle(w));
-    mondrel_doc& doc = w.doc_slots().cur_doc();
+    mondrel_doc& doc = new_settled_sheet(w);
     const std::size_t steps = doc.history().steps().size();
-    QVERIFY(with_modal<Tdlg_properties>([&] { w.action("file_properties")->trigger(); },
-                                        [](Tdlg_properties& dlg) {
+    QVERIFY(with_command_dialog<Tdlg_properties>(w, "file_properties", [](Tdlg_properties& dlg) {
         dlg.edi_created_by->setText(QStringLiteral("Ann"));
         QTest::keyClick(&dlg, Qt::Key_Escape);
     }));
     QCOMPARE(doc.created_by, std::string());
-    QVERIFY(with_modal<Tdlg_properties>([&] { w.action("file_properties")->trigger(); },
-                                        [](Tdlg_properties& dlg) { dlg.accept(); }));
+    QVERIFY(with_command_dialog<Tdlg_properties>(w, "file_properties",
+                                                 [](Tdlg_properties& dlg) { dlg.accept(); }));
     QCOMPARE(doc.history().steps().size(), steps);
 }
 

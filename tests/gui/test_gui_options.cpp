@@ -13,7 +13,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -27,18 +26,9 @@ using namespace mondrel::test;
 
 namespace {
 
-// Runs `act` on the options dialog once it is shown modally by `open`; `act` ends the dialog.
-bool with_dialog(const std::function<void()>& open, const std::function<void(Tdlg_options&)>& act) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<Tdlg_options*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        seen = true;
-        act(*dialog);
-        if (dialog->isVisible()) dialog->reject(); // never left open
-    });
-    open();
-    return seen;
+// Runs `act` on the options dialog that Tools Options shows; `act` ends the dialog.
+bool with_dialog(TForm1& w, const std::function<void(Tdlg_options&)>& act) {
+    return with_command_dialog<Tdlg_options>(w, "tools_options", act);
 }
 
 mondrel_doc& new_sheet(TForm1& w) {
@@ -66,8 +56,7 @@ void test_gui_options::opens_at_general_with_the_sheet_and_the_options() {
     QVERIFY(w.action("tools_options")->isEnabled());
     mondrel_doc& doc = new_sheet(w);
     doc.put_grid(40, 6);
-    const bool seen = with_dialog([&] { w.action("tools_options")->trigger(); },
-                                  [&](Tdlg_options& d) {
+    const bool seen = with_dialog(w, [&](Tdlg_options& d) {
         QCOMPARE(d.windowTitle(), QStringLiteral("Mondrel - Options"));
         QCOMPARE(d.tabs().count(), 5);
         QCOMPARE(d.tabs().currentIndex(), 0);
@@ -95,7 +84,7 @@ void test_gui_options::row_height_ok_changes_the_sheet_and_undo_restores() {
     TForm1 w(std::nullopt, &ask);
     mondrel_doc& doc = new_sheet(w);
     QCOMPARE(doc.row_height(), 16);
-    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+    QVERIFY(with_dialog(w, [&](Tdlg_options& d) {
         d.row_height().setValue(20);
         d.margin(margin_left_side).setText(QStringLiteral("1.55"));
         d.loop_limit().setText(QStringLiteral("250"));
@@ -115,7 +104,7 @@ void test_gui_options::ok_starts_and_stops_the_log_and_writes_the_settings() {
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
     QVERIFY(!w.error_log().active());
-    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+    QVERIFY(with_dialog(w, [&](Tdlg_options& d) {
         d.write_log().setChecked(true);
         d.log_file().setText(file);
         d.loop_limit().setText(QStringLiteral("77"));
@@ -129,7 +118,7 @@ void test_gui_options::ok_starts_and_stops_the_log_and_writes_the_settings() {
     QCOMPARE(w.settings().value("err_logging").value_or(""), std::string("1"));
 
     QVERIFY(settle(w)); // a sheet that runs by itself runs again after OK
-    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+    QVERIFY(with_dialog(w, [&](Tdlg_options& d) {
         d.write_log().setChecked(false);
         QTest::mouseClick(&d.ok(), Qt::LeftButton);
     }));
@@ -142,7 +131,7 @@ void test_gui_options::cancel_after_changes_and_revert_changes_nothing() {
     mondrel_doc& doc = new_sheet(w);
     const std::string format = doc.sheet_format(4).full_text();
     const mondrel_options before = w.options();
-    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+    QVERIFY(with_dialog(w, [&](Tdlg_options& d) {
         d.row_height().setValue(25);
         d.elements().setCurrentRow(4);
         QTest::mouseClick(&d.revert(), Qt::LeftButton);
@@ -175,10 +164,11 @@ void test_gui_options::add_global_through_the_input_box_and_delete_follows_the_s
         return a;
     };
     w.set_options_hooks(hooks);
-    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+    QVERIFY(with_dialog(w, [&](Tdlg_options& d) {
         QCOMPARE(d.globals().count(), 1);
         QVERIFY(d.delete_global().isEnabled()); // the first name is selected
-        for (int i = 0; i < 3; ++i) QTest::mouseClick(&d.add_global(), Qt::LeftButton);
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(&d.add_global(), Qt::LeftButton);
         QCOMPARE(d.globals().count(), 2);
         QCOMPARE(d.globals().item(1)->text(), QStringLiteral("rate"));
         d.globals().setCurrentRow(0);
@@ -197,7 +187,7 @@ void test_gui_options::add_global_through_the_input_box_and_delete_follows_the_s
 
     QVERIFY(settle(w)); // the run that OK asked for
     answers = {"total"};
-    QVERIFY(with_dialog([&] { w.action("tools_options")->trigger(); }, [&](Tdlg_options& d) {
+    QVERIFY(with_dialog(w, [&](Tdlg_options& d) {
         QTest::mouseClick(&d.add_global(), Qt::LeftButton);
         QTest::mouseClick(&d.ok(), Qt::LeftButton);
     }));

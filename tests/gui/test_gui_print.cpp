@@ -11,7 +11,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -28,16 +27,18 @@ namespace {
 
 // Runs `act` on the print dialog once File Print shows it; `act` ends the dialog.
 bool with_dialog(TForm1& w, const std::function<void(Tdlg_print&)>& act) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<Tdlg_print*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        seen = true;
-        act(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    w.action("file_print")->trigger();
-    return seen;
+    return with_command_dialog<Tdlg_print>(w, "file_print", act);
+}
+
+// A new sheet printed through File Print into `pdf`.
+void print_new_sheet_to_pdf(TForm1& w, const QString& pdf) {
+    w.action("file_new")->trigger();
+    QVERIFY(settle(w));
+    QVERIFY(with_dialog(w, [&](Tdlg_print& d) {
+        d.to_pdf().setChecked(true);
+        d.pdf_name().setText(pdf);
+        d.accept();
+    }));
 }
 
 } // namespace
@@ -144,14 +145,8 @@ void test_gui_print::file_print_writes_a_pdf() {
     QTemporaryDir dir;
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.action("file_new")->trigger();
-    QVERIFY(settle(w));
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
-    QVERIFY(with_dialog(w, [&](Tdlg_print& d) {
-        d.to_pdf().setChecked(true);
-        d.pdf_name().setText(pdf);
-        d.accept();
-    }));
+    print_new_sheet_to_pdf(w, pdf);
     QCOMPARE(ask.questions.size(), size_t(0));
     QFile f(pdf);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -162,14 +157,8 @@ void test_gui_print::unwritable_pdf_is_reported() {
     QTemporaryDir dir;
     scripted_prompts ask;
     TForm1 w(std::nullopt, &ask);
-    w.action("file_new")->trigger();
-    QVERIFY(settle(w));
     const QString pdf = dir.filePath(QStringLiteral("no such folder/sheet.pdf"));
-    QVERIFY(with_dialog(w, [&](Tdlg_print& d) {
-        d.to_pdf().setChecked(true);
-        d.pdf_name().setText(pdf);
-        d.accept();
-    }));
+    print_new_sheet_to_pdf(w, pdf);
     QCOMPARE(ask.questions.size(), size_t(1));
     QVERIFY2(ask.questions[0].find("Cannot write the PDF file") != std::string::npos,
              ask.questions[0].c_str());

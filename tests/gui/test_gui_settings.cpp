@@ -112,8 +112,7 @@ void test_gui_settings::font_increment_and_toolbars_round_trip() {
     }
     QVERIFY(!store.value("Toolbars/state").value_or("").empty());
     TForm1 w(std::nullopt, &ask, &store);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    test::show_exposed(w);
     QCOMPARE(w.font_increment(), 2);
     QCOMPARE(w.toolBarArea(w.toolbar("run")), Qt::LeftToolBarArea);
     QVERIFY(w.toolbar("code_word")->isHidden());

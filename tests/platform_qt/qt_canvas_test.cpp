@@ -205,5 +205,23 @@ TEST(qt_canvas, picture_files_load_with_white_transparent) {
     EXPECT_EQ(lib.load_picture("missing.png"), nullptr);
 }
 
+// A font chosen in a dialog comes back as it went in, whatever its style; its colour is not the
+// dialog's to change, and a font sized in pixels keeps the size the format had.
+TEST(qt_canvas, fonts_go_to_qt_and_back_unchanged) {
+    const unsigned styles[] = {0u, style_bold, style_italic | style_underline,
+                               style_bold | style_italic | style_underline | style_strikeout};
+    for (const unsigned style : styles) {
+        const font_record f{"Courier New", 13, 0x0000FF, style};
+        font_record back{"", 1, 0x0000FF, 0};
+        set_from_qfont(back, to_qfont(f));
+        EXPECT_EQ(back, f) << "style " << style;
+    }
+    QFont pixels(QStringLiteral("Arial"));
+    pixels.setPixelSize(20);
+    font_record kept{"Times", 9, 0x00FF00, style_bold};
+    set_from_qfont(kept, pixels);
+    EXPECT_EQ(kept, (font_record{"Arial", 9, 0x00FF00, 0}));
+}
+
 } // namespace
 } // namespace mondrel

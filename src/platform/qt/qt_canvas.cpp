@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "platform/qt/qt_text.h"
+
 namespace mondrel {
 
 namespace {
@@ -38,6 +40,14 @@ QFont to_qfont(const font_record& f) {
     font.setUnderline(f.style & style_underline);
     font.setStrikeOut(f.style & style_strikeout);
     return font;
+}
+
+void set_from_qfont(font_record& font, const QFont& chosen) {
+    font.name = chosen.family().toStdString();
+    if (chosen.pointSize() > 0) font.size = chosen.pointSize();
+    font.style = (chosen.bold() ? style_bold : 0u) | (chosen.italic() ? style_italic : 0u) |
+                 (chosen.underline() ? style_underline : 0u) |
+                 (chosen.strikeOut() ? style_strikeout : 0u);
 }
 
 int qt_picture::width() const {
@@ -111,9 +121,7 @@ text_extent qt_canvas::measure(std::string_view text) {
         }
         width += f.advance[static_cast<unsigned char>(c)];
     }
-    if (!ascii)
-        width = f.metrics->horizontalAdvance(
-            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    if (!ascii) width = f.metrics->horizontalAdvance(to_qstring(text));
     return {width, f.height};
 }
 
@@ -123,8 +131,7 @@ void qt_canvas::draw_text(int x, int top, std::string_view text, colour_value ba
     p.setFont(current().font);
     p.fillRect(QRect(x, top, e.width, e.height), to_qcolor(background));
     p.setPen(to_qcolor(font_.colour));
-    p.drawText(QPoint(x, top + current().ascent),
-               QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    p.drawText(QPoint(x, top + current().ascent), to_qstring(text));
 }
 
 void qt_canvas::fill_rect(const rect& r, colour_value colour) {

@@ -25,6 +25,10 @@ QColor to_qcolor(colour_value c);
 // the style bits. The colour is not part of a QFont; to_qcolor gives it.
 QFont to_qfont(const font_record& f);
 
+// The other way, for a font chosen in a font dialog: its family, point size and style bits go
+// into `font`; the colour stays, and a font sized in pixels keeps the size `font` had.
+void set_from_qfont(font_record& font, const QFont& chosen);
+
 // A picture held as an image with its device pixel ratio.
 class qt_picture : public picture {
 public:

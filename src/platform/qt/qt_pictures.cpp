@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
 
 // The image resource lives in this static library; it is registered before first use.
 static void init_image_resource() {
@@ -43,8 +44,7 @@ QImage render_svg(QSvgRenderer& svg, int size, qreal ratio) {
 
 picture_ptr qt_picture_source::image(std::string_view name, int size) {
     init_image_resource();
-    QSvgRenderer svg(QStringLiteral(":/images/") + QString::fromUtf8(name.data(), name.size()) +
-                     QStringLiteral(".svg"));
+    QSvgRenderer svg(QStringLiteral(":/images/") + to_qstring(name) + QStringLiteral(".svg"));
     if (!svg.isValid()) return nullptr;
     return std::make_shared<qt_picture>(render_svg(svg, size, ratio_));
 }

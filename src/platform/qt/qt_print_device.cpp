@@ -1,5 +1,6 @@
 #include "platform/qt/qt_print_device.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -7,6 +8,7 @@
 #include <QPrinter>
 
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
 
 namespace mondrel {
 
@@ -26,7 +28,7 @@ void qt_painter_canvas::set_font(const font_record& font) {
 }
 
 text_extent qt_painter_canvas::measure(std::string_view text) {
-    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString s = to_qstring(text);
     return {metrics_->horizontalAdvance(s), metrics_->height()};
 }
 
@@ -34,8 +36,7 @@ void qt_painter_canvas::draw_text(int x, int top, std::string_view text, colour_
     if (text.empty()) return;
     painter_.setFont(qfont_);
     painter_.setPen(to_qcolor(font_.colour));
-    painter_.drawText(QPoint(x, top + metrics_->ascent()),
-                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    painter_.drawText(QPoint(x, top + metrics_->ascent()), to_qstring(text));
 }
 
 void qt_painter_canvas::fill_rect(const rect& r, colour_value colour) {
@@ -56,6 +57,11 @@ void qt_painter_canvas::draw_picture(const picture& pic, int x, int top) {
 
 void qt_painter_canvas::copy_from(const canvas&, const rect&, int, int) {}
 
+std::string print_date_today() {
+    const QDate today = QDate::currentDate();
+    return print_date_text(today.year(), today.month(), today.day());
+}
+
 qt_print_device::qt_print_device(QPagedPaintDevice& device) : device_(device) {}
 
 qt_print_device::~qt_print_device() {
@@ -64,7 +70,7 @@ qt_print_device::~qt_print_device() {
 
 bool qt_print_device::prepare(std::string_view title) {
     if (auto* printer = dynamic_cast<QPrinter*>(&device_)) {
-        printer->setDocName(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+        printer->setDocName(to_qstring(title));
         if (!printer->isValid()) {
             error_ = "No printer is available.";
             return false;
@@ -136,7 +142,7 @@ qt_pdf_print_device::qt_pdf_print_device(std::unique_ptr<QPdfWriter> writer,
 qt_pdf_print_device::~qt_pdf_print_device() = default;
 
 bool qt_pdf_print_device::prepare(std::string_view title) {
-    writer_->setTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    writer_->setTitle(to_qstring(title));
     writer_->setCreator("Mondrel");
     // Tried before painting starts, so an unwritable path gets a message of its own.
     QFile f(QString::fromStdString(file_));

@@ -45,6 +45,9 @@ private:
     std::optional<QFontMetrics> metrics_;
 };
 
+// Today's date as the footer of a printed page writes it.
+std::string print_date_today();
+
 class qt_print_device : public print_device {
 public:
     // Prints on `device` (a QPrinter or QPdfWriter), which must outlive this object.

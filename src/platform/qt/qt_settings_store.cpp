@@ -4,13 +4,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/qt/qt_text.h"
+
 namespace mondrel {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The number a name ends in ("file 12" gives 12), or -1.
 long long trailing_number(const std::string& name) {
@@ -36,7 +34,7 @@ qt_settings_store::qt_settings_store(const QString& ini_file)
     : settings_(std::make_unique<QSettings>(ini_file, QSettings::IniFormat)) {}
 
 std::optional<std::string> qt_settings_store::value(std::string_view key) const {
-    const QVariant v = settings_->value(qs(key));
+    const QVariant v = settings_->value(to_qstring(key));
     if (!v.isValid()) return std::nullopt;
     // A hand-edited INI value with unquoted commas reads as a list: take it back as written.
     if (v.metaType().id() == QMetaType::QStringList)
@@ -46,15 +44,15 @@ std::optional<std::string> qt_settings_store::value(std::string_view key) const 
 }
 
 void qt_settings_store::set_value(std::string_view key, std::string_view value) {
-    settings_->setValue(qs(key), qs(value));
+    settings_->setValue(to_qstring(key), to_qstring(value));
 }
 
 void qt_settings_store::remove_group(std::string_view group) {
-    settings_->remove(qs(group));
+    settings_->remove(to_qstring(group));
 }
 
 std::vector<std::string> qt_settings_store::names(std::string_view group) const {
-    settings_->beginGroup(qs(group));
+    settings_->beginGroup(to_qstring(group));
     const QStringList keys = settings_->childKeys();
     settings_->endGroup();
     std::vector<std::string> out;

@@ -192,6 +192,10 @@ private:
     // After a change: the rows are rebuilt, then the sheet runs when it auto-runs.
     void after_change();
     void done(); // every command ends here: the window updates its command states
+    // Runs one command on the document through editing_commands (with `formats` for the
+    // format editor), then done(). Nothing happens while no document may be read.
+    template <typename Command>
+    void line_command(Command&& command, format_editor* formats = nullptr);
 
     canvas_factory& factory_;
     display_host& host_;

@@ -236,13 +236,7 @@ void print_job::data_row(const table_list_item& row, int y, int h, bool draw) {
             int x = col_left_[4] + 4;
             const int right = col_left_[4] + col_width_[4];
             for (const index_box& box : row.boxes) {
-                std::string inner;
-                if (box.value == box_closed)
-                    inner = "*";
-                else if (box.value == box_opened)
-                    inner = "0";
-                else if (box.value >= 0)
-                    inner = std::to_string(box.value);
+                const std::string inner = box_text(box);
                 const int slot = c * std::max(1, static_cast<int>(box.width)) + 2;
                 x += put_text(cv, f, "[", x, y, right, true).width;
                 const int tw = cv.measure(inner).width;

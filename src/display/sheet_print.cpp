@@ -49,10 +49,6 @@ std::string print_word(std::string_view word) {
     return w == "REM" ? std::string() : w;
 }
 
-struct page_area {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
 // Everything the two passes share.
 class print_job {
 public:
@@ -107,7 +103,7 @@ private:
     const mrdisplay_rows& rows_;
     std::string date_;
     prop_list head_, foot_, def_;
-    page_area area_;
+    rect area_; // the page inside its margins
     std::string heading_;
     bool source_ = false, numbers_ = false, data_only_ = false;
     std::vector<int> order_;
@@ -124,8 +120,8 @@ void print_job::layout_columns() {
     long sum = 0;
     for (int c = data_only_ ? first_value_column : 0; c < n; ++c)
         sum += std::max(0, width_of(c));
-    const double hscale = double(area_.right - area_.left) / double(std::max(1L, sum));
-    vscale_ = double(area_.bottom - area_.top) / (50.0 * std::max(1, rows_.default_row_height()));
+    const double hscale = double(area_.width()) / double(std::max(1L, sum));
+    vscale_ = double(area_.height()) / (50.0 * std::max(1, rows_.default_row_height()));
     col_left_.assign(n + 1, area_.left);
     col_width_.assign(n, 0);
     for (int c = 0; c < n; ++c) {
@@ -159,7 +155,7 @@ bool print_job::new_page(int pass, int& page, int& y, int& foot_height, print_ou
         if (fmt.align == prop_align::right)
             x = area_.right - e.width;
         else if (fmt.align == prop_align::centre)
-            x = area_.left + (area_.right - area_.left - e.width) / 2;
+            x = area_.left + (area_.width() - e.width) / 2;
         const int top = bottom ? area_.bottom - (e.height + 30) + 20 : top_of;
         put_text(cv, f, text, x, top, area_.right, draw);
         return e.height;

@@ -25,13 +25,6 @@ class mondrel_doc;
 class picture_library;
 class text_clipboard;
 
-// Column numbers of the grid.
-inline constexpr int col_line = 0;
-inline constexpr int col_word = 1;
-inline constexpr int col_code = 2;
-inline constexpr int col_name = 3;
-inline constexpr int col_data = 4;
-
 // The page loader's flags (load_ifile).
 inline constexpr int ifile_own_tab = 1;
 inline constexpr int ifile_page_name = 2;

@@ -162,7 +162,7 @@ void row_painter::paint_row(int grid_row, bool selected) {
 
     std::string word = upper(row.word);
     if (word == "REM") word.clear();
-    const rect code = col_rect(2, height);
+    const rect code = col_rect(col_code, height);
     if (row.has_flag(row_full_width)) {
         const int use = word == "VB" ? fmt_vb : !word.empty() ? fmt_expression : fmt_rem;
         const rect to_end{code.left, 0, std::max(code.left, total_width()), height};
@@ -172,7 +172,7 @@ void row_painter::paint_row(int grid_row, bool selected) {
         draw_text(cv, rows_.code(row), false, background,
                   &formats_[word == "VB" ? fmt_vb : fmt_expression], code);
         grid_line(cv, code);
-        const rect name = col_rect(3, height);
+        const rect name = col_rect(col_name, height);
         draw_text(cv, rows_.name(row), true, background, &formats_[fmt_name], name);
         grid_line(cv, name);
         paint_boxes(cv, row, entry, height, background);
@@ -184,7 +184,7 @@ void row_painter::paint_row(int grid_row, bool selected) {
 
 void row_painter::paint_line_cell(canvas& cv, const table_list_item& row, row_picture& entry,
                                   int height, colour_value background) {
-    const rect r = col_rect(0, height);
+    const rect r = col_rect(col_line, height);
     if (r.width() <= 0) return;
     font_record font = formats_[fmt_line_numbers].font();
     colour_value fill =
@@ -236,7 +236,7 @@ void row_painter::paint_line_cell(canvas& cv, const table_list_item& row, row_pi
 
 void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_item& row, int height,
                                   colour_value background) {
-    const rect r = col_rect(1, height);
+    const rect r = col_rect(col_word, height);
     if (r.width() <= 0) return;
     std::string word;
     if (!row.has_flag(row_continuation)) {
@@ -254,7 +254,7 @@ void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_ite
 
 void row_painter::paint_boxes(canvas& cv, const table_list_item& row, row_picture& entry,
                               int height, colour_value background) {
-    const rect r = col_rect(4, height);
+    const rect r = col_rect(col_data, height);
     if (r.width() <= 0) return;
     cv.fill_rect(r, background);
     const prop_list& format = formats_[fmt_data_numbers];

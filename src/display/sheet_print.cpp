@@ -126,7 +126,7 @@ void print_job::layout_columns() {
     col_width_.assign(n, 0);
     for (int c = 0; c < n; ++c) {
         int w = static_cast<int>(std::max(0, width_of(c)) * hscale);
-        if (c == 0 && !numbers_) w = 0;
+        if (c == col_line && !numbers_) w = 0;
         if (data_only_ && c < first_value_column) w = 0;
         col_width_[c] = w;
         col_left_[c + 1] = col_left_[c] + w;
@@ -220,17 +220,17 @@ void print_job::data_row(const table_list_item& row, int y, int h, bool draw) {
     };
     const bool full = row.has_flag(row_full_width);
     if (!data_only_) {
-        if (numbers_) label(row, col_left_[0], y, area_.right, draw);
-        if (col_width_[1] > 0 && !row.has_flag(row_continuation))
-            print_text(cv, print_word(row.word), draw, def_, cell(1));
-        print_text(cv, rows_.code(row), draw, def_, cell(2, full ? area_.right : -1));
+        if (numbers_) label(row, col_left_[col_line], y, area_.right, draw);
+        if (col_width_[col_word] > 0 && !row.has_flag(row_continuation))
+            print_text(cv, print_word(row.word), draw, def_, cell(col_word));
+        print_text(cv, rows_.code(row), draw, def_, cell(col_code, full ? area_.right : -1));
         if (full) return;
-        print_text(cv, rows_.name(row), draw, def_, cell(3));
+        print_text(cv, rows_.name(row), draw, def_, cell(col_name));
         if (draw && !row.boxes.empty()) {
             const font_record f = def_.font();
             const int c = digit_width();
-            int x = col_left_[4] + 4;
-            const int right = col_left_[4] + col_width_[4];
+            int x = col_left_[col_data] + 4;
+            const int right = col_left_[col_data] + col_width_[col_data];
             for (const index_box& box : row.boxes) {
                 const std::string inner = box_text(box);
                 const int slot = c * std::max(1, static_cast<int>(box.width)) + 2;

@@ -12,6 +12,7 @@
 namespace mondrel {
 namespace {
 
+using test::longs;
 using test::make_doc;
 using test::store;
 
@@ -38,10 +39,6 @@ std::vector<placed> all_texts(fake_print_device& d, std::string_view text) {
         for (const drawn_item& it : d.pages[p]->items)
             if (it.kind == drawn_kind::text && it.text == text) out.push_back({p, &it});
     return out;
-}
-
-vbs::Value num(int v) {
-    return vbs::Value::long_(v);
 }
 
 // The data view's scale: all the grid's column widths fill the page area's width.
@@ -150,7 +147,7 @@ TEST(sheet_print, code_words_share_one_column_on_every_page) {
 TEST(sheet_print, continuation_rows_print_no_code_and_later_lines_keep_their_own) {
     auto doc =
         make_doc({{1, false, cw_expression, "{1,2,3}", "b"}, {1, false, cw_let, "y = 7", "y"}});
-    store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
+    store(*doc, 0, longs({1, 2, 3}), {{-3}, {1}, {2}});
     doc->line(0).results.opens[0][0] = 1; // the array shown opened: two continuation rows
     mrdisplay_rows unused;
     fake_print_device dev(page_w, page_h, dpi);
@@ -175,9 +172,9 @@ struct data_sheet {
                                                  {1, false, cw_expression, "2 + 5", "c"}});
     mrdisplay_rows rows;
     data_sheet() {
-        store(*doc, 0, {num(5)});
-        store(*doc, 1, {num(6)});
-        store(*doc, 2, {num(7)});
+        store(*doc, 0, longs({5}));
+        store(*doc, 1, longs({6}));
+        store(*doc, 2, longs({7}));
         rows.refresh(*doc);
     }
 };
@@ -280,7 +277,7 @@ TEST(sheet_print, margins_that_leave_no_room_stop_with_a_message) {
 
 TEST(sheet_print, index_boxes_centre_their_text_in_digit_slots) {
     auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "b"}});
-    store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
+    store(*doc, 0, longs({1, 2, 3}), {{-3}, {1}, {2}});
     mrdisplay_rows rows;
     rows.refresh(*doc);
     fake_print_device dev(page_w, page_h, dpi);

@@ -16,15 +16,9 @@ namespace mondrel {
 namespace {
 
 using test::line_spec;
+using test::longs;
 using test::make_doc;
 using test::store;
-
-std::vector<vbs::Value> longs(std::initializer_list<int> xs) {
-    std::vector<vbs::Value> out;
-    for (int x : xs)
-        out.push_back(vbs::Value::long_(x));
-    return out;
-}
 
 std::vector<std::string> column(const mrdisplay_rows& d, std::string table_list_item::*field) {
     std::vector<std::string> out;

@@ -21,21 +21,27 @@ const prop_list& error_print_format() {
     return f;
 }
 
-// Draws (or measures) a text with its top left at (x, top), clipped at `right`.
-text_extent put_text(canvas& cv, const font_record& font, std::string_view text, int x, int top,
-                     int right, bool draw) {
+// A request that measures plain text (escapes print as typed) from the cell's left; to draw,
+// set `draw` and the baseline. The request's own background is white, the paper's.
+markup_request plain_request(const font_record& font, const rect& cell) {
     markup_request req;
     req.font = font;
     req.markup = false;
     req.draw = false;
-    req.x = x;
-    req.cell = rect{x, top, std::max(x, right), top};
+    req.x = cell.left;
+    req.cell = cell;
+    return req;
+}
+
+// Draws (or measures) a text with its top left at (x, top), clipped at `right`.
+text_extent put_text(canvas& cv, const font_record& font, std::string_view text, int x, int top,
+                     int right, bool draw) {
+    markup_request req = plain_request(font, rect{x, top, std::max(x, right), top});
     const text_extent e = render_markup(cv, nullptr, req, text);
     if (!draw || text.empty()) return e;
     req.cell.bottom = top + e.height;
     req.baseline = top + e.height;
     req.draw = true;
-    req.background = 0xFFFFFF;
     render_markup(cv, nullptr, req, text);
     return e;
 }
@@ -297,12 +303,7 @@ bool print_job::run(int pass, print_outcome& out) {
 
 text_extent print_text(canvas& cv, std::string_view text, bool draw, const font_record& font,
                        prop_align align, const rect& r) {
-    markup_request req;
-    req.cell = r;
-    req.font = font;
-    req.markup = false;
-    req.draw = false;
-    req.x = r.left;
+    markup_request req = plain_request(font, r);
     const text_extent e = render_markup(cv, nullptr, req, text);
     if (!draw || text.empty() || r.width() <= 0) return e;
     req.baseline = r.top + (r.height() - e.height) / 2 + e.height;
@@ -311,8 +312,6 @@ text_extent print_text(canvas& cv, std::string_view text, bool draw, const font_
                                          : r.left + 4;
     req.x = std::max(req.x, r.left);
     req.draw = true;
-    // No background of its own: the characters take the paper's white.
-    req.background = 0xFFFFFF;
     render_markup(cv, nullptr, req, text);
     return e;
 }

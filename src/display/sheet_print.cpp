@@ -103,6 +103,7 @@ private:
     void data_row(const table_list_item& row, int y, int h, bool draw);
     // The outline label split on a digit grid from x; returns nothing, grows the maximum.
     void label(const table_list_item& row, int x, int y, int right, bool draw);
+    // The width of a digit in the default format's font.
     int digit_width();
 
     print_device& device_;
@@ -117,6 +118,7 @@ private:
     double vscale_ = 1;
     int page_count_ = 0;
     int number_max_ = -1, word_max_ = -1;
+    int digit_width_ = -1; // measured once: the default format's font does not change
 };
 
 void print_job::layout_columns() {
@@ -140,9 +142,12 @@ void print_job::layout_columns() {
 }
 
 int print_job::digit_width() {
-    canvas& cv = device_.page();
-    cv.set_font(def_.font());
-    return cv.measure("9").width;
+    if (digit_width_ < 0) {
+        canvas& cv = device_.page();
+        cv.set_font(def_.font());
+        digit_width_ = cv.measure("9").width;
+    }
+    return digit_width_;
 }
 
 bool print_job::new_page(int pass, int& page, int& y, int& foot_height, print_outcome& out) {

@@ -5,7 +5,6 @@
 
 #include "display/markup.h"
 #include "display/picture_library.h"
-#include "display/sheet_print.h"
 #include "document/mondrel_doc.h"
 
 namespace mondrel {
@@ -111,11 +110,6 @@ void row_painter::draw_text(canvas& cv, std::string_view text, bool markup, colo
     }
     req.draw = true;
     render_markup(cv, &pictures_, req, text);
-}
-
-text_extent row_painter::print_text(canvas& cv, std::string_view text, bool draw,
-                                    const prop_list& format, const rect& r) {
-    return mondrel::print_text(cv, text, draw, font_of(format, true), format.align, r);
 }
 
 canvas& row_painter::picture_for(row_picture& entry, int width, int height) {

@@ -308,16 +308,13 @@ void mrdisplay::convert_from_list() {
     line_command([this](editing_commands& c) { c.convert_from_list(selected_lines()); });
 }
 
+// While a line is edited, delete and cut act on the editor's text: editing_commands sends
+// them back through delete_selected_text and cut_selected_text.
 void mrdisplay::delete_selection() {
     line_command([this](editing_commands& c) { c.delete_lines(selected_lines()); });
 }
 
 void mrdisplay::cut() {
-    if (!usable()) return;
-    if (editing()) {
-        edit_field().cut();
-        return;
-    }
     line_command([this](editing_commands& c) { c.cut(selected_lines()); });
 }
 

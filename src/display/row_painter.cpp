@@ -15,13 +15,6 @@ namespace {
 // add up to more is cut at this width (cells beyond it stay undrawn).
 constexpr int max_picture_side = 16384;
 
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 } // namespace
 
 std::string header_text(int column) {
@@ -154,7 +147,7 @@ void row_painter::paint_row(int grid_row, bool selected) {
     paint_line_cell(cv, row, entry, height, background);
     paint_word_cell(cv, grid_row, row, height, background);
 
-    std::string word = upper(row.word);
+    std::string word = upper_ascii(row.word);
     if (word == "REM") word.clear();
     const rect code = col_rect(col_code, height);
     if (row.has_flag(row_full_width)) {
@@ -234,7 +227,7 @@ void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_ite
     if (r.width() <= 0) return;
     std::string word;
     if (!row.has_flag(row_continuation)) {
-        word = upper(grid_row == edit_row ? edit_word : row.word);
+        word = upper_ascii(grid_row == edit_row ? edit_word : row.word);
         if (word == "REM")
             word.clear();
         else if (word.empty())

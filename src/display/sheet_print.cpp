@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -49,9 +48,7 @@ text_extent put_text(canvas& cv, const font_record& font, std::string_view text,
 // The code word as printed: capitals, nothing for REM, "= " for an expression line.
 std::string print_word(std::string_view word) {
     if (word.empty()) return "= ";
-    std::string w(word);
-    for (char& ch : w)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    std::string w = upper_ascii(word);
     return w == "REM" ? std::string() : w;
 }
 

@@ -1,7 +1,5 @@
 #include "display/display_stuff.h"
 
-#include <cctype>
-
 #include "document/code_words.h"
 
 namespace mondrel {
@@ -19,13 +17,17 @@ std::string box_text(const index_box& box) {
     }
 }
 
+std::string upper_ascii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
 std::string word_column_text(int32_t code_word) {
     if (code_word == cw_rem) return "";
     if (code_word == cw_expression) return "=";
-    std::string word(code_word_text(code_word));
-    for (char& c : word)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return word;
+    return upper_ascii(code_word_text(code_word));
 }
 
 } // namespace mondrel

@@ -93,6 +93,10 @@ struct table_list_item {
 // for an opened one, the index, or nothing for a blank box.
 std::string box_text(const index_box& box);
 
+// The text with its ASCII letters in capitals; other bytes (UTF-8 included) stay as they are,
+// whatever the C locale says.
+std::string upper_ascii(std::string_view s);
+
 // The code word as the word column shows it: capitals, "" for rem, "=" for an expression.
 std::string word_column_text(int32_t code_word);
 

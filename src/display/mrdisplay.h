@@ -25,13 +25,6 @@ class mondrel_doc;
 class picture_library;
 class text_clipboard;
 
-// Column numbers of the grid.
-inline constexpr int col_line = 0;
-inline constexpr int col_word = 1;
-inline constexpr int col_code = 2;
-inline constexpr int col_name = 3;
-inline constexpr int col_data = 4;
-
 // The page loader's flags (load_ifile).
 inline constexpr int ifile_own_tab = 1;
 inline constexpr int ifile_page_name = 2;
@@ -192,6 +185,10 @@ private:
     // After a change: the rows are rebuilt, then the sheet runs when it auto-runs.
     void after_change();
     void done(); // every command ends here: the window updates its command states
+    // Runs one command on the document through editing_commands (with `formats` for the
+    // format editor), then done(). Nothing happens while no document may be read.
+    template <typename Command>
+    void line_command(Command&& command, format_editor* formats = nullptr);
 
     canvas_factory& factory_;
     display_host& host_;

@@ -214,64 +214,54 @@ void mrdisplay::done() {
     host_.update_actions();
 }
 
-void mrdisplay::add_line(int32_t word) {
+template <typename Command>
+void mrdisplay::line_command(Command&& command, format_editor* formats) {
     if (!usable()) return;
-    commands().add_line(selected_lines(), word);
+    editing_commands c = commands(formats);
+    command(c);
     done();
+}
+
+void mrdisplay::add_line(int32_t word) {
+    line_command([&](editing_commands& c) { c.add_line(selected_lines(), word); });
 }
 
 void mrdisplay::insert_line() {
-    if (!usable()) return;
-    commands().insert_line(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.insert_line(selected_lines()); });
 }
 
 void mrdisplay::add_child_line() {
-    if (!usable()) return;
-    commands().add_child_line(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.add_child_line(selected_lines()); });
 }
 
 void mrdisplay::toggle_open_closed() {
-    if (!usable()) return;
-    commands().toggle_open_closed(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.toggle_open_closed(selected_lines()); });
 }
 
 void mrdisplay::open_list() {
-    if (!usable() || editing()) return;
-    commands().open_list(selected_lines());
-    done();
+    if (editing()) return;
+    line_command([this](editing_commands& c) { c.open_list(selected_lines()); });
 }
 
 void mrdisplay::close_list() {
-    if (!usable() || editing()) return;
-    commands().close_list(selected_lines());
-    done();
+    if (editing()) return;
+    line_command([this](editing_commands& c) { c.close_list(selected_lines()); });
 }
 
 void mrdisplay::toggle_breakpoint() {
-    if (!usable()) return;
-    commands().toggle_breakpoint(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.toggle_breakpoint(selected_lines()); });
 }
 
 void mrdisplay::expand_all() {
-    if (!usable()) return;
-    commands().expand_all();
-    done();
+    line_command([](editing_commands& c) { c.expand_all(); });
 }
 
 void mrdisplay::collapse_all() {
-    if (!usable()) return;
-    commands().collapse_all();
-    done();
+    line_command([](editing_commands& c) { c.collapse_all(); });
 }
 
 void mrdisplay::set_code_word(int32_t word) {
-    if (!usable()) return;
-    commands().set_code_word(selected_lines(), word);
-    done();
+    line_command([&](editing_commands& c) { c.set_code_word(selected_lines(), word); });
 }
 
 void mrdisplay::copy_format() {
@@ -299,49 +289,33 @@ void mrdisplay::copy_cells() {
 }
 
 void mrdisplay::toggle_auto_run() {
-    if (!usable()) return;
-    commands().toggle_auto_run();
-    done();
+    line_command([](editing_commands& c) { c.toggle_auto_run(); });
 }
 
 void mrdisplay::paste_format() {
-    if (!usable()) return;
-    commands().paste_format(selected_lines(), copied_format_);
-    done();
+    line_command([this](editing_commands& c) { c.paste_format(selected_lines(), copied_format_); });
 }
 
 void mrdisplay::edit_format(format_editor& editor) {
-    if (!usable()) return;
-    commands(&editor).edit_format(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.edit_format(selected_lines()); }, &editor);
 }
 
 void mrdisplay::convert_to_list() {
-    if (!usable()) return;
-    commands().convert_to_list(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.convert_to_list(selected_lines()); });
 }
 
 void mrdisplay::convert_from_list() {
-    if (!usable()) return;
-    commands().convert_from_list(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.convert_from_list(selected_lines()); });
 }
 
+// While a line is edited, delete and cut act on the editor's text: editing_commands sends
+// them back through delete_selected_text and cut_selected_text.
 void mrdisplay::delete_selection() {
-    if (!usable()) return;
-    commands().delete_lines(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.delete_lines(selected_lines()); });
 }
 
 void mrdisplay::cut() {
-    if (!usable()) return;
-    if (editing()) {
-        edit_field().cut();
-        return;
-    }
-    commands().cut(selected_lines());
-    done();
+    line_command([this](editing_commands& c) { c.cut(selected_lines()); });
 }
 
 void mrdisplay::copy() {
@@ -374,15 +348,11 @@ void mrdisplay::paste() {
 }
 
 void mrdisplay::undo() {
-    if (!usable()) return;
-    commands().undo();
-    done();
+    line_command([](editing_commands& c) { c.undo(); });
 }
 
 void mrdisplay::redo() {
-    if (!usable()) return;
-    commands().redo();
-    done();
+    line_command([](editing_commands& c) { c.redo(); });
 }
 
 } // namespace mondrel

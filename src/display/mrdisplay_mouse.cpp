@@ -120,10 +120,8 @@ void mrdisplay::mouse_move(int column, int row, int x, int y) {
     if (host_.status_line_hints()) host_.show_hint(hint);
     // The pointing hand over the cells of a read-only link line (the line number excepted).
     const table_list_item* r = row_entry(row);
-    const display_list_item* line = line_of_row(row);
-    const bool link = r && line && column > col_line && column < rows_.column_count() &&
-                      r->has_flag(row_readonly) && !r->has_flag(row_continuation) &&
-                      leading_link(line->code).found;
+    const bool link = r && r->has_flag(row_readonly) && column > col_line &&
+                      column < rows_.column_count() && is_link_row(row);
     if (grid_ && link != link_cursor_) grid_->set_link_cursor(link);
     link_cursor_ = link;
 }

@@ -18,7 +18,12 @@ namespace mondrel {
 
 class mondrel_doc;
 
-// Grid columns before the value columns: line, word, code, name, data.
+// Grid columns before the value columns: line, word, code, name, data (the index boxes).
+inline constexpr int col_line = 0;
+inline constexpr int col_word = 1;
+inline constexpr int col_code = 2;
+inline constexpr int col_name = 3;
+inline constexpr int col_data = 4;
 inline constexpr int fixed_columns = 5;
 inline constexpr int first_value_column = 5;
 // The display keeps 32 column widths, hence at most 27 value columns.

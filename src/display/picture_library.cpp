@@ -2,18 +2,12 @@
 
 #include <filesystem>
 
+#include "display/display_stuff.h"
 #include "platform/diagnostic_log.h"
 
 namespace mondrel {
 
 namespace {
-
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 std::string lower(std::string_view s) {
     std::string out(s);
@@ -109,7 +103,7 @@ picture_ptr picture_library::load_picture(std::string_view name, std::string_vie
     if (auto it = found_.find(name); it != found_.end()) return it->second;
 
     picture_ptr pic;
-    const std::string caps = upper(name);
+    const std::string caps = upper_ascii(name);
     bool in_set = false;
     for (std::string_view known : image_set_names()) {
         if (known != caps) continue;

@@ -5,7 +5,6 @@
 
 #include "display/markup.h"
 #include "display/picture_library.h"
-#include "display/sheet_print.h"
 #include "document/mondrel_doc.h"
 
 namespace mondrel {
@@ -15,13 +14,6 @@ namespace {
 // Row and header pictures are kept within what an image can hold: a sheet whose column widths
 // add up to more is cut at this width (cells beyond it stay undrawn).
 constexpr int max_picture_side = 16384;
-
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 } // namespace
 
@@ -113,11 +105,6 @@ void row_painter::draw_text(canvas& cv, std::string_view text, bool markup, colo
     render_markup(cv, &pictures_, req, text);
 }
 
-text_extent row_painter::print_text(canvas& cv, std::string_view text, bool draw,
-                                    const prop_list& format, const rect& r) {
-    return mondrel::print_text(cv, text, draw, font_of(format, true), format.align, r);
-}
-
 canvas& row_painter::picture_for(row_picture& entry, int width, int height) {
     width = std::clamp(width, 1, max_picture_side);
     height = std::clamp(height, 1, max_picture_side);
@@ -160,9 +147,9 @@ void row_painter::paint_row(int grid_row, bool selected) {
     paint_line_cell(cv, row, entry, height, background);
     paint_word_cell(cv, grid_row, row, height, background);
 
-    std::string word = upper(row.word);
+    std::string word = upper_ascii(row.word);
     if (word == "REM") word.clear();
-    const rect code = col_rect(2, height);
+    const rect code = col_rect(col_code, height);
     if (row.has_flag(row_full_width)) {
         const int use = word == "VB" ? fmt_vb : !word.empty() ? fmt_expression : fmt_rem;
         const rect to_end{code.left, 0, std::max(code.left, total_width()), height};
@@ -172,7 +159,7 @@ void row_painter::paint_row(int grid_row, bool selected) {
         draw_text(cv, rows_.code(row), false, background,
                   &formats_[word == "VB" ? fmt_vb : fmt_expression], code);
         grid_line(cv, code);
-        const rect name = col_rect(3, height);
+        const rect name = col_rect(col_name, height);
         draw_text(cv, rows_.name(row), true, background, &formats_[fmt_name], name);
         grid_line(cv, name);
         paint_boxes(cv, row, entry, height, background);
@@ -184,7 +171,7 @@ void row_painter::paint_row(int grid_row, bool selected) {
 
 void row_painter::paint_line_cell(canvas& cv, const table_list_item& row, row_picture& entry,
                                   int height, colour_value background) {
-    const rect r = col_rect(0, height);
+    const rect r = col_rect(col_line, height);
     if (r.width() <= 0) return;
     font_record font = formats_[fmt_line_numbers].font();
     colour_value fill =
@@ -236,11 +223,11 @@ void row_painter::paint_line_cell(canvas& cv, const table_list_item& row, row_pi
 
 void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_item& row, int height,
                                   colour_value background) {
-    const rect r = col_rect(1, height);
+    const rect r = col_rect(col_word, height);
     if (r.width() <= 0) return;
     std::string word;
     if (!row.has_flag(row_continuation)) {
-        word = upper(grid_row == edit_row ? edit_word : row.word);
+        word = upper_ascii(grid_row == edit_row ? edit_word : row.word);
         if (word == "REM")
             word.clear();
         else if (word.empty())
@@ -254,7 +241,7 @@ void row_painter::paint_word_cell(canvas& cv, int grid_row, const table_list_ite
 
 void row_painter::paint_boxes(canvas& cv, const table_list_item& row, row_picture& entry,
                               int height, colour_value background) {
-    const rect r = col_rect(4, height);
+    const rect r = col_rect(col_data, height);
     if (r.width() <= 0) return;
     cv.fill_rect(r, background);
     const prop_list& format = formats_[fmt_data_numbers];

@@ -83,10 +83,6 @@ public:
     // format's font (size plus font_increment) and colour. No format: background only.
     void draw_text(canvas& cv, std::string_view text, bool markup, colour_value background,
                    const prop_list* format, const rect& r);
-    // The printing variant: no background, markup always off; draws only when asked and the
-    // text is not empty. Returns the text's extent.
-    text_extent print_text(canvas& cv, std::string_view text, bool draw, const prop_list& format,
-                           const rect& r);
 
     // What the last painting of a row found: marker and box rectangles (nullptr when the row
     // has no picture now).

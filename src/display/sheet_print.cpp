@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -21,21 +20,27 @@ const prop_list& error_print_format() {
     return f;
 }
 
-// Draws (or measures) a text with its top left at (x, top), clipped at `right`.
-text_extent put_text(canvas& cv, const font_record& font, std::string_view text, int x, int top,
-                     int right, bool draw) {
+// A request that measures plain text (escapes print as typed) from the cell's left; to draw,
+// set `draw` and the baseline. The request's own background is white, the paper's.
+markup_request plain_request(const font_record& font, const rect& cell) {
     markup_request req;
     req.font = font;
     req.markup = false;
     req.draw = false;
-    req.x = x;
-    req.cell = rect{x, top, std::max(x, right), top};
+    req.x = cell.left;
+    req.cell = cell;
+    return req;
+}
+
+// Draws (or measures) a text with its top left at (x, top), clipped at `right`.
+text_extent put_text(canvas& cv, const font_record& font, std::string_view text, int x, int top,
+                     int right, bool draw) {
+    markup_request req = plain_request(font, rect{x, top, std::max(x, right), top});
     const text_extent e = render_markup(cv, nullptr, req, text);
     if (!draw || text.empty()) return e;
     req.cell.bottom = top + e.height;
     req.baseline = top + e.height;
     req.draw = true;
-    req.background = 0xFFFFFF;
     render_markup(cv, nullptr, req, text);
     return e;
 }
@@ -43,15 +48,9 @@ text_extent put_text(canvas& cv, const font_record& font, std::string_view text,
 // The code word as printed: capitals, nothing for REM, "= " for an expression line.
 std::string print_word(std::string_view word) {
     if (word.empty()) return "= ";
-    std::string w(word);
-    for (char& ch : w)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    std::string w = upper_ascii(word);
     return w == "REM" ? std::string() : w;
 }
-
-struct page_area {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
 
 // Everything the two passes share.
 class print_job {
@@ -101,13 +100,14 @@ private:
     void data_row(const table_list_item& row, int y, int h, bool draw);
     // The outline label split on a digit grid from x; returns nothing, grows the maximum.
     void label(const table_list_item& row, int x, int y, int right, bool draw);
+    // The width of a digit in the default format's font.
     int digit_width();
 
     print_device& device_;
     const mrdisplay_rows& rows_;
     std::string date_;
     prop_list head_, foot_, def_;
-    page_area area_;
+    rect area_; // the page inside its margins
     std::string heading_;
     bool source_ = false, numbers_ = false, data_only_ = false;
     std::vector<int> order_;
@@ -115,6 +115,7 @@ private:
     double vscale_ = 1;
     int page_count_ = 0;
     int number_max_ = -1, word_max_ = -1;
+    int digit_width_ = -1; // measured once: the default format's font does not change
 };
 
 void print_job::layout_columns() {
@@ -124,13 +125,13 @@ void print_job::layout_columns() {
     long sum = 0;
     for (int c = data_only_ ? first_value_column : 0; c < n; ++c)
         sum += std::max(0, width_of(c));
-    const double hscale = double(area_.right - area_.left) / double(std::max(1L, sum));
-    vscale_ = double(area_.bottom - area_.top) / (50.0 * std::max(1, rows_.default_row_height()));
+    const double hscale = double(area_.width()) / double(std::max(1L, sum));
+    vscale_ = double(area_.height()) / (50.0 * std::max(1, rows_.default_row_height()));
     col_left_.assign(n + 1, area_.left);
     col_width_.assign(n, 0);
     for (int c = 0; c < n; ++c) {
         int w = static_cast<int>(std::max(0, width_of(c)) * hscale);
-        if (c == 0 && !numbers_) w = 0;
+        if (c == col_line && !numbers_) w = 0;
         if (data_only_ && c < first_value_column) w = 0;
         col_width_[c] = w;
         col_left_[c + 1] = col_left_[c] + w;
@@ -138,9 +139,12 @@ void print_job::layout_columns() {
 }
 
 int print_job::digit_width() {
-    canvas& cv = device_.page();
-    cv.set_font(def_.font());
-    return cv.measure("9").width;
+    if (digit_width_ < 0) {
+        canvas& cv = device_.page();
+        cv.set_font(def_.font());
+        digit_width_ = cv.measure("9").width;
+    }
+    return digit_width_;
 }
 
 bool print_job::new_page(int pass, int& page, int& y, int& foot_height, print_outcome& out) {
@@ -159,7 +163,7 @@ bool print_job::new_page(int pass, int& page, int& y, int& foot_height, print_ou
         if (fmt.align == prop_align::right)
             x = area_.right - e.width;
         else if (fmt.align == prop_align::centre)
-            x = area_.left + (area_.right - area_.left - e.width) / 2;
+            x = area_.left + (area_.width() - e.width) / 2;
         const int top = bottom ? area_.bottom - (e.height + 30) + 20 : top_of;
         put_text(cv, f, text, x, top, area_.right, draw);
         return e.height;
@@ -224,25 +228,19 @@ void print_job::data_row(const table_list_item& row, int y, int h, bool draw) {
     };
     const bool full = row.has_flag(row_full_width);
     if (!data_only_) {
-        if (numbers_) label(row, col_left_[0], y, area_.right, draw);
-        if (col_width_[1] > 0 && !row.has_flag(row_continuation))
-            print_text(cv, print_word(row.word), draw, def_, cell(1));
-        print_text(cv, rows_.code(row), draw, def_, cell(2, full ? area_.right : -1));
+        if (numbers_) label(row, col_left_[col_line], y, area_.right, draw);
+        if (col_width_[col_word] > 0 && !row.has_flag(row_continuation))
+            print_text(cv, print_word(row.word), draw, def_, cell(col_word));
+        print_text(cv, rows_.code(row), draw, def_, cell(col_code, full ? area_.right : -1));
         if (full) return;
-        print_text(cv, rows_.name(row), draw, def_, cell(3));
+        print_text(cv, rows_.name(row), draw, def_, cell(col_name));
         if (draw && !row.boxes.empty()) {
             const font_record f = def_.font();
             const int c = digit_width();
-            int x = col_left_[4] + 4;
-            const int right = col_left_[4] + col_width_[4];
+            int x = col_left_[col_data] + 4;
+            const int right = col_left_[col_data] + col_width_[col_data];
             for (const index_box& box : row.boxes) {
-                std::string inner;
-                if (box.value == box_closed)
-                    inner = "*";
-                else if (box.value == box_opened)
-                    inner = "0";
-                else if (box.value >= 0)
-                    inner = std::to_string(box.value);
+                const std::string inner = box_text(box);
                 const int slot = c * std::max(1, static_cast<int>(box.width)) + 2;
                 x += put_text(cv, f, "[", x, y, right, true).width;
                 const int tw = cv.measure(inner).width;
@@ -307,12 +305,7 @@ bool print_job::run(int pass, print_outcome& out) {
 
 text_extent print_text(canvas& cv, std::string_view text, bool draw, const font_record& font,
                        prop_align align, const rect& r) {
-    markup_request req;
-    req.cell = r;
-    req.font = font;
-    req.markup = false;
-    req.draw = false;
-    req.x = r.left;
+    markup_request req = plain_request(font, r);
     const text_extent e = render_markup(cv, nullptr, req, text);
     if (!draw || text.empty() || r.width() <= 0) return e;
     req.baseline = r.top + (r.height() - e.height) / 2 + e.height;
@@ -321,8 +314,6 @@ text_extent print_text(canvas& cv, std::string_view text, bool draw, const font_
                                          : r.left + 4;
     req.x = std::max(req.x, r.left);
     req.draw = true;
-    // No background of its own: the characters take the paper's white.
-    req.background = 0xFFFFFF;
     render_markup(cv, nullptr, req, text);
     return e;
 }

@@ -335,19 +335,21 @@ std::string xml_text(const mondrel_doc& doc) {
     return out;
 }
 
-bool store_xml(const mondrel_doc& doc, std::string& destination, bool to_file) {
+bool store_xml(const mondrel_doc& doc, std::string& destination, bool to_file,
+               std::string* reason) {
+    std::string error;
     try {
         std::string text = xml_text(doc);
         if (!to_file) {
             destination = std::move(text);
             return true;
         }
-        std::string error;
         if (replace_file(destination, text, error)) return true;
-        log_error(store_where, error);
     } catch (const std::exception& e) {
-        log_error(store_where, e.what());
+        error = e.what();
     }
+    log_error(store_where, error);
+    if (reason) *reason = error;
     return false;
 }
 
@@ -404,21 +406,13 @@ save_result write_file(mondrel_doc& doc, std::string_view name) {
     doc.ensure_trailing_blank();
     const file_choice file = resolve_file_name(doc, name);
     result.path = file.path;
-    // The text is made and written here rather than through store_xml and write_lines so that
-    // the reason of a failure reaches the user, not only the log.
-    const std::string_view where = file.xml ? store_where : "mondrel_doc.write_lines";
-    try {
-        const std::string text = file.xml ? xml_text(doc) : lines_text(doc, &result.changed_lines);
-        result.ok = replace_file(file.path, text, result.reason);
-    } catch (const std::exception& e) {
-        result.reason = e.what();
-    }
-    if (result.ok) {
+    std::string destination = file.path;
+    result.ok = file.xml ? store_xml(doc, destination, true, &result.reason)
+                         : write_lines(doc, file.path, &result.changed_lines, &result.reason);
+    if (result.ok)
         doc.mark_saved();
-    } else {
-        log_error(where, result.reason);
+    else
         result.message = "Could not save the file: " + file.path;
-    }
     return result;
 }
 

@@ -36,8 +36,10 @@ std::string xml_text(const mondrel_doc& doc);
 
 // With `to_file`, writes xml_text to the file named by `destination`, safely (the old file is
 // replaced only once the new one is complete); otherwise puts the text in `destination`.
-// Returns false (and logs) when the file could not be written.
-bool store_xml(const mondrel_doc& doc, std::string& destination, bool to_file);
+// Returns false (and logs) when the file could not be written; `reason`, when given, receives
+// why, for the user.
+bool store_xml(const mondrel_doc& doc, std::string& destination, bool to_file,
+               std::string* reason = nullptr);
 
 // What a file name means: the path to use and whether it is an XML codesheet.
 //   no extension      -> ".mdr" is added; XML

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 #include "display/prop_stuff.h"
 #include "document/file_io.h"
@@ -305,10 +306,16 @@ std::string lines_text(const mondrel_doc& doc, int* changed) {
     return out;
 }
 
-bool write_lines(const mondrel_doc& doc, const std::string& file_name, int* changed) {
+bool write_lines(const mondrel_doc& doc, const std::string& file_name, int* changed,
+                 std::string* reason) {
     std::string error;
-    if (replace_file(file_name, lines_text(doc, changed), error)) return true;
+    try {
+        if (replace_file(file_name, lines_text(doc, changed), error)) return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
     log_error("mondrel_doc.write_lines", error);
+    if (reason) *reason = error;
     return false;
 }
 

@@ -71,9 +71,11 @@ line_block read_text_block(mondrel_doc& doc, std::string_view text, bool line_te
 std::string lines_text(const mondrel_doc& doc, int* changed = nullptr);
 
 // Writes lines_text to the file, safely (see replace_file). On failure logs
-// "ERROR in mondrel_doc.write_lines: " and the reason, and returns false. `changed`, when
-// given, receives the number of lines text_form had to change (on success and failure).
-bool write_lines(const mondrel_doc& doc, const std::string& file_name, int* changed = nullptr);
+// "ERROR in mondrel_doc.write_lines: " and the reason, puts the reason in `reason` when given,
+// and returns false. `changed`, when given, receives the number of lines text_form had to
+// change.
+bool write_lines(const mondrel_doc& doc, const std::string& file_name, int* changed = nullptr,
+                 std::string* reason = nullptr);
 
 // Reads a line-text file (UTF-8 with or without a byte-order mark, or UTF-16 with one; lines
 // end in CR LF, LF or CR): mode 1 replaces every line of the document, any other mode inserts

@@ -553,8 +553,7 @@ void mondrel_doc::reserve_temp_name(std::string_view name) {
     constexpr std::string_view prefix = "temp_";
     constexpr int max_digits = 9; // below 10^9, far from the counter's limit
     if (name.size() <= prefix.size() || name.size() > prefix.size() + max_digits) return;
-    for (size_t k = 0; k < prefix.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(name[k])) != prefix[k]) return;
+    if (!vbs::iequals(name.substr(0, prefix.size()), prefix)) return;
     int32_t n = 0;
     for (char c : name.substr(prefix.size())) {
         if (c < '0' || c > '9') return;

@@ -2,6 +2,7 @@
 // Sheets for the display tests: a document made of lines given by count and open state, and
 // values stored on a line as a run would store them.
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,14 @@ inline std::unique_ptr<mondrel_doc> make_doc(const std::vector<line_spec>& specs
     }
     doc->structure_changed();
     return doc;
+}
+
+// Whole numbers as a run's Long values.
+inline std::vector<vbs::Value> longs(std::initializer_list<int> xs) {
+    std::vector<vbs::Value> out;
+    for (int x : xs)
+        out.push_back(vbs::Value::long_(x));
+    return out;
 }
 
 // Stores values on a line as a run would: value k with index path paths[k], all closed.

@@ -23,6 +23,7 @@ namespace mondrel {
 namespace {
 
 using test::line_spec;
+using test::longs;
 using test::make_doc;
 
 // A grid at its top: the header is 12 pixels high, the rows follow with the display's
@@ -181,13 +182,6 @@ struct display_fixture : ::testing::Test {
         return doc->history().steps().empty() ? "" : doc->history().steps().back().name;
     }
 };
-
-std::vector<vbs::Value> longs(std::initializer_list<int> xs) {
-    std::vector<vbs::Value> out;
-    for (int x : xs)
-        out.push_back(vbs::Value::long_(x));
-    return out;
-}
 
 // ---- Hints ------------------------------------------------------------------------------------
 

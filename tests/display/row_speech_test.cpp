@@ -15,6 +15,7 @@
 namespace mondrel {
 namespace {
 
+using test::longs;
 using test::make_doc;
 using test::store;
 
@@ -35,13 +36,6 @@ TEST(markup_plain_text, escapes_drop_and_pen_moves_give_one_blank) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(markup_plain_text(c.markup), c.plain) << c.markup;
-}
-
-std::vector<vbs::Value> longs(std::initializer_list<int> xs) {
-    std::vector<vbs::Value> out;
-    for (int x : xs)
-        out.push_back(vbs::Value::long_(x));
-    return out;
 }
 
 TEST(row_speech, each_kind_of_row_reads_as_the_grid_shows_it) {

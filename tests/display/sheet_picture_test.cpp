@@ -12,6 +12,7 @@
 #include "display/picture_library.h"
 #include "display/row_painter.h"
 #include "display/sheet_picture.h"
+#include "display/sheet_print.h"
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
 #include "platform/fake_canvas.h"
@@ -125,20 +126,19 @@ TEST_F(sheet_fixture, draw_text_aligns_and_adds_the_font_increment) {
     EXPECT_EQ(cv.items[0].colour, 0x123456u);
 }
 
-TEST_F(sheet_fixture, the_printing_variant_draws_escapes_as_text_without_background) {
-    lines({{cw_expression, "1"}});
+TEST(sheet_print_text, draws_escapes_as_text_without_background) {
     fake_canvas cv(300, 20);
     const prop_list f = prop_list::from_text("colour:$FF0000; align:right");
-    const text_extent e = painter.print_text(cv, "\\bx", false, f, {0, 0, 100, 20});
+    const text_extent e = print_text(cv, "\\bx", false, f, {0, 0, 100, 20});
     EXPECT_EQ(e.width, 12);
     EXPECT_TRUE(cv.items.empty());
-    painter.print_text(cv, "\\bx", true, f, {0, 0, 100, 20});
+    print_text(cv, "\\bx", true, f, {0, 0, 100, 20});
     ASSERT_EQ(cv.items.size(), 1u); // no fill
     EXPECT_EQ(cv.items[0].text, "\\bx");
     EXPECT_EQ(cv.items[0].x, 100 - 12 - 4);
     EXPECT_EQ(cv.items[0].font.colour, 0xFF0000u);
     cv.items.clear();
-    painter.print_text(cv, "", true, f, {0, 0, 100, 20});
+    print_text(cv, "", true, f, {0, 0, 100, 20});
     EXPECT_TRUE(cv.items.empty());
 }
 

@@ -2,15 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "display/fake_print_device.h"
 #include "display/mrdisplay_rows.h"
 #include "display_test_support.h"
 #include "platform/diagnostic_log.h"
-#include <set>
 
 namespace mondrel {
 namespace {
 
+using test::longs;
 using test::make_doc;
 using test::store;
 
@@ -20,11 +22,6 @@ constexpr int page_w = 2100, page_h = 2970, dpi = 254;
 constexpr int L = 100, Xr = 2000;
 // fake_canvas: a size 10 character is 5 pixels wide and 14 high.
 constexpr int c9 = 5;
-
-struct printed {
-    fake_print_device device{page_w, page_h, dpi};
-    print_outcome out;
-};
 
 print_outcome print(mondrel_doc& doc, const mrdisplay_rows& rows, int flags,
                     fake_print_device& device, const print_settings& s = {}) {
@@ -44,8 +41,12 @@ std::vector<placed> all_texts(fake_print_device& d, std::string_view text) {
     return out;
 }
 
-vbs::Value num(int v) {
-    return vbs::Value::long_(v);
+// The data view's scale: all the grid's column widths fill the page area's width.
+double column_scale(const mrdisplay_rows& rows) {
+    long sum = 0;
+    for (int c = 0; c < rows.column_count(); ++c)
+        sum += rows.widths()[c];
+    return double(Xr - L) / double(sum);
 }
 
 TEST(sheet_print, one_line_sheet_prints_one_page_with_heading_and_footer) {
@@ -146,7 +147,7 @@ TEST(sheet_print, code_words_share_one_column_on_every_page) {
 TEST(sheet_print, continuation_rows_print_no_code_and_later_lines_keep_their_own) {
     auto doc =
         make_doc({{1, false, cw_expression, "{1,2,3}", "b"}, {1, false, cw_let, "y = 7", "y"}});
-    store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
+    store(*doc, 0, longs({1, 2, 3}), {{-3}, {1}, {2}});
     doc->line(0).results.opens[0][0] = 1; // the array shown opened: two continuation rows
     mrdisplay_rows unused;
     fake_print_device dev(page_w, page_h, dpi);
@@ -171,9 +172,9 @@ struct data_sheet {
                                                  {1, false, cw_expression, "2 + 5", "c"}});
     mrdisplay_rows rows;
     data_sheet() {
-        store(*doc, 0, {num(5)});
-        store(*doc, 1, {num(6)});
-        store(*doc, 2, {num(7)});
+        store(*doc, 0, longs({5}));
+        store(*doc, 1, longs({6}));
+        store(*doc, 2, longs({7}));
         rows.refresh(*doc);
     }
 };
@@ -201,11 +202,7 @@ TEST(sheet_print, data_view_scales_columns_and_leaves_the_line_column_empty) {
     ASSERT_NE(word, nullptr);
     // Column 0 prints with width 0, so the word column starts at the margin.
     EXPECT_EQ(word->x, L + 4);
-    long sum = 0;
-    for (int c = 0; c < s.rows.column_count(); ++c)
-        sum += s.rows.widths()[c];
-    const double scale = double(Xr - L) / double(sum);
-    int code_left = L + static_cast<int>(s.rows.widths()[1] * scale);
+    const int code_left = L + static_cast<int>(s.rows.widths()[1] * column_scale(s.rows));
     EXPECT_EQ(pg.find_text("2 + 3")->x, code_left + 4);
     ASSERT_NE(pg.find_text("a"), nullptr);
     ASSERT_NE(pg.find_text("5"), nullptr);
@@ -248,10 +245,7 @@ TEST(sheet_print, if_error_prints_red_from_the_first_value_column_to_the_right_m
     const drawn_item* e = dev.page_at(0).find_text(err);
     ASSERT_NE(e, nullptr) << "the whole text prints, not cut at column 5";
     EXPECT_EQ(e->font.colour, 0x0000FFu);
-    long sum = 0;
-    for (int c = 0; c < rows.column_count(); ++c)
-        sum += rows.widths()[c];
-    const double scale = double(Xr - L) / double(sum);
+    const double scale = column_scale(rows);
     int left = L;
     for (int c = 0; c < first_value_column; ++c)
         left += static_cast<int>(rows.widths()[c] * scale);
@@ -279,6 +273,30 @@ TEST(sheet_print, margins_that_leave_no_room_stop_with_a_message) {
         EXPECT_EQ(log.lines, std::vector<std::string>{"error: looping in mondrel_doc.print"});
     }
     set_diagnostic_log(before);
+}
+
+TEST(sheet_print, index_boxes_centre_their_text_in_digit_slots) {
+    auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "b"}});
+    store(*doc, 0, longs({1, 2, 3}), {{-3}, {1}, {2}});
+    mrdisplay_rows rows;
+    rows.refresh(*doc);
+    fake_print_device dev(page_w, page_h, dpi);
+    ASSERT_TRUE(print(*doc, rows, 0, dev).ok);
+    fake_canvas& pg = dev.page_at(0);
+    const drawn_item* open = pg.find_text("[");
+    const drawn_item* star = pg.find_text("*");
+    const drawn_item* close = pg.find_text("]");
+    ASSERT_NE(open, nullptr);
+    ASSERT_NE(star, nullptr);
+    ASSERT_NE(close, nullptr);
+    // One digit: a slot of c + 2 pixels after "[", the "*" centred in it, "]" after the slot.
+    EXPECT_EQ(star->x, open->x + c9 + 1);
+    EXPECT_EQ(close->x, open->x + c9 + c9 + 2);
+    // The three values print left to right in the value columns.
+    ASSERT_NE(pg.find_text("1"), nullptr);
+    ASSERT_NE(pg.find_text("3"), nullptr);
+    EXPECT_LT(close->x, pg.find_text("1")->x);
+    EXPECT_LT(pg.find_text("1")->x, pg.find_text("3")->x);
 }
 
 TEST(sheet_print, printer_failures_are_reported_and_end_the_job) {
@@ -311,36 +329,6 @@ TEST(sheet_print, date_text) {
          {date_case{2026, 12, 7, "7-Dec-2026"}, date_case{2027, 1, 31, "31-Jan-2027"},
           date_case{2000, 2, 29, "29-Feb-2000"}, date_case{1999, 9, 1, "1-Sep-1999"}})
         EXPECT_EQ(print_date_text(c.y, c.m, c.d), c.text);
-}
-
-} // namespace
-} // namespace mondrel
-
-namespace mondrel {
-namespace {
-
-TEST(sheet_print, index_boxes_centre_their_text_in_digit_slots) {
-    auto doc = make_doc({{1, false, cw_expression, "{1,2,3}", "b"}});
-    store(*doc, 0, {num(1), num(2), num(3)}, {{-3}, {1}, {2}});
-    mrdisplay_rows rows;
-    rows.refresh(*doc);
-    fake_print_device dev(page_w, page_h, dpi);
-    ASSERT_TRUE(print(*doc, rows, 0, dev).ok);
-    fake_canvas& pg = dev.page_at(0);
-    const drawn_item* open = pg.find_text("[");
-    const drawn_item* star = pg.find_text("*");
-    const drawn_item* close = pg.find_text("]");
-    ASSERT_NE(open, nullptr);
-    ASSERT_NE(star, nullptr);
-    ASSERT_NE(close, nullptr);
-    // One digit: a slot of c + 2 pixels after "[", the "*" centred in it, "]" after the slot.
-    EXPECT_EQ(star->x, open->x + c9 + 1);
-    EXPECT_EQ(close->x, open->x + c9 + c9 + 2);
-    // The three values print left to right in the value columns.
-    ASSERT_NE(pg.find_text("1"), nullptr);
-    ASSERT_NE(pg.find_text("3"), nullptr);
-    EXPECT_LT(close->x, pg.find_text("1")->x);
-    EXPECT_LT(pg.find_text("1")->x, pg.find_text("3")->x);
 }
 
 } // namespace

@@ -4,27 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/mrdisplay_rows.h"
 #include "display/prop_stuff.h"
+#include "display_test_support.h"
 #include "document/code_words.h"
 #include "document/mondrel_doc.h"
-#include "display_test_support.h"
 
 namespace mondrel {
 namespace {
 
 using test::line_spec;
+using test::longs;
 using test::make_doc;
 using test::store;
-
-std::vector<vbs::Value> longs(std::initializer_list<int> xs) {
-    std::vector<vbs::Value> out;
-    for (int x : xs)
-        out.push_back(vbs::Value::long_(x));
-    return out;
-}
 
 std::vector<std::string> column(const mrdisplay_rows& d, std::string table_list_item::*field) {
     std::vector<std::string> out;
@@ -98,7 +93,7 @@ TEST(display_numbering, blanks_follow_the_digits_and_stop_at_six) {
     } cases[] = {
         {12, "12.1", "   2"},
         {9999, "9999.1", "     2"},
-        {10000, "10000.1", "      2"},  // six blanks: the last width that is not cut
+        {10000, "10000.1", "      2"},   // six blanks: the last width that is not cut
         {100000, "100000.1", "      2"}, // seven would follow the digits; six is the most
     };
     for (const auto& c : cases) {
@@ -408,6 +403,21 @@ TEST(display_rows, columns_follow_the_document) {
     EXPECT_EQ(d.default_row_height(), 20);
     EXPECT_EQ(d.lefts().at(3), 60);
     EXPECT_EQ(d.lefts().at(10), 10 + 20 + 30 + 40 + 50 + 60 + 70 + 80 + 90 + 100);
+}
+
+TEST(display_stuff, capitals_touch_only_ascii_letters) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"if", "IF"},
+        {"Rem", "REM"},
+        {"", ""},
+        {"a_1 z", "A_1 Z"},
+        {"gr\u00fc\u00dfe", "GR\u00fc\u00dfE"}, // UTF-8 bytes stay whole
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(upper_ascii(in), out) << in;
+    EXPECT_EQ(word_column_text(cw_for), "FOR");
+    EXPECT_EQ(word_column_text(cw_expression), "=");
+    EXPECT_EQ(word_column_text(cw_rem), "");
 }
 
 } // namespace

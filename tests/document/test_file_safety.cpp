@@ -108,6 +108,7 @@ void expect_refused(mondrel_doc& doc, const std::string& name, std::string_view 
     const save_result r = write_file(doc, name);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message.rfind("Could not save the file: ", 0), 0u);
+    EXPECT_FALSE(r.reason.empty()) << "the user is told why";
     EXPECT_TRUE(doc.is_modified());
     ASSERT_EQ(log.log.lines.size(), 1u);
     EXPECT_NE(log.log.lines[0].find(reason), std::string::npos) << log.log.lines[0];
